@@ -1,0 +1,6 @@
+#pragma once
+#include <QIcon>
+
+// Pictures of the front-panel buttons, drawn in code so the program needs no
+// image files: "open", "save", "print", "stop", "memory", "run".
+QIcon PanelIcon(const QString &name);

@@ -1,0 +1,212 @@
+// Start-up, shut-down and the commands the main window carries out itself.
+#include "app/pribor.h"
+
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "platform/twips.h"
+#include "platform/vbcontrols.h"
+#include "platform/vbrt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+namespace {
+
+const QString kApp = QStringLiteral("Sigm");
+const QString kAppUpper = QStringLiteral("SIGM");
+const QString kSection = QStringLiteral("Setting");
+
+// Stored text that does not convert falls back to the key's default, so a
+// damaged settings file never keeps the program from starting.
+double readNumber(const QString &app, const QString &key, const QString &def)
+{
+    const QString text = SettingsStore::GetSetting(app, kSection, key, def);
+    if (auto v = vb::ParseNumber(text))
+        return *v;
+    return *vb::ParseNumber(def);
+}
+
+int readWhole(const QString &app, const QString &key, const QString &def, int lo, int hi)
+{
+    const double v = readNumber(app, key, def);
+    const double r = vb::RoundHalfEven(v);
+    if (r < lo || r > hi)
+        return int(*vb::ParseNumber(def));
+    return int(r);
+}
+
+bool readBool(const QString &key, const QString &def)
+{
+    const QString text = SettingsStore::GetSetting(kApp, kSection, key, def);
+    if (auto v = vb::ParseBool(text))
+        return *v;
+    return *vb::ParseBool(def);
+}
+
+QString numberText(double v)
+{
+    // Positions are stored as the text of a single-precision number.
+    return vb::FormatGeneral(double(float(v)));
+}
+
+}  // namespace
+
+void Pribor::Form_Load()
+{
+    // 1. Refresh period.
+    const int interval = readWhole(kApp, QStringLiteral("Interval"), QStringLiteral("1"), 0, 10);
+    Timer1->setInterval(interval == 0 ? 100 : interval * 1000);
+
+    // 2. Two-beam mode: only the exact text "True" turns it on.
+    if (SettingsStore::GetSetting(kApp, kSection, QStringLiteral("Stereo"), QStringLiteral("True"))
+        == QLatin1String("True")) {
+        st.TwoBeam = true;
+    } else {
+        Ster->setChecked(false);
+        st.TwoBeam = false;
+    }
+
+    // 3. Program-wide flags.
+    Globals::CenterBeams = readBool(QStringLiteral("F0"), QStringLiteral("True"));
+    Globals::Sample48k = readBool(QStringLiteral("Disktet48"), QStringLiteral("False"));
+
+    // 4. Geometry and state.
+    const double x = readNumber(kApp, QStringLiteral("XPosition"), QStringLiteral("0"));
+    const double y = readNumber(kApp, QStringLiteral("YPosition"), QStringLiteral("0"));
+    double w = readNumber(kApp, QStringLiteral("Widht"), QStringLiteral("9510"));
+    double h = readNumber(kApp, QStringLiteral("Height"), QStringLiteral("7125"));
+    // A stored size too small to show anything is not a size anyone chose.
+    if (w < 1500)
+        w = 9510;
+    if (h < 1500)
+        h = 7125;
+    SetBoundsTw(x, y, w, h);
+    SetWindowStateVb(readWhole(kApp, QStringLiteral("WindowsState"), QStringLiteral("0"), 0, 2));
+
+    // 5. Position bars (raise their change handlers like a user's move).
+    VScroll2->SetValue(readWhole(kAppUpper, QStringLiteral("VS2"), QStringLiteral("0"), -32768, 32767));
+    VScroll1->SetValue(readWhole(kAppUpper, QStringLiteral("VS1"), QStringLiteral("0"), -32768, 32767));
+
+    // 6. Selectors.
+    U2->SetListIndex(readWhole(kApp, QStringLiteral("U2"), QStringLiteral("0"), -1, U2->ListCount() - 1));
+    U1->SetListIndex(readWhole(kApp, QStringLiteral("U1"), QStringLiteral("0"), -1, U1->ListCount() - 1));
+    RasTime->SetListIndex(
+        readWhole(kApp, QStringLiteral("RasTime"), QStringLiteral("9"), -1, RasTime->ListCount() - 1));
+
+    // 7. Start-up hint.
+    if (SettingsStore::GetSetting(kApp, kSection, QStringLiteral("help"), QString()).isEmpty())
+        Timer3->start();
+
+    // 8. Lay the window out once.
+    Form_Resize();
+}
+
+void Pribor::Form_Unload()
+{
+    // Every failure here ends the sequence silently; the window still closes.
+    try {
+        st.Unloading = true;
+
+        if (Stopbiton->isEnabled()) {
+            Stopbiton_Click();
+        } else {
+            st.StopRecordingOnClose = true;
+            SaveBiton_Click();
+            Stopbiton_Click();
+        }
+
+        if (Uroven->isChecked()) {
+            Uroven->setChecked(false);
+            Uroven_Click();
+        }
+
+        const int state = WindowStateVb();
+        if (state != 1)
+            SettingsStore::SaveSetting(kAppUpper, kSection, QStringLiteral("WindowsState"), QString::number(state));
+
+        // Store the normal-state bounds even when the window is maximized.
+        double left, top, width, height;
+        NormalBoundsTw(left, top, width, height);
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("XPosition"), numberText(left));
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("YPosition"), numberText(top));
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Widht"), numberText(width));
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Height"), numberText(height));
+
+        SettingsStore::SaveSetting(kAppUpper, kSection, QStringLiteral("VS2"), QString::number(VScroll2->Value()));
+        SettingsStore::SaveSetting(kAppUpper, kSection, QStringLiteral("VS1"), QString::number(VScroll1->Value()));
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("U2"), QString::number(U2->ListIndex()));
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("U1"), QString::number(U1->ListIndex()));
+        SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("RasTime"), QString::number(RasTime->ListIndex()));
+
+        if (!QFile::remove(Paths::WorkingFile()))
+            return;
+        QDir program(Paths::ProgramFolder());
+        for (const QString &name : program.entryList({QStringLiteral("*.tmp")}, QDir::Files))
+            if (!program.remove(name))
+                return;
+    } catch (...) {
+    }
+}
+
+void Pribor::Ster_Click()
+{
+    auto toggle = [this] {
+        if (Ster->isChecked()) {
+            Ster->setChecked(false);
+            SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Stereo"), QStringLiteral("False"));
+            st.TwoBeam = false;
+        } else {
+            Ster->setChecked(true);
+            SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Stereo"), QStringLiteral("True"));
+            st.TwoBeam = true;
+        }
+    };
+    if (st.CaptureRunning) {
+        Stopbiton_Click();
+        toggle();
+        zapis_Click();
+    } else {
+        toggle();
+    }
+}
+
+void Pribor::XminY_Click()
+{
+    auto subtractionOff = [this] {
+        st.SubtractMode = false;
+        XminY->setText(QStringLiteral("X-Y"));
+        XminY->setToolTip(QStringLiteral("Вкл.режим вычитания каналов"));
+    };
+    auto subtractionOn = [this] {
+        st.SubtractMode = true;
+        XminY->setText(QStringLiteral("X Y"));
+        XminY->setToolTip(QStringLiteral("Откл.режим вычитания каналов"));
+    };
+    if (zapis->isEnabled()) {
+        if (st.SubtractMode)
+            subtractionOff();
+        else
+            subtractionOn();
+        // Reselecting the sweep makes its handler redraw in the new mode.
+        const int sweep = RasTime->ListIndex();
+        RasTime->SetListIndex(10);
+        RasTime->SetListIndex(sweep);
+    } else {
+        Stopbiton_Click();
+        if (st.SubtractMode) {
+            subtractionOff();
+        } else {
+            // Subtraction needs both channels.
+            if (!Ster->isChecked())
+                Ster_Click();
+            subtractionOn();
+        }
+        zapis_Click();
+    }
+}
+
+void Pribor::Quit_Click()
+{
+    close();
+}

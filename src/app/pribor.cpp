@@ -1,0 +1,368 @@
+#include "app/pribor.h"
+
+#include "app/icons.h"
+#include "display/paneltables.h"
+#include "display/ris.h"
+#include "platform/twips.h"
+#include "platform/vbcolor.h"
+#include "platform/vbcontrols.h"
+#include "platform/vbrt.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace {
+
+// Non-client size of the window the stored sizes describe: borders 120
+// twips wide; title bar, menu bar and borders 750 twips high.
+constexpr int kNonClientWidthPx = 8;
+constexpr int kNonClientHeightPx = 50;
+
+QToolButton *makeButton(QWidget *parent, const char *name, const QString &tip, const QString &icon)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(tip);
+    if (!icon.isEmpty()) {
+        b->setIcon(PanelIcon(icon));
+        b->setIconSize(QSize(24, 24));
+    }
+    b->setAutoRaise(false);
+    return b;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+template <size_t N>
+void fill(VbComboBox *box, const std::array<Panel::Entry, N> &entries)
+{
+    const QSignalBlocker quiet(box);
+    for (const Panel::Entry &e : entries)
+        box->AddItem(QString::fromUtf8(e.text), e.itemData);
+    box->setCurrentIndex(-1);
+}
+
+void applyRange(VbScrollBar *bar, const Panel::ScrollRange &r)
+{
+    const QSignalBlocker quiet(bar);
+    bar->SetRange(r.min, r.max);
+    bar->SetSmallChange(r.smallChange);
+    bar->SetLargeChange(r.largeChange);
+    bar->SetValue(r.initial);
+}
+
+}  // namespace
+
+Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Pribor"));
+    setWindowTitle(QStringLiteral("Сигмалит"));
+    buildControls();
+    buildMenus();
+    placeAtDesign();
+    connectHandlers();
+}
+
+Pribor::~Pribor() = default;
+
+void Pribor::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    // The panel was laid out for a small 8-point face.
+    QFont small = client->font();
+    small.setPointSizeF(8);
+    client->setFont(small);
+
+    OpenBitton = makeButton(client, "OpenBitton", QStringLiteral("Открыть осциллограмму"), QStringLiteral("open"));
+    SaveFileBiton = makeButton(client, "SaveFileBiton", QStringLiteral("Сохранить осциллограмму"), QStringLiteral("save"));
+    PrintBiton = makeButton(client, "PrintBiton", QStringLiteral("Печать Осциллограммы"), QStringLiteral("print"));
+    Stopbiton = makeButton(client, "Stopbiton", QStringLiteral("Стоп"), QStringLiteral("stop"));
+    SaveBiton = makeButton(client, "SaveBiton", QStringLiteral("Вкл. запоминания осциллограммы"), QStringLiteral("memory"));
+    zapis = makeButton(client, "zapis", QStringLiteral("Просмотр осциллограммы"), QStringLiteral("run"));
+    XminY = makeButton(client, "XminY", QStringLiteral("Вкл. режим вычитания каналов"), QString());
+    XminY->setText(QStringLiteral("X-Y"));
+    SaveFileBiton->setEnabled(false);
+    PrintBiton->setEnabled(false);
+    Stopbiton->setEnabled(false);
+    XminY->setEnabled(false);
+
+    U2 = new VbComboBox(client);
+    U2->setObjectName(QStringLiteral("U2"));
+    U2->setToolTip(QStringLiteral("Чувствительность 1-го канала"));
+    fill(U2, Panel::kSensitivityU2);
+    U1 = new VbComboBox(client);
+    U1->setObjectName(QStringLiteral("U1"));
+    U1->setToolTip(QStringLiteral("Чувствительность 2-го канала"));
+    fill(U1, Panel::kSensitivityU1);
+    RasTime = new VbComboBox(client);
+    RasTime->setObjectName(QStringLiteral("RasTime"));
+    RasTime->setToolTip(QStringLiteral("Время развёртки"));
+    fill(RasTime, Panel::kSweep);
+
+    NLeft = makeLabel(client, "NLeft", QStringLiteral("Вольт/Дел.(1)"));
+    NRigt = makeLabel(client, "NRigt", QStringLiteral("Вольт/Дел.(2)"));
+    Razv = makeLabel(client, "Razv", QStringLiteral("Время/Дел."));
+
+    RisBox = new Ris(client);
+    RisBox->setObjectName(QStringLiteral("Ris"));
+
+    VScroll2 = new VbScrollBar(Qt::Vertical, client);
+    VScroll2->setObjectName(QStringLiteral("VScroll2"));
+    applyRange(VScroll2, Panel::kVerticalBar);
+    VScroll1 = new VbScrollBar(Qt::Vertical, client);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    applyRange(VScroll1, Panel::kVerticalBar);
+    HScroll1 = new VbScrollBar(Qt::Horizontal, client);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    applyRange(HScroll1, Panel::kHorizontalBar);
+
+    nachalo = makeLabel(client, "nachalo", QStringLiteral("0"));
+    konec = makeLabel(client, "konec", QStringLiteral("1"));
+    Label3 = makeLabel(client, "Label3",
+                       QStringLiteral("<-----Время в секундах соответствующее началу и концу графика----- >"));
+    Label1 = makeLabel(client, "Label1", QStringLiteral("X1"));
+    Label2 = makeLabel(client, "Label2", QStringLiteral("X2"));
+    Label1->setStyleSheet(QStringLiteral("color: %1").arg(VbColor(0x800000).name()));
+    Label2->setStyleSheet(QStringLiteral("color: %1").arg(VbColor(0xFF).name()));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    TimerIndikator = new QTimer(this);
+    TimerIndikator->setObjectName(QStringLiteral("TimerIndikator"));
+    TimerIndikator->setInterval(1000);
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(300);
+}
+
+void Pribor::buildMenus()
+{
+    auto item = [this](QMenu *menu, const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    File = menuBar()->addMenu(QStringLiteral("Файл"));
+    File->setObjectName(QStringLiteral("File"));
+    OpenWav = item(File, "OpenWav", QStringLiteral("Открыть wav"));
+    SaveWav = item(File, "SaveWav", QStringLiteral("Сохранить wav"));
+    PrintMenu = item(File, "PrintMenu", QStringLiteral("Печать"));
+    Quit = item(File, "Quit", QStringLiteral("Выход"));
+    SaveWav->setEnabled(false);
+    PrintMenu->setEnabled(false);
+
+    Run = menuBar()->addMenu(QStringLiteral("Просмотр"));
+    Run->setObjectName(QStringLiteral("Run"));
+    RunMenu = item(Run, "RunMenu", QStringLiteral("Включить Осциллоскоп"));
+    SigmMenu = item(Run, "SigmMenu", QStringLiteral("Запоминание осциллограммы"));
+    StopMenu = item(Run, "StopMenu", QStringLiteral("Стоп"));
+    Uroven = item(Run, "Uroven", QStringLiteral("Уровень сигнала"));
+    StopMenu->setEnabled(false);
+    Uroven->setCheckable(true);
+    Uroven->setChecked(false);
+    Uroven->setEnabled(false);
+
+    Setup = menuBar()->addMenu(QStringLiteral("Настройки"));
+    Setup->setObjectName(QStringLiteral("Setup"));
+    Ster = item(Setup, "Ster", QStringLiteral("Двухлучевой режим"));
+    TimeMenu = item(Setup, "TimeMenu", QStringLiteral("Параметры"));
+    // The check mark changes only through Ster_Click, never by the click itself.
+    Ster->setCheckable(true);
+    Ster->setChecked(true);
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
+    HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    SpravMenu = item(HelpMenu, "SpravMenu", QStringLiteral("Вызов справки"));
+    OProgMenu = item(HelpMenu, "OProgMenu", QStringLiteral("О программе"));
+}
+
+void Pribor::PlaceTw(QWidget *w, double left, double top, double width, double height)
+{
+    w->setGeometry(Twips::RectToPixels(left, top, width, height));
+}
+
+void Pribor::placeAtDesign()
+{
+    PlaceTw(OpenBitton, 270, 60, 495, 495);
+    PlaceTw(SaveFileBiton, 840, 60, 495, 495);
+    PlaceTw(PrintBiton, 1440, 60, 495, 495);
+    PlaceTw(Stopbiton, 2040, 60, 495, 495);
+    PlaceTw(SaveBiton, 2640, 60, 495, 495);
+    PlaceTw(zapis, 3240, 60, 495, 495);
+    PlaceTw(XminY, 3840, 60, 495, 495);
+    PlaceTw(U2, 4440, 240, 1215, 315);
+    PlaceTw(U1, 5760, 240, 1215, 315);
+    PlaceTw(RasTime, 7140, 240, 1215, 315);
+    PlaceTw(NLeft, 4440, 0, 1215, 255);
+    PlaceTw(NRigt, 5760, 0, 1215, 255);
+    PlaceTw(Razv, 7080, 0, 1455, 255);
+    PlaceTw(Label1, 0, 360, 375, 255);
+    PlaceTw(Label2, 9120, 360, 255, 255);
+    PlaceTw(VScroll2, 0, 720, 255, 5175);
+    PlaceTw(RisBox, 240, 720, 8880, 5175);
+    PlaceTw(VScroll1, 9120, 720, 255, 5175);
+    PlaceTw(nachalo, 300, 5880, 615, 255);
+    PlaceTw(konec, 8760, 5880, 495, 255);
+    PlaceTw(HScroll1, 240, 6120, 8895, 255);
+    // The hint label is as wide as its text and sits centred between the
+    // two time labels.
+    const double hintWidth = Twips::FromPixels(Label3->fontMetrics().horizontalAdvance(Label3->text()) + 4);
+    PlaceTw(Label3, 300 + 615 + (8760 - 300 - 615 - hintWidth) / 2, 5880, hintWidth, 255);
+}
+
+void Pribor::connectHandlers()
+{
+    connect(zapis, &QToolButton::clicked, this, [this] { zapis_Click(); });
+    connect(RunMenu, &QAction::triggered, this, [this] { RunMenu_Click(); });
+    connect(Stopbiton, &QToolButton::clicked, this, [this] { Stopbiton_Click(); });
+    connect(StopMenu, &QAction::triggered, this, [this] { StopMenu_Click(); });
+    connect(SaveBiton, &QToolButton::clicked, this, [this] { SaveBiton_Click(); });
+    connect(SigmMenu, &QAction::triggered, this, [this] { SigmMenu_Click(); });
+    connect(OpenWav, &QAction::triggered, this, [this] { OpenWav_Click(); });
+    connect(OpenBitton, &QToolButton::clicked, this, [this] { OpenBitton_Click(); });
+    connect(SaveFileBiton, &QToolButton::clicked, this, [this] { SaveFileBiton_Click(); });
+    connect(SaveWav, &QAction::triggered, this, [this] { SaveWav_Click(); });
+    connect(PrintBiton, &QToolButton::clicked, this, [this] { PrintBiton_Click(); });
+    connect(PrintMenu, &QAction::triggered, this, [this] { PrintMenu_Click(); });
+    connect(XminY, &QToolButton::clicked, this, [this] { XminY_Click(); });
+    // A checkable action toggles itself before the handler runs; the handler
+    // owns the check mark, so undo Qt's toggle first.
+    connect(Ster, &QAction::triggered, this, [this](bool checked) {
+        Ster->setChecked(!checked);
+        Ster_Click();
+    });
+    connect(Uroven, &QAction::triggered, this, [this](bool checked) {
+        Uroven->setChecked(!checked);
+        Uroven_Click();
+    });
+    connect(TimeMenu, &QAction::triggered, this, [this] { TimeMenu_Click(); });
+    connect(SpravMenu, &QAction::triggered, this, [this] { SpravMenu_Click(); });
+    connect(OProgMenu, &QAction::triggered, this, [this] { OProgMenu_Click(); });
+    connect(Quit, &QAction::triggered, this, [this] { Quit_Click(); });
+
+    connect(RasTime, &VbComboBox::Click, this, [this] { RasTime_Click(); });
+    connect(U1, &VbComboBox::Click, this, [this] { U1_Click(); });
+    connect(U2, &VbComboBox::Click, this, [this] { U2_Click(); });
+    connect(VScroll1, &VbScrollBar::Change, this, [this] { VScroll1_Change(); });
+    connect(VScroll2, &VbScrollBar::Change, this, [this] { VScroll2_Change(); });
+    connect(HScroll1, &VbScrollBar::Change, this, [this] { HScroll1_Change(); });
+
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(TimerIndikator, &QTimer::timeout, this, [this] { TimerIndikator_Timer(); });
+    connect(Timer3, &QTimer::timeout, this, [this] { Timer3_Timer(); });
+}
+
+double Pribor::nonClientHeightPx() const
+{
+    // Qt's window geometry already holds the menu bar.
+    return kNonClientHeightPx - menuBar()->sizeHint().height();
+}
+
+QRect Pribor::boundsPx() const
+{
+    return QRect(pos(), size());
+}
+
+double Pribor::LeftTw() const
+{
+    return boundsPx() == setPx_ ? setTw_[0] : Twips::FromPixels(pos().x());
+}
+
+double Pribor::TopTw() const
+{
+    return boundsPx() == setPx_ ? setTw_[1] : Twips::FromPixels(pos().y());
+}
+
+double Pribor::WidthTw() const
+{
+    return boundsPx() == setPx_ ? setTw_[2] : Twips::FromPixels(width() + kNonClientWidthPx);
+}
+
+double Pribor::HeightTw() const
+{
+    return boundsPx() == setPx_ ? setTw_[3] : Twips::FromPixels(int(height() + nonClientHeightPx()));
+}
+
+void Pribor::SetBoundsTw(double left, double top, double width, double height)
+{
+    move(Twips::ToPixels(left), Twips::ToPixels(top));
+    resize(std::max(1, Twips::ToPixels(width) - kNonClientWidthPx),
+           std::max(1, int(Twips::ToPixels(height) - nonClientHeightPx())));
+    setTw_[0] = left;
+    setTw_[1] = top;
+    setTw_[2] = width;
+    setTw_[3] = height;
+    setPx_ = boundsPx();
+}
+
+void Pribor::NormalBoundsTw(double &left, double &top, double &width, double &height) const
+{
+    if (WindowStateVb() == 0) {
+        left = LeftTw();
+        top = TopTw();
+        width = WidthTw();
+        height = HeightTw();
+        return;
+    }
+    // normalGeometry() is the client rectangle; the stored position is the frame's.
+    const QPoint frameOffset = geometry().topLeft() - pos();
+    const QRect n = normalGeometry();
+    const QRect px(n.topLeft() - frameOffset, n.size());
+    if (px == setPx_) {
+        left = setTw_[0];
+        top = setTw_[1];
+        width = setTw_[2];
+        height = setTw_[3];
+        return;
+    }
+    left = Twips::FromPixels(px.x());
+    top = Twips::FromPixels(px.y());
+    width = Twips::FromPixels(px.width() + kNonClientWidthPx);
+    height = Twips::FromPixels(int(px.height() + nonClientHeightPx()));
+}
+
+int Pribor::WindowStateVb() const
+{
+    if (windowState() & Qt::WindowMinimized)
+        return 1;
+    if (windowState() & Qt::WindowMaximized)
+        return 2;
+    return 0;
+}
+
+void Pribor::SetWindowStateVb(int state)
+{
+    switch (state) {
+    case 1: setWindowState(Qt::WindowMinimized); break;
+    case 2: setWindowState(Qt::WindowMaximized); break;
+    default: setWindowState(Qt::WindowNoState); break;
+    }
+}
+
+void Pribor::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Pribor::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void Pribor::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Minimizing and restoring change no size but the layout must see them.
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}

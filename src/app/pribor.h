@@ -1,0 +1,123 @@
+#pragma once
+// The main window. Its members are the front panel's controls and the shared
+// state; the handlers keep the names the program is built around and are
+// defined beside the subsystem that does the work (acquisition/, display/,
+// files/, print/, help/, levelmeter/), each a few lines that call into it.
+#include "app/scopestate.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QToolButton>
+
+class QAction;
+class QMenu;
+class QTimer;
+class Ris;
+class VbComboBox;
+class VbScrollBar;
+
+class Pribor : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Pribor(QWidget *parent = nullptr);
+    ~Pribor() override;
+
+    ScopeState st;
+
+    // Buttons (square picture buttons whose text is a tooltip).
+    QToolButton *OpenBitton, *SaveFileBiton, *PrintBiton, *Stopbiton, *SaveBiton, *zapis, *XminY;
+    // Selectors and their captions.
+    VbComboBox *U2, *U1, *RasTime;
+    QLabel *NLeft, *NRigt, *Razv;
+    // Drawing surface, position bars and labels.
+    Ris *RisBox;
+    VbScrollBar *VScroll2, *VScroll1, *HScroll1;
+    QLabel *nachalo, *konec, *Label3, *Label1, *Label2;
+    // Menus.
+    QMenu *File, *Run, *Setup, *HelpMenu;
+    QAction *OpenWav, *SaveWav, *PrintMenu, *Quit;
+    QAction *RunMenu, *SigmMenu, *StopMenu, *Uroven;
+    QAction *Ster, *TimeMenu;
+    QAction *SpravMenu, *OProgMenu;
+    // Timers.
+    QTimer *Timer1, *TimerIndikator, *Timer3;
+
+    // Window geometry in twips, as the settings store it. The outer size is
+    // the window with its title bar, menu bar and borders.
+    double LeftTw() const;
+    double TopTw() const;
+    double WidthTw() const;
+    double HeightTw() const;
+    void SetBoundsTw(double left, double top, double width, double height);
+    // The bounds the window returns to from maximized or minimized.
+    void NormalBoundsTw(double &left, double &top, double &width, double &height) const;
+    int WindowStateVb() const;  // 0 normal, 1 minimized, 2 maximized
+    void SetWindowStateVb(int state);
+    // Places a control at a position given in twips of the client area.
+    static void PlaceTw(QWidget *w, double left, double top, double width, double height);
+
+    // Start-up and shut-down.
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+
+    // Commands carried out by the main window itself.
+    void Ster_Click();
+    void XminY_Click();
+    void Quit_Click();
+
+    // Capture, refresh and memory recording.
+    void zapis_Click();
+    void RunMenu_Click() { zapis_Click(); }
+    void Stopbiton_Click();
+    void StopMenu_Click() { Stopbiton_Click(); }
+    void SaveBiton_Click();
+    void SigmMenu_Click() { SaveBiton_Click(); }
+    void Timer1_Timer();
+    void TimerIndikator_Timer();
+    void TimeMenu_Click();
+
+    // Display controls.
+    void RasTime_Click();
+    void U1_Click();
+    void U2_Click();
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void HScroll1_Change();
+
+    // Files.
+    void OpenWav_Click();
+    void OpenBitton_Click() { OpenWav_Click(); }
+    void SaveFileBiton_Click();
+    void SaveWav_Click() { SaveFileBiton_Click(); }
+
+    // Printing.
+    void PrintBiton_Click();
+    void PrintMenu_Click();
+
+    // Level meter.
+    void Uroven_Click();
+
+    // Help and about.
+    void Timer3_Timer();
+    void SpravMenu_Click();
+    void OProgMenu_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void placeAtDesign();
+    double nonClientHeightPx() const;
+    QRect boundsPx() const;
+
+    // Pixels lose twips; bounds read back unchanged since they were set
+    // report the twips they were set with, so stored sizes do not drift.
+    double setTw_[4] = {0, 0, 0, 0};
+    QRect setPx_;
+};

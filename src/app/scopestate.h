@@ -1,0 +1,43 @@
+#pragma once
+// The main window's shared members: what is loaded, where the view stands
+// and the mode flags. Subsystems read and write them through Pribor::st.
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+struct ScopeState {
+    QString FlName;               // path of the oscillogram shown (normally the working file)
+    int32_t FileLength = 0;       // bytes
+    int32_t SampleRate = 0;       // frames per second; 0 = nothing loaded
+    int16_t DataStart = 0;        // 1-based position of the first sample byte
+    int16_t ScrollUnit = 0;       // file bytes per step of HScroll1
+    int32_t ViewStart = 0;        // 1-based position of the displayed stretch
+    int16_t LastScrollValue = 0;
+    int16_t LastSweepIndex = 0;
+    uint8_t Channels = 0;         // 1 or 2, as the display reads frames
+
+    bool TwoBeam = false;
+    bool SubtractMode = false;
+    bool CaptureRunning = false;
+    bool ForceReposition = false;
+    bool SuppressScroll = false;
+    bool SweepForced = false;
+    bool Decimated = false;
+    bool StopRecordingOnClose = false;
+    bool Unloading = false;
+    bool LayoutArmed = false;
+
+    float CaptureLengthFactor = 0.0f;
+    float PassStart = 0.0f;
+
+    // Display buffers: points 0..PointCount are drawn.
+    std::vector<int32_t> LeftBuffer;
+    std::vector<int32_t> RightBuffer;
+    int16_t PointCount = 0;
+};
+
+// Program-wide flags, shared by several windows.
+namespace Globals {
+inline bool CenterBeams = true;  // setting "F0"
+inline bool Sample48k = false;   // setting "Disktet48"
+}  // namespace Globals

@@ -1,0 +1,26 @@
+#include "app/pribor.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Сигмалит"));
+    QApplication::setOrganizationName(QStringLiteral("sigmalit"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    int rc = 0;
+    {
+        Pribor window;
+        window.Form_Load();
+        window.show();
+        rc = app.exec();
+    }
+    // libpulse may crash in Qt's global audio engine destructor after main
+    // returns; every file is closed by now, so leave without running it.
+    std::fflush(nullptr);
+    std::_Exit(rc);
+}

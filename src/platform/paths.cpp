@@ -1,0 +1,99 @@
+#include "platform/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace Paths {
+namespace {
+
+QString g_program, g_working, g_mem;
+
+QString userDataFolder()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/sigmalit");
+}
+
+bool isProgramFolder(const QString &dir)
+{
+    return !dir.isEmpty() && QFileInfo(dir + QStringLiteral("/Sound")).isDir();
+}
+
+QString ensured(const QString &dir)
+{
+    QDir().mkpath(dir);
+    return dir;
+}
+
+}  // namespace
+
+QString ProgramFolder()
+{
+    if (!g_program.isEmpty())
+        return g_program;
+    if (const QByteArray env = qgetenv("SIGM_PROGRAM_DIR"); !env.isEmpty())
+        return QDir::cleanPath(QString::fromLocal8Bit(env));
+    const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (isProgramFolder(exeDir))
+        return exeDir;
+    const QString installed = exeDir.isEmpty() ? QString()
+                                               : QDir::cleanPath(exeDir + QStringLiteral("/../share/sigmalit"));
+    if (isProgramFolder(installed))
+        return installed;
+    if (isProgramFolder(QStringLiteral(SIGM_INSTALLED_DATA_DIR)))
+        return QStringLiteral(SIGM_INSTALLED_DATA_DIR);
+    return QStringLiteral(SIGM_SOURCE_DATA_DIR);
+}
+
+QString WorkingFolder()
+{
+    if (!g_working.isEmpty())
+        return ensured(g_working);
+    if (const QByteArray env = qgetenv("SIGM_WORK_DIR"); !env.isEmpty())
+        return ensured(QString::fromLocal8Bit(env));
+    return ensured(userDataFolder() + QStringLiteral("/work"));
+}
+
+QString MemFolder()
+{
+    if (!g_mem.isEmpty())
+        return ensured(g_mem);
+    const QString inProgram = ProgramFolder() + QStringLiteral("/Mem");
+    const QFileInfo prog(ProgramFolder());
+    if (prog.isWritable()) {
+        if (QFileInfo(inProgram).isDir() ? QFileInfo(inProgram).isWritable() : true)
+            return ensured(inProgram);
+    }
+    return ensured(userDataFolder() + QStringLiteral("/Mem"));
+}
+
+QString MapPath(const QString &path)
+{
+    QString p = path;
+    if (p.size() >= 3 && p[1] == QLatin1Char(':') && (p[2] == QLatin1Char('\\') || p[2] == QLatin1Char('/'))
+        && p[0].toLower() == QLatin1Char('c')) {
+        p = WorkingFolder() + QLatin1Char('/') + p.mid(3);
+    }
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return p;
+}
+
+QString WorkingFile()
+{
+    return MapPath(QStringLiteral("c:\\tmp.wav"));
+}
+
+QString RecordingFile()
+{
+    return MapPath(QStringLiteral("c:\\zvuk.wav"));
+}
+
+void SetProgramFolder(const QString &folder) { g_program = folder; }
+void SetWorkingFolder(const QString &folder) { g_working = folder; }
+void SetMemFolder(const QString &folder) { g_mem = folder; }
+
+}  // namespace Paths

@@ -1,0 +1,29 @@
+#pragma once
+// Where the program's files live.
+//  - The program folder holds Sound/ (templates) and help.htm; it sits beside
+//    the executable in the build tree, or in the installed data folder.
+//  - The working folder stands for the drive root the program's messages
+//    and device commands name ("c:\tmp.wav", "c:\zvuk.wav").
+//  - Mem is the oscillogram folder: inside the program folder when that is
+//    writable, else a per-user folder, created on first use.
+#include <QString>
+
+namespace Paths {
+
+QString ProgramFolder();      // the App.Path of the messages, without a trailing slash
+QString WorkingFolder();      // created on demand
+QString MemFolder();          // created on demand
+
+// "c:\tmp.wav" → "<working folder>/tmp.wav"; any other path is returned with
+// its backslashes turned into slashes.
+QString MapPath(const QString &path);
+
+QString WorkingFile();    // c:\tmp.wav
+QString RecordingFile();  // c:\zvuk.wav
+
+// Overrides for tests (empty string restores the default).
+void SetProgramFolder(const QString &folder);
+void SetWorkingFolder(const QString &folder);
+void SetMemFolder(const QString &folder);
+
+}  // namespace Paths

@@ -1,0 +1,43 @@
+#pragma once
+// Widgets with the behaviour the handlers are written against: a selector
+// whose entries carry a number, and a scroll bar whose minimum may lie above
+// its maximum (the vertical position bars run from 32767 at the top to
+// -32768 at the bottom). Assigning a new value raises the change signal at
+// once, nested in the caller; assigning the same value raises nothing.
+#include <QComboBox>
+#include <QScrollBar>
+
+class VbComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit VbComboBox(QWidget *parent = nullptr);
+    void AddItem(const QString &text, int itemData);
+    int ListIndex() const { return currentIndex(); }
+    void SetListIndex(int index) { setCurrentIndex(index); }
+    int ItemData(int index) const;
+    int ListCount() const { return count(); }
+signals:
+    void Click();
+};
+
+class VbScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    VbScrollBar(Qt::Orientation orientation, QWidget *parent = nullptr);
+    // min is the value at the top (or left) end, max at the bottom (or right).
+    void SetRange(int min, int max);
+    void SetSmallChange(int step);
+    void SetLargeChange(int step);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int SmallChange() const { return singleStep(); }
+    int LargeChange() const { return pageStep(); }
+    int Value() const;
+    void SetValue(int value);  // clamped into the range
+signals:
+    void Change();
+
+private:
+    bool reversed() const { return min_ > max_; }
+    int min_ = 0, max_ = 100;
+};

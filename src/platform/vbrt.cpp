@@ -1,0 +1,132 @@
+#include "platform/vbrt.h"
+
+#include "platform/errors.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+namespace vb {
+
+double RoundHalfEven(double v)
+{
+    // nearbyint honours the current rounding mode, which is round-to-nearest-
+    // even unless someone changed it; do not rely on that.
+    const double fl = std::floor(v);
+    const double diff = v - fl;
+    if (diff > 0.5)
+        return fl + 1.0;
+    if (diff < 0.5)
+        return fl;
+    return std::fmod(fl, 2.0) == 0.0 ? fl : fl + 1.0;
+}
+
+int16_t CInt(double v)
+{
+    if (std::isnan(v))
+        RaiseError(Err::Overflow);
+    const double r = RoundHalfEven(v);
+    if (r < -32768.0 || r > 32767.0)
+        RaiseError(Err::Overflow);
+    return static_cast<int16_t>(r);
+}
+
+int32_t CLng(double v)
+{
+    if (std::isnan(v))
+        RaiseError(Err::Overflow);
+    const double r = RoundHalfEven(v);
+    if (r < -2147483648.0 || r > 2147483647.0)
+        RaiseError(Err::Overflow);
+    return static_cast<int32_t>(r);
+}
+
+float CSng(double v)
+{
+    if (std::isfinite(v) && std::fabs(v) > std::numeric_limits<float>::max())
+        RaiseError(Err::Overflow);
+    return static_cast<float>(v);
+}
+
+int16_t Check16(int64_t v)
+{
+    if (v < -32768 || v > 32767)
+        RaiseError(Err::Overflow);
+    return static_cast<int16_t>(v);
+}
+
+int32_t Check32(int64_t v)
+{
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+        RaiseError(Err::Overflow);
+    return static_cast<int32_t>(v);
+}
+
+int16_t Add16(int32_t a, int32_t b) { return Check16(int64_t(a) + b); }
+int16_t Sub16(int32_t a, int32_t b) { return Check16(int64_t(a) - b); }
+int16_t Mul16(int32_t a, int32_t b) { return Check16(int64_t(a) * b); }
+
+int32_t Add32(int64_t a, int64_t b)
+{
+    return Check32(a + b);
+}
+int32_t Sub32(int64_t a, int64_t b)
+{
+    return Check32(a - b);
+}
+int32_t Mul32(int64_t a, int64_t b)
+{
+    // Both factors must be 32-bit values themselves for the product to be meaningful.
+    Check32(a);
+    Check32(b);
+    return Check32(a * b);
+}
+
+std::optional<double> ParseNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    double v = QLocale::c().toDouble(t, &ok);
+    if (ok && std::isfinite(v))
+        return v;
+    v = QLocale().toDouble(t, &ok);
+    if (ok && std::isfinite(v))
+        return v;
+    return std::nullopt;
+}
+
+std::optional<bool> ParseBool(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (auto n = ParseNumber(t))
+        return *n != 0.0;
+    return std::nullopt;
+}
+
+QString FormatGeneral(double v)
+{
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (v == 0.0)
+        return QStringLiteral("0");
+    const int intDigits = std::max(0, int(std::floor(std::log10(std::fabs(v)))) + 1);
+    QString s = loc.toString(v, 'f', std::max(0, 15 - intDigits));
+    const QString dec = loc.decimalPoint();
+    if (s.contains(dec)) {
+        while (s.endsWith(QLatin1Char('0')))
+            s.chop(1);
+        if (s.endsWith(dec))
+            s.chop(dec.size());
+    }
+    if (s == QLatin1String("-0"))
+        s = QStringLiteral("0");
+    return s;
+}
+
+}  // namespace vb

@@ -1,0 +1,39 @@
+#pragma once
+// Numeric conventions the whole program relies on: conversions to integers
+// round half to even, and 16/32-bit arithmetic raises error 6 on overflow
+// instead of wrapping silently.
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace vb {
+
+// Round half to even, the rounding every integer conversion uses.
+double RoundHalfEven(double v);
+
+int16_t CInt(double v);   // raises 6 outside -32768..32767
+int32_t CLng(double v);   // raises 6 outside the 32-bit range
+float CSng(double v);     // raises 6 when the value does not fit a float
+
+int16_t Add16(int32_t a, int32_t b);
+int16_t Sub16(int32_t a, int32_t b);
+int16_t Mul16(int32_t a, int32_t b);
+int16_t Check16(int64_t v);
+int32_t Add32(int64_t a, int64_t b);
+int32_t Sub32(int64_t a, int64_t b);
+int32_t Mul32(int64_t a, int64_t b);
+int32_t Check32(int64_t v);
+
+// Text to number as the settings and captions use it: plain decimal with
+// either the C or the user's decimal separator. Empty on anything else.
+std::optional<double> ParseNumber(const QString &text);
+// "True"/"False" in any case, or a number (non-zero is true).
+std::optional<bool> ParseBool(const QString &text);
+
+inline QString BoolText(bool v) { return v ? QStringLiteral("True") : QStringLiteral("False"); }
+
+// General number format with the user's decimal separator and no trailing
+// zeros, as captions show numbers ("0,1", "12", "-0,5").
+QString FormatGeneral(double v);
+
+}  // namespace vb

@@ -1,0 +1,33 @@
+#pragma once
+// Test isolation: each test process gets its own settings file, working
+// folder and Mem folder, and every message box is answered by a script.
+#include "platform/messagebox.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+namespace TestEnv {
+// Points settings, working folder, Mem and the program folder (a copy of
+// data/ that tests may modify) into a fresh temporary tree.
+void Isolate();
+QString Root();
+// Empties the settings store and the working folder.
+void Reset();
+}  // namespace TestEnv
+
+// Records every message box and answers from a queue (default: the answer
+// that ends the operation: OK, Cancel or No). Installed for its lifetime.
+class ScriptedMessages {
+public:
+    ScriptedMessages();
+    ~ScriptedMessages();
+    void Answer(MsgAnswer answer) { answers_.push_back(answer); }
+    const std::vector<MsgRequest> &Shown() const { return shown_; }
+    QStringList Texts() const;
+
+private:
+    std::deque<MsgAnswer> answers_;
+    std::vector<MsgRequest> shown_;
+};
