@@ -1,0 +1,23 @@
+#pragma once
+// File and device failures: one table of messages, worded per operation.
+// The trap of each operation shows the message for an error number and then
+// repeats the failed step, goes on after it, or ends the operation.
+#include <QString>
+
+enum class TrapSite {
+    CaptureStart,     // zapis_Click
+    RefreshTick,      // Timer1_Timer
+    MemoryStart,      // SaveBiton_Click
+    MemoryTick,       // TimerIndikator_Timer
+    Redraw,           // RedrawTraces
+    OpenWorkingFile,  // OpenWorkingFile
+    OpenAction,       // the open dialog's file choice
+};
+
+enum class TrapAction { Retry, Continue, End };
+
+// Shows the box for `number` (if that site shows one) and says what the trap
+// does next. `fileName` is the template path the capture start names in its
+// 53 and 55 texts. Follow-ups beyond Retry/Continue/End (stopping capture
+// after 53, the template recovery after 63) are the caller's.
+TrapAction ReportFileError(TrapSite site, int number, const QString &fileName = QString());
