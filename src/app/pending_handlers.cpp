@@ -21,6 +21,7 @@ void Pribor::SaveFileBiton_Click() {}
 void Pribor::PrintBiton_Click() {}
 void Pribor::PrintMenu_Click() {}
 void Pribor::Uroven_Click() {}
+void Pribor::FeedLevelMeter() {}
 void Pribor::Timer3_Timer() { Timer3->stop(); }
 void Pribor::SpravMenu_Click() {}
 void Pribor::OProgMenu_Click() {}

@@ -97,6 +97,8 @@ public:
 
     // Level meter.
     void Uroven_Click();
+    // Hands the display buffers just drawn to the level window while it is shown.
+    void FeedLevelMeter();
 
     // Help and about.
     void Timer3_Timer();
