@@ -1,0 +1,384 @@
+#include "acquisition/captureengine.h"
+
+#include "acquisition/mci.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+// A recording that starts within this long after a save carries on from the
+// save's cut: that is a refresh cycle turning over, not a new start.
+constexpr int kContinueWithinMs = 500;
+// How much of the recent stream is kept while nothing records.
+constexpr int kBacklogMs = 1000;
+// A save that finds the stream this far behind the clock first makes sure
+// the input still lives.
+constexpr int kStallMs = 100;
+// Data read this soon after the read before is current, not a backlog
+// (the drain timer reads every kDrainPeriodMs).
+constexpr int kFreshReadMs = 50;
+// An idle stream is released after this long without a recording.
+constexpr int kIdleReleaseMs = 5000;
+// A recording never grows beyond this.
+constexpr qint64 kMaxRecordingSeconds = 15 * 60;
+constexpr int kDrainPeriodMs = 40;
+
+qint64 msSince(std::chrono::steady_clock::time_point t)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t).count();
+}
+
+void releaseAtExit()
+{
+    CaptureEngine::Instance().Shutdown();
+}
+
+}  // namespace
+
+CaptureEngine &CaptureEngine::Instance()
+{
+    // Never destroyed: the input is released while the application object
+    // still exists, not by a static destructor after it.
+    static CaptureEngine *engine = new CaptureEngine;
+    return *engine;
+}
+
+CaptureEngine::CaptureEngine()
+{
+    if (QCoreApplication::instance())
+        qAddPostRoutine(releaseAtExit);
+}
+
+void CaptureEngine::SetSourceFactory(SourceFactory factory)
+{
+    Shutdown();
+    factory_ = std::move(factory);
+}
+
+void CaptureEngine::SetTimeouts(int firstDataMs, int silenceMs)
+{
+    firstDataMs_ = firstDataMs;
+    silenceMs_ = silenceMs;
+}
+
+void CaptureEngine::SetInputListener(InputListener listener)
+{
+    listener_ = std::move(listener);
+}
+
+bool CaptureEngine::InputIsDemo() const
+{
+    return running_ && demo_;
+}
+
+std::unique_ptr<CaptureSource> CaptureEngine::makeSource(int *error)
+{
+    *error = 0;
+    if (factory_)
+        return factory_(error);
+    const QString wanted = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
+    if (wanted.compare(QLatin1String("demo"), Qt::CaseInsensitive) == 0)
+        return MakeDemoSource();
+    std::unique_ptr<CaptureSource> input = MakeSoundInput(wanted, error);
+    if (!input && *error == 0)
+        return MakeDemoSource();  // no sound input on this machine at all
+    return input;
+}
+
+int CaptureEngine::ensureRunning(const CaptureFormat &format)
+{
+    if (running_ && format == format_)
+        return 0;
+    pendingError_ = 0;
+    if (source_)
+        source_->Stop();
+    running_ = false;
+    int error = 0;
+    // A source that ran in another format starts again in this one; a
+    // lost one has been dropped and is looked up afresh.
+    if (!source_)
+        source_ = makeSource(&error);
+    if (!source_)
+        return error ? error : MciErr::NoSuitableInput;
+    if (const int rc = source_->Start(format)) {
+        if (rc == MciErr::DeviceLost)
+            source_.reset();
+        return rc;
+    }
+    format_ = format;
+    running_ = true;
+    buf_.clear();
+    bufStart_ = end_ = 0;
+    cut_ = -1;
+    started_ = Clock::now();
+    anchorTime_ = lastRead_ = started_;
+    anchorFrame_ = 0;
+    gotData_ = false;
+    silent_ = false;
+    demo_ = source_->IsDemo();
+    description_ = source_->Description();
+    if (listener_)
+        listener_(demo_, description_);
+    armTimer();
+    return 0;
+}
+
+void CaptureEngine::armTimer()
+{
+    if (!QCoreApplication::instance())
+        return;
+    if (!timer_) {
+        timer_ = new QTimer;
+        timer_->setInterval(kDrainPeriodMs);
+        QObject::connect(timer_, &QTimer::timeout, timer_, [this] { onTimer(); });
+    }
+    if (!timer_->isActive())
+        timer_->start();
+}
+
+void CaptureEngine::onTimer()
+{
+    if (!running_) {
+        timer_->stop();
+        return;
+    }
+    if (rec_ == Rec::None && msSince(lastRecordingEnd_) > kIdleReleaseMs) {
+        // Nobody records: let the sound input go until the next start.
+        source_->Stop();
+        running_ = false;
+        timer_->stop();
+        return;
+    }
+    if (pendingError_ == 0)
+        pendingError_ = pump();
+}
+
+void CaptureEngine::lose()
+{
+    if (source_)
+        source_->Stop();
+    source_.reset();
+    running_ = false;
+}
+
+int CaptureEngine::takePending()
+{
+    const int rc = pendingError_;
+    pendingError_ = 0;
+    return rc;
+}
+
+void CaptureEngine::finish()
+{
+    const int bpf = format_.BytesPerFrame();
+    done_ = buf_.mid(qsizetype((recStart_ - bufStart_) * bpf), qsizetype((recLimit_ - recStart_) * bpf));
+    rec_ = Rec::Done;
+}
+
+int CaptureEngine::pump()
+{
+    // A failure the drain timer found is told to the next command.
+    if (pendingError_)
+        return takePending();
+    if (!running_)
+        return 0;
+    const qsizetype before = buf_.size();
+    if (!source_->ReadAvailable(buf_)) {
+        buf_.resize(before);
+        lose();
+        return MciErr::DeviceLost;
+    }
+    const Clock::time_point now = Clock::now();
+    const bool fresh = now - lastRead_ <= std::chrono::milliseconds(kFreshReadMs);
+    lastRead_ = now;
+    const qint64 frames = (buf_.size() - before) / format_.BytesPerFrame();
+    if (frames > 0) {
+        end_ += frames;
+        gotData_ = true;
+        silent_ = false;
+        if (fresh || lagMs(now) < 0) {
+            anchorTime_ = now;
+            anchorFrame_ = end_;
+        }
+    } else {
+        // Quiet is measured from the first read that found nothing, so a
+        // long stretch without reads is not taken for a dead input.
+        if (!silent_) {
+            silent_ = true;
+            silentSince_ = now;
+        }
+        const auto quietMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - silentSince_).count();
+        const auto sinceStartMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - started_).count();
+        if (gotData_ ? quietMs > silenceMs_ : sinceStartMs > firstDataMs_) {
+            lose();
+            return MciErr::DeviceLost;
+        }
+    }
+    int rc = 0;
+    if (rec_ == Rec::Live && recLimit_ < 0 && end_ - recStart_ > kMaxRecordingSeconds * format_.sampleRate) {
+        recLimit_ = recStart_ + kMaxRecordingSeconds * format_.sampleRate;
+        rc = MciErr::OutOfMemory;
+    }
+    if (rec_ == Rec::Live && recLimit_ >= 0 && end_ >= recLimit_)
+        finish();
+    trim();
+    return rc;
+}
+
+int CaptureEngine::pumpExpectingData()
+{
+    // The save of a live recording: if the stream has fallen behind the
+    // clock, wait for it to catch up or be declared lost, rather than save a
+    // stretch that silently stopped.
+    if (const int rc = pump())
+        return rc;
+    while (running_ && rec_ == Rec::Live && recLimit_ < 0 && lagMs(Clock::now()) > kStallMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (const int rc = pump())
+            return rc;
+    }
+    return 0;
+}
+
+double CaptureEngine::lagMs(Clock::time_point now) const
+{
+    const double elapsed = std::chrono::duration<double, std::milli>(now - anchorTime_).count();
+    return elapsed - double(end_ - anchorFrame_) * 1000.0 / format_.sampleRate;
+}
+
+void CaptureEngine::trim()
+{
+    qint64 keep = end_ - qint64(kBacklogMs) * format_.sampleRate / 1000;
+    if (rec_ == Rec::Live)
+        keep = std::min(keep, recStart_);
+    if (keep <= bufStart_)
+        return;
+    buf_.remove(0, qsizetype((keep - bufStart_) * format_.BytesPerFrame()));
+    bufStart_ = keep;
+    if (cut_ < bufStart_)
+        cut_ = -1;
+}
+
+int CaptureEngine::StartRecording(const CaptureFormat &format, qint64 limitFrames, bool continuePass)
+{
+    rec_ = Rec::None;
+    done_.clear();
+    if (const int rc = ensureRunning(format))
+        return rc;
+    if (const int rc = pump())
+        return rc;
+    if (!running_)
+        return MciErr::DeviceLost;
+    recStart_ = end_;
+    if (continuePass && cut_ >= bufStart_ && msSince(cutTime_) <= kContinueWithinMs)
+        recStart_ = cut_;
+    recLimit_ = limitFrames < 0 ? -1 : recStart_ + limitFrames;
+    rec_ = Rec::Live;
+    if (recLimit_ >= 0 && end_ >= recLimit_)
+        finish();
+    return 0;
+}
+
+int CaptureEngine::WaitForLimit()
+{
+    while (rec_ == Rec::Live && recLimit_ >= 0) {
+        if (const int rc = pump())
+            return rc;
+        if (!running_)
+            return MciErr::DeviceLost;
+        if (rec_ != Rec::Live)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 0;
+}
+
+int CaptureEngine::StopRecording()
+{
+    const int rc = pump();
+    if (rec_ == Rec::Live) {
+        recLimit_ = std::max(recStart_, recLimit_ < 0 ? end_ : std::min(end_, recLimit_));
+        finish();
+    }
+    return rc;
+}
+
+qint64 CaptureEngine::RecordedFrames() const
+{
+    switch (rec_) {
+    case Rec::Live:
+        return std::max<qint64>(0, (recLimit_ < 0 ? end_ : std::min(end_, recLimit_)) - recStart_);
+    case Rec::Done:
+        return done_.size() / std::max(1, format_.BytesPerFrame());
+    case Rec::None:
+        break;
+    }
+    return 0;
+}
+
+int CaptureEngine::Recorded(const char **data, qint64 *bytes, CaptureFormat *format)
+{
+    const int rc = pumpExpectingData();
+    *format = format_;
+    *data = nullptr;
+    *bytes = 0;
+    if (rec_ == Rec::Done) {
+        *data = done_.constData();
+        *bytes = done_.size();
+    } else if (rec_ == Rec::Live && recStart_ >= bufStart_) {
+        *data = buf_.constData() + (recStart_ - bufStart_) * format_.BytesPerFrame();
+        *bytes = RecordedFrames() * format_.BytesPerFrame();
+    }
+    return rc;
+}
+
+void CaptureEngine::MarkCut()
+{
+    cut_ = end_;
+    cutTime_ = Clock::now();
+}
+
+int CaptureEngine::DiscardRecorded()
+{
+    const int rc = pump();
+    if (rec_ == Rec::Live) {
+        // What the last save took is gone; what came after it stays in the
+        // recording, so a pass that goes on loses nothing.
+        recStart_ = cut_ >= recStart_ ? cut_ : end_;
+        if (recLimit_ >= 0 && recLimit_ < recStart_)
+            recLimit_ = recStart_;
+    } else if (rec_ == Rec::Done) {
+        done_.clear();
+    }
+    return rc;
+}
+
+void CaptureEngine::EndRecording()
+{
+    rec_ = Rec::None;
+    recLimit_ = -1;
+    done_.clear();
+    lastRecordingEnd_ = Clock::now();
+    if (running_)
+        trim();
+}
+
+void CaptureEngine::Shutdown()
+{
+    rec_ = Rec::None;
+    done_.clear();
+    if (timer_)
+        timer_->stop();
+    if (source_)
+        source_->Stop();
+    source_.reset();
+    running_ = false;
+    pendingError_ = 0;
+    buf_.clear();
+    bufStart_ = end_ = 0;
+    cut_ = -1;
+}

@@ -1,0 +1,121 @@
+#pragma once
+// The one capture stream behind the sound device. The stream is started in
+// the format of the file the device records for and then kept running, so
+// a refresh cycle's save, delete, close, open and record cost nothing and
+// lose no sound: a recording that follows a save at once starts where the
+// save cut. Recordings are held in memory until they are saved.
+//
+// Runs on the GUI thread. Blocking waits poll the source (no event loop is
+// needed); while the event loop runs, a timer keeps draining the source so
+// long recordings never overflow the sound server's buffer.
+#include "acquisition/capturesource.h"
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+class CaptureEngine {
+public:
+    static CaptureEngine &Instance();
+
+    // Which input to use: empty selects by SIGM_INPUT ("demo", "default" or
+    // an input's name or id; unset means the sound server's default input,
+    // and the demo generator when there is no input at all). The factory
+    // returns nullptr with an MciErr number when no input can be had.
+    using SourceFactory = std::function<std::unique_ptr<CaptureSource>(int *error)>;
+    void SetSourceFactory(SourceFactory factory);
+
+    // No data for `firstDataMs` after a start, or for `silenceMs` once data
+    // flowed, means the input is lost.
+    void SetTimeouts(int firstDataMs, int silenceMs);
+
+    // Told whenever the stream starts on an input.
+    using InputListener = std::function<void(bool demo, const QString &description)>;
+    void SetInputListener(InputListener listener);
+    bool InputIsDemo() const;
+
+    // Starts a recording in `format`. `limitFrames` < 0 records until
+    // saved or closed. With `continuePass`, a recording that follows the
+    // last save within a moment starts at that save's cut. 0 or MciErr.
+    int StartRecording(const CaptureFormat &format, qint64 limitFrames, bool continuePass);
+    // Blocks until the recording holds its limit. 0 or MciErr.
+    int WaitForLimit();
+    // Ends the recording where it is (the data stays).
+    int StopRecording();
+    // Everything recorded so far: a pointer into the stream buffer, valid
+    // until the next call. 0 or MciErr (the data is still given then).
+    int Recorded(const char **data, qint64 *bytes, CaptureFormat *format);
+    // The next recording that continues may start here.
+    void MarkCut();
+    // Drops what was recorded up to the last cut; recording goes on.
+    int DiscardRecorded();
+    // Ends the recording and forgets it; the stream keeps running a while.
+    void EndRecording();
+    bool Recording() const { return rec_ != Rec::None; }
+    qint64 RecordedFrames() const;
+
+    // Releases the input (at exit, or when a test changes inputs).
+    void Shutdown();
+
+private:
+    CaptureEngine();
+    using Clock = std::chrono::steady_clock;
+
+    int ensureRunning(const CaptureFormat &format);
+    std::unique_ptr<CaptureSource> makeSource(int *error);
+    int pump();
+    int pumpExpectingData();
+    int takePending();
+    void finish();
+    void lose();
+    void trim();
+    void armTimer();
+    void onTimer();
+
+    SourceFactory factory_;
+    InputListener listener_;
+    std::unique_ptr<CaptureSource> source_;
+    CaptureFormat format_;
+    bool running_ = false;
+    bool demo_ = false;
+    QString description_;
+    int pendingError_ = 0;
+
+    // The stream: frames [bufStart_, end_) are held in buf_.
+    QByteArray buf_;
+    qint64 bufStart_ = 0;
+    qint64 end_ = 0;
+
+    // The recording: while Live, the stream's frames from recStart_ up to
+    // recLimit_ (< 0: no limit); once a limited one is complete it is cut
+    // out of the stream into done_, so the stream can move on.
+    enum class Rec { None, Live, Done };
+    Rec rec_ = Rec::None;
+    qint64 recStart_ = 0;
+    qint64 recLimit_ = -1;
+    QByteArray done_;
+    qint64 cut_ = -1;
+    Clock::time_point cutTime_;
+    Clock::time_point lastRecordingEnd_;
+
+    // Where the stream was known to be current: a read that found data
+    // right after another read. How far it lags behind the clock since
+    // then tells a live input from one that stopped.
+    Clock::time_point anchorTime_;
+    qint64 anchorFrame_ = 0;
+    Clock::time_point lastRead_;
+    double lagMs(Clock::time_point now) const;
+
+    Clock::time_point started_;
+    Clock::time_point silentSince_;
+    bool gotData_ = false;
+    bool silent_ = false;
+    int firstDataMs_ = 3000;
+    int silenceMs_ = 500;
+
+    QTimer *timer_ = nullptr;
+};

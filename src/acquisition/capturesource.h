@@ -1,0 +1,50 @@
+#pragma once
+// One input the sound device records from: a real sound input, the demo
+// generator, or a test's scripted input. Sources deliver interleaved native
+// 16-bit frames as they arrive; the device keeps time and cuts recordings.
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+struct CaptureFormat {
+    int sampleRate = 0;
+    int channels = 0;
+    int bitsPerSample = 16;
+
+    int BytesPerFrame() const { return channels * bitsPerSample / 8; }
+    bool operator==(const CaptureFormat &) const = default;
+};
+
+class CaptureSource {
+public:
+    virtual ~CaptureSource() = default;
+    // What the input is called in the main window and in reports.
+    virtual QString Description() const = 0;
+    virtual bool IsDemo() const { return false; }
+    // Starts delivering `format`. 0, or an MciErr number (NoSuitableInput
+    // when the input cannot take the format).
+    virtual int Start(const CaptureFormat &format) = 0;
+    virtual void Stop() = 0;
+    // Appends the whole frames available now. False when the input reports
+    // that it has failed; silence is noticed by the device's own clock.
+    virtual bool ReadAvailable(QByteArray &out) = 0;
+};
+
+// The demo generator: 1 kHz sine on the first channel, 250 Hz triangle on
+// the second, at half full scale, paced by the wall clock.
+std::unique_ptr<CaptureSource> MakeDemoSource();
+
+// The sample the demo generator delivers at `frame` on `channel`, so tests
+// can tell a gap or a repeat in a recording from a steady signal.
+qint16 DemoSample(qint64 frame, int channel, int sampleRate);
+
+// A sound input of the system, through Qt Multimedia. `name` empty or
+// "default" picks the sound server's default input; anything else is an
+// input's id or description. nullptr when there is none: *error is 0 when
+// the system has no input at all, MciErr::InputNotFound when the named one
+// is missing.
+std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error);
+
+// The sound server's default input as the server names it, or empty when
+// it cannot be asked.
+QString DefaultInputName();

@@ -1,0 +1,152 @@
+#include "acquisition/errortable.h"
+
+#include "platform/messagebox.h"
+
+#include <optional>
+
+namespace {
+
+enum class Style {
+    Error,   // error icon, OK
+    Retry,   // error icon, Retry and Cancel
+    Silent,  // no box: the caller recovers by itself
+    Absent,  // the operation has no row for the number: the catch-all row answers
+};
+
+constexpr int kAnyOther = -1;
+
+struct Row {
+    int number;
+    const char *text;  // "{file}" stands for the template path, "{n}" for the number
+    Style style;
+    const char *title;
+    TrapAction then;  // for Error rows; Retry rows retry or end by the answer
+};
+
+const char *const kTitle = "Сигмалит";
+const char *const kTitle2 = "  Сигмалит";
+const char *const kTitle4 = "    Сигмалит";
+
+const char *const kMemoryText = "Ошибка при обращении к страницам памяти, выгрузите резидентные программы!";
+const char *const kDeviceText = "Ошибка чтения файла (ошибка устройства ввода/вывода)";
+const char *const kDiskFullText =
+    "Диск C: переполнен, попробуте удалть не нужные файлы и повторно включите режим сигмалита";
+const char *const kNotReadyText = "Рабочий файл не доступен!\r\nДиск не готов!";
+
+// The full table, worded as capture start words it; every other operation
+// differs from it in a few rows only.
+const Row kTable[] = {
+    {7, kMemoryText, Style::Error, kTitle4, TrapAction::Continue},
+    {53, "Отсутствует файл {file}, необходимо заново установить программу.", Style::Error, kTitle, TrapAction::End},
+    {55, "Ошибка совместного доступа к файлу {file} или tmp.wav", Style::Retry, kTitle2, TrapAction::End},
+    {57, kDeviceText, Style::Retry, kTitle, TrapAction::End},
+    {61, kDiskFullText, Style::Error, kTitle, TrapAction::End},
+    {70, "У вас нет прав для работы с файлом tmp.wav или файл блокирован другим процессом.", Style::Error, kTitle,
+     TrapAction::End},
+    {71, kNotReadyText, Style::Retry, kTitle, TrapAction::End},
+    {kAnyOther, "Не предвиденная ошибка   № {n}", Style::Error, kTitle, TrapAction::End},
+};
+
+struct Variant {
+    TrapSite site;
+    Row row;
+};
+
+const char *const kSharedNoName = "Ошибка совместного доступа к файлу";
+const char *const kOtherOneBlank = "Не предвиденная ошибка № {n}";
+const char *const kDeletedText = "Файл c:\\tmp.wav неожиданно удален с диска, откройте файл ещё раз!";
+const char *const kSharedTmp = "Ошибка совместного доступа к файлу tmp.wav";
+const char *const kNoRightsTmp = "У вас нет прав для работы с файлом tmp.wav или файл заблокирован другим процессом";
+
+// How each operation's own trap differs from the full table.
+const Variant kVariants[] = {
+    {TrapSite::RefreshTick, {53, "", Style::Absent, kTitle, TrapAction::End}},
+    {TrapSite::RefreshTick, {55, kSharedNoName, Style::Retry, kTitle2, TrapAction::End}},
+    {TrapSite::RefreshTick, {kAnyOther, kOtherOneBlank, Style::Error, kTitle, TrapAction::End}},
+
+    {TrapSite::MemoryStart, {55, kSharedNoName, Style::Retry, kTitle2, TrapAction::End}},
+
+    // The progress tick names no template; with no name given its texts
+    // name the working file alone instead of ending in a dangling "или".
+    {TrapSite::MemoryTick, {53, "", Style::Absent, kTitle, TrapAction::End}},
+    {TrapSite::MemoryTick, {55, "Ошибка совместного доступа к файлу {file?} или tmp.wav", Style::Retry, kTitle,
+                            TrapAction::End}},
+    {TrapSite::MemoryTick,
+     {70, "У вас нет прав для работы с файлом tmp.wav или {file?}", Style::Error, kTitle, TrapAction::End}},
+
+    {TrapSite::Redraw, {7, kMemoryText, Style::Error, kTitle, TrapAction::Continue}},
+    {TrapSite::Redraw, {53, kDeletedText, Style::Error, kTitle, TrapAction::End}},
+    {TrapSite::Redraw, {55, kSharedTmp, Style::Retry, kTitle, TrapAction::End}},
+    {TrapSite::Redraw, {63, "", Style::Silent, kTitle, TrapAction::End}},
+    {TrapSite::Redraw, {70, kNoRightsTmp, Style::Error, kTitle, TrapAction::End}},
+    {TrapSite::Redraw, {kAnyOther, kOtherOneBlank, Style::Error, kTitle, TrapAction::End}},
+
+    {TrapSite::OpenWorkingFile, {7, kMemoryText, Style::Error, kTitle, TrapAction::Continue}},
+    {TrapSite::OpenWorkingFile, {53, kDeletedText, Style::Error, kTitle, TrapAction::End}},
+    {TrapSite::OpenWorkingFile, {55, kSharedTmp, Style::Retry, kTitle, TrapAction::End}},
+    {TrapSite::OpenWorkingFile, {70, kNoRightsTmp, Style::Error, kTitle, TrapAction::End}},
+    {TrapSite::OpenWorkingFile, {kAnyOther, kOtherOneBlank, Style::Error, kTitle, TrapAction::End}},
+
+    {TrapSite::OpenAction, {53, "", Style::Absent, kTitle, TrapAction::End}},
+    {TrapSite::OpenAction, {55, kSharedNoName, Style::Retry, kTitle2, TrapAction::End}},
+    {TrapSite::OpenAction, {76, "Не выбран файл для открытия!", Style::Error, kTitle, TrapAction::End}},
+};
+
+std::optional<Row> findRow(TrapSite site, int number)
+{
+    for (const Variant &v : kVariants) {
+        if (v.site == site && v.row.number == number)
+            return v.row;
+    }
+    for (const Row &r : kTable) {
+        if (r.number == number)
+            return r;
+    }
+    return std::nullopt;
+}
+
+Row rowFor(TrapSite site, int number)
+{
+    std::optional<Row> row = findRow(site, number);
+    if (!row || row->style == Style::Absent)
+        row = findRow(site, kAnyOther);
+    return *row;
+}
+
+QString wording(const char *pattern, int number, const QString &fileName)
+{
+    QString text = QString::fromUtf8(pattern);
+    text.replace(QStringLiteral("{n}"), QString::number(number));
+    text.replace(QStringLiteral("{file}"), fileName);
+    if (text.contains(QStringLiteral("{file?}"))) {
+        // An optional name: without one, the text drops it and its "или".
+        if (fileName.isEmpty()) {
+            text.replace(QStringLiteral("{file?} или "), QString());
+            text.replace(QStringLiteral(" или {file?}"), QString());
+        } else {
+            text.replace(QStringLiteral("{file?}"), fileName);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+TrapAction ReportFileError(TrapSite site, int number, const QString &fileName)
+{
+    const Row row = rowFor(site, number);
+    const QString text = wording(row.text, number, fileName);
+    const QString title = QString::fromUtf8(row.title);
+    switch (row.style) {
+    case Style::Silent:
+    case Style::Absent:
+        return TrapAction::End;
+    case Style::Retry:
+        return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, title) == MsgAnswer::Retry ? TrapAction::Retry
+                                                                                                   : TrapAction::End;
+    case Style::Error:
+        MsgBox(text, MsgButtons::OK, MsgIcon::Critical, title);
+        return row.then;
+    }
+    return TrapAction::End;
+}

@@ -1,0 +1,217 @@
+#pragma once
+// Helpers shared by the sound device tests: WAV files built byte by byte,
+// a scriptable input, and reading back what the device saved.
+#include "acquisition/capturesource.h"
+#include "acquisition/captureengine.h"
+#include "acquisition/mci.h"
+#include "acquisition/wavfile.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QtEndian>
+
+#include <chrono>
+#include <memory>
+
+namespace AcqTest {
+
+inline void put16(QByteArray &b, quint16 v)
+{
+    char c[2];
+    qToLittleEndian(v, c);
+    b.append(c, 2);
+}
+
+inline void put32(QByteArray &b, quint32 v)
+{
+    char c[4];
+    qToLittleEndian(v, c);
+    b.append(c, 4);
+}
+
+struct WavSpec {
+    quint16 formatTag = 1;  // 1 PCM, 3 float, 0xFFFE extensible
+    quint16 channels = 2;
+    quint32 rate = 44100;
+    quint16 bits = 16;
+    QByteArray data;
+    QByteArray chunkBeforeData;  // a whole extra chunk, e.g. "LIST"
+};
+
+inline QByteArray wavBytes(const WavSpec &s)
+{
+    QByteArray fmt;
+    put16(fmt, s.formatTag);
+    put16(fmt, s.channels);
+    put32(fmt, s.rate);
+    put32(fmt, s.rate * s.channels * s.bits / 8);
+    put16(fmt, quint16(s.channels * s.bits / 8));
+    put16(fmt, s.bits);
+    if (s.formatTag == 0xFFFE) {
+        put16(fmt, 22);
+        put16(fmt, s.bits);
+        put32(fmt, s.channels == 2 ? 3 : 4);
+        // KSDATAFORMAT_SUBTYPE_PCM
+        const unsigned char guid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+        fmt.append(reinterpret_cast<const char *>(guid), 16);
+    }
+    QByteArray body = "WAVE";
+    body += "fmt ";
+    put32(body, quint32(fmt.size()));
+    body += fmt;
+    body += s.chunkBeforeData;
+    body += "data";
+    put32(body, quint32(s.data.size()));
+    body += s.data;
+    QByteArray all = "RIFF";
+    put32(all, quint32(body.size()));
+    return all + body;
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline quint32 le32(const QByteArray &b, int at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+inline quint16 le16(const QByteArray &b, int at)
+{
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+inline qint16 sampleAt(const QByteArray &file, qint64 frame, int channel, int channels)
+{
+    return qFromLittleEndian<qint16>(file.constData() + kWav16HeaderBytes + (frame * channels + channel) * 2);
+}
+
+// What a test input does. Its samples count frames (first channel: the low
+// 15 bits of the frame number, second: the next 15), so a gap or a repeat
+// in a recording shows at once.
+struct FakeScript {
+    enum class Mode { Steady, Silent, GoesQuiet, Fails };
+    Mode mode = Mode::Steady;
+    qint64 afterFrames = 0;  // GoesQuiet / Fails: when
+    int burstFrames = 0;     // > 0: delivers only whole bursts of this many frames
+    int startError = 0;      // Start() answers this
+    int maxChannels = 2;
+    bool demo = false;
+};
+
+struct FakeStats {
+    int starts = 0;
+    int stops = 0;
+    CaptureFormat lastFormat;
+};
+
+inline qint64 counterFrame(qint16 first, qint16 second)
+{
+    return (qint64(quint16(second) & 0x7FFF) << 15) | (quint16(first) & 0x7FFF);
+}
+
+class FakeSource : public CaptureSource {
+public:
+    FakeSource(FakeScript script, std::shared_ptr<FakeStats> stats) : script_(script), stats_(std::move(stats)) {}
+
+    QString Description() const override { return QStringLiteral("Проверочный вход"); }
+    bool IsDemo() const override { return script_.demo; }
+
+    int Start(const CaptureFormat &format) override
+    {
+        ++stats_->starts;
+        stats_->lastFormat = format;
+        if (script_.startError)
+            return script_.startError;
+        if (format.channels > script_.maxChannels)
+            return MciErr::NoSuitableInput;
+        format_ = format;
+        start_ = Clock::now();
+        produced_ = 0;
+        return 0;
+    }
+
+    void Stop() override { ++stats_->stops; }
+
+    bool ReadAvailable(QByteArray &out) override
+    {
+        const double secs = std::chrono::duration<double>(Clock::now() - start_).count();
+        qint64 due = qint64(secs * format_.sampleRate);
+        if (script_.burstFrames > 0)
+            due -= due % script_.burstFrames;
+        switch (script_.mode) {
+        case FakeScript::Mode::Steady:
+            break;
+        case FakeScript::Mode::Silent:
+            return true;
+        case FakeScript::Mode::GoesQuiet:
+            due = std::min(due, script_.afterFrames);
+            break;
+        case FakeScript::Mode::Fails:
+            if (due >= script_.afterFrames)
+                return false;
+            break;
+        }
+        for (qint64 f = produced_; f < due; ++f) {
+            for (int c = 0; c < format_.channels; ++c) {
+                const qint16 v = qint16(c == 0 ? (f & 0x7FFF) : ((f >> 15) & 0x7FFF));
+                out.append(reinterpret_cast<const char *>(&v), 2);
+            }
+        }
+        produced_ = std::max(produced_, due);
+        return true;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    FakeScript script_;
+    std::shared_ptr<FakeStats> stats_;
+    CaptureFormat format_;
+    Clock::time_point start_;
+    qint64 produced_ = 0;
+};
+
+// Routes the device to a fake input for the lifetime of the object.
+class UseFake {
+public:
+    explicit UseFake(FakeScript script = {}, int firstDataMs = 3000, int silenceMs = 500)
+        : stats(std::make_shared<FakeStats>())
+    {
+        auto st = stats;
+        CaptureEngine::Instance().SetSourceFactory([script, st](int *) {
+            return std::unique_ptr<CaptureSource>(new FakeSource(script, st));
+        });
+        CaptureEngine::Instance().SetTimeouts(firstDataMs, silenceMs);
+    }
+    ~UseFake() { restore(); }
+    // Back to the program's own choice of input: the sound server's default.
+    static void restore()
+    {
+        qunsetenv("SIGM_INPUT");
+        mciSendString(QStringLiteral("close all"));
+        CaptureEngine::Instance().SetSourceFactory({});
+        CaptureEngine::Instance().SetTimeouts(3000, 500);
+    }
+    std::shared_ptr<FakeStats> stats;
+};
+
+class UseDemo {
+public:
+    UseDemo()
+    {
+        CaptureEngine::Instance().SetSourceFactory([](int *) { return MakeDemoSource(); });
+    }
+    ~UseDemo() { UseFake::restore(); }
+};
+
+}  // namespace AcqTest
