@@ -3,6 +3,9 @@
 #include "platform/vbcolor.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 Ris::Ris(QWidget *parent) : QWidget(parent), back_(VbColor(0xE0E0E0))
 {
@@ -28,10 +31,100 @@ QPointF Ris::ToPixel(double x, double y) const
 
 void Ris::Line(double x1, double y1, double x2, double y2, const QColor &color)
 {
-    QPainter p(&image_);
-    p.setPen(QPen(color, DrawWidth, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(ToPixel(x1, y1), ToPixel(x2, y2));
+    beginSpans();
+    addSegment(ToPixel(x1, y1), ToPixel(x2, y2));
+    fillSpans(color.rgb());
     update();
+}
+
+void Ris::Trace(const std::vector<QPointF> &points, const QColor &color)
+{
+    if (points.empty())
+        return;
+    beginSpans();
+    if (points.size() == 1) {
+        const QPointF p = ToPixel(points[0].x(), points[0].y());
+        addSegment(p, p);
+    }
+    QPointF prev = ToPixel(points[0].x(), points[0].y());
+    for (size_t i = 1; i < points.size(); ++i) {
+        const QPointF next = ToPixel(points[i].x(), points[i].y());
+        addSegment(prev, next);
+        prev = next;
+    }
+    fillSpans(color.rgb());
+    update();
+}
+
+// A pen of width w covers the pixels whose centres lie within w/2 of the
+// line: columns floor(x - (w-1)/2) .. +w-1, and rows likewise. Spans are
+// kept per first covered column, in coordinates shifted by (w-1)/2.
+void Ris::beginSpans()
+{
+    const int w = std::max(1, DrawWidth);
+    shift_ = (w - 1) / 2.0;
+    const size_t n = size_t(image_.width()) + size_t(w - 1);
+    spanTop_.assign(n, std::numeric_limits<double>::infinity());
+    spanBottom_.assign(n, -std::numeric_limits<double>::infinity());
+}
+
+void Ris::addSegment(QPointF a, QPointF b)
+{
+    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
+        return;
+    if (b.x() < a.x())
+        std::swap(a, b);
+    const int w = std::max(1, DrawWidth);
+    const double ax = a.x() - shift_, ay = a.y() - shift_;
+    const double bx = b.x() - shift_, by = b.y() - shift_;
+    const int firstColumn = -(w - 1);
+    const int lastColumn = image_.width() - 1;
+    if (bx < firstColumn || ax >= lastColumn + 1)
+        return;
+    const int c0 = std::max(firstColumn, int(std::floor(ax)));
+    const int c1 = std::min(lastColumn, int(std::floor(bx)));
+    const double dx = bx - ax;
+    for (int c = c0; c <= c1; ++c) {
+        double y0, y1;
+        if (dx == 0) {
+            y0 = ay;
+            y1 = by;
+        } else {
+            const double xa = std::max(ax, double(c));
+            const double xb = std::min(bx, double(c + 1));
+            y0 = ay + (xa - ax) * (by - ay) / dx;
+            y1 = ay + (xb - ax) * (by - ay) / dx;
+        }
+        const size_t k = size_t(c - firstColumn);
+        spanTop_[k] = std::min({spanTop_[k], y0, y1});
+        spanBottom_[k] = std::max({spanBottom_[k], y0, y1});
+    }
+}
+
+void Ris::fillSpans(QRgb color)
+{
+    const int w = std::max(1, DrawWidth);
+    const int width = image_.width(), height = image_.height();
+    const QRgb pixel = 0xFF000000u | color;
+    const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
+    QRgb *bits = reinterpret_cast<QRgb *>(image_.bits());
+    for (size_t k = 0; k < spanTop_.size(); ++k) {
+        if (!(spanTop_[k] <= spanBottom_[k]))
+            continue;
+        // Clamp before converting: off-screen ordinates can be huge.
+        const double top = std::clamp(spanTop_[k], -2.0 - w, double(height) + 1);
+        const double bottom = std::clamp(spanBottom_[k], -2.0 - w, double(height) + 1);
+        const int r0 = std::max(0, int(std::floor(top)));
+        const int r1 = std::min(height - 1, int(std::floor(bottom)) + w - 1);
+        if (r0 > r1)
+            continue;
+        const int c = int(k) - (w - 1);
+        for (int cc = std::max(0, c); cc <= std::min(width - 1, c + w - 1); ++cc) {
+            QRgb *p = bits + r0 * stride + cc;
+            for (int r = r0; r <= r1; ++r, p += stride)
+                *p = pixel;
+        }
+    }
 }
 
 void Ris::paintEvent(QPaintEvent *)

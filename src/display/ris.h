@@ -2,8 +2,16 @@
 // The drawing surface. Everything is drawn into a persistent image in user
 // coordinates (ScaleLeft/Top/Width/Height), so the picture survives
 // repaints and can be printed later; the widget only shows the image.
+//
+// Lines are rasterised here rather than with QPainter: a trace is thousands
+// of short segments, and Qt's stroker for a 2-pixel pen costs tens of
+// milliseconds per screen. A trace runs left to right, so the part of it
+// inside one pixel column is one vertical interval; the surface collects
+// those intervals and fills each once.
 #include <QImage>
+#include <QPointF>
 #include <QWidget>
+#include <vector>
 
 class Ris : public QWidget {
     Q_OBJECT
@@ -15,8 +23,13 @@ public:
     double ScaleLeft = 0, ScaleTop = -32768, ScaleWidth = 8880, ScaleHeight = 65536;
     int DrawWidth = 1;
 
+    // Clears the picture to the background colour (and takes the widget's size).
     void Cls();
+    // One straight line in user coordinates, DrawWidth pixels wide.
     void Line(double x1, double y1, double x2, double y2, const QColor &color);
+    // A polyline in user coordinates whose x never decreases (a trace),
+    // DrawWidth pixels wide.
+    void Trace(const std::vector<QPointF> &points, const QColor &color);
     const QImage &Image() const { return image_; }
 
     QPointF ToPixel(double x, double y) const;
@@ -26,6 +39,13 @@ protected:
     void resizeEvent(QResizeEvent *) override;
 
 private:
+    void beginSpans();
+    void addSegment(QPointF a, QPointF b);
+    void fillSpans(QRgb color);
+
     QColor back_;
     QImage image_;
+    // Per pixel column: the rows the current line or trace covers.
+    std::vector<double> spanTop_, spanBottom_;
+    double shift_ = 0;
 };

@@ -1,0 +1,216 @@
+// RedrawTraces and PrepareScreen: the one way anything reaches the drawing
+// surface. A redraw reads one screen of FlName, turns it into display
+// buffers and paints graticule, times and traces from them.
+#include "acquisition/errortable.h"
+#include "app/pribor.h"
+#include "display/ris.h"
+#include "display/screen.h"
+#include "display/screenread.h"
+#include "display/tracebuffers.h"
+#include "files/openfile.h"
+#include "platform/errors.h"
+#include "platform/fileops.h"
+#include "platform/paths.h"
+#include "platform/vbcolor.h"
+#include "platform/vbcontrols.h"
+#include "platform/vbrt.h"
+
+#include <QAction>
+#include <cfloat>
+#include <new>
+
+namespace {
+
+const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
+
+// Runs one step of the redraw under its error trap. Returns false when the
+// redraw must end; true when it goes on (the step worked, or failed for
+// lack of memory, after which the redraw carries on with the next step).
+template <class Step, class Recover>
+bool trapped(Step &&step, Recover &&recoverBadRecord)
+{
+    for (;;) {
+        int number;
+        try {
+            step();
+            return true;
+        } catch (const VbError &e) {
+            number = e.Number;
+        } catch (const std::bad_alloc &) {
+            number = Err::OutOfMemory;
+        }
+        if (number == Err::BadRecordNumber) {
+            recoverBadRecord();
+            return false;
+        }
+        switch (ReportFileError(TrapSite::Redraw, number)) {
+        case TrapAction::Retry: continue;
+        case TrapAction::Continue: return true;
+        case TrapAction::End: return false;
+        }
+    }
+}
+
+}  // namespace
+
+void Pribor::RedrawTraces(int32_t start)
+{
+    // A read that lands before the file's first byte means the working file
+    // is not what the capture cycle wrote: put a valid recording in its place
+    // and restart capture on it.
+    auto recoverBadRecord = [this] {
+        const QString templateFile = Paths::ProgramFolder() + QStringLiteral("/Sound/sigm-8-16-stereo.wav");
+        if (!trapped([&] { FileOps::FileCopy(templateFile, kWorkingFile); }, [] {}))
+            return;
+        { OpenFile unloadedAtOnce(st, this); }
+        Stopbiton_Click();
+        zapis_Click();
+    };
+
+    const int sweepIndex = RasTime->ListIndex();
+    if (sweepIndex < 0)
+        return;  // no sweep chosen yet: nothing to size a screen by
+    const int w = RasTime->ItemData(sweepIndex);
+    st.Channels = st.TwoBeam ? 2 : 1;
+    if (st.SampleRate <= 0)
+        return;
+    // After a cancelled open there is no file to show.
+    if (st.FlName.isEmpty())
+        return;
+
+    int32_t wordCount = 0;
+    if (!trapped([&] { wordCount = ScreenRead::SizeFor(st.SampleRate, w, st.Channels).wordCount; },
+                 recoverBadRecord))
+        return;
+
+    int32_t readFrom = start;
+    int32_t readLength = 0;
+    ScreenRead::Position position;
+    if (!trapped([&] {
+            if (st.CaptureRunning) {
+                readLength = vb::Mul32(2, wordCount);
+                return;
+            }
+            position = ScreenRead::PositionView(st, wordCount, w, sweepIndex, *HScroll1);
+            if (position.outcome != ScreenRead::Outcome::Read)
+                return;
+            const ScreenRead::ReadPlan plan = ScreenRead::PlanRead(st, position.start, wordCount);
+            readFrom = plan.position;
+            readLength = plan.length;
+        },
+        recoverBadRecord))
+        return;
+    if (position.outcome == ScreenRead::Outcome::Swallowed)
+        return;
+    if (position.outcome == ScreenRead::Outcome::RepaintOnly) {
+        trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), st.ViewStart, st.Channels); }, recoverBadRecord);
+        return;
+    }
+
+    // Sized before reading, so a screen too big to draw fails before it is read.
+    Traces::Plan plan;
+    if (!trapped([&] { plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w); }, recoverBadRecord))
+        return;
+
+    QByteArray block;
+    if (!trapped([&] { block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength); },
+                 recoverBadRecord))
+        return;
+
+    if (!trapped([&] { Traces::Build(plan, block, st.Channels, st); }, recoverBadRecord))
+        return;
+
+    if (!trapped(
+            [&] {
+                const size_t last = size_t(st.PointCount);
+                // A screen ending in 0 was not filled: the capture pass was too short.
+                // Doubling stops short of infinity, which would stall the capture cycle.
+                if (last < st.LeftBuffer.size() && st.LeftBuffer[last] == 0 && st.CaptureLengthFactor < FLT_MAX / 2)
+                    st.CaptureLengthFactor *= 2;
+                if (Globals::CenterBeams) {
+                    Traces::RemoveMean(st.LeftBuffer, st.PointCount);
+                    if (st.Channels == 2)
+                        Traces::RemoveMean(st.RightBuffer, st.PointCount);
+                }
+            },
+            recoverBadRecord))
+        return;
+
+    if (!trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
+        return;
+
+    if (st.CaptureRunning)
+        trapped([&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
+}
+
+void Pribor::PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels)
+{
+    if (Uroven->isChecked())
+        FeedLevelMeter();
+
+    // One horizontal unit per point; a screen without points still gets a
+    // graticule across the surface.
+    RisBox->ScaleLeft = 0;
+    RisBox->ScaleTop = -32768;
+    RisBox->ScaleHeight = 65536;
+    RisBox->ScaleWidth = points > 0 ? points : 1;
+    const double right = RisBox->ScaleWidth;
+
+    const bool secondTrace = st.TwoBeam && !st.SubtractMode;
+    VScroll1->setEnabled(secondTrace);
+    U1->setEnabled(secondTrace);
+    VScroll2->setEnabled(true);
+
+    st.LastSweepIndex = vb::Check16(RasTime->ListIndex());
+
+    RisBox->Cls();
+    RisBox->DrawWidth = 1;
+    const QColor black = VbColor(0);
+    for (int k = -3; k <= 3; ++k)
+        RisBox->Line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1, black);
+    for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
+        RisBox->Line(x, -32768, x, 32767, black);
+
+    if (!st.CaptureRunning) {
+        const Screen::TimeCaptions t =
+            Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, st.Decimated, sweep);
+        nachalo->setText(t.start);
+        konec->setText(t.end);
+    }
+
+    auto sensitivity = [](VbComboBox *box) {
+        if (box->ListIndex() == -1) {
+            box->SetListIndex(0);
+            return 1;
+        }
+        return box->ItemData(box->ListIndex());
+    };
+    const int32_t s2 = sensitivity(U2);
+    const int32_t s1 = sensitivity(U1);
+
+    RisBox->DrawWidth = 2;
+    std::vector<QPointF> line;
+    auto draw = [&](auto valueAt, int32_t sens, const VbScrollBar *bar, uint32_t colour) {
+        const int32_t pos = bar->Value();
+        line.resize(size_t(std::max(points, 0)) + 1);
+        for (int32_t i = 0; i <= points; ++i)
+            line[size_t(i)] = QPointF(i, Screen::Ordinate(valueAt(i), sens, pos));
+        if (points > 0)
+            RisBox->Trace(line, VbColor(colour));
+    };
+    const auto &left = st.LeftBuffer;
+    const auto &rightBuf = st.RightBuffer;
+    const bool haveLeft = points >= 0 && size_t(points) < left.size();
+    const bool haveRight = points >= 0 && size_t(points) < rightBuf.size();
+    if (st.SubtractMode) {
+        if (haveLeft)
+            draw([&](int32_t i) { return vb::Sub32(left[size_t(i)], haveRight ? rightBuf[size_t(i)] : 0); }, s2,
+                 VScroll2, 0xFF0000);
+    } else {
+        if (haveLeft)
+            draw([&](int32_t i) { return left[size_t(i)]; }, s2, VScroll2, 0xFF0000);
+        if (st.TwoBeam && haveRight)
+            draw([&](int32_t i) { return rightBuf[size_t(i)]; }, s1, VScroll1, 0xFF);
+    }
+    RisBox->DrawWidth = 1;
+}

@@ -1,0 +1,72 @@
+#include "display/screen.h"
+
+#include "platform/vbrt.h"
+
+#include <cmath>
+
+namespace Screen {
+
+std::vector<double> VerticalLines(int32_t points, int sweep, int32_t sampleRate)
+{
+    std::vector<double> xs;
+    if (points < 5) {
+        // d would round to 0 and the counter would never move.
+        const double d = std::max<int32_t>(points, 1) / 10.0;
+        for (int k = 1; k <= 10; ++k)
+            xs.push_back(k * d);
+        return xs;
+    }
+    const float d = float(points) / 10;
+    const int16_t s = vb::CInt(d);
+    int64_t limit = points;
+    if (sweep == 2000 && sampleRate < 20000) {
+        limit += vb::CInt(d);
+        if (sampleRate < 9000)
+            limit += vb::CInt(d);
+    }
+    float x = 0;
+    for (int64_t v = s; v <= limit; v += s) {
+        x += d;
+        xs.push_back(x);
+    }
+    return xs;
+}
+
+namespace {
+// Fixed-point values with four decimals, as counts of 1/10000.
+int64_t toFixed(double v)
+{
+    return int64_t(vb::RoundHalfEven(v * 10000.0));
+}
+int64_t divideFixed(int64_t a, double divisor)
+{
+    return int64_t(vb::RoundHalfEven(double(a) / divisor));
+}
+QString millisecondsText(int64_t fixed)
+{
+    // round(1000 t) / 1000
+    const double ms = vb::RoundHalfEven(double(fixed) / 10.0);
+    return vb::FormatGeneral(ms / 1000.0);
+}
+}  // namespace
+
+TimeCaptions TimesFor(int32_t start, int32_t dataStart, int32_t sampleRate, int channels, bool decimated,
+                      int sweep)
+{
+    int64_t t = 0;
+    if (start > dataStart && sampleRate != 0)
+        t = toFixed((double(start) - dataStart) / (2.0 * sampleRate));
+    if (channels != 0)
+        t = divideFixed(t, channels);
+    if (decimated)
+        t = divideFixed(t, 2);
+    const int64_t screen = sweep != 0 ? toFixed(1.0 / sweep) : 0;
+    return {millisecondsText(t), millisecondsText(t + screen)};
+}
+
+int32_t Ordinate(int32_t sample, int32_t sensitivity, int32_t position)
+{
+    return vb::Check32(-int64_t(vb::Add32(vb::Mul32(sample, sensitivity), position)));
+}
+
+}  // namespace Screen

@@ -1,0 +1,126 @@
+#include "display/screenread.h"
+
+#include "platform/errors.h"
+#include "platform/vbcontrols.h"
+#include "platform/vbrt.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+
+namespace ScreenRead {
+namespace {
+int g_reads = 0;
+}
+
+ScreenSize SizeFor(int32_t sampleRate, int screensPerSecond, int channels)
+{
+    if (screensPerSecond == 0)
+        RaiseError(Err::DivisionByZero);
+    ScreenSize s;
+    s.framesPerScreen = vb::CLng(double(sampleRate) / screensPerSecond);
+    s.wordCount = vb::Add32(vb::Mul32(channels, s.framesPerScreen), 4);
+    return s;
+}
+
+Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, int sweepIndex, VbScrollBar &bar)
+{
+    if (st.SuppressScroll) {
+        st.SuppressScroll = false;
+        return {Outcome::Swallowed, 0};
+    }
+
+    int32_t start;
+    if (bar.Value() == st.LastScrollValue && !st.ForceReposition) {
+        start = st.ViewStart;
+        if (sweepIndex == st.LastSweepIndex)
+            return {Outcome::RepaintOnly, st.ViewStart};
+    } else {
+        st.ForceReposition = false;
+        const int moved = bar.Value() - st.LastScrollValue;
+        if (moved == 1) {
+            start = vb::CLng(double(st.ViewStart) + double(wordCount) / 5);
+        } else if (moved == -1) {
+            start = vb::CLng(double(st.ViewStart) - double(wordCount) / 5);
+            if (screensPerSecond == 2000 && st.SampleRate < 20000)
+                start = vb::Sub32(start, 2);
+        } else if (moved == 10) {
+            start = vb::Add32(st.ViewStart, vb::Mul32(2, wordCount));
+        } else if (moved == -10) {
+            start = vb::Sub32(st.ViewStart, vb::Mul32(2, wordCount));
+        } else {
+            start = vb::Mul32(st.ScrollUnit, bar.Value());
+        }
+    }
+
+    if (start < st.DataStart)
+        start = st.DataStart;
+    if (start > st.FileLength)
+        start = st.FileLength;
+    st.LastScrollValue = vb::Check16(bar.Value());
+
+    if (st.ScrollUnit == 0)
+        RaiseError(Err::DivisionByZero);
+    const double steps = double(start) / st.ScrollUnit;
+    const int value = (steps >= 1 && start != st.DataStart) ? vb::CInt(steps) : 1;
+    if (bar.Value() != value) {
+        const int before = bar.Value();
+        st.SuppressScroll = true;
+        bar.SetValue(value);
+        // A value the bar cannot take raises no change event to swallow.
+        if (bar.Value() == before)
+            st.SuppressScroll = false;
+    }
+    st.LastScrollValue = vb::Check16(bar.Value());
+    st.ViewStart = start;
+    return {Outcome::Read, start};
+}
+
+ReadPlan PlanRead(const ScopeState &st, int32_t start, int32_t wordCount)
+{
+    ReadPlan plan;
+    plan.length = vb::Mul32(2, wordCount);
+    if (vb::Add32(start, plan.length) > st.FileLength)
+        plan.length = std::max<int32_t>(0, vb::Sub32(st.FileLength, start));
+    if (start >= st.DataStart) {
+        const int64_t offset = int64_t(start) - st.DataStart;
+        plan.position = vb::Check32(st.DataStart + (offset + 3) / 4 * 4);
+    } else {
+        plan.position = st.DataStart;
+    }
+    return plan;
+}
+
+QByteArray ReadBlock(const QString &path, int32_t position, int32_t length)
+{
+    if (position < 1)
+        RaiseError(Err::BadRecordNumber);
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int e = errno;
+        if (!file.exists())
+            RaiseError(Err::FileNotFound);
+        RaiseError(ErrorNumberFromFileError(file.error(), e));
+    }
+    ++g_reads;
+    // Never ask for more than the file holds: the request sizes the buffer.
+    const qint64 available = std::max<qint64>(0, file.size() - (position - 1));
+    const qint64 wanted = std::min<qint64>(std::max(0, length), available);
+    if (wanted == 0)
+        return QByteArray();
+    if (!file.seek(position - 1))
+        RaiseError(Err::BadRecordNumber);
+    errno = 0;
+    QByteArray block = file.read(wanted);
+    if (file.error() != QFileDevice::NoError)
+        RaiseError(ErrorNumberFromFileError(file.error(), errno));
+    return block;
+}
+
+int ReadCount()
+{
+    return g_reads;
+}
+
+}  // namespace ScreenRead

@@ -1,0 +1,172 @@
+#include "display/tracebuffers.h"
+
+#include "display/byte2.h"
+#include "platform/errors.h"
+#include "platform/vbrt.h"
+
+#include <algorithm>
+
+namespace Traces {
+namespace {
+
+// The sample whose low byte is at 1-based position i of the block.
+inline int32_t sampleAt(const QByteArray &block, int32_t i)
+{
+    const auto *b = reinterpret_cast<const uint8_t *>(block.constData());
+    return Byte2::BytesToSample(b[i - 1], b[i]);
+}
+
+inline void store(std::vector<int32_t> &buf, int64_t index, int32_t value)
+{
+    if (index < 0 || index >= int64_t(buf.size()))
+        RaiseError(Err::SubscriptOutOfRange);
+    buf[size_t(index)] = value;
+}
+
+void decimate(const QByteArray &block, int32_t first, int32_t last, int32_t step, int16_t group,
+              std::vector<int32_t> &buf)
+{
+    int32_t highest = sampleAt(block, first), lowest = highest;
+    int counter = 0;
+    int64_t index = -2;
+    for (int32_t i = first; i <= last; i += step) {
+        ++counter;
+        const int32_t v = sampleAt(block, i);
+        if (counter == group) {
+            index += 2;
+            store(buf, index, highest);
+            store(buf, index + 1, lowest);
+            counter = 0;
+            highest = lowest = v;
+        }
+        highest = std::max(highest, v);
+        lowest = std::min(lowest, v);
+    }
+}
+
+// Stores successive samples at slotCount 0, k, 2k, ...; returns how many.
+int32_t spread(const QByteArray &block, int32_t first, int32_t last, int32_t step, int k,
+               std::vector<int32_t> &buf)
+{
+    int32_t n = 0;
+    for (int32_t i = first; i <= last; i += step, ++n)
+        store(buf, int64_t(n) * k, sampleAt(block, i));
+    return n;
+}
+
+}  // namespace
+
+Plan PlanFor(int32_t wordCount, int channels, int32_t sampleRate, int screensPerSecond)
+{
+    Plan p;
+    const double perFrame = double(wordCount) / channels;
+    const int w = screensPerSecond;
+    if (wordCount > double(channels) * sampleRate / 30) {
+        p.mode = Mode::Decimation;
+        p.groupFrames = vb::CInt(wordCount / (double(channels) * sampleRate / 30));
+        if (p.groupFrames <= 0)
+            RaiseError(Err::DivisionByZero);
+        const double pairs = 2.0 * wordCount / (double(channels) * p.groupFrames);
+        p.pointCount = vb::CInt(pairs - 3);
+        p.upperBound = vb::CLng(pairs);
+    } else if (w < 200 || (w != 200 && w != 500 && w != 1000 && w != 2000)) {
+        p.mode = Mode::Direct;
+        p.pointCount = vb::CInt(perFrame - 1);
+        p.upperBound = vb::CLng(perFrame);
+    } else {
+        p.mode = Mode::Upsample;
+        p.factor = w == 200 ? 2 : w == 500 ? 3 : w == 1000 ? 5 : 9;
+        p.upperBound = vb::CLng(perFrame + (perFrame - 1) * (p.factor - 1) - 1);
+        p.pointCount = vb::Check16(p.upperBound);
+    }
+    return p;
+}
+
+void Build(const Plan &plan, const QByteArray &block, int channels, ScopeState &st)
+{
+    st.PointCount = 0;
+    st.Decimated = false;
+    const int32_t lb = int32_t(block.size());
+    const int32_t l = channels == 2 ? lb - 2 : lb;
+    const int32_t step = 2 * channels;
+    const size_t slotCount = size_t(std::max<int32_t>(0, plan.upperBound)) + 1;
+
+    if (lb == 0) {
+        // Nothing left to show (the view is at the very end of the file).
+        st.LeftBuffer.assign(1, 0);
+        st.RightBuffer.assign(channels == 2 ? 1 : 0, 0);
+        st.Decimated = plan.mode == Mode::Decimation;
+        return;
+    }
+
+    st.LeftBuffer.assign(slotCount, 0);
+    st.RightBuffer.assign(channels == 2 ? slotCount : 0, 0);
+
+    switch (plan.mode) {
+    case Mode::Decimation:
+        st.Decimated = true;
+        if (lb > 4) {
+            decimate(block, 1, l - 2, step, plan.groupFrames, st.LeftBuffer);
+            if (channels == 2)
+                decimate(block, 3, lb - 1, 4, plan.groupFrames, st.RightBuffer);
+        }
+        break;
+    case Mode::Direct:
+        spread(block, 1, l - 1, step, 1, st.LeftBuffer);
+        if (channels == 2)
+            spread(block, 3, lb - 1, 4, 1, st.RightBuffer);
+        break;
+    case Mode::Upsample: {
+        const int k = plan.factor;
+        const int32_t knownLeft = spread(block, 1, l - 1, step, k, st.LeftBuffer);
+        Interpolate(st.LeftBuffer, k, plan.upperBound, knownLeft);
+        if (channels == 2) {
+            const int32_t knownRight = spread(block, 3, lb - 1, 4, k, st.RightBuffer);
+            Interpolate(st.RightBuffer, k, plan.upperBound, knownRight);
+        }
+        break;
+    }
+    }
+    st.PointCount = std::max<int16_t>(0, plan.pointCount);
+}
+
+void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
+{
+    const bool quintic = k >= 5;
+    const int nodes = quintic ? 6 : 4;
+    const int32_t gaps = h / k;
+    if (known < nodes || gaps < nodes - 1 || int64_t(h) >= int64_t(buf.size()))
+        return;
+    const int32_t *y = buf.data();
+    for (int32_t m = 0; m < gaps; ++m) {
+        // Window of known slotCount base, base + k, ... centred on the gap where
+        // it fits; node s = 0 lies at base + (nodes/2 - 1) × k.
+        const int32_t first = std::clamp<int32_t>(m - (nodes / 2 - 1), 0, gaps - (nodes - 1));
+        const int32_t base = first * k;
+        const int32_t x0 = (nodes / 2 - 1) * k;
+        for (int r = 1; r < k; ++r) {
+            const int32_t slot = m * k + r;
+            const int32_t x = slot - base;
+            buf[size_t(slot)] =
+                quintic ? Byte2::Interp6(float(k), y[base], y[base + k], y[base + 2 * k], y[base + 3 * k],
+                                         y[base + 4 * k], y[base + 5 * k], x0, x)
+                        : Byte2::Interp4(float(k), y[base], y[base + k], y[base + 2 * k], y[base + 3 * k],
+                                         int16_t(x0), int16_t(x));
+        }
+    }
+}
+
+void RemoveMean(std::vector<int32_t> &buf, int16_t pointCount)
+{
+    const int32_t n = std::min<int32_t>(pointCount, int32_t(buf.size()) - 1);
+    if (n < 0)
+        return;
+    float sum = 0;
+    for (int32_t i = 0; i <= n; ++i)
+        sum = float(double(sum) + buf[size_t(i)]);
+    const int16_t mean = vb::CInt(double(sum) / (pointCount + 1));
+    for (int32_t i = 0; i <= n; ++i)
+        buf[size_t(i)] = vb::Sub32(buf[size_t(i)], mean);
+}
+
+}  // namespace Traces

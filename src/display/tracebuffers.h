@@ -1,0 +1,44 @@
+#pragma once
+// From one block of samples to the display buffers: min/max decimation for
+// slow sweeps, one point per frame for middle sweeps, and 2/3/5/9 points per
+// frame (cubic or quintic Lagrange interpolation) for the fastest sweeps, so
+// the number of points drawn stays near the width of the screen.
+#include "app/scopestate.h"
+
+#include <QByteArray>
+#include <cstdint>
+
+namespace Traces {
+
+enum class Mode { Decimation, Direct, Upsample };
+
+struct Plan {
+    Mode mode = Mode::Direct;
+    int factor = 1;           // k: points per frame when upsampling
+    int16_t groupFrames = 0;  // D: frames per min/max pair when decimating
+    int32_t upperBound = 0;   // highest buffer index
+    int16_t pointCount = 0;   // highest index drawn
+};
+
+// Chooses the mode and sizes the buffers for a screen of `wordCount` words
+// at sweep item data `screensPerSecond`. Raises 6 when a size overflows.
+Plan PlanFor(int32_t wordCount, int channels, int32_t sampleRate, int screensPerSecond);
+
+// Fills st.LeftBuffer (and st.RightBuffer with two channels), st.PointCount
+// and st.Decimated from `block` (the bytes read, 1-based positions in the
+// description of the layout). Slots no sample reached stay 0. An empty block
+// gives an empty screen: PointCount 0 and nothing to draw.
+void Build(const Plan &plan, const QByteArray &block, int channels, ScopeState &st);
+
+// Fills the slots between the known ones (every k-th) of buf[0..h] from the
+// window of 4 (k = 2, 3) or 6 (k = 5, 9) known samples centred on each gap,
+// or the first / last window near the ends. Nothing happens when fewer than
+// the window's known samples were read (`known`) or the buffer is shorter
+// than a window.
+void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known);
+
+// Subtracts the mean of buf[0..pointCount] (summed in single precision,
+// rounded to 16 bits) from each of those values.
+void RemoveMean(std::vector<int32_t> &buf, int16_t pointCount);
+
+}  // namespace Traces

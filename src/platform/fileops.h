@@ -1,0 +1,14 @@
+#pragma once
+// File operations that fail with the program's error numbers (VbError), so
+// that every error trap can word the failure for the user.
+#include <QString>
+#include <cstdint>
+
+namespace FileOps {
+// Copies `from` over `to`, replacing it; paths go through Paths::MapPath.
+void FileCopy(const QString &from, const QString &to);
+// Deletes one file; a missing file raises 53.
+void Kill(const QString &path);
+// Length in bytes; a missing file raises 53, a length beyond 32 bits raises 6.
+int32_t FileLen(const QString &path);
+}  // namespace FileOps

@@ -1,0 +1,379 @@
+// Redraws on a real main window from real WAV files: what is read, when,
+// and what ends up in the picture.
+#include "acquisition/mci.h"
+#include "app/pribor.h"
+#include "display/ris.h"
+#include "display/screenread.h"
+#include "platform/paths.h"
+#include "platform/vbcolor.h"
+#include "platform/vbcontrols.h"
+#include "testenv.h"
+#include "testregistry.h"
+#include "testwav.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLocale>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+const QRgb kBlue = VbColor(0xFF0000).rgb() | 0xFF000000u;
+const QRgb kRed = VbColor(0xFF).rgb() | 0xFF000000u;
+
+std::unique_ptr<Pribor> window()
+{
+    auto w = std::make_unique<Pribor>();
+    const QSignalBlocker a(w->U1), b(w->U2), c(w->RasTime);
+    w->U1->SetListIndex(0);
+    w->U2->SetListIndex(0);
+    w->RasTime->SetListIndex(6);
+    return w;
+}
+
+// Puts `file` in the working file's place and shows it, as the open
+// dialog's action and the open command do.
+void show(Pribor &w, const QString &file)
+{
+    QFile::remove(Paths::WorkingFile());
+    QVERIFY(QFile::copy(file, Paths::WorkingFile()));
+    w.st.FlName = QStringLiteral("c:\\tmp.wav");
+    w.st.ForceReposition = true;
+    w.OpenWorkingFile();
+}
+
+int count(const QImage &img, QRgb colour, int rowFrom = 0, int rowTo = -1)
+{
+    if (rowTo < 0)
+        rowTo = img.height() - 1;
+    int n = 0;
+    for (int y = std::max(0, rowFrom); y <= std::min(rowTo, img.height() - 1); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) == colour;
+    return n;
+}
+
+// Pixel row of a user ordinate on the surface.
+int rowOf(const Ris &ris, double y)
+{
+    return int(ris.ToPixel(0, y).y());
+}
+
+QString temp(const QString &name)
+{
+    return TestEnv::Root() + QStringLiteral("/") + name;
+}
+
+std::vector<int16_t> constantStereo(int frames, int16_t left, int16_t right)
+{
+    std::vector<int16_t> s;
+    for (int i = 0; i < frames; ++i) {
+        s.push_back(left);
+        s.push_back(right);
+    }
+    return s;
+}
+
+// Sample n of the ramp file: a sawtooth whose value tells where it was read.
+int16_t ramp(int n)
+{
+    return int16_t(n % 20000 - 10000);
+}
+
+}  // namespace
+
+class RedrawTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(TestWav::Write(temp("levels.wav"), 44100, 2, constantStereo(44100, 8192, -16384)));
+        std::vector<int16_t> r;
+        for (int n = 0; n < 441000; ++n)
+            r.push_back(ramp(n));
+        QVERIFY(TestWav::Write(temp("ramp.wav"), 44100, 1, r));
+        std::vector<int16_t> spike(88200, 0);
+        spike[20000] = 24000;
+        QVERIFY(TestWav::Write(temp("spike.wav"), 44100, 1, spike));
+    }
+
+    void init()
+    {
+        TestEnv::Reset();
+        Globals::CenterBeams = false;
+    }
+    void cleanup() { Globals::CenterBeams = true; }
+
+    void tracesSitAtTheirLevelsInTheirColours()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        show(*w, temp("levels.wav"));
+        QVERIFY(box.Shown().empty());
+        QCOMPARE(w->st.SampleRate, 44100);
+        QVERIFY(w->st.TwoBeam);
+        const QImage &img = w->RisBox->Image();
+        const int width = img.width();
+        // First trace one division up, second two divisions down.
+        const int blueRow = rowOf(*w->RisBox, -8192), redRow = rowOf(*w->RisBox, 16384);
+        QVERIFY(count(img, kBlue, blueRow - 2, blueRow + 2) >= 2 * width - 4);
+        QCOMPARE(count(img, kBlue), count(img, kBlue, blueRow - 2, blueRow + 2));
+        QVERIFY(count(img, kRed, redRow - 2, redRow + 2) >= 2 * width - 4);
+        QCOMPARE(count(img, kRed), count(img, kRed, redRow - 2, redRow + 2));
+        // Graticule: the centre line is black.
+        QCOMPARE(img.pixel(width / 3, rowOf(*w->RisBox, -1)), qRgb(0, 0, 0));
+        QVERIFY(w->U1->isEnabled() && w->VScroll1->isEnabled() && w->VScroll2->isEnabled());
+        QCOMPARE(w->nachalo->text(), QStringLiteral("0"));
+        QCOMPARE(w->konec->text(), QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("01"));
+
+        // Subtraction: one blue trace of the difference, no red, second controls off.
+        w->XminY_Click();
+        QVERIFY(w->st.SubtractMode);
+        QCOMPARE(count(img, kRed), 0);
+        const int diffRow = rowOf(*w->RisBox, -24576);
+        QVERIFY(count(img, kBlue, diffRow - 2, diffRow + 2) >= 2 * width - 4);
+        QVERIFY(!w->U1->isEnabled() && !w->VScroll1->isEnabled());
+        QVERIFY(box.Shown().empty());
+    }
+
+    void sensitivityAndPositionRepaintWithoutReading()
+    {
+        auto w = window();
+        show(*w, temp("levels.wav"));
+        const QImage &img = w->RisBox->Image();
+        const int reads = ScreenRead::ReadCount();
+
+        w->U2->SetListIndex(1);  // × 2
+        QCOMPARE(ScreenRead::ReadCount(), reads);
+        int row = rowOf(*w->RisBox, -16384);
+        QVERIFY(count(img, kBlue, row - 2, row + 2) >= 2 * img.width() - 4);
+
+        w->VScroll2->SetValue(8192);  // one division up
+        QCOMPARE(ScreenRead::ReadCount(), reads);
+        row = rowOf(*w->RisBox, -24576);
+        QVERIFY(count(img, kBlue, row - 2, row + 2) >= 2 * img.width() - 4);
+
+        w->U1->SetListIndex(0);  // unchanged: no event at all
+        w->VScroll1->SetValue(-8192);
+        QCOMPARE(ScreenRead::ReadCount(), reads);
+        row = rowOf(*w->RisBox, 16384 + 8192);
+        QVERIFY(count(img, kRed, row - 2, row + 2) >= 2 * img.width() - 4);
+
+        // A new sweep reads again, once.
+        w->RasTime->SetListIndex(5);
+        QCOMPARE(ScreenRead::ReadCount(), reads + 1);
+    }
+
+    void pagingReadsOneScreenPerMove()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        show(*w, temp("ramp.wav"));
+        QCOMPARE(w->st.DataStart, int16_t(49));
+        QCOMPARE(w->st.ScrollUnit, int16_t(55));  // 882044 / 16000
+        QCOMPARE(w->HScroll1->Max(), 16038);
+
+        // Opening repositions from HScroll1 at 1: the view starts at ScrollUnit
+        // (byte 55, read from 57: frame 6).
+        QCOMPARE(w->st.ViewStart, 55);
+        QCOMPARE(w->st.LeftBuffer[0], int32_t(ramp(6)));
+
+        auto expectView = [&](int32_t viewStart) {
+            QCOMPARE(w->st.ViewStart, viewStart);
+            const int32_t aligned = 49 + (viewStart - 49 + 3) / 4 * 4;
+            QCOMPARE(w->st.LeftBuffer[0], int32_t(ramp((aligned - 45) / 2)));
+            QVERIFY(!w->st.SuppressScroll);
+        };
+
+        w->HScroll1->SetValue(3000);  // drag
+        expectView(55 * 3000);
+        int reads = ScreenRead::ReadCount();
+        w->HScroll1->SetValue(3001);  // right arrow: a tenth of a screen (445 / 5 → 89)
+        QCOMPARE(ScreenRead::ReadCount(), reads + 1);
+        expectView(55 * 3000 + 89);
+        QCOMPARE(w->HScroll1->Value(), 3002);  // 165089 / 55 = 3001.6
+        reads = ScreenRead::ReadCount();
+        w->HScroll1->SetValue(3012);  // trough: one screen
+        QCOMPARE(ScreenRead::ReadCount(), reads + 1);
+        expectView(55 * 3000 + 89 + 890);
+        reads = ScreenRead::ReadCount();
+        w->HScroll1->SetValue(w->HScroll1->Value() - 1);
+        QCOMPARE(ScreenRead::ReadCount(), reads + 1);
+        expectView(55 * 3000 + 890);
+        QVERIFY(box.Shown().empty());
+        // The labels tell where the screen starts: read at 165893, (165893 - 49) / 88200 s.
+        QCOMPARE(w->nachalo->text(), QStringLiteral("1") + QLocale().decimalPoint() + QStringLiteral("88"));
+    }
+
+    void theEndOfTheFileShowsAnEmptyScreen()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        show(*w, temp("ramp.wav"));
+        w->HScroll1->SetValue(w->HScroll1->Max());
+        QCOMPARE(w->st.ViewStart, w->st.FileLength);
+        QCOMPARE(w->st.PointCount, int16_t(0));
+        const QImage &img = w->RisBox->Image();
+        QCOMPARE(count(img, kBlue), 0);
+        QVERIFY(count(img, qRgb(0, 0, 0)) > img.width());  // the graticule is there
+        // A short last screen keeps zeros after the file's end.
+        w->HScroll1->SetValue(16030);  // 394 bytes before the end
+        QVERIFY(w->st.PointCount > 0);
+        QCOMPARE(w->st.LeftBuffer[size_t(w->st.PointCount)], 0);
+        for (int sweep = 0; sweep <= 10; ++sweep)
+            w->RasTime->SetListIndex(sweep);
+        QVERIFY(box.Shown().empty());
+    }
+
+    void aOneSampleSpikeIsDrawnAtTheSlowestSweep()
+    {
+        auto w = window();
+        w->RasTime->SetListIndex(0);
+        show(*w, temp("spike.wav"));
+        QVERIFY(w->st.Decimated);
+        QCOMPARE(w->st.PointCount, int16_t(2937));
+        const QImage &img = w->RisBox->Image();
+        const int top = rowOf(*w->RisBox, -24000);
+        QVERIFY(count(img, kBlue, top - 1, top + 1) > 0);
+        QCOMPARE(count(img, kBlue, 0, top - 3), 0);
+    }
+
+    void centringPutsAConstantOnItsPositionLine()
+    {
+        Globals::CenterBeams = true;
+        auto w = window();
+        w->VScroll1->SetValue(-16384);  // keep the red trace off the blue one
+        show(*w, temp("levels.wav"));
+        const int redRow = rowOf(*w->RisBox, 16384);
+        QVERIFY(count(w->RisBox->Image(), kRed, redRow - 2, redRow + 2) >= 2 * w->RisBox->Image().width() - 4);
+        const QImage &img = w->RisBox->Image();
+        const int centre = rowOf(*w->RisBox, 0);
+        QVERIFY(count(img, kBlue, centre - 2, centre + 2) >= 2 * img.width() - 4);
+        w->VScroll2->SetValue(8192);
+        const int up = rowOf(*w->RisBox, -8192);
+        QVERIFY(count(img, kBlue, up - 2, up + 2) >= 2 * img.width() - 4);
+    }
+
+    void silenceAtTheEndDoublesTheCaptureLength()
+    {
+        auto w = window();
+        w->st.CaptureLengthFactor = 1.2f;
+        show(*w, temp("spike.wav"));
+        QVERIFY(w->st.CaptureLengthFactor > 2.3f);
+        for (int i = 0; i < 300; ++i) {
+            w->st.ForceReposition = true;
+            w->RedrawTraces(49);
+        }
+        QVERIFY(std::isfinite(w->st.CaptureLengthFactor));
+    }
+
+    void capturingReadsAtTheGivenPositionAndDeletesTheFile()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        QVERIFY(QFile::copy(temp("levels.wav"), Paths::WorkingFile()));
+        w->st.FlName = QStringLiteral("c:\\tmp.wav");
+        w->st.SampleRate = 44100;
+        w->st.TwoBeam = true;
+        w->st.CaptureRunning = true;
+        w->nachalo->setText(QStringLiteral("kept"));
+        w->RedrawTraces(51);
+        QVERIFY(box.Shown().empty());
+        QVERIFY(!QFile::exists(Paths::WorkingFile()));
+        QCOMPARE(w->nachalo->text(), QStringLiteral("kept"));
+        QVERIFY(count(w->RisBox->Image(), kBlue) > 0);
+        // Byte 51 of this 44-byte-header file holds frame 1's second channel.
+        QCOMPARE(w->st.LeftBuffer[0], -16384);
+        w->st.CaptureRunning = false;
+    }
+
+    void aBadRecordNumberPutsTheTemplateInPlace()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        QVERIFY(TestWav::WriteBytes(Paths::WorkingFile(), QByteArray("broken")));
+        w->st.FlName = QStringLiteral("c:\\tmp.wav");
+        w->st.SampleRate = 8000;
+        w->st.CaptureRunning = true;
+        w->RedrawTraces(0);
+        // The redraw itself says nothing; the working file is a recording
+        // again (the template, or what the restarted capture saved over it).
+        for (const QString &text : box.Texts())
+            QVERIFY2(!text.startsWith(QStringLiteral("Не предвиденная ошибка")), qPrintable(text));
+        QFile working(Paths::WorkingFile());
+        QVERIFY(working.open(QIODevice::ReadOnly));
+        QCOMPARE(working.read(4), QByteArray("RIFF"));
+        // Leave capture stopped and the device closed for the next test.
+        if (w->Stopbiton->isEnabled())
+            w->Stopbiton_Click();
+        mciSendString(QStringLiteral("Close Zvuk"));
+        w->Timer1->stop();
+        w->st.CaptureRunning = false;
+    }
+
+    void aVanishedWorkingFileIsReportedOnce()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        show(*w, temp("levels.wav"));
+        QVERIFY(QFile::remove(Paths::WorkingFile()));
+        w->RasTime->SetListIndex(3);
+        QCOMPARE(box.Shown().size(), size_t(1));
+        QCOMPARE(box.Shown()[0].text,
+                 QStringLiteral("Файл c:\\tmp.wav неожиданно удален с диска, откройте файл ещё раз!"));
+        QCOMPARE(box.Shown()[0].title, QStringLiteral("Сигмалит"));
+        QCOMPARE(box.Shown()[0].icon, MsgIcon::Critical);
+    }
+
+    void nothingLoadedOrNoFileDrawsNothing()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        const int reads = ScreenRead::ReadCount();
+        w->RasTime->SetListIndex(2);  // SampleRate 0
+        w->st.SampleRate = 44100;
+        w->st.FlName.clear();  // after a cancelled open
+        w->RasTime->SetListIndex(3);
+        w->HScroll1->SetValue(50);
+        w->U2->SetListIndex(4);
+        QCOMPARE(ScreenRead::ReadCount(), reads);
+        QVERIFY(box.Shown().empty());
+    }
+
+    void unselectedSweepAndSensitivityGetDefaults()
+    {
+        auto w = window();
+        show(*w, temp("levels.wav"));
+        {
+            const QSignalBlocker quiet(w->U2);
+            w->U2->SetListIndex(-1);
+        }
+        w->RasTime->setCurrentIndex(-1);  // raises RasTime_Click, which selects 1 мС
+        QCOMPARE(w->RasTime->ListIndex(), 6);
+        QVERIFY(!w->st.SweepForced);
+        QCOMPARE(w->U2->ListIndex(), 0);
+        const int row = rowOf(*w->RisBox, -8192);
+        QVERIFY(count(w->RisBox->Image(), kBlue, row - 2, row + 2) > 0);
+    }
+
+    void tinyScreensDrawWithoutLooping()
+    {
+        auto w = window();
+        w->st.SampleRate = 8000;
+        w->st.DataStart = 49;
+        uint8_t channels = 1;
+        for (int points = 0; points < 5; ++points) {
+            w->st.LeftBuffer.assign(size_t(points) + 1, 1000);
+            w->st.PointCount = int16_t(points);
+            w->PrepareScreen(points, 100, 49, channels);
+            QVERIFY(count(w->RisBox->Image(), qRgb(0, 0, 0)) > 0);
+        }
+        QVERIFY(count(w->RisBox->Image(), kBlue) > 0);
+    }
+};
+
+SIGM_TEST(RedrawTest)
+#include "tst_redraw.moc"
