@@ -1,0 +1,193 @@
+#include "files/savefile.h"
+
+#include "acquisition/errortable.h"
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+#include <cerrno>
+#include <new>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Сигмалит");
+const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
+
+[[noreturn]] void raiseFileError(const QFileDevice &file, int errnoValue)
+{
+    const int number = ErrorNumberFromFileError(file.error(), errnoValue);
+    RaiseError(number == 0 ? Err::DeviceIO : number);
+}
+
+}  // namespace
+
+namespace SaveRules {
+
+QString WithWavExtension(const QString &name)
+{
+    if (name.right(3) == QLatin1String("wav"))
+        return name;
+    return name + QStringLiteral(".wav");
+}
+
+void CopyReplacing(const QString &from, const QString &to)
+{
+    QFile in(from);
+    errno = 0;
+    if (!in.open(QIODevice::ReadOnly))
+        raiseFileError(in, errno);
+    // A folder of that name cannot be replaced by a file.
+    if (QFileInfo(to).isDir())
+        RaiseError(Err::PathFileAccess);
+    QSaveFile out(to);
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly))
+        raiseFileError(out, errno);
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        errno = 0;
+        const qint64 n = in.read(buffer.data(), buffer.size());
+        if (n < 0)
+            raiseFileError(in, errno);
+        if (n == 0)
+            break;
+        errno = 0;
+        if (out.write(buffer.constData(), n) != n) {
+            const int e = errno;
+            out.cancelWriting();
+            raiseFileError(out, e);
+        }
+    }
+    errno = 0;
+    if (!out.commit())
+        raiseFileError(out, errno);
+}
+
+TrapAction ReportSaveError(int number, const QString &saveFolder)
+{
+    auto retryOrEnd = [](const QString &text) {
+        return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, kTitle) == MsgAnswer::Retry
+                   ? TrapAction::Retry
+                   : TrapAction::End;
+    };
+    auto endWith = [](const QString &text) {
+        MsgBox(text, MsgButtons::OK, MsgIcon::Critical, kTitle);
+        return TrapAction::End;
+    };
+    switch (number) {
+    case Err::OutOfMemory:
+        MsgBox(QStringLiteral("Ошибка при обращении к страницам памяти, выгрузите резидентные программы!"),
+               MsgButtons::OK, MsgIcon::Critical, kTitle);
+        return TrapAction::Continue;
+    case Err::FileAlreadyOpen:
+        return retryOrEnd(QStringLiteral("Ошибка совместного доступа к файлу ") + saveFolder);
+    case Err::DeviceIO:
+        return retryOrEnd(QStringLiteral("Ошибка чтения файла ") + saveFolder
+                          + QStringLiteral("\r\n(ошибка устройства ввода/вывода)"));
+    case Err::PermissionDenied:
+        return endWith(QStringLiteral("У вас нет прав для работы с данным файлом или он занят другим процессом!"));
+    case Err::DiskNotReady:
+        return retryOrEnd(QStringLiteral("Файл ") + saveFolder + QStringLiteral(" не доступен!\r\n       Диск не готов!"));
+    case Err::PathNotFound:
+        return endWith(QStringLiteral("Не задано имя файла для сохранения!"));
+    default:
+        return endWith(QStringLiteral("Не предвиденная ошибка   № ") + QString::number(number));
+    }
+}
+
+}  // namespace SaveRules
+
+SaveFile::SaveFile(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SaveFile"));
+    setWindowTitle(QStringLiteral("Сохранение осциллограммы"));
+
+    Browser = new FileBrowser(QString(), this);
+    Drive1 = Browser->Drive1;
+    Dir1 = Browser->Dir1;
+    File1 = Browser->File1;
+
+    Label1 = new QLabel(QStringLiteral("Имя файла:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Label1->setBuddy(Text1);
+    SaveFl = new QPushButton(QStringLiteral("Сохранить"), this);
+    SaveFl->setObjectName(QStringLiteral("SaveFl"));
+    SaveFl->setDefault(true);
+
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label1);
+    nameRow->addWidget(Text1, 1);
+    nameRow->addWidget(SaveFl);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(nameRow);
+    layout->addWidget(Browser, 1);
+    resize(560, 340);
+
+    connect(File1, &FileListBox::Click, this, [this] { File1_Click(); });
+    connect(SaveFl, &QPushButton::clicked, this, [this] { SaveFl_Click(); });
+
+    Browser->Form_Load();
+    Text1->setFocus();
+}
+
+void SaveFile::File1_Click()
+{
+    SaveFolder = FileBrowser::WithSeparator(File1->Path());
+    if (!File1->FileName().isEmpty())
+        Text1->setText(File1->FileName());
+}
+
+void SaveFile::SaveFl_Click()
+{
+    // The steps of the action; the trap repeats one (Retry), goes on with
+    // the next one (out of memory) or ends the action with the dialog open.
+    enum Step { TakeFolder, CheckName, AddExtension, Copy, Unload, Done };
+    int step = TakeFolder;
+    while (step != Done) {
+        int number = 0;
+        try {
+            switch (step) {
+            case TakeFolder:
+                SaveFolder = FileBrowser::WithSeparator(File1->Path());
+                break;
+            case CheckName:
+                if (Text1->text().isEmpty()) {
+                    MsgBox(QStringLiteral("Не задано имя файла для сохранения!"), MsgButtons::OK, MsgIcon::Critical,
+                           kTitle);
+                    return;
+                }
+                break;
+            case AddExtension:
+                Text1->setText(SaveRules::WithWavExtension(Text1->text()));
+                break;
+            case Copy:
+                SaveRules::CopyReplacing(Paths::MapPath(kWorkingFile), SaveFolder + Text1->text());
+                break;
+            case Unload:
+                accept();
+                break;
+            }
+            ++step;
+            continue;
+        } catch (const VbError &e) {
+            number = e.Number;
+        } catch (const std::bad_alloc &) {
+            number = Err::OutOfMemory;
+        }
+        switch (SaveRules::ReportSaveError(number, SaveFolder)) {
+        case TrapAction::Retry: break;
+        case TrapAction::Continue: ++step; break;
+        case TrapAction::End: return;
+        }
+    }
+}

@@ -1,0 +1,44 @@
+#include "help/browser.h"
+
+#include "platform/messagebox.h"
+#include "platform/paths.h"
+
+#include <QDesktopServices>
+#include <QDir>
+
+namespace Browser {
+namespace {
+Opener g_opener;
+}
+
+bool Open(const QUrl &url)
+{
+    if (g_opener)
+        return g_opener(url);
+    return QDesktopServices::openUrl(url);
+}
+
+void SetOpener(Opener opener)
+{
+    g_opener = std::move(opener);
+}
+
+}  // namespace Browser
+
+namespace HelpPage {
+
+QUrl Url()
+{
+    return QUrl::fromLocalFile(Paths::ProgramFolder() + QStringLiteral("/help.htm"));
+}
+
+void Open()
+{
+    const QUrl url = Url();
+    if (!Browser::Open(url))
+        MsgBox(QStringLiteral("Не удалось запустить веб-браузер. Справка находится в файле ")
+                   + QDir::toNativeSeparators(url.toLocalFile()),
+               MsgButtons::OK, MsgIcon::Information, QStringLiteral("Сигмалит"));
+}
+
+}  // namespace HelpPage

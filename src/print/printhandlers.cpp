@@ -1,0 +1,48 @@
+// The print commands of the main window.
+#include "app/pribor.h"
+
+#include "display/ris.h"
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+#include "platform/vbcontrols.h"
+#include "print/printing.h"
+
+#include <QPrinter>
+
+void Pribor::PrintBiton_Click()
+{
+    try {
+        const QString line = Printing::ParametersLine(U1->ListIndex(), U2->ListIndex(), st.TwoBeam,
+                                                       RasTime->ItemData(RasTime->ListIndex()));
+        Printing::PrintPage(CommonDialog1.Printer(), line, RisBox->Image());
+    } catch (const VbError &e) {
+        if (e.Number == Err::PrinterError)
+            MsgBox(QStringLiteral("Ошибка принтера! В операционной системе не установлен ни один драйвер принтера!"),
+                   MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
+    } catch (...) {
+    }
+}
+
+void Pribor::PrintMenu_Click()
+{
+    try {
+        CommonDialog1.Flags = PrinterCommonDialog::kNoSelection;
+        // Cancelling the dialog prints nothing.
+        if (!CommonDialog1.ShowPrinter(this))
+            return;
+        const int copies = CommonDialog1.Copies;
+        CommonDialog1.Copies = 1;
+        QPrinter &printer = CommonDialog1.Printer();
+        // Each copy is a document of its own; the printer must not multiply them again.
+        printer.setCopyCount(1);
+        const QString pdf = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+        for (int copy = 1; copy <= copies; ++copy) {
+            if (!pdf.isEmpty())
+                printer.setOutputFileName(Printing::CopyFileName(pdf, copy));
+            PrintBiton_Click();
+        }
+        if (!pdf.isEmpty())
+            printer.setOutputFileName(pdf);
+    } catch (...) {
+    }
+}
