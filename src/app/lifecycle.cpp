@@ -1,6 +1,7 @@
 // Start-up, shut-down and the commands the main window carries out itself.
 #include "app/pribor.h"
 
+#include "app/timemen.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
@@ -55,8 +56,8 @@ QString numberText(double v)
 void Pribor::Form_Load()
 {
     // 1. Refresh period.
-    const int interval = readWhole(kApp, QStringLiteral("Interval"), QStringLiteral("1"), 0, 10);
-    Timer1->setInterval(interval == 0 ? 100 : interval * 1000);
+    Timer1->setInterval(
+        RefreshPeriodMs(SettingsStore::GetSetting(kApp, kSection, QStringLiteral("Interval"), QStringLiteral("1"))));
 
     // 2. Two-beam mode: only the exact text "True" turns it on.
     if (SettingsStore::GetSetting(kApp, kSection, QStringLiteral("Stereo"), QStringLiteral("True"))
@@ -113,6 +114,7 @@ void Pribor::Form_Unload()
         } else {
             st.StopRecordingOnClose = true;
             SaveBiton_Click();
+            CloseSaveZvuk();
             Stopbiton_Click();
         }
 

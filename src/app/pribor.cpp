@@ -1,5 +1,6 @@
 #include "app/pribor.h"
 
+#include "acquisition/demonotice.h"
 #include "app/icons.h"
 #include "display/paneltables.h"
 #include "display/ris.h"
@@ -67,6 +68,7 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     placeAtDesign();
     connectHandlers();
+    DemoNotice = CreateDemoNotice(RisBox);
 }
 
 Pribor::~Pribor() = default;
@@ -293,13 +295,18 @@ double Pribor::HeightTw() const
 
 void Pribor::SetBoundsTw(double left, double top, double width, double height)
 {
-    move(Twips::ToPixels(left), Twips::ToPixels(top));
-    resize(std::max(1, Twips::ToPixels(width) - kNonClientWidthPx),
-           std::max(1, int(Twips::ToPixels(height) - nonClientHeightPx())));
+    const QRect px(Twips::ToPixels(left), Twips::ToPixels(top),
+                   std::max(1, Twips::ToPixels(width) - kNonClientWidthPx),
+                   std::max(1, int(Twips::ToPixels(height) - nonClientHeightPx())));
+    // The resize notification of a shown window arrives inside resize();
+    // the layout it runs must already read the twips being set.
     setTw_[0] = left;
     setTw_[1] = top;
     setTw_[2] = width;
     setTw_[3] = height;
+    setPx_ = px;
+    move(px.topLeft());
+    resize(px.size());
     setPx_ = boundsPx();
 }
 

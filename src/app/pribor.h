@@ -4,7 +4,9 @@
 // defined beside the subsystem that does the work (acquisition/, display/,
 // files/, print/, help/, levelmeter/), each a few lines that call into it.
 #include "app/scopestate.h"
+#include "print/commondialog.h"  // printing: the printer dialog control
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QToolButton>
@@ -13,6 +15,8 @@ class QAction;
 class QMenu;
 class QTimer;
 class Ris;
+class Scala;  // level meter
+class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
 
@@ -41,6 +45,9 @@ public:
     QAction *SpravMenu, *OProgMenu;
     // Timers.
     QTimer *Timer1, *TimerIndikator, *Timer3;
+
+    // Sound device: shown while the demo generator stands in for a sound input.
+    QLabel *DemoNotice = nullptr;
 
     // Window geometry in twips, as the settings store it. The outer size is
     // the window with its title bar, menu bar and borders.
@@ -76,6 +83,17 @@ public:
     void Timer1_Timer();
     void TimerIndikator_Timer();
     void TimeMenu_Click();
+    // Capture: helpers of start, stop, refresh and memory recording.
+    void ShowDeviceError(int code);
+    void RecoverFromInvalidFile(int code);
+    void EndCaptureAfterFailure();
+    void ReselectSweep();
+    void LoadAndUnloadOpenFile();
+    void OperatorStopsRecording();
+    void CloseSaveZvuk();
+    SaveZvuk *SaveZvukWindow() const { return saveZvuk_; }
+    double SecondsNow() const;
+    void MarkPassStart();
 
     // Display controls.
     void RasTime_Click();
@@ -90,15 +108,28 @@ public:
     void OpenBitton_Click() { OpenWav_Click(); }
     void SaveFileBiton_Click();
     void SaveWav_Click() { SaveFileBiton_Click(); }
+    // Files: shows the file named by FlName (measures it, checks its format
+    // through the sound device, sets the scroll range and draws it).
+    void OpenWorkingFile();
+
+    // Display: reads one screen of FlName (at `start` while capturing, else
+    // where HScroll1 puts the view), builds the buffers and draws them.
+    void RedrawTraces(int32_t start);
+    // Display: paints graticule, time labels and traces on RisBox from the buffers.
+    void PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels);
 
     // Printing.
     void PrintBiton_Click();
     void PrintMenu_Click();
+    // Printing: the printer dialog control, holding the current printer.
+    PrinterCommonDialog CommonDialog1;
 
     // Level meter.
     void Uroven_Click();
     // Hands the display buffers just drawn to the level window while it is shown.
     void FeedLevelMeter();
+    // Level meter and window layout: the level window exists while Uroven is checked.
+    Scala *ScalaWindow = nullptr;
 
     // Help and about.
     void Timer3_Timer();
@@ -116,6 +147,11 @@ private:
     void connectHandlers();
     void placeAtDesign();
     double nonClientHeightPx() const;
+    // Capture state.
+    QElapsedTimer captureClock_;
+    double passStartSeconds_ = 0;
+    bool recovering_ = false;
+    SaveZvuk *saveZvuk_ = nullptr;
     QRect boundsPx() const;
 
     // Pixels lose twips; bounds read back unchanged since they were set

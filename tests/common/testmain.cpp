@@ -27,8 +27,22 @@ int Add(const char *name, Factory factory)
 
 int RunAll(int argc, char **argv)
 {
+    // "--class=Name" runs one test class; the other arguments go to QtTest.
+    QString only;
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a.startsWith(QLatin1String("--class=")))
+            only = a.mid(8);
+        else
+            args.push_back(argv[i]);
+    }
+    argc = int(args.size());
+    argv = args.data();
     int failures = 0;
     for (const Registered &r : all()) {
+        if (!only.isEmpty() && only != QLatin1String(r.name))
+            continue;
         std::unique_ptr<QObject> test = r.factory();
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -1,0 +1,242 @@
+// Live capture start and stop.
+#include "acquisition/capturetables.h"
+#include "acquisition/errortable.h"
+#include "acquisition/mci.h"
+#include "app/pribor.h"
+#include "files/openfile.h"
+#include "platform/errors.h"
+#include "platform/fileops.h"
+#include "platform/messagebox.h"
+#include "platform/vbcontrols.h"
+
+#include <QAction>
+#include <QTimer>
+
+namespace {
+const QString kTitle = QStringLiteral("Сигмалит");
+}
+
+void Pribor::ShowDeviceError(int code)
+{
+    MsgBox(mciGetErrorString(code), MsgButtons::OK, MsgIcon::None, kTitle);
+}
+
+double Pribor::SecondsNow() const
+{
+    return captureClock_.isValid() ? captureClock_.nsecsElapsed() / 1e9 : 0.0;
+}
+
+void Pribor::MarkPassStart()
+{
+    // A monotonic clock: the wait for a long enough pass must end even when
+    // the time of day jumps (midnight, clock changes).
+    if (!captureClock_.isValid())
+        captureClock_.start();
+    passStartSeconds_ = SecondsNow();
+    st.PassStart = float(passStartSeconds_);
+}
+
+void Pribor::RecoverFromInvalidFile(int code)
+{
+    // The working file was unusable to the device: put a known-good file in
+    // its place and start over. A second failure inside the recovery is
+    // reported instead of recovering again, so it can never loop.
+    if (recovering_) {
+        ShowDeviceError(code);
+        mciSendString(QStringLiteral("Close Zvuk"));
+        EndCaptureAfterFailure();
+        return;
+    }
+    recovering_ = true;
+    for (;;) {
+        try {
+            FileOps::FileCopy(Capture::TemplatePath(QStringLiteral("\\Sound\\sigm-8-16-stereo.wav")),
+                              QStringLiteral("c:\\tmp.wav"));
+            break;
+        } catch (const VbError &e) {
+            if (ReportFileError(TrapSite::RefreshTick, e.Number) != TrapAction::Retry) {
+                recovering_ = false;
+                return;
+            }
+        }
+    }
+    LoadAndUnloadOpenFile();
+    Stopbiton_Click();
+    zapis_Click();
+    recovering_ = false;
+}
+
+void Pribor::EndCaptureAfterFailure()
+{
+    // The device is closed and nothing was saved: go back to idle without
+    // touching the device again, so the operator can start afresh.
+    Timer1->stop();
+    TimerIndikator->stop();
+    CloseSaveZvuk();
+    st.CaptureRunning = false;
+    nachalo->setEnabled(true);
+    konec->setEnabled(true);
+    zapis->setEnabled(true);
+    SaveBiton->setEnabled(true);
+    Stopbiton->setEnabled(false);
+    StopMenu->setEnabled(false);
+    SigmMenu->setEnabled(true);
+    RunMenu->setEnabled(true);
+    HScroll1->setEnabled(true);
+    OpenBitton->setEnabled(true);
+    OpenWav->setEnabled(true);
+    Uroven->setEnabled(true);
+}
+
+void Pribor::zapis_Click()
+{
+    st.FlName = QStringLiteral("c:\\tmp.wav");
+    int index = RasTime->ListIndex();
+    st.CaptureRunning = true;
+    if (index == -1) {
+        st.SweepForced = true;
+        RasTime->SetListIndex(6);
+        index = RasTime->ListIndex();
+    }
+    const Capture::Format format = Capture::LiveFormat(index, Ster->isChecked(), Globals::Sample48k);
+    st.SampleRate = format.sampleRate;
+    const QString templatePath = Capture::TemplatePath(format.templateName);
+    for (;;) {
+        try {
+            FileOps::FileCopy(templatePath, QStringLiteral("c:\\zvuk.wav"));
+            break;
+        } catch (const VbError &e) {
+            const TrapAction action = ReportFileError(TrapSite::CaptureStart, e.Number, templatePath);
+            if (action == TrapAction::Retry)
+                continue;
+            if (action == TrapAction::Continue)
+                break;
+            if (e.Number == Err::FileNotFound) {
+                st.CaptureRunning = false;
+                Stopbiton_Click();
+            }
+            return;
+        }
+    }
+
+    Uroven->setEnabled(true);
+    XminY->setEnabled(true);
+    nachalo->setEnabled(false);
+    konec->setEnabled(false);
+    zapis->setEnabled(false);
+    SaveBiton->setEnabled(false);
+    Stopbiton->setEnabled(true);
+    StopMenu->setEnabled(true);
+    SigmMenu->setEnabled(false);
+    OpenWav->setEnabled(false);
+    RunMenu->setEnabled(false);
+    U1->setEnabled(true);
+    U2->setEnabled(true);
+    RasTime->setEnabled(true);
+    OpenBitton->setEnabled(false);
+    PrintBiton->setEnabled(false);
+    PrintMenu->setEnabled(false);
+
+    auto deviceFailure = [this](int r) {
+        if (r == 296) {
+            RecoverFromInvalidFile(r);
+            return;
+        }
+        ShowDeviceError(r);
+        if (r == 326) {
+            // The device stays open as it is, but the window must not be left
+            // with neither start nor stop available.
+            Stopbiton->setEnabled(false);
+            EndCaptureAfterFailure();
+            return;
+        }
+        if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
+            ShowDeviceError(c);
+        EndCaptureAfterFailure();
+    };
+
+    if (const int r = mciSendString(QStringLiteral("open c:\\zvuk.wav type waveaudio alias Zvuk")); r != 0) {
+        deviceFailure(r);
+        return;
+    }
+    const int n = Capture::FirstPassMs(RasTime->ItemData(RasTime->ListIndex()));
+    if (const int r = mciSendString(QStringLiteral("Record Zvuk from 0 to %1 wait").arg(n)); r != 0) {
+        deviceFailure(r);
+        return;
+    }
+    HScroll1->setEnabled(false);
+    Timer1->start();
+    MarkPassStart();
+    st.CaptureLengthFactor = 1.2f;
+}
+
+void Pribor::Stopbiton_Click()
+{
+    if (!st.CaptureRunning) {
+        OpenWav->setEnabled(true);
+        Uroven->setEnabled(true);
+        return;
+    }
+    Timer1->stop();
+    // A memory recording ends here too; its progress window must not go on
+    // ticking against a closed device.
+    TimerIndikator->stop();
+    CloseSaveZvuk();
+
+    int r = mciSendString(QStringLiteral("Save Zvuk c:\\tmp.wav"));
+    if (r == 0)
+        r = mciSendString(QStringLiteral("Close Zvuk"));
+    if (r != 0) {
+        if (r == 296) {
+            RecoverFromInvalidFile(r);
+            return;
+        }
+        if (!st.StopRecordingOnClose) {
+            ShowDeviceError(r);
+            if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
+                ShowDeviceError(c);
+        } else {
+            mciSendString(QStringLiteral("Close Zvuk"));
+        }
+        // Ends once: the save is never tried again on the closed device.
+        EndCaptureAfterFailure();
+        return;
+    }
+
+    st.CaptureRunning = false;
+    nachalo->setEnabled(true);
+    konec->setEnabled(true);
+    zapis->setEnabled(true);
+    SaveBiton->setEnabled(true);
+    Stopbiton->setEnabled(false);
+    StopMenu->setEnabled(false);
+    SaveFileBiton->setEnabled(true);
+    SigmMenu->setEnabled(true);
+    RunMenu->setEnabled(true);
+    HScroll1->setEnabled(true);
+    OpenBitton->setEnabled(true);
+    SaveBiton->setEnabled(true);
+    SaveWav->setEnabled(true);
+    PrintBiton->setEnabled(true);
+    PrintMenu->setEnabled(true);
+    OpenWav->setEnabled(true);
+
+    OpenWorkingFile();
+    ReselectSweep();
+    Uroven->setEnabled(true);
+}
+
+void Pribor::ReselectSweep()
+{
+    // Selecting another sweep and back makes the sweep handler redraw.
+    const int i = RasTime->ListIndex();
+    RasTime->SetListIndex(i == 10 ? 9 : 10);
+    RasTime->SetListIndex(i);
+}
+
+void Pribor::LoadAndUnloadOpenFile()
+{
+    // Loading the open dialog puts its lists on the Mem folder (creating it
+    // when missing); nothing is shown.
+    OpenFile dialog(st, this);
+}

@@ -1,0 +1,49 @@
+// The live refresh: each tick shows the pass recorded since the last one.
+#include "acquisition/capturetables.h"
+#include "acquisition/mci.h"
+#include "app/pribor.h"
+#include "platform/vbcontrols.h"
+
+#include <QThread>
+
+void Pribor::Timer1_Timer()
+{
+    st.DataStart = 51;
+    const int i = RasTime->ListIndex();
+    const int limit = Capture::PassLimitMs(st.CaptureLengthFactor, RasTime->ItemData(i));
+
+    // Wait, without handling window events, until the pass is long enough.
+    while ((SecondsNow() - passStartSeconds_) * 1000.0 < limit) {
+        if (!Stopbiton->isEnabled())
+            return;
+        QThread::usleep(500);
+    }
+
+    static const QString commands[] = {
+        QStringLiteral("Save Zvuk c:\\tmp.wav"),
+        QStringLiteral("delete Zvuk"),
+        QStringLiteral("Close Zvuk"),
+        QStringLiteral("open c:\\zvuk.wav type waveaudio alias Zvuk"),
+        QStringLiteral("Record Zvuk"),
+    };
+    for (const QString &command : commands) {
+        const int r = mciSendString(command);
+        if (r == 0)
+            continue;
+        if (r == 296) {
+            RecoverFromInvalidFile(r);
+            return;
+        }
+        ShowDeviceError(r);
+        if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
+            ShowDeviceError(c);
+        // The device is closed now: a stop would only fail to save again.
+        if (Stopbiton->isEnabled())
+            EndCaptureAfterFailure();
+        return;
+    }
+
+    const int offset = Capture::ReadOffset(RasTime->ItemData(i), st.TwoBeam);
+    MarkPassStart();
+    RedrawTraces(51 + offset);
+}

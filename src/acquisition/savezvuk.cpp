@@ -1,0 +1,55 @@
+#include "acquisition/savezvuk.h"
+
+#include "platform/twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+SaveZvuk::SaveZvuk(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SaveZvuk"));
+    setWindowTitle(QStringLiteral("Индикатор запоминания"));
+    setModal(false);
+    auto *layout = new QVBoxLayout(this);
+    Label1 = new QLabel(QStringLiteral("Идет запись осциллограммы на диск, по истечении 1-ой минуты запись будет "
+                                       "остановленна автоматически!  Для принудительной остановки нажмите любую "
+                                       "клавишу!"),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 60);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setFormat(QStringLiteral("%v с"));
+    Stop = new QPushButton(QStringLiteral("Остановка записи осциллограммы"), this);
+    Stop->setObjectName(QStringLiteral("Stop"));
+    layout->addWidget(Label1);
+    layout->addWidget(ProgressBar1);
+    layout->addWidget(Stop);
+    resize(Twips::ToPixels(5400), Twips::ToPixels(2200));
+    connect(Stop, &QPushButton::clicked, this, [this] {
+        if (OnStop)
+            OnStop();
+    });
+}
+
+void SaveZvuk::keyPressEvent(QKeyEvent *event)
+{
+    event->accept();
+    if (OnStop)
+        OnStop();
+}
+
+void SaveZvuk::closeEvent(QCloseEvent *event)
+{
+    // Closing the window by its close box is a stop like any other: the
+    // recording must not go on without its window.
+    event->accept();
+    if (OnStop)
+        OnStop();
+}

@@ -1,0 +1,130 @@
+#include "app/timemen.h"
+
+#include "app/pribor.h"
+#include "platform/messagebox.h"
+#include "platform/settings.h"
+#include "platform/twips.h"
+#include "platform/vbrt.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+namespace {
+const QString kApp = QStringLiteral("Sigm");
+const QString kSection = QStringLiteral("Setting");
+
+void place(QWidget *w, double left, double top, double width, double height)
+{
+    w->setGeometry(Twips::RectToPixels(left, top, width, height));
+}
+}  // namespace
+
+int StoredIntervalSeconds(const QString &storedInterval)
+{
+    const auto v = vb::ParseNumber(storedInterval);
+    if (!v)
+        return 1;
+    const double r = vb::RoundHalfEven(*v);
+    return r >= 0 && r <= 10 ? int(r) : 1;
+}
+
+int RefreshPeriodMs(const QString &storedInterval)
+{
+    const int seconds = StoredIntervalSeconds(storedInterval);
+    return seconds == 0 ? 100 : seconds * 1000;
+}
+
+TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(timer1)
+{
+    setObjectName(QStringLiteral("TimeMen"));
+    setWindowTitle(QStringLiteral("Параметры"));
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
+    setFixedSize(Twips::ToPixels(4650), Twips::ToPixels(1875));
+
+    Label1 = new QLabel(QStringLiteral("Частота обновления осциллограммы (секунды)"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    place(Label1, 180, 0, 4335, 255);
+
+    Slider1 = new QSlider(Qt::Horizontal, this);
+    Slider1->setObjectName(QStringLiteral("Slider1"));
+    Slider1->setRange(0, 10);
+    Slider1->setSingleStep(1);
+    Slider1->setPageStep(1);
+    Slider1->setTickPosition(QSlider::TicksBelow);
+    Slider1->setTickInterval(1);
+    place(Slider1, 120, 240, 4395, 495);
+
+    FiltrF0 = new QCheckBox(QStringLiteral("Центровка лучей"), this);
+    FiltrF0->setObjectName(QStringLiteral("FiltrF0"));
+    place(FiltrF0, 120, 840, 1812, 252);
+
+    Dis48 = new QCheckBox(QStringLiteral("Дискретизация 48 кГц"), this);
+    Dis48->setObjectName(QStringLiteral("Dis48"));
+    place(Dis48, 120, 1080, 2052, 252);
+
+    OKBiton = new QPushButton(QStringLiteral("OK"), this);
+    OKBiton->setObjectName(QStringLiteral("OKBiton"));
+    place(OKBiton, 1980, 1440, 732, 375);
+
+    Form_Load();
+
+    connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Change(); });
+    connect(FiltrF0, &QCheckBox::clicked, this, [this] { FiltrF0_Click(); });
+    connect(Dis48, &QCheckBox::clicked, this, [this] { Dis48_Click(); });
+    connect(OKBiton, &QPushButton::clicked, this, [this] { OKBiton_Click(); });
+}
+
+void TimeMen::Form_Load()
+{
+    // Showing the stored value must not change the running period: the
+    // change handler is connected only after loading.
+    Slider1->setValue(StoredIntervalSeconds(SettingsStore::GetSetting(kApp, kSection, QStringLiteral("Interval"),
+                                                                      QStringLiteral("1"))));
+    ChosenInterval = Slider1->value() == 0 ? 0.1f : float(Slider1->value());
+    FiltrF0->setChecked(Globals::CenterBeams);
+    Dis48->setChecked(Globals::Sample48k);
+}
+
+void TimeMen::Slider1_Change()
+{
+    ChosenInterval = Slider1->value() == 0 ? 0.1f : float(Slider1->value());
+    timer1_->setInterval(vb::CLng(double(ChosenInterval) * 1000.0));
+}
+
+void TimeMen::FiltrF0_Click()
+{
+    Globals::CenterBeams = FiltrF0->isChecked();
+}
+
+void TimeMen::Dis48_Click()
+{
+    Globals::Sample48k = Dis48->isChecked();
+}
+
+void TimeMen::OKBiton_Click()
+{
+    if (ChosenInterval < 1)
+        ChosenInterval = 0;
+    SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Interval"), QString::number(int(ChosenInterval)));
+    SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("F0"), vb::BoolText(Globals::CenterBeams));
+    SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Disktet48"), vb::BoolText(Globals::Sample48k));
+    accept();
+}
+
+void Pribor::TimeMenu_Click()
+{
+    const bool wasRunning = Stopbiton->isEnabled();
+    if (wasRunning)
+        Stopbiton_Click();
+    {
+        TimeMen dialog(Timer1, this);
+        ShowModal(&dialog);
+    }
+    if (wasRunning)
+        zapis_Click();
+}

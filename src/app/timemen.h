@@ -1,0 +1,39 @@
+#pragma once
+// The parameters dialog: refresh period, 48 kHz sampling and beam centring.
+// Every change acts on the running program at once; only OK stores them.
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTimer;
+
+class TimeMen : public QDialog {
+    Q_OBJECT
+public:
+    // timer1 is the main window's refresh timer, whose period the slider sets.
+    explicit TimeMen(QTimer *timer1, QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QSlider *Slider1;
+    QCheckBox *FiltrF0;
+    QCheckBox *Dis48;
+    QPushButton *OKBiton;
+
+    float ChosenInterval = 1.0f;  // seconds; 0.1 stands for slider position 0
+
+    void Form_Load();
+    void Slider1_Change();
+    void FiltrF0_Click();
+    void Dis48_Click();
+    void OKBiton_Click();
+
+private:
+    QTimer *timer1_;
+};
+
+// The period in milliseconds a stored "Interval" text stands for: whole
+// seconds, 0 meaning 0.1 s; text that is not a whole number 0..10 counts as 1.
+int RefreshPeriodMs(const QString &storedInterval);
+int StoredIntervalSeconds(const QString &storedInterval);

@@ -1,0 +1,234 @@
+#include "app/pribor.h"
+#include "acquisition/mci.h"
+#include "acquisition/wavfile.h"
+#include "acquisition/savezvuk.h"
+#include "display/ris.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "platform/vbcontrols.h"
+#include "testenv.h"
+#include "testregistry.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QtEndian>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<Pribor> startedWindow()
+{
+    SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+    auto w = std::make_unique<Pribor>();
+    w->Form_Load();
+    return w;
+}
+
+// Sign changes of the trace, ignoring a small dead band around zero.
+int zeroCrossings(const std::vector<int32_t> &b, int points)
+{
+    int crossings = 0, sign = 0;
+    for (int i = 0; i <= points && i < int(b.size()); ++i) {
+        const int s = b[i] > 500 ? 1 : b[i] < -500 ? -1 : 0;
+        if (s != 0 && sign != 0 && s != sign)
+            ++crossings;
+        if (s != 0)
+            sign = s;
+    }
+    return crossings;
+}
+
+void runTicks(Pribor &w, int ticks, QStringList *problems)
+{
+    for (int t = 0; t < ticks; ++t) {
+        QTest::qWait(100);  // the shortest refresh period
+        w.Timer1_Timer();
+        if (QFile::exists(Paths::WorkingFile()))
+            *problems << QStringLiteral("tick %1 left the working file behind").arg(t);
+    }
+}
+
+bool stoppedStates(const Pribor &w)
+{
+    return w.zapis->isEnabled() && w.SaveBiton->isEnabled() && !w.Stopbiton->isEnabled()
+           && !w.StopMenu->isEnabled() && w.SaveFileBiton->isEnabled() && w.PrintBiton->isEnabled()
+           && w.OpenWav->isEnabled() && w.OpenBitton->isEnabled() && w.HScroll1->isEnabled()
+           && w.Uroven->isEnabled() && !w.Timer1->isActive() && !w.st.CaptureRunning;
+}
+
+}  // namespace
+
+class LiveCaptureTest : public QObject {
+    Q_OBJECT
+private:
+    void liveAtOneMillisecond(const char *input, int expectedLeftCrossings)
+    {
+        qputenv("SIGM_INPUT", input);
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->RasTime->SetListIndex(6);  // "1 мС": ten periods of 1 kHz per screen
+        w->zapis_Click();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(w->st.CaptureRunning);
+        QVERIFY(w->Timer1->isActive());
+        QVERIFY(!w->zapis->isEnabled() && w->Stopbiton->isEnabled() && !w->HScroll1->isEnabled());
+        QVERIFY(!w->OpenWav->isEnabled() && !w->PrintBiton->isEnabled() && w->XminY->isEnabled());
+        QCOMPARE(w->st.SampleRate, 44100);
+        w->Timer1->stop();  // the test drives the ticks
+        QStringList problems;
+        for (int t = 0; t < 4; ++t) {
+            runTicks(*w, 1, &problems);
+            QVERIFY2(w->st.PointCount > 400, qPrintable(QString::number(w->st.PointCount)));
+            const int left = zeroCrossings(w->st.LeftBuffer, w->st.PointCount);
+            QVERIFY2(std::abs(left - expectedLeftCrossings) <= 2, qPrintable(QString::number(left)));
+            const int right = zeroCrossings(w->st.RightBuffer, w->st.PointCount);
+            QVERIFY2(right >= 3 && right <= 7, qPrintable(QString::number(right)));  // 250 Hz: 2.5 periods
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+
+        const QImage before = w->RisBox->Image();
+        w->Stopbiton->click();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(stoppedStates(*w));
+        QVERIFY(QFile::exists(Paths::WorkingFile()));  // the last pass, for paging and saving
+        QVERIFY(w->st.PointCount > 400);
+        // The stopped screen can be paged.
+        const int32_t view = w->st.ViewStart;
+        w->HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QVERIFY(w->st.ViewStart > view);
+        QVERIFY(!before.isNull());
+        w->close();
+        qunsetenv("SIGM_INPUT");
+    }
+
+private slots:
+    void init()
+    {
+        TestEnv::Reset();
+        Globals::Sample48k = false;
+    }
+    // A test that failed half-way must not leave the device open for the next.
+    void cleanup() { mciSendString("Close Zvuk"); }
+
+    void demoGeneratorRunsLive() { liveAtOneMillisecond("demo", 20); }
+
+    void realSoundServerRunsLive()
+    {
+        if (qEnvironmentVariableIsEmpty("SIGM_TEST_PULSE_SOURCE"))
+            QSKIP("no test sound server (scripts/test.sh starts one)");
+        liveAtOneMillisecond(qgetenv("SIGM_TEST_PULSE_SOURCE").constData(), 20);
+    }
+
+    void monoAtTenMillisecondsUsesTheSixteenKilohertzTemplate()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->Ster_Click();  // single beam
+        w->RasTime->SetListIndex(3);
+        w->zapis_Click();
+        QCOMPARE(w->st.SampleRate, 16000);
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QString answer;
+        QCOMPARE(mciSendString("status Zvuk channels", &answer), 0);
+        QCOMPARE(answer.toInt(), 1);
+        w->Timer1->stop();
+        w->Stopbiton_Click();
+        QFile f(Paths::WorkingFile());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray header = f.read(44);
+        QCOMPARE(qFromLittleEndian<quint16>(header.constData() + 22), quint16(1));
+        QCOMPARE(qFromLittleEndian<quint32>(header.constData() + 24), quint32(16000));
+        QVERIFY(boxes.Shown().empty());
+        w->close();
+    }
+
+    void noSweepSelectedStartsAtOneMillisecondWithoutRestart()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        {
+            const QSignalBlocker quiet(w->RasTime);
+            w->RasTime->SetListIndex(-1);
+        }
+        w->zapis_Click();
+        QCOMPARE(w->RasTime->ListIndex(), 6);
+        QVERIFY(!w->st.SweepForced);
+        QVERIFY(w->st.CaptureRunning);
+        QCOMPARE(w->st.SampleRate, 44100);
+        w->Stopbiton_Click();
+        w->close();
+    }
+
+    void missingTemplateIsReportedWithItsPathAndLeavesCaptureStopped()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        const QString name = Paths::ProgramFolder() + "/Sound/sigm-44-16-stereo.wav";
+        QVERIFY(QFile::rename(name, name + ".away"));
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->RasTime->SetListIndex(6);
+        w->zapis_Click();
+        QFile::rename(name + ".away", name);
+        QCOMPARE(boxes.Shown().size(), size_t(1));
+        QCOMPARE(boxes.Shown()[0].text,
+                 "Отсутствует файл " + name + ", необходимо заново установить программу.");
+        QCOMPARE(boxes.Shown()[0].title, QStringLiteral("Сигмалит"));
+        QVERIFY(!w->st.CaptureRunning);
+        QVERIFY(w->zapis->isEnabled() && !w->Stopbiton->isEnabled() && !w->Timer1->isActive());
+        QVERIFY(w->OpenWav->isEnabled() && w->Uroven->isEnabled());
+        w->close();
+    }
+
+    void memoryRecordingOfThreeSecondsIsPagedAfterwards()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->SaveBiton->click();
+        auto *window = w->findChild<SaveZvuk *>();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Индикатор запоминания"));
+        QVERIFY(w->st.CaptureRunning && w->TimerIndikator->isActive());
+        QVERIFY(!w->zapis->isEnabled() && w->Stopbiton->isEnabled() && !w->OpenWav->isEnabled());
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(window->ProgressBar1->value(), 3, 6000);
+        QTest::keyClick(window, Qt::Key_Space);
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(!w->TimerIndikator->isActive());
+        QTRY_VERIFY(w->findChild<SaveZvuk *>() == nullptr);
+        QVERIFY(stoppedStates(*w));
+        const qint64 bytes = QFileInfo(Paths::WorkingFile()).size() - kWav16HeaderBytes;
+        const double expected = ms / 1000.0 * 176400;
+        QVERIFY2(std::abs(bytes - expected) < 0.1 * expected, qPrintable(QString("%1 vs %2").arg(bytes).arg(expected)));
+        QCOMPARE(w->st.SampleRate, 44100);
+        QVERIFY(w->st.TwoBeam);
+        w->close();
+    }
+
+    void shutdownOpensAndClosesTheDeviceSilently()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->show();
+        w->close();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(w->findChild<SaveZvuk *>() == nullptr || !w->findChild<SaveZvuk *>()->isVisible());
+        // The device is closed again.
+        QVERIFY(mciSendString("status Zvuk length") != 0);
+        QVERIFY(!QFile::exists(Paths::WorkingFile()));
+    }
+};
+
+SIGM_TEST(LiveCaptureTest)
+#include "tst_livecapture.moc"

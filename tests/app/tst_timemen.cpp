@@ -1,0 +1,134 @@
+#include "app/pribor.h"
+#include "app/timemen.h"
+#include "platform/settings.h"
+#include "testenv.h"
+#include "testregistry.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+QString setting(const char *key)
+{
+    return SettingsStore::GetSetting("Sigm", "Setting", key, "<absent>");
+}
+
+// Opens the dialog through the menu and lets `drive` act on it as a user would.
+void openParameters(Pribor &w, std::function<void(TimeMen *)> drive)
+{
+    bool shown = false;
+    UiSeam::SetModalHandler([&](QDialog *d) {
+        auto *dialog = qobject_cast<TimeMen *>(d);
+        shown = dialog != nullptr;
+        if (dialog)
+            drive(dialog);
+        return d->result();
+    });
+    w.TimeMenu->trigger();
+    UiSeam::SetModalHandler({});
+    QVERIFY(shown);
+}
+}  // namespace
+
+class TimeMenTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestEnv::Reset();
+        Globals::CenterBeams = true;
+        Globals::Sample48k = false;
+    }
+
+    void loadsTheStoredValues()
+    {
+        SettingsStore::SaveSetting("Sigm", "Setting", "Interval", "7");
+        Pribor w;
+        w.Form_Load();
+        Globals::Sample48k = true;
+        openParameters(w, [&](TimeMen *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Параметры"));
+            QCOMPARE(d->Slider1->value(), 7);
+            QCOMPARE(d->ChosenInterval, 7.0f);
+            QVERIFY(d->FiltrF0->isChecked());
+            QVERIFY(d->Dis48->isChecked());
+            QCOMPARE(d->Label1->text(), QStringLiteral("Частота обновления осциллограммы (секунды)"));
+            QCOMPARE(d->FiltrF0->text(), QStringLiteral("Центровка лучей"));
+            QCOMPARE(d->Dis48->text(), QStringLiteral("Дискретизация 48 кГц"));
+        });
+        // Opening alone neither changes the period nor stores anything.
+        QCOMPARE(w.Timer1->interval(), 7000);
+        QCOMPARE(setting("F0"), QStringLiteral("<absent>"));
+    }
+
+    void sliderAtZeroAndOkStoresZeroAndRunsEvery100ms()
+    {
+        Pribor w;
+        w.Form_Load();
+        openParameters(w, [](TimeMen *d) {
+            d->Slider1->setValue(0);
+            d->OKBiton->click();
+        });
+        QCOMPARE(w.Timer1->interval(), 100);
+        QCOMPARE(setting("Interval"), QStringLiteral("0"));
+        QCOMPARE(setting("F0"), QStringLiteral("True"));
+        QCOMPARE(setting("Disktet48"), QStringLiteral("False"));
+        Pribor next;
+        next.Form_Load();
+        QCOMPARE(next.Timer1->interval(), 100);
+    }
+
+    void sliderAtTenAndFlagsActAtOnceAndAreStoredOnOk()
+    {
+        Pribor w;
+        w.Form_Load();
+        openParameters(w, [](TimeMen *d) {
+            d->Slider1->setValue(10);
+            d->Dis48->click();
+            d->FiltrF0->click();
+            QVERIFY(Globals::Sample48k);
+            QVERIFY(!Globals::CenterBeams);
+            d->OKBiton->click();
+        });
+        QCOMPARE(w.Timer1->interval(), 10000);
+        QCOMPARE(setting("Interval"), QStringLiteral("10"));
+        QCOMPARE(setting("Disktet48"), QStringLiteral("True"));
+        QCOMPARE(setting("F0"), QStringLiteral("False"));
+    }
+
+    void closeBoxKeepsTheNewPeriodButStoresNothing()
+    {
+        SettingsStore::SaveSetting("Sigm", "Setting", "Interval", "2");
+        Pribor w;
+        w.Form_Load();
+        openParameters(w, [](TimeMen *d) {
+            d->Slider1->setValue(5);
+            d->Dis48->click();
+            d->close();
+        });
+        QCOMPARE(w.Timer1->interval(), 5000);
+        QVERIFY(Globals::Sample48k);
+        QCOMPARE(setting("Interval"), QStringLiteral("2"));
+        QCOMPARE(setting("Disktet48"), QStringLiteral("<absent>"));
+        Pribor next;
+        next.Form_Load();
+        QCOMPARE(next.Timer1->interval(), 2000);
+    }
+
+    void storedIntervalTexts()
+    {
+        QCOMPARE(RefreshPeriodMs("0"), 100);
+        QCOMPARE(RefreshPeriodMs("3"), 3000);
+        QCOMPARE(RefreshPeriodMs("2.5"), 2000);  // whole seconds, half to even
+        QCOMPARE(RefreshPeriodMs("11"), 1000);
+        QCOMPARE(RefreshPeriodMs("-1"), 1000);
+        QCOMPARE(RefreshPeriodMs("abc"), 1000);
+    }
+};
+
+SIGM_TEST(TimeMenTest)
+#include "tst_timemen.moc"
