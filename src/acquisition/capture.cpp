@@ -61,7 +61,10 @@ void Pribor::RecoverFromInvalidFile(int code)
         }
     }
     LoadAndUnloadOpenFile();
-    Stopbiton_Click();
+    // Stop without saving: the device is closed or holds nothing usable, and
+    // a save would only fail once more with a second message.
+    mciSendString(QStringLiteral("Close Zvuk"));
+    EndCaptureAfterFailure();
     zapis_Click();
     recovering_ = false;
 }

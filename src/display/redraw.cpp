@@ -16,9 +16,11 @@
 #include "platform/vbrt.h"
 
 #include <QAction>
-#include <cfloat>
 #include <new>
 
+
+// Two doublings of the initial 1.2: passes of up to 4.8 screens.
+constexpr float kMaxCaptureLengthFactor = 4.8f;
 namespace {
 
 const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
@@ -123,9 +125,15 @@ void Pribor::RedrawTraces(int32_t start)
     if (!trapped(
             [&] {
                 const size_t last = size_t(st.PointCount);
-                // A screen ending in 0 was not filled: the capture pass was too short.
-                // Doubling stops short of infinity, which would stall the capture cycle.
-                if (last < st.LeftBuffer.size() && st.LeftBuffer[last] == 0 && st.CaptureLengthFactor < FLT_MAX / 2)
+                // A screen ending in 0 was not filled: the capture pass was too
+                // short, so the next passes are made longer. Only a block that
+                // really ended early counts (silence and the unfilled tail of a
+                // decimated screen end in 0 too), and the factor is bounded:
+                // the refresh waits for the pass without handling events, so
+                // a runaway factor would freeze the window.
+                const bool cameUpShort = st.CaptureRunning && block.size() < readLength;
+                if (cameUpShort && last < st.LeftBuffer.size() && st.LeftBuffer[last] == 0
+                    && st.CaptureLengthFactor < kMaxCaptureLengthFactor)
                     st.CaptureLengthFactor *= 2;
                 if (Globals::CenterBeams) {
                     Traces::RemoveMean(st.LeftBuffer, st.PointCount);

@@ -10,6 +10,7 @@
 #include "testregistry.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -227,6 +228,156 @@ private slots:
         // The device is closed again.
         QVERIFY(mciSendString("status Zvuk length") != 0);
         QVERIFY(!QFile::exists(Paths::WorkingFile()));
+    }
+
+    void sweepChangeWhileCapturingRestartsAtTheNewRate()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->RasTime->SetListIndex(6);
+        w->zapis_Click();
+        QCOMPARE(w->st.SampleRate, 44100);
+        w->RasTime->SetListIndex(3);
+        QVERIFY(w->st.CaptureRunning);
+        QCOMPARE(w->st.SampleRate, 16000);
+        QString rate;
+        QCOMPARE(mciSendString("status Zvuk samplespersec", &rate), 0);
+        QCOMPARE(rate, QStringLiteral("16000"));
+        // Sensitivity and position changes leave the capture alone.
+        w->U2->SetListIndex(3);
+        w->VScroll2->SetValue(8192);
+        QVERIFY(w->st.CaptureRunning && w->Timer1->isActive());
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        w->close();
+    }
+
+    void subtractionWhileCapturingSingleBeamTurnsTwoBeamOn()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->Ster_Click();
+        QVERIFY(!w->st.TwoBeam);
+        w->zapis_Click();
+        w->XminY->click();
+        QVERIFY(w->st.SubtractMode);
+        QVERIFY(w->Ster->isChecked() && w->st.TwoBeam);
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Stereo"), QStringLiteral("True"));
+        QVERIFY(w->st.CaptureRunning);
+        QString channels;
+        QCOMPARE(mciSendString("status Zvuk channels", &channels), 0);
+        QCOMPARE(channels, QStringLiteral("2"));
+        w->XminY->click();
+        QVERIFY(!w->st.SubtractMode);
+        QVERIFY(w->st.TwoBeam);  // turning subtraction off keeps both beams
+        QCOMPARE(w->XminY->text(), QStringLiteral("X-Y"));
+        QVERIFY(w->st.CaptureRunning);
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        w->close();
+    }
+
+    void parametersDialogRestartsCaptureWithItsNewRate()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->RasTime->SetListIndex(7);
+        w->zapis_Click();
+        QCOMPARE(w->st.SampleRate, 44100);
+        bool wasStopped = false;
+        UiSeam::SetModalHandler([&](QDialog *d) {
+            wasStopped = !w->st.CaptureRunning;
+            d->findChild<QCheckBox *>("Dis48")->click();
+            d->close();  // the close box: nothing stored, the change still acts
+            return int(QDialog::Rejected);
+        });
+        w->TimeMenu->trigger();
+        UiSeam::SetModalHandler({});
+        QVERIFY(wasStopped);
+        QVERIFY(w->st.CaptureRunning);
+        QCOMPARE(w->st.SampleRate, 48000);
+        QVERIFY(Globals::Sample48k);
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Disktet48", "<absent>"), QStringLiteral("<absent>"));
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        w->close();
+    }
+
+    void memoryRecordingEndsByItselfOnTheSixtiethTick()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->SaveBiton_Click();
+        auto *window = w->SaveZvukWindow();
+        QVERIFY(window);
+        w->TimerIndikator->stop();  // the test drives the seconds
+        for (int tick = 1; tick < 60; ++tick) {
+            w->TimerIndikator_Timer();
+            QCOMPARE(window->ProgressBar1->value(), tick);
+            QVERIFY(w->st.CaptureRunning);
+        }
+        QTest::qWait(1000);  // long enough for the opening to measure the rate
+        w->TimerIndikator_Timer();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(!w->st.CaptureRunning);
+        QVERIFY(w->SaveZvukWindow() == nullptr);
+        // After the automatic end the menu item stays off, the button is on.
+        QVERIFY(!w->OpenWav->isEnabled());
+        QVERIFY(w->OpenBitton->isEnabled());
+        QVERIFY(w->SaveWav->isEnabled() && w->PrintBiton->isEnabled() && w->zapis->isEnabled());
+        QVERIFY(!w->Stopbiton->isEnabled());
+        QVERIFY(QFileInfo(Paths::WorkingFile()).size() > kWav16HeaderBytes);
+        QCOMPARE(w->st.SampleRate, 44100);
+        w->close();
+    }
+
+    void mainWindowStopEndsAMemoryRecordingAndItsWindow()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->SigmMenu->trigger();
+        QVERIFY(w->SaveZvukWindow() && w->TimerIndikator->isActive());
+        QTest::qWait(200);
+        w->StopMenu->trigger();
+        QVERIFY(!w->TimerIndikator->isActive());
+        QVERIFY(w->SaveZvukWindow() == nullptr);
+        QVERIFY(!w->st.CaptureRunning);
+        QVERIFY(w->OpenWav->isEnabled() && w->OpenBitton->isEnabled());
+        // A tick arriving late finds nothing to talk to.
+        w->TimerIndikator_Timer();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        w->close();
+    }
+
+    void anUnreadableTemplateIsRecoveredFromOnceWithoutLooping()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        const QString name = Paths::ProgramFolder() + "/Sound/sigm-44-16-stereo.wav";
+        QFile::rename(name, name + ".good");
+        {
+            QFile bad(name);
+            QVERIFY(bad.open(QIODevice::WriteOnly));
+            bad.write("this is not a sound file at all, not even close to one");
+        }
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->RasTime->SetListIndex(6);
+        w->zapis_Click();
+        QFile::remove(name);
+        QFile::rename(name + ".good", name);
+        // The recovery starts once more, meets the same file and reports it.
+        QCOMPARE(boxes.Shown().size(), size_t(1));
+        QCOMPARE(boxes.Shown()[0].text, mciGetErrorString(296));
+        QVERIFY(!w->st.CaptureRunning);
+        QVERIFY(w->zapis->isEnabled() && !w->Stopbiton->isEnabled() && !w->Timer1->isActive());
+        QVERIFY(mciSendString("status Zvuk length") != 0);  // nothing left open
+        // With the template back, capture starts normally.
+        w->zapis_Click();
+        QVERIFY(w->st.CaptureRunning);
+        QCOMPARE(boxes.Shown().size(), size_t(1));
+        w->close();
     }
 };
 

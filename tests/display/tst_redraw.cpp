@@ -257,17 +257,33 @@ private slots:
         QVERIFY(count(img, kBlue, up - 2, up + 2) >= 2 * img.width() - 4);
     }
 
-    void silenceAtTheEndDoublesTheCaptureLength()
+    void aShortPassLengthensTheNextPassesWithinBounds()
     {
+        ScriptedMessages box;
         auto w = window();
+        w->RasTime->SetListIndex(6);
+        w->st.FlName = QStringLiteral("c:\\tmp.wav");
+        w->st.SampleRate = 44100;
+        w->st.TwoBeam = false;
+        w->st.CaptureRunning = true;
         w->st.CaptureLengthFactor = 1.2f;
-        show(*w, temp("spike.wav"));
-        QVERIFY(w->st.CaptureLengthFactor > 2.3f);
-        for (int i = 0; i < 300; ++i) {
-            w->st.ForceReposition = true;
-            w->RedrawTraces(49);
+        // A pass of 300 frames cannot fill a screen of 441 read from byte 1051.
+        const std::vector<int16_t> shortPass(300, 1000);
+        for (int pass = 0; pass < 6; ++pass) {
+            QVERIFY(TestWav::Write(Paths::WorkingFile(), 44100, 1, shortPass));
+            w->RedrawTraces(1051);
         }
-        QVERIFY(std::isfinite(w->st.CaptureLengthFactor));
+        QCOMPARE(w->st.CaptureLengthFactor, 4.8f);  // doubled twice, then held
+        // Silence that fills the screen ends in 0 too, but is not short.
+        w->st.CaptureLengthFactor = 1.2f;
+        const std::vector<int16_t> silence(4410, 0);
+        for (int pass = 0; pass < 3; ++pass) {
+            QVERIFY(TestWav::Write(Paths::WorkingFile(), 44100, 1, silence));
+            w->RedrawTraces(1051);
+        }
+        QCOMPARE(w->st.CaptureLengthFactor, 1.2f);
+        QVERIFY(box.Shown().empty());
+        w->st.CaptureRunning = false;
     }
 
     void capturingReadsAtTheGivenPositionAndDeletesTheFile()
