@@ -36,29 +36,24 @@ void Pribor::MarkPassStart()
     st.PassStart = float(passStartSeconds_);
 }
 
-void Pribor::RecoverFromInvalidFile(int code)
+void Pribor::RecoverFromInvalidFile(int code, TrapSite site)
 {
     // The working file was unusable to the device: put a known-good file in
     // its place and start over. A second failure inside the recovery is
     // reported instead of recovering again, so it can never loop.
     if (recovering_) {
-        ShowDeviceError(code);
+        if (code != Err::BadRecordNumber)
+            ShowDeviceError(code);
         mciSendString(QStringLiteral("Close Zvuk"));
         EndCaptureAfterFailure();
         return;
     }
     recovering_ = true;
-    for (;;) {
-        try {
-            FileOps::FileCopy(Capture::TemplatePath(QStringLiteral("\\Sound\\sigm-8-16-stereo.wav")),
-                              QStringLiteral("c:\\tmp.wav"));
-            break;
-        } catch (const VbError &e) {
-            if (ReportFileError(TrapSite::RefreshTick, e.Number) != TrapAction::Retry) {
-                recovering_ = false;
-                return;
-            }
-        }
+    const QString templatePath = Capture::TemplatePath(QStringLiteral("\\Sound\\sigm-8-16-stereo.wav"));
+    const auto copy = [&] { FileOps::FileCopy(templatePath, QStringLiteral("c:\\tmp.wav")); };
+    if (!RunTrapped(site, copy, templatePath)) {
+        recovering_ = false;
+        return;
     }
     LoadAndUnloadOpenFile();
     // Stop without saving: the device is closed or holds nothing usable, and
@@ -104,22 +99,14 @@ void Pribor::zapis_Click()
     const Capture::Format format = Capture::LiveFormat(index, Ster->isChecked(), Globals::Sample48k);
     st.SampleRate = format.sampleRate;
     const QString templatePath = Capture::TemplatePath(format.templateName);
-    for (;;) {
-        try {
-            FileOps::FileCopy(templatePath, QStringLiteral("c:\\zvuk.wav"));
-            break;
-        } catch (const VbError &e) {
-            const TrapAction action = ReportFileError(TrapSite::CaptureStart, e.Number, templatePath);
-            if (action == TrapAction::Retry)
-                continue;
-            if (action == TrapAction::Continue)
-                break;
-            if (e.Number == Err::FileNotFound) {
-                st.CaptureRunning = false;
-                Stopbiton_Click();
-            }
-            return;
+    int failed = 0;
+    const auto copy = [&] { FileOps::FileCopy(templatePath, QStringLiteral("c:\\zvuk.wav")); };
+    if (!RunTrapped(TrapSite::CaptureStart, copy, templatePath, &failed)) {
+        if (failed == Err::FileNotFound) {
+            st.CaptureRunning = false;
+            Stopbiton_Click();
         }
+        return;
     }
 
     Uroven->setEnabled(true);
@@ -142,7 +129,7 @@ void Pribor::zapis_Click()
 
     auto deviceFailure = [this](int r) {
         if (r == 296) {
-            RecoverFromInvalidFile(r);
+            RecoverFromInvalidFile(r, TrapSite::CaptureStart);
             return;
         }
         ShowDeviceError(r);
@@ -191,7 +178,7 @@ void Pribor::Stopbiton_Click()
         r = mciSendString(QStringLiteral("Close Zvuk"));
     if (r != 0) {
         if (r == 296) {
-            RecoverFromInvalidFile(r);
+            RecoverFromInvalidFile(r, TrapSite::RefreshTick);
             return;
         }
         if (!st.StopRecordingOnClose) {

@@ -1,6 +1,9 @@
 #include "acquisition/errortable.h"
 
+#include "platform/errors.h"
 #include "platform/messagebox.h"
+
+#include <new>
 
 #include <optional>
 
@@ -90,6 +93,20 @@ const Variant kVariants[] = {
     {TrapSite::OpenAction, {53, "", Style::Absent, kTitle, TrapAction::End}},
     {TrapSite::OpenAction, {55, kSharedNoName, Style::Retry, kTitle2, TrapAction::End}},
     {TrapSite::OpenAction, {76, "Не выбран файл для открытия!", Style::Error, kTitle, TrapAction::End}},
+
+    // Saving names the destination folder ({file}) in its texts.
+    {TrapSite::Save, {7, kMemoryText, Style::Error, kTitle, TrapAction::Continue}},
+    {TrapSite::Save, {53, "", Style::Absent, kTitle, TrapAction::End}},
+    {TrapSite::Save, {55, "Ошибка совместного доступа к файлу {file}", Style::Retry, kTitle, TrapAction::End}},
+    {TrapSite::Save, {57, "Ошибка чтения файла {file}\r\n(ошибка устройства ввода/вывода)", Style::Retry, kTitle,
+                      TrapAction::End}},
+    {TrapSite::Save, {61, "", Style::Absent, kTitle, TrapAction::End}},
+    {TrapSite::Save,
+     {70, "У вас нет прав для работы с данным файлом или он занят другим процессом!", Style::Error, kTitle,
+      TrapAction::End}},
+    {TrapSite::Save, {71, "Файл {file} не доступен!\r\n       Диск не готов!", Style::Retry, kTitle,
+                      TrapAction::End}},
+    {TrapSite::Save, {76, "Не задано имя файла для сохранения!", Style::Error, kTitle, TrapAction::End}},
 };
 
 std::optional<Row> findRow(TrapSite site, int number)
@@ -149,4 +166,29 @@ TrapAction ReportFileError(TrapSite site, int number, const QString &fileName)
         return row.then;
     }
     return TrapAction::End;
+}
+
+bool RunTrapped(TrapSite site, const std::function<void()> &step, const QString &fileName, int *endedBy)
+{
+    for (;;) {
+        int number = 0;
+        try {
+            step();
+            return true;
+        } catch (const VbError &e) {
+            number = e.Number;
+        } catch (const std::bad_alloc &) {
+            number = Err::OutOfMemory;
+        }
+        switch (ReportFileError(site, number, fileName)) {
+        case TrapAction::Retry:
+            continue;
+        case TrapAction::Continue:
+            return true;
+        case TrapAction::End:
+            if (endedBy)
+                *endedBy = number;
+            return false;
+        }
+    }
 }

@@ -4,6 +4,8 @@
 // repeats the failed step, goes on after it, or ends the operation.
 #include <QString>
 
+#include <functional>
+
 enum class TrapSite {
     CaptureStart,     // zapis_Click
     RefreshTick,      // Timer1_Timer
@@ -12,6 +14,7 @@ enum class TrapSite {
     Redraw,           // RedrawTraces
     OpenWorkingFile,  // OpenWorkingFile
     OpenAction,       // the open dialog's file choice
+    Save,             // the save dialog's save action
 };
 
 enum class TrapAction { Retry, Continue, End };
@@ -21,3 +24,11 @@ enum class TrapAction { Retry, Continue, End };
 // 53 and 55 texts. Follow-ups beyond Retry/Continue/End (stopping capture
 // after 53, the template recovery after 63) are the caller's.
 TrapAction ReportFileError(TrapSite site, int number, const QString &fileName = QString());
+
+// Runs one step of an operation under the operation's trap: a failure shows
+// its box, and Retry runs the step again. True when the operation goes on
+// (the step worked, or failed for lack of memory, after which the operation
+// carries on with its next step); false when it ends, with the number of
+// the failure in *endedBy.
+bool RunTrapped(TrapSite site, const std::function<void()> &step, const QString &fileName = QString(),
+                int *endedBy = nullptr);

@@ -31,22 +31,14 @@ void Pribor::SaveBiton_Click()
 
     const Capture::Format format = Capture::MemoryFormat(Ster->isChecked(), Globals::Sample48k);
     const QString templatePath = Capture::TemplatePath(format.templateName);
-    for (;;) {
-        try {
-            FileOps::FileCopy(templatePath, QStringLiteral("c:\\tmp.wav"));
-            break;
-        } catch (const VbError &e) {
-            const TrapAction action = ReportFileError(TrapSite::MemoryStart, e.Number, templatePath);
-            if (action == TrapAction::Retry)
-                continue;
-            if (action == TrapAction::Continue)
-                break;
-            CloseSaveZvuk();
-            // Without its templates the program cannot record at all.
-            if (e.Number == Err::FileNotFound && !st.Unloading)
-                close();
-            return;
-        }
+    int failed = 0;
+    const auto copy = [&] { FileOps::FileCopy(templatePath, QStringLiteral("c:\\tmp.wav")); };
+    if (!RunTrapped(TrapSite::MemoryStart, copy, templatePath, &failed)) {
+        CloseSaveZvuk();
+        // Without its templates the program cannot record at all.
+        if (failed == Err::FileNotFound && !st.Unloading)
+            close();
+        return;
     }
 
     int r = mciSendString(QStringLiteral("open c:\\tmp.wav type waveaudio alias Zvuk"));
@@ -55,7 +47,7 @@ void Pribor::SaveBiton_Click()
     if (r != 0) {
         if (r == 296) {
             CloseSaveZvuk();
-            RecoverFromInvalidFile(r);
+            RecoverFromInvalidFile(r, TrapSite::MemoryStart);
             return;
         }
         if (!st.StopRecordingOnClose)

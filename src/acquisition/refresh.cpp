@@ -1,5 +1,6 @@
 // The live refresh: each tick shows the pass recorded since the last one.
 #include "acquisition/capturetables.h"
+#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
 #include "platform/vbcontrols.h"
@@ -31,7 +32,7 @@ void Pribor::Timer1_Timer()
         if (r == 0)
             continue;
         if (r == 296) {
-            RecoverFromInvalidFile(r);
+            RecoverFromInvalidFile(r, TrapSite::RefreshTick);
             return;
         }
         ShowDeviceError(r);

@@ -3,6 +3,7 @@
 // state; the handlers keep the names the program is built around and are
 // defined beside the subsystem that does the work (acquisition/, display/,
 // files/, print/, help/, levelmeter/), each a few lines that call into it.
+#include "acquisition/errortable.h"
 #include "app/scopestate.h"
 #include "print/commondialog.h"  // printing: the printer dialog control
 
@@ -85,7 +86,7 @@ public:
     void TimeMenu_Click();
     // Capture: helpers of start, stop, refresh and memory recording.
     void ShowDeviceError(int code);
-    void RecoverFromInvalidFile(int code);
+    void RecoverFromInvalidFile(int code, TrapSite site);
     void EndCaptureAfterFailure();
     void ReselectSweep();
     void LoadAndUnloadOpenFile();

@@ -31,26 +31,12 @@ const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 template <class Step, class Recover>
 bool trapped(Step &&step, Recover &&recoverBadRecord)
 {
-    for (;;) {
-        int number;
-        try {
-            step();
-            return true;
-        } catch (const VbError &e) {
-            number = e.Number;
-        } catch (const std::bad_alloc &) {
-            number = Err::OutOfMemory;
-        }
-        if (number == Err::BadRecordNumber) {
-            recoverBadRecord();
-            return false;
-        }
-        switch (ReportFileError(TrapSite::Redraw, number)) {
-        case TrapAction::Retry: continue;
-        case TrapAction::Continue: return true;
-        case TrapAction::End: return false;
-        }
-    }
+    int failed = 0;
+    if (RunTrapped(TrapSite::Redraw, step, QString(), &failed))
+        return true;
+    if (failed == Err::BadRecordNumber)
+        recoverBadRecord();
+    return false;
 }
 
 }  // namespace
@@ -60,14 +46,7 @@ void Pribor::RedrawTraces(int32_t start)
     // A read that lands before the file's first byte means the working file
     // is not what the capture cycle wrote: put a valid recording in its place
     // and restart capture on it.
-    auto recoverBadRecord = [this] {
-        const QString templateFile = Paths::ProgramFolder() + QStringLiteral("/Sound/sigm-8-16-stereo.wav");
-        if (!trapped([&] { FileOps::FileCopy(templateFile, kWorkingFile); }, [] {}))
-            return;
-        { OpenFile unloadedAtOnce(st, this); }
-        Stopbiton_Click();
-        zapis_Click();
-    };
+    auto recoverBadRecord = [this] { RecoverFromInvalidFile(Err::BadRecordNumber, TrapSite::Redraw); };
 
     const int sweepIndex = RasTime->ListIndex();
     if (sweepIndex < 0)

@@ -5,7 +5,6 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -58,28 +57,13 @@ void OpenFile::OpenAction()
     const bool nothingChosen = File1->FileName().isEmpty();
     st_.FlName = kWorkingFile;
 
-    for (;;) {
-        int number = 0;
-        try {
-            if (nothingChosen)
-                RaiseError(Err::PathNotFound);
-            // Choosing the working file itself: it already holds what is wanted,
-            // and copying a file over itself would empty it.
-            const QFileInfo from(source), to(Paths::MapPath(kWorkingFile));
-            if (!(to.exists() && from.canonicalFilePath() == to.canonicalFilePath()))
-                FileOps::FileCopy(source, kWorkingFile);
-            break;
-        } catch (const VbError &e) {
-            number = e.Number;
-        } catch (const std::bad_alloc &) {
-            number = Err::OutOfMemory;
-        }
-        const TrapAction then = ReportFileError(TrapSite::OpenAction, number);
-        if (then == TrapAction::Retry)
-            continue;
-        if (then == TrapAction::Continue)
-            break;
+    const auto copy = [&] {
+        if (nothingChosen)
+            RaiseError(Err::PathNotFound);
+        // FileCopy leaves a file copied onto itself (the working file chosen) as it is.
+        FileOps::FileCopy(source, kWorkingFile);
+    };
+    if (!RunTrapped(TrapSite::OpenAction, copy))
         return;  // the dialog stays open
-    }
     accept();
 }

@@ -26,22 +26,7 @@ const QString kTitle = QStringLiteral("Сигмалит");
 template <class Step>
 bool trapped(Step &&step)
 {
-    for (;;) {
-        int number;
-        try {
-            step();
-            return true;
-        } catch (const VbError &e) {
-            number = e.Number;
-        } catch (const std::bad_alloc &) {
-            number = Err::OutOfMemory;
-        }
-        switch (ReportFileError(TrapSite::OpenWorkingFile, number)) {
-        case TrapAction::Retry: continue;
-        case TrapAction::Continue: return true;
-        case TrapAction::End: return false;
-        }
-    }
+    return RunTrapped(TrapSite::OpenWorkingFile, step);
 }
 
 QByteArray firstBytes(const QString &path, qint64 count)

@@ -71,37 +71,6 @@ void CopyReplacing(const QString &from, const QString &to)
         raiseFileError(out, errno);
 }
 
-TrapAction ReportSaveError(int number, const QString &saveFolder)
-{
-    auto retryOrEnd = [](const QString &text) {
-        return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, kTitle) == MsgAnswer::Retry
-                   ? TrapAction::Retry
-                   : TrapAction::End;
-    };
-    auto endWith = [](const QString &text) {
-        MsgBox(text, MsgButtons::OK, MsgIcon::Critical, kTitle);
-        return TrapAction::End;
-    };
-    switch (number) {
-    case Err::OutOfMemory:
-        MsgBox(QStringLiteral("Ошибка при обращении к страницам памяти, выгрузите резидентные программы!"),
-               MsgButtons::OK, MsgIcon::Critical, kTitle);
-        return TrapAction::Continue;
-    case Err::FileAlreadyOpen:
-        return retryOrEnd(QStringLiteral("Ошибка совместного доступа к файлу ") + saveFolder);
-    case Err::DeviceIO:
-        return retryOrEnd(QStringLiteral("Ошибка чтения файла ") + saveFolder
-                          + QStringLiteral("\r\n(ошибка устройства ввода/вывода)"));
-    case Err::PermissionDenied:
-        return endWith(QStringLiteral("У вас нет прав для работы с данным файлом или он занят другим процессом!"));
-    case Err::DiskNotReady:
-        return retryOrEnd(QStringLiteral("Файл ") + saveFolder + QStringLiteral(" не доступен!\r\n       Диск не готов!"));
-    case Err::PathNotFound:
-        return endWith(QStringLiteral("Не задано имя файла для сохранения!"));
-    default:
-        return endWith(QStringLiteral("Не предвиденная ошибка   № ") + QString::number(number));
-    }
-}
 
 }  // namespace SaveRules
 
@@ -184,7 +153,7 @@ void SaveFile::SaveFl_Click()
         } catch (const std::bad_alloc &) {
             number = Err::OutOfMemory;
         }
-        switch (SaveRules::ReportSaveError(number, SaveFolder)) {
+        switch (ReportFileError(TrapSite::Save, number, SaveFolder)) {
         case TrapAction::Retry: break;
         case TrapAction::Continue: ++step; break;
         case TrapAction::End: return;

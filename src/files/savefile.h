@@ -24,7 +24,7 @@ QString WithWavExtension(const QString &name);
 void CopyReplacing(const QString &from, const QString &to);
 // Shows the save action's message for `number` and says what its trap does
 // next. `saveFolder` is the folder the 55, 57 and 71 messages name.
-TrapAction ReportSaveError(int number, const QString &saveFolder);
+
 }  // namespace SaveRules
 
 class SaveFile : public QDialog {

@@ -1,6 +1,7 @@
 // The file and device error table: texts, titles, buttons and what each
 // operation's trap does next.
 #include "acquisition/errortable.h"
+#include "platform/errors.h"
 #include "testenv.h"
 #include "testregistry.h"
 
@@ -164,6 +165,41 @@ private slots:
         QCOMPARE(report(TrapSite::OpenAction, 70).text,
                  QStringLiteral("У вас нет прав для работы с файлом tmp.wav или файл блокирован другим процессом."));
         QCOMPARE(report(TrapSite::OpenAction, 5).text, QStringLiteral("Не предвиденная ошибка   № 5"));
+    }
+
+    void theTrapRepeatsContinuesOrEnds()
+    {
+        ScriptedMessages boxes;
+        boxes.Answer(MsgAnswer::Retry);
+        boxes.Answer(MsgAnswer::Retry);
+        int calls = 0;
+        // Locked twice, then free: Retry runs exactly the failed step again.
+        QVERIFY(RunTrapped(TrapSite::RefreshTick, [&] {
+            if (++calls < 3)
+                RaiseError(55);
+        }));
+        QCOMPARE(calls, 3);
+        QCOMPARE(boxes.Shown().size(), size_t(2));
+        QCOMPARE(boxes.Shown()[0].title, QStringLiteral("  Сигмалит"));
+
+        // Out of memory: the operation goes on after the failed step.
+        calls = 0;
+        QVERIFY(RunTrapped(TrapSite::CaptureStart, [&] {
+            ++calls;
+            throw std::bad_alloc();
+        }));
+        QCOMPARE(calls, 1);
+
+        // Anything else ends the operation and says why.
+        int endedBy = 0;
+        QVERIFY(!RunTrapped(TrapSite::CaptureStart, [] { RaiseError(53); }, "/p/Sound/x.wav", &endedBy));
+        QCOMPARE(endedBy, 53);
+        QCOMPARE(boxes.Shown().back().text,
+                 QStringLiteral("Отсутствует файл /p/Sound/x.wav, необходимо заново установить программу."));
+        // Cancel on a retry box ends it as well.
+        QVERIFY(!RunTrapped(TrapSite::Save, [] { RaiseError(71); }, "/media/disk/", &endedBy));
+        QCOMPARE(endedBy, 71);
+        QCOMPARE(boxes.Shown().back().text, QStringLiteral("Файл /media/disk/ не доступен!\r\n       Диск не готов!"));
     }
 };
 

@@ -161,13 +161,13 @@ private slots:
         const QString folder = QStringLiteral("/media/disk/");
         ScriptedMessages messages;
         messages.Answer(MsgAnswer::Retry);
-        QCOMPARE(SaveRules::ReportSaveError(Err::FileAlreadyOpen, folder), TrapAction::Retry);
-        QCOMPARE(SaveRules::ReportSaveError(Err::DeviceIO, folder), TrapAction::End);
-        QCOMPARE(SaveRules::ReportSaveError(Err::DiskNotReady, folder), TrapAction::End);
-        QCOMPARE(SaveRules::ReportSaveError(Err::PermissionDenied, folder), TrapAction::End);
-        QCOMPARE(SaveRules::ReportSaveError(Err::PathNotFound, folder), TrapAction::End);
-        QCOMPARE(SaveRules::ReportSaveError(Err::OutOfMemory, folder), TrapAction::Continue);
-        QCOMPARE(SaveRules::ReportSaveError(Err::DiskFull, folder), TrapAction::End);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::FileAlreadyOpen, folder), TrapAction::Retry);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::DeviceIO, folder), TrapAction::End);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::DiskNotReady, folder), TrapAction::End);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::PermissionDenied, folder), TrapAction::End);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::PathNotFound, folder), TrapAction::End);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::OutOfMemory, folder), TrapAction::Continue);
+        QCOMPARE(ReportFileError(TrapSite::Save, Err::DiskFull, folder), TrapAction::End);
         QCOMPARE(messages.Texts(),
                  (QStringList{"Ошибка совместного доступа к файлу /media/disk/",
                               "Ошибка чтения файла /media/disk/\r\n(ошибка устройства ввода/вывода)",
