@@ -1,6 +1,8 @@
 #include "app/pribor.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -12,6 +14,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Сигмалит"));
     QApplication::setOrganizationName(QStringLiteral("sigmalit"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The program speaks Russian; so should Qt's own dialogs (printer, message box buttons).
+    QTranslator qtRussian;
+    if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtRussian);
     int rc = 0;
     {
         Pribor window;

@@ -98,6 +98,9 @@ void Pribor::zapis_Click()
     }
     const Capture::Format format = Capture::LiveFormat(index, Ster->isChecked(), Globals::Sample48k);
     st.SampleRate = format.sampleRate;
+    // The recording takes its channels from the check mark; the display must
+    // read it the same way, even after a file with other channels was shown.
+    st.TwoBeam = Ster->isChecked();
     const QString templatePath = Capture::TemplatePath(format.templateName);
     int failed = 0;
     const auto copy = [&] { FileOps::FileCopy(templatePath, QStringLiteral("c:\\zvuk.wav")); };

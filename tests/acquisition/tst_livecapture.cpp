@@ -133,7 +133,9 @@ private slots:
         auto w = startedWindow();
         w->Ster_Click();  // single beam
         w->RasTime->SetListIndex(3);
+        w->st.TwoBeam = true;  // as a stereo file just shown would leave it
         w->zapis_Click();
+        QVERIFY(!w->st.TwoBeam);
         QCOMPARE(w->st.SampleRate, 16000);
         QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
         QString answer;
