@@ -19,6 +19,9 @@ const QString kSection = QStringLiteral("Setting");
 void place(QWidget *w, double left, double top, double width, double height)
 {
     w->setGeometry(Twips::RectToPixels(left, top, width, height));
+    // Texts keep their full width whatever the font.
+    if (w->sizeHint().width() > w->width())
+        w->resize(w->sizeHint().width(), w->height());
 }
 }  // namespace
 
@@ -69,7 +72,7 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
 
     OKBiton = new QPushButton(QStringLiteral("OK"), this);
     OKBiton->setObjectName(QStringLiteral("OKBiton"));
-    place(OKBiton, 1980, 1440, 732, 375);
+    OKBiton->setGeometry(Twips::RectToPixels(1980, 1440, 732, 375));
 
     Form_Load();
 
