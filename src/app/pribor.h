@@ -110,14 +110,20 @@ public:
     void SaveFileBiton_Click();
     void SaveWav_Click() { SaveFileBiton_Click(); }
     // Files: shows the file named by FlName (measures it, checks its format
-    // through the sound device, sets the scroll range and draws it).
-    void OpenWorkingFile();
+    // through the sound device, sets the scroll range and draws it). False
+    // when the file was refused: nothing of it is drawn.
+    bool OpenWorkingFile();
+    // Files: opens the oscillogram at `path` as the open dialog does: the
+    // same checks and messages, the working file replaced only by a file
+    // that can be shown, then shown from its beginning. False when refused,
+    // failed or cancelled; the window then shows what it showed before.
+    bool OpenOscillogram(const QString &path);
 
     // Display: reads one screen of FlName (at `start` while capturing, else
     // where HScroll1 puts the view), builds the buffers and draws them.
-    void RedrawTraces(int32_t start);
+    void RedrawTraces(int64_t start);
     // Display: paints graticule, time labels and traces on RisBox from the buffers.
-    void PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels);
+    void PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t &channels);
 
     // Printing.
     void PrintBiton_Click();
@@ -147,6 +153,8 @@ private:
     void buildMenus();
     void connectHandlers();
     void placeAtDesign();
+    // Files: the steps after the working file took a newly chosen file.
+    void showOpenedFile(int rememberedSweep);
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;

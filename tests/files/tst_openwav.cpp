@@ -150,7 +150,7 @@ private slots:
                 w->OpenWorkingFile();
                 QCOMPARE(w->st.SampleRate, rate);
                 QCOMPARE(w->st.TwoBeam, channels == 2);
-                QCOMPARE(w->st.DataStart, int16_t(49));
+                QCOMPARE(w->st.DataStart, 49);
                 QCOMPARE(w->VScroll1->isEnabled(), channels == 2);
                 QCOMPARE(w->XminY->isEnabled(), channels == 2);
                 QVERIFY(traced(w->RisBox->Image()) > 0);
@@ -170,11 +170,11 @@ private slots:
             w->OpenWorkingFile();
             QCOMPARE(w->st.FileLength, bytes);
             QCOMPARE(w->HScroll1->Max(), bytes == 32000 ? 32004 : bytes == 32001 ? 16002 : 16001);
-            QCOMPARE(w->st.ScrollUnit, int16_t(bytes == 32000 ? 1 : bytes == 32001 ? 2 : 3));
+            QCOMPARE(w->st.ScrollUnit, bytes == 32000 ? 1 : bytes == 32001 ? 2 : 3);
         }
     }
 
-    void aDataTagBeyondByte100KeepsThePreviousStart()
+    void aDataTagBeyondByte100IsFoundByItsChunk()
     {
         ScriptedMessages box;
         auto w = window();
@@ -184,7 +184,7 @@ private slots:
         w->st.DataStart = 61;
         toWorkingFile(*w, temp("far.wav"));
         w->OpenWorkingFile();
-        QCOMPARE(w->st.DataStart, int16_t(61));
+        QCOMPARE(w->st.DataStart, 117);
         QVERIFY(box.Shown().empty());
     }
 
@@ -300,8 +300,8 @@ private slots:
         QCOMPARE(box.Texts(), QStringList{QStringLiteral("Не выбран файл для открытия!")});
         QCOMPARE(box.Shown()[0].icon, MsgIcon::Critical);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        // FlName was set before the copy failed.
-        QCOMPARE(st.FlName, QStringLiteral("c:\\tmp.wav"));
+        // Nothing was put in the working file, so nothing is to be shown.
+        QVERIFY(st.FlName.isEmpty());
     }
 
     void choosingTheWorkingFileItselfKeepsIt()
@@ -370,6 +370,11 @@ private slots:
 
         QStringList allowed = deviceTexts();
         allowed << kSorry;
+        // The program's own refusals name the file.
+        const auto refusal = [](const QString &text) {
+            return text.startsWith(QStringLiteral("Файл «tmp.wav»")) || text.startsWith(QStringLiteral("В файле «tmp.wav»"))
+                   || text.startsWith(QStringLiteral("Частота дискретизации файла «tmp.wav»"));
+        };
         QVERIFY(TestWav::Write(temp("good.wav"), 44100, 2, sine(44100, 2)));
         for (const QString &name : names) {
             ScriptedMessages box;
@@ -388,7 +393,7 @@ private slots:
                 w->HScroll1->SetValue(1);
             }
             for (const QString &text : box.Texts())
-                QVERIFY2(allowed.contains(text), qPrintable(name + ": " + text));
+                QVERIFY2(allowed.contains(text) || refusal(text), qPrintable(name + ": " + text));
             // 24 bits is PCM the device reads, so the program's own refusal
             // speaks; float is not PCM and the device refuses it itself.
             if (name == "24bit")
