@@ -1,6 +1,7 @@
 #include "files/openfile.h"
 
 #include "acquisition/errortable.h"
+#include "acquisition/wavfile.h"
 #include "platform/errors.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -81,12 +82,11 @@ namespace OpenCheck {
 bool PrepareWorkingFile(QWidget *parent, const QString &source)
 {
     WavLayout::Layout layout;
-    const WavLayout::Verdict verdict = WavLayout::InspectFile(source, &layout);
-    if (verdict == WavLayout::Verdict::Missing) {
-        // Gone since it was listed: reported as a failed copy always was.
-        RunTrapped(TrapSite::OpenAction, [] { RaiseError(Err::FileNotFound); });
-        return false;
-    }
+    WavLayout::Verdict verdict = WavLayout::InspectFile(source, &layout);
+    // The sound device reads the same file when it is shown: what it would
+    // refuse is refused now, while the working file is still intact.
+    if (verdict == WavLayout::Verdict::Ok && ReadWavInfo(source, nullptr) != 0)
+        verdict = WavLayout::Verdict::NotWav;
     if (verdict != WavLayout::Verdict::Ok) {
         MsgBox(WavLayout::Message(verdict, QFileInfo(source).fileName(), layout), MsgButtons::OK,
                verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation,

@@ -332,7 +332,8 @@ private slots:
         QVERIFY(dialog.File1->SelectFile(QStringLiteral("gone.wav")));
         QVERIFY(QFile::remove(gone));
         dialog.OpenAction();
-        QCOMPARE(box.Texts(), QStringList{QStringLiteral("Не предвиденная ошибка   № 53")});
+        // Named as missing, not as an "unexpected error № 53".
+        QCOMPARE(box.Texts(), QStringList{QStringLiteral("Файл «gone.wav» не найден, выберите файл ещё раз!")});
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
 
