@@ -148,7 +148,10 @@ private slots:
         QVERIFY(QFile::link(dir + "/pipe.wav", dir + "/pipelink.wav"));
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir + "/zero.wav"));
         QVERIFY(QFile::link(dir + "/nowhere", dir + "/dangling.wav"));
-        QStringList specials{"folder", "pipe", "pipelink", "zero", "dangling"};
+        // Past what a WAV file can address (sparse: no disk is used).
+        QVERIFY(TestWav::WriteBytes(dir + "/toolong.wav", riff(chunk("fmt ", f1) + chunk("data", mono))));
+        QVERIFY(QFile::resize(dir + "/toolong.wav", 5LL << 30));
+        QStringList specials{"folder", "pipe", "pipelink", "zero", "dangling", "toolong"};
         // Root reads files whatever their mode, so an unreadable one only
         // exists for other users.
         if (::geteuid() != 0) {
@@ -214,6 +217,7 @@ private slots:
             QVERIFY(!QFile::exists(Paths::WorkingFile() + ".part"));
         }
         QCOMPARE(shownCount + refusedCount, names.size());
+        QFile::remove(dir + "/toolong.wav");
         QVERIFY(names.size() >= 35);
 
         // A file that shrinks while shown: the next moves say so once, then

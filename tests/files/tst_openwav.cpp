@@ -415,6 +415,16 @@ private slots:
     {
         ScriptedMessages box;
         auto w = window();
+        // Before anything is shown, the screen is the instrument's graticule.
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(w->RisBox->Image().size(), w->RisBox->size());
+        const QImage empty = w->RisBox->Image();
+        int black = 0;
+        for (int x = 0; x < empty.width(); ++x)
+            black += empty.pixel(x, empty.height() * 9 / 16) == qRgb(0, 0, 0);  // between two lines
+        QVERIFY2(black >= 8 && black < empty.width() / 4, qPrintable(QString::number(black)));
+        w->hide();
         const QString mem = Paths::MemFolder() + QStringLiteral("/");
         auto openThroughDialog = [&](const QString &name, bool cancel = false) {
             UiSeam::SetModalHandler([&](QDialog *d) {
