@@ -125,6 +125,8 @@ void Pribor::RedrawTraces(int32_t start)
 
     if (!trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
         return;
+    if (SpektrWindow)
+        FeedSpectrum(readFrom, readLength);
 
     if (st.CaptureRunning)
         trapped([&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
