@@ -43,9 +43,12 @@ void save(const QString &key, int value)
     SettingsStore::SaveSetting(kApp, kSection, key, QString::number(value));
 }
 
+// The user's decimal separator; no thousands separator ("1000,0 Гц").
 QString number(double v, int decimals)
 {
-    return QLocale().toString(v, 'f', decimals);
+    QLocale l;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l.toString(v, 'f', decimals);
 }
 
 QComboBox *combo(QWidget *parent, const char *name, const QStringList &items)
