@@ -122,6 +122,8 @@ void Pribor::Form_Unload()
             Uroven->setChecked(false);
             Uroven_Click();
         }
+        if (SpektrWindow)
+            Spektr_Click();
 
         const int state = WindowStateVb();
         if (state != 1)

@@ -17,6 +17,7 @@ class QMenu;
 class QTimer;
 class Ris;
 class Scala;  // level meter
+class SpectrumWindow;
 class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
@@ -42,6 +43,7 @@ public:
     QMenu *File, *Run, *Setup, *HelpMenu;
     QAction *OpenWav, *SaveWav, *PrintMenu, *Quit;
     QAction *RunMenu, *SigmMenu, *StopMenu, *Uroven;
+    QAction *Spektr;  // spectrum window, off unless chosen
     QAction *Ster, *TimeMenu;
     QAction *SpravMenu, *OProgMenu;
     // Timers.
@@ -137,6 +139,12 @@ public:
     void FeedLevelMeter();
     // Level meter and window layout: the level window exists while Uroven is checked.
     Scala *ScalaWindow = nullptr;
+
+    // Spectrum window: shown while Spektr is checked; fed by each redraw
+    // that reads the file, with the screen read (start, bytes).
+    void Spektr_Click();
+    void FeedSpectrum(int32_t start, int32_t length);
+    SpectrumWindow *SpektrWindow = nullptr;
 
     // Help and about.
     void Timer3_Timer();

@@ -134,6 +134,8 @@ void Pribor::RedrawTraces(int64_t start)
 
     if (!trapped(st, [&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
         return;
+    if (SpektrWindow)
+        FeedSpectrum(readFrom, readLength);
 
     if (st.CaptureRunning)
         trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
