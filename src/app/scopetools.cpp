@@ -2,6 +2,7 @@
 
 #include "acquisition/captureengine.h"
 #include "acquisition/inputchoice.h"
+#include "acquisition/mci.h"
 #include "analysis/xyplot.h"
 #include "app/pribor.h"
 #include "display/paneltables.h"
@@ -70,6 +71,16 @@ ScopeTools::ScopeTools(Pribor *window) : QObject(window), w_(window)
     auto *devices = new QMediaDevices(this);
     connect(devices, &QMediaDevices::audioInputsChanged, this, &ScopeTools::inputsChanged);
     connect(devices, &QMediaDevices::audioOutputsChanged, this, &ScopeTools::inputsChanged);
+    // The sound server moves a stream whose input is removed to its default
+    // input without a word, and Qt does not always report the change: while
+    // capturing from a chosen input, look whether it is still there.
+    auto *watch = new QTimer(this);
+    watch->setInterval(1500);
+    connect(watch, &QTimer::timeout, this, [this] {
+        if (w_->st.CaptureRunning && InputChoice::Stored().size() > 0)
+            inputsChanged();
+    });
+    watch->start();
 }
 
 void ScopeTools::buildMenus()
@@ -189,22 +200,39 @@ void ScopeTools::ChooseInput(const QString &choice)
     showInputLabel();
 }
 
-void ScopeTools::inputsChanged()
+namespace {
+bool chosenInputGone()
 {
     const QString choice = InputChoice::Stored();
-    if (choice.isEmpty() || choice == QLatin1String(InputChoice::kDemo)
-        || !qgetenv("SIGM_INPUT").trimmed().isEmpty())
-        return;
+    if (choice.isEmpty() || choice == QLatin1String(InputChoice::kDemo) || !qgetenv("SIGM_INPUT").trimmed().isEmpty())
+        return false;
     for (const SoundInputInfo &i : InputChoice::List())
         if (i.id == choice)
-            return;
+            return false;
+    return true;
+}
+}  // namespace
+
+bool ScopeTools::FallBackFromLostInput(int error)
+{
+    if (error != MciErr::DeviceLost || w_->SaveZvukWindow() || !chosenInputGone())
+        return false;
+    mciSendString(QStringLiteral("Close Zvuk"));
+    w_->EndCaptureAfterFailure();
+    CaptureEngine::Instance().Shutdown();
+    w_->zapis_Click();
+    return true;
+}
+
+void ScopeTools::inputsChanged()
+{
+    if (!w_->st.CaptureRunning || w_->SaveZvukWindow() || !chosenInputGone())
+        return;
     // The chosen input went away: capture carries on from the default one
     // and the lookup tells the user so.
-    if (w_->st.CaptureRunning && !w_->SaveZvukWindow()) {
-        w_->Stopbiton_Click();
-        CaptureEngine::Instance().Shutdown();
-        w_->zapis_Click();
-    }
+    w_->Stopbiton_Click();
+    CaptureEngine::Instance().Shutdown();
+    w_->zapis_Click();
 }
 
 QString ScopeTools::InputInUse() const

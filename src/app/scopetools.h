@@ -55,6 +55,10 @@ public:
     // Sound input.
     void ChooseInput(const QString &choice);
     QString InputInUse() const;
+    // A refresh failed with `error`: when that is the chosen input gone,
+    // capture starts again from the default input (the user is told) and
+    // true is returned.
+    bool FallBackFromLostInput(int error);
 
     // Volts of one sample unit of a channel.
     static double VoltsPerUnit(int channel);
