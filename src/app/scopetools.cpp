@@ -242,7 +242,7 @@ QString ScopeTools::InputInUse() const
         return running;
     const QString stored = InputChoice::Stored();
     if (stored.isEmpty())
-        return QStringLiteral("по умолчанию");
+        return inputInUse_.isEmpty() ? QStringLiteral("по умолчанию") : QStringLiteral("по умолчанию — ") + inputInUse_;
     if (stored == QLatin1String(InputChoice::kDemo))
         return QStringLiteral("Демонстрационный генератор");
     return chosenDescription_.isEmpty() ? stored : chosenDescription_;

@@ -92,6 +92,7 @@ bool WriteSvg(const QString &path, const Scene &scene)
     gen.setFileName(path);
     const QSize size(scene.size.width(), scene.size.height() + CaptionHeight(int(scene.caption.size())));
     gen.setSize(size);
+    gen.setResolution(96);  // one SVG pixel per screen pixel in viewers
     gen.setViewBox(QRect(QPoint(0, 0), size));
     gen.setTitle(QStringLiteral("Сигмалит"));
     gen.setDescription(scene.caption.join(QLatin1Char('\n')));
