@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
 #include <cmath>
@@ -57,16 +58,22 @@ ScopeTools::ScopeTools(Pribor *window) : QObject(window), w_(window)
     InputLabel->setStyleSheet(QStringLiteral("QLabel { background: rgba(255,255,255,200); color: black; "
                                              "border: 1px solid gray; padding: 1px 4px; }"));
     InputLabel->hide();
-    CaptureEngine::Instance().SetInputListener([this](bool, const QString &description) {
-        inputInUse_ = description;
+    // The engine outlives windows (tests make many): the listener checks
+    // that this one still exists.
+    QPointer<ScopeTools> self(this);
+    CaptureEngine::Instance().SetInputListener([self](bool, const QString &description) {
+        if (!self)
+            return;
+        ScopeTools *const tools = self;
+        tools->inputInUse_ = description;
         const QString notice = CaptureEngine::Instance().TakeInputNotice();
         if (!notice.isEmpty()) {
             // Told from inside a device command: show the message once that is over.
-            QTimer::singleShot(0, this, [notice] {
+            QTimer::singleShot(0, tools, [notice] {
                 MsgBox(notice, MsgButtons::OK, MsgIcon::Exclamation, kTitle);
             });
         }
-        showInputLabel();
+        tools->showInputLabel();
     });
     auto *devices = new QMediaDevices(this);
     connect(devices, &QMediaDevices::audioInputsChanged, this, &ScopeTools::inputsChanged);
