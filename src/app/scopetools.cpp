@@ -84,7 +84,7 @@ ScopeTools::ScopeTools(Pribor *window) : QObject(window), w_(window)
     auto *watch = new QTimer(this);
     watch->setInterval(1500);
     connect(watch, &QTimer::timeout, this, [this] {
-        if (w_->st.CaptureRunning && InputChoice::Stored().size() > 0)
+        if (w_->st.CaptureRunning && !storedChoice_.isEmpty())
             inputsChanged();
     });
     watch->start();
@@ -144,7 +144,8 @@ void ScopeTools::Load()
     const QSignalBlocker quiet(XYMenu);
     XYMenu->setChecked(SettingsStore::GetSetting(kApp, kViewSection, QStringLiteral("XY"), QStringLiteral("False"))
                        == QLatin1String("True"));
-    CaptureEngine::Instance().SetPreferredInput(InputChoice::Stored());
+    storedChoice_ = InputChoice::Stored();
+    CaptureEngine::Instance().SetPreferredInput(storedChoice_);
     showInputLabel();
 }
 
@@ -193,6 +194,7 @@ void ScopeTools::fillInputMenu()
 void ScopeTools::ChooseInput(const QString &choice)
 {
     InputChoice::Store(choice);
+    storedChoice_ = choice;
     CaptureEngine &engine = CaptureEngine::Instance();
     engine.SetPreferredInput(choice);
     if (w_->st.CaptureRunning && !w_->SaveZvukWindow()) {
@@ -247,7 +249,7 @@ QString ScopeTools::InputInUse() const
     const QString running = CaptureEngine::Instance().InputDescription();
     if (!running.isEmpty())
         return running;
-    const QString stored = InputChoice::Stored();
+    const QString stored = storedChoice_;
     if (stored.isEmpty())
         return inputInUse_.isEmpty() ? QStringLiteral("по умолчанию") : QStringLiteral("по умолчанию — ") + inputInUse_;
     if (stored == QLatin1String(InputChoice::kDemo))
@@ -258,7 +260,8 @@ QString ScopeTools::InputInUse() const
 void ScopeTools::showInputLabel()
 {
     // Shown once the user has chosen an input; the default stays as before.
-    const bool chosen = !InputChoice::Stored().isEmpty();
+    // (Called on every frame: the choice is kept here, not read from disk.)
+    const bool chosen = !storedChoice_.isEmpty();
     InputLabel->setVisible(chosen);
     if (!chosen)
         return;

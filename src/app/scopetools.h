@@ -95,4 +95,5 @@ private:
     bool dragging_ = false;
     QString inputInUse_;
     QString chosenDescription_;
+    QString storedChoice_;  // the stored input choice, as last read or chosen
 };
