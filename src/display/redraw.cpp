@@ -3,6 +3,7 @@
 // buffers and paints graticule, times and traces from them.
 #include "acquisition/errortable.h"
 #include "app/pribor.h"
+#include "app/scopetools.h"
 #include "display/ris.h"
 #include "display/screen.h"
 #include "display/screenread.h"
@@ -107,6 +108,7 @@ void Pribor::RedrawTraces(int64_t start)
                  recoverBadRecord))
         return;
 
+    Tools->NoteBlock(block);
     if (!trapped(st, [&] { Traces::Build(plan, block, st.Channels, st); }, recoverBadRecord))
         return;
 
@@ -154,7 +156,9 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     RisBox->ScaleWidth = points > 0 ? points : 1;
     const double right = RisBox->ScaleWidth;
 
-    const bool secondTrace = st.TwoBeam && !st.SubtractMode;
+    // The X-Y picture takes the second channel's selector and bar for its vertical axis.
+    const bool xy = Tools->DrawsXY();
+    const bool secondTrace = st.TwoBeam && (!st.SubtractMode || xy);
     VScroll1->setEnabled(secondTrace);
     U1->setEnabled(secondTrace);
     VScroll2->setEnabled(true);
@@ -164,10 +168,12 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     RisBox->Cls();
     RisBox->DrawWidth = 1;
     const QColor black = VbColor(0);
-    for (int k = -3; k <= 3; ++k)
-        RisBox->Line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1, black);
-    for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
-        RisBox->Line(x, -32768, x, 32767, black);
+    if (!xy) {
+        for (int k = -3; k <= 3; ++k)
+            RisBox->Line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1, black);
+        for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
+            RisBox->Line(x, -32768, x, 32767, black);
+    }
 
     if (!st.CaptureRunning) {
         const Screen::TimeCaptions t = Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, sweep);
@@ -204,7 +210,9 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     const auto &rightBuf = st.RightBuffer;
     const bool haveLeft = points >= 0 && size_t(points) < left.size();
     const bool haveRight = points >= 0 && size_t(points) < rightBuf.size();
-    if (st.SubtractMode) {
+    if (xy) {
+        Tools->PaintXY(s2, s1);
+    } else if (st.SubtractMode) {
         if (haveLeft)
             draw([&](int32_t i) { return vb::Sub32(left[size_t(i)], haveRight ? rightBuf[size_t(i)] : 0); }, s2,
                  VScroll2, 0xFF0000);
@@ -215,4 +223,5 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
             draw([&](int32_t i) { return rightBuf[size_t(i)]; }, s1, VScroll1, 0xFF);
     }
     RisBox->DrawWidth = 1;
+    Tools->AfterScreen(points, sweep, start, channels);
 }

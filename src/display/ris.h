@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class Ris : public QWidget {
@@ -34,6 +35,9 @@ public:
     // DrawWidth pixels wide.
     void Trace(const std::vector<QPointF> &points, const QColor &color);
     const QImage &Image() const { return image_; }
+    // Paints over the picture with a painter in pixel coordinates (what
+    // lies over the traces: cursors, readouts, the X-Y figure).
+    void Paint(const std::function<void(class QPainter &)> &paint);
 
     QPointF ToPixel(double x, double y) const;
 
