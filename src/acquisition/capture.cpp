@@ -94,6 +94,10 @@ void Pribor::zapis_Click()
         mciSendString(QStringLiteral("Close Zvuk"));
         deviceLeftOpen_ = false;
     }
+    // What is on show, should the start fail before capture replaces it.
+    const QString shownName = st.FlName;
+    const auto shownRate = st.SampleRate;
+    const bool shownTwoBeam = st.TwoBeam;
     st.FlName = QStringLiteral("c:\\tmp.wav");
     int index = RasTime->ListIndex();
     st.CaptureRunning = true;
@@ -113,7 +117,12 @@ void Pribor::zapis_Click()
     if (!RunTrapped(TrapSite::CaptureStart, copy, templatePath, &failed)) {
         // Nothing runs after a failed start, whatever the failure: left set,
         // the flag would make the next sweep change start capture by itself.
+        // The view goes on showing what it showed, so a later redraw reads
+        // the file it belongs to.
         st.CaptureRunning = false;
+        st.FlName = shownName;
+        st.SampleRate = shownRate;
+        st.TwoBeam = shownTwoBeam;
         if (failed == Err::FileNotFound)
             Stopbiton_Click();
         return;

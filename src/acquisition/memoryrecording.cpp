@@ -59,7 +59,13 @@ void Pribor::KeepMemoryRecording(int cause)
     TimerIndikator->stop();
     CloseSaveZvuk();
     memoryRecording_ = false;
-    const bool quiet = st.StopRecordingOnClose;
+    if (st.StopRecordingOnClose) {
+        // The brief recording shut-down runs on its way out holds nothing
+        // anyone recorded: nothing to keep.
+        mciSendString(QStringLiteral("Close Zvuk"));
+        EndCaptureAfterFailure();
+        return;
+    }
     const qint64 recorded = CaptureEngine::Instance().RecordedFrames();
     const auto written = [](int r) { return r != MciErr::NotSaved && r != MciErr::DeviceNotOpen; };
     const QString working = Paths::WorkingFile();
@@ -85,11 +91,10 @@ void Pribor::KeepMemoryRecording(int cause)
     }
     mciSendString(QStringLiteral("Close Zvuk"));
 
-    const QString cause_text = mciGetErrorString(cause);
+    const QString causeText = mciGetErrorString(cause);
     if (kept.isEmpty()) {
         EndCaptureAfterFailure();
-        if (!quiet)
-            MsgBox(cause_text + QStringLiteral("\n\nОсциллограмму не удалось записать ни в рабочий файл, ни в папку ")
+        MsgBox(causeText + QStringLiteral("\n\nОсциллограмму не удалось записать ни в рабочий файл, ни в папку ")
                        + QDir::toNativeSeparators(Paths::MemFolder()) + QStringLiteral(": запись потеряна."),
                    MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
         return;
@@ -137,8 +142,7 @@ void Pribor::KeepMemoryRecording(int cause)
         return;
     OpenWorkingFile();
     ReselectSweep();
-    if (!quiet)
-        MsgBox(cause_text + QStringLiteral("\n\n") + where + QStringLiteral(" и показана на экране."), MsgButtons::OK,
+    MsgBox(causeText + QStringLiteral("\n\n") + where + QStringLiteral(" и показана на экране."), MsgButtons::OK,
                MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
 }
 

@@ -241,12 +241,16 @@ QString DefaultInputName()
 std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error)
 {
     *error = 0;
-    QString serverDefault;
-    const QList<SoundInputInfo> inputs = ListSoundInputs(&serverDefault);
+    const Listing server = askServer();
+    const QString &serverDefault = server.defaultName;
+    const QList<SoundInputInfo> &inputs = server.inputs;
     const bool wantDefault = name.isEmpty() || name.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
     if (inputs.isEmpty()) {
+        // No server to ask is no input at all (the demo generator may stand
+        // in for the default one); a server without the named one is a name
+        // that does not exist.
         if (!wantDefault)
-            *error = MciErr::InputNotFound;
+            *error = server.answered ? MciErr::InputNotFound : MciErr::InputUnavailable;
         return nullptr;
     }
     const QString wanted = wantDefault ? serverDefault : name;
