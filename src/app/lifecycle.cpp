@@ -144,7 +144,8 @@ void Pribor::Form_Unload()
         SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("U1"), QString::number(U1->ListIndex()));
         SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("RasTime"), QString::number(RasTime->ListIndex()));
 
-        if (keepRecording && !st.CaptureRunning && QFile::exists(Paths::WorkingFile()))
+        if (keepRecording && !st.CaptureRunning && st.FlName == QStringLiteral("c:\\tmp.wav")
+            && QFile::exists(Paths::WorkingFile()))
             QFile::copy(Paths::WorkingFile(), RescueFileName());
         if (!QFile::remove(Paths::WorkingFile()))
             return;

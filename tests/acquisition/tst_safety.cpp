@@ -227,7 +227,19 @@ private slots:
         }
         for (QAction *a : actions)
             QVERIFY2(a->isEnabled() == before[i++], qPrintable(a->objectName()));
+
+        // Leaving the program while a recording runs keeps it in Mem.
+        const QStringList earlier = QDir(Paths::MemFolder()).entryList({"sigm-*.wav"}, QDir::Files);
+        w->SaveBiton->click();
+        QTest::qWait(400);
         w->close();
+        QStringList kept = QDir(Paths::MemFolder()).entryList({"sigm-*.wav"}, QDir::Files);
+        for (const QString &name : earlier)
+            kept.removeAll(name);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(unbrokenCounter(Paths::MemFolder() + "/" + kept.first(), &frames));
+        QVERIFY2(frames > 0.3 * 44100, qPrintable(QString::number(frames)));
+        QVERIFY(!QFile::exists(Paths::WorkingFile()));
     }
 
     void aRecordingWhoseEndFailsIsKeptInAReadableFile()
