@@ -68,6 +68,8 @@ void Pribor::EndCaptureAfterFailure()
 {
     // The device is closed and nothing was saved: go back to idle without
     // touching the device again, so the operator can start afresh.
+    memoryRecording_ = false;
+    UnlockPanelAfterRecording();
     Timer1->stop();
     TimerIndikator->stop();
     CloseSaveZvuk();
@@ -88,6 +90,14 @@ void Pribor::EndCaptureAfterFailure()
 
 void Pribor::zapis_Click()
 {
+    if (deviceLeftOpen_) {
+        mciSendString(QStringLiteral("Close Zvuk"));
+        deviceLeftOpen_ = false;
+    }
+    // What is on show, should the start fail before capture replaces it.
+    const QString shownName = st.FlName;
+    const auto shownRate = st.SampleRate;
+    const bool shownTwoBeam = st.TwoBeam;
     st.FlName = QStringLiteral("c:\\tmp.wav");
     int index = RasTime->ListIndex();
     st.CaptureRunning = true;
@@ -105,10 +115,16 @@ void Pribor::zapis_Click()
     int failed = 0;
     const auto copy = [&] { FileOps::FileCopy(templatePath, QStringLiteral("c:\\zvuk.wav")); };
     if (!RunTrapped(TrapSite::CaptureStart, copy, templatePath, &failed)) {
-        if (failed == Err::FileNotFound) {
-            st.CaptureRunning = false;
+        // Nothing runs after a failed start, whatever the failure: left set,
+        // the flag would make the next sweep change start capture by itself.
+        // The view goes on showing what it showed, so a later redraw reads
+        // the file it belongs to.
+        st.CaptureRunning = false;
+        st.FlName = shownName;
+        st.SampleRate = shownRate;
+        st.TwoBeam = shownTwoBeam;
+        if (failed == Err::FileNotFound)
             Stopbiton_Click();
-        }
         return;
     }
 
@@ -139,6 +155,7 @@ void Pribor::zapis_Click()
         if (r == 326) {
             // The device stays open as it is, but the window must not be left
             // with neither start nor stop available.
+            deviceLeftOpen_ = true;
             Stopbiton->setEnabled(false);
             EndCaptureAfterFailure();
             return;
@@ -177,6 +194,10 @@ void Pribor::Stopbiton_Click()
     CloseSaveZvuk();
 
     int r = mciSendString(QStringLiteral("Save Zvuk c:\\tmp.wav"));
+    if (r != 0 && memoryRecording_) {
+        KeepMemoryRecording(r);
+        return;
+    }
     if (r == 0)
         r = mciSendString(QStringLiteral("Close Zvuk"));
     if (r != 0) {
@@ -197,6 +218,8 @@ void Pribor::Stopbiton_Click()
     }
 
     st.CaptureRunning = false;
+    memoryRecording_ = false;
+    UnlockPanelAfterRecording();
     nachalo->setEnabled(true);
     konec->setEnabled(true);
     zapis->setEnabled(true);

@@ -27,6 +27,12 @@ constexpr int kIdleReleaseMs = 5000;
 // A recording never grows beyond this.
 constexpr qint64 kMaxRecordingSeconds = 15 * 60;
 constexpr int kDrainPeriodMs = 40;
+// Silence is counted in steps of at most this much: a longer gap between two
+// looks at the input is the process not running, not the input being quiet.
+constexpr int kQuietStepMs = 2 * kDrainPeriodMs;
+// A save waits at most this long for a stream that lags behind the clock;
+// then it takes what is there (the next pass goes on from its cut).
+constexpr int kCatchUpMs = 250;
 
 qint64 msSince(std::chrono::steady_clock::time_point t)
 {
@@ -58,6 +64,7 @@ void CaptureEngine::SetSourceFactory(SourceFactory factory)
 {
     Shutdown();
     factory_ = std::move(factory);
+    realInputSeen_ = false;
 }
 
 void CaptureEngine::SetTimeouts(int firstDataMs, int silenceMs)
@@ -86,19 +93,30 @@ bool CaptureEngine::InputIsDemo() const
     return running_ && demo_;
 }
 
+void CaptureEngine::SetLossListener(std::function<void()> listener)
+{
+    lossListener_ = std::move(listener);
+}
+
 std::unique_ptr<CaptureSource> CaptureEngine::makeSource(int *error)
 {
     *error = 0;
-    if (factory_)
-        return factory_(error);
-    const QString wanted = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
-    if (wanted.isEmpty())
-        return InputChoice::Make(preferred_, error, &inputNotice_);
-    if (wanted.compare(QLatin1String("demo"), Qt::CaseInsensitive) == 0)
-        return MakeDemoSource();
-    std::unique_ptr<CaptureSource> input = MakeSoundInput(wanted, error);
+    std::unique_ptr<CaptureSource> input;
+    if (factory_) {
+        input = factory_(error);
+    } else {
+        const QString wanted = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
+        if (wanted.compare(QLatin1String("demo"), Qt::CaseInsensitive) == 0)
+            return MakeDemoSource();
+        // SIGM_INPUT wins over the input chosen in the window.
+        input = wanted.isEmpty() ? InputChoice::Make(preferred_, error, &inputNotice_) : MakeSoundInput(wanted, error);
+        // No sound input on this machine at all: the demo generator, but
+        // only until a real input has been used in this run.
+        if (!input && *error == 0 && !realInputSeen_)
+            return MakeDemoSource();
+    }
     if (!input && *error == 0)
-        return MakeDemoSource();  // no sound input on this machine at all
+        *error = MciErr::InputUnavailable;
     return input;
 }
 
@@ -117,11 +135,27 @@ int CaptureEngine::ensureRunning(const CaptureFormat &format)
         source_ = makeSource(&error);
     if (!source_)
         return error ? error : MciErr::NoSuitableInput;
-    if (const int rc = source_->Start(format)) {
-        if (rc == MciErr::DeviceLost)
-            source_.reset();
-        return rc;
+    // One beam is the first channel: ask for two and keep the left one;
+    // an input that has only one channel gives that one.
+    CaptureFormat sourceFormat = format;
+    if (format.channels == 1) {
+        sourceFormat.channels = 2;
+        if (source_->Start(sourceFormat) != 0)
+            sourceFormat.channels = 1;
     }
+    if (sourceFormat.channels == format.channels) {
+        if (const int rc = source_->Start(format)) {
+            // An input that cannot even be reached at a start is not there.
+            if (rc == MciErr::DeviceLost) {
+                source_.reset();
+                return MciErr::InputUnavailable;
+            }
+            return rc;
+        }
+    }
+    sourceChannels_ = sourceFormat.channels;
+    if (!source_->IsDemo())
+        realInputSeen_ = true;
     format_ = format;
     running_ = true;
     buf_.clear();
@@ -131,7 +165,7 @@ int CaptureEngine::ensureRunning(const CaptureFormat &format)
     anchorTime_ = lastRead_ = started_;
     anchorFrame_ = 0;
     gotData_ = false;
-    silent_ = false;
+    quietMs_ = 0;
     demo_ = source_->IsDemo();
     description_ = source_->Description();
     for (const InputListener &listener : listeners_)
@@ -166,8 +200,16 @@ void CaptureEngine::onTimer()
         timer_->stop();
         return;
     }
-    if (pendingError_ == 0)
+    if (pendingError_ == 0) {
         pendingError_ = pump();
+        if (pendingError_ == MciErr::DeviceLost && rec_ == Rec::Live && lossListener_) {
+            // Told from the event loop, never from inside a device command.
+            QTimer::singleShot(0, timer_, [this] {
+                if (lossListener_)
+                    lossListener_();
+            });
+        }
+    }
 }
 
 void CaptureEngine::lose()
@@ -200,33 +242,45 @@ int CaptureEngine::pump()
     if (!running_)
         return 0;
     const qsizetype before = buf_.size();
-    if (!source_->ReadAvailable(buf_)) {
+    scratch_.clear();
+    QByteArray &into = sourceChannels_ == format_.channels ? buf_ : scratch_;
+    if (!source_->ReadAvailable(into)) {
         buf_.resize(before);
         lose();
         return MciErr::DeviceLost;
     }
+    if (&into == &scratch_) {
+        // Keep the first channel of each two-channel frame.
+        const qsizetype frames = scratch_.size() / 4;
+        buf_.resize(before + frames * 2);
+        char *to = buf_.data() + before;
+        const char *from = scratch_.constData();
+        for (qsizetype i = 0; i < frames; ++i) {
+            to[2 * i] = from[4 * i];
+            to[2 * i + 1] = from[4 * i + 1];
+        }
+    }
     const Clock::time_point now = Clock::now();
+    const double sinceLastMs = std::chrono::duration<double, std::milli>(now - lastRead_).count();
     const bool fresh = now - lastRead_ <= std::chrono::milliseconds(kFreshReadMs);
     lastRead_ = now;
     const qint64 frames = (buf_.size() - before) / format_.BytesPerFrame();
     if (frames > 0) {
         end_ += frames;
         gotData_ = true;
-        silent_ = false;
+        quietMs_ = 0;
         if (fresh || lagMs(now) < 0) {
             anchorTime_ = now;
             anchorFrame_ = end_;
         }
     } else {
-        // Quiet is measured from the first read that found nothing, so a
-        // long stretch without reads is not taken for a dead input.
-        if (!silent_) {
-            silent_ = true;
-            silentSince_ = now;
-        }
-        const auto quietMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - silentSince_).count();
+        // Quiet counts only the time spent looking: the gap since the last
+        // look, capped, so a process that was not given the processor for a
+        // while (a busy machine, a long wait elsewhere) does not take its own
+        // absence for a dead input.
+        quietMs_ += std::min(sinceLastMs, double(kQuietStepMs));
         const auto sinceStartMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - started_).count();
-        if (gotData_ ? quietMs > silenceMs_ : sinceStartMs > firstDataMs_) {
+        if (gotData_ ? quietMs_ > silenceMs_ : sinceStartMs > firstDataMs_) {
             lose();
             return MciErr::DeviceLost;
         }
@@ -249,7 +303,9 @@ int CaptureEngine::pumpExpectingData()
     // stretch that silently stopped.
     if (const int rc = pump())
         return rc;
-    while (running_ && rec_ == Rec::Live && recLimit_ < 0 && lagMs(Clock::now()) > kStallMs) {
+    const Clock::time_point giveUp = Clock::now() + std::chrono::milliseconds(kCatchUpMs);
+    while (running_ && rec_ == Rec::Live && recLimit_ < 0 && lagMs(Clock::now()) > kStallMs
+           && Clock::now() < giveUp) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         if (const int rc = pump())
             return rc;

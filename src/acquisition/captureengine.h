@@ -31,7 +31,9 @@ public:
     void SetSourceFactory(SourceFactory factory);
 
     // No data for `firstDataMs` after a start, or for `silenceMs` once data
-    // flowed, means the input is lost.
+    // flowed, means the input is lost. Silence counts only time the device
+    // was actually looking: a process kept from running by a busy machine
+    // finds the data waiting, not a dead input.
     void SetTimeouts(int firstDataMs, int silenceMs);
 
     // Told whenever the stream starts on an input.
@@ -46,6 +48,10 @@ public:
     QString TakeInputNotice();
     // The input the stream runs on, empty while none does.
     QString InputDescription() const { return running_ ? description_ : QString(); }
+
+    // Told, from the event loop, when the input is found lost while a
+    // recording runs, so a long recording can end at once.
+    void SetLossListener(std::function<void()> listener);
 
     // Starts a recording in `format`. `limitFrames` < 0 records until
     // saved or closed. With `continuePass`, a recording that follows the
@@ -89,6 +95,14 @@ private:
     std::vector<InputListener> listeners_;
     QString preferred_;
     QString inputNotice_;
+    std::function<void()> lossListener_;
+    // The demo generator stands in only until a real input has been used:
+    // a real input that goes away is reported, never silently replaced.
+    bool realInputSeen_ = false;
+    // A one-beam recording is taken from the first channel of a two-channel
+    // stream, not from the server's mix of both.
+    int sourceChannels_ = 0;
+    QByteArray scratch_;
     std::unique_ptr<CaptureSource> source_;
     CaptureFormat format_;
     bool running_ = false;
@@ -122,11 +136,10 @@ private:
     double lagMs(Clock::time_point now) const;
 
     Clock::time_point started_;
-    Clock::time_point silentSince_;
+    double quietMs_ = 0;
     bool gotData_ = false;
-    bool silent_ = false;
     int firstDataMs_ = 3000;
-    int silenceMs_ = 500;
+    int silenceMs_ = 1500;
 
     QTimer *timer_ = nullptr;
 };

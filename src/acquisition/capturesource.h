@@ -3,6 +3,7 @@
 // generator, or a test's scripted input. Sources deliver interleaved native
 // 16-bit frames as they arrive; the device keeps time and cuts recordings.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -39,16 +40,28 @@ std::unique_ptr<CaptureSource> MakeDemoSource();
 // can tell a gap or a repeat in a recording from a steady signal.
 qint16 DemoSample(qint64 frame, int channel, int sampleRate);
 
-// A sound input of the system, through Qt Multimedia. `name` empty or
-// "default" picks the sound server's default input; anything else is an
-// input's id or description. nullptr when there is none: *error is 0 when
-// the system has no input at all, MciErr::InputNotFound when the named one
-// is missing.
+// An input of the sound server: its name (what SIGM_INPUT may give) and
+// what the server calls it for people.
+struct SoundInputInfo {
+    QString name;
+    QString description;
+    bool monitor = false;  // the monitor of an output: what the computer plays
+    bool operator==(const SoundInputInfo &) const = default;
+};
+
+// The server's inputs, asked afresh on every call (so a restarted server
+// is seen as it is now), monitors of outputs only `withMonitors`. Empty
+// when there is no server or it has no input; *defaultName is the
+// server's default.
+QList<SoundInputInfo> ListSoundInputs(QString *defaultName = nullptr, bool withMonitors = false);
+
+// A sound input of the system. `name` empty or "default" picks the sound
+// server's default input; anything else is an input's name or description.
+// nullptr when there is none: *error is 0 when the system has no input at
+// all, MciErr::InputNotFound when the named one is missing.
 std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error);
 
 // The sound server's default input as the server names it, or empty when
 // it cannot be asked.
 QString DefaultInputName();
 
-// The output of pactl with `args` in the C locale; empty when it fails.
-QString RunPactl(const QStringList &args);

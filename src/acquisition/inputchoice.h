@@ -9,20 +9,11 @@
 #include <QString>
 #include <memory>
 
-struct SoundInputInfo {
-    QString id;           // the sound server's name of the input
-    QString description;  // what the user sees
-    bool monitor = false; // the monitor of an output
-    bool operator==(const SoundInputInfo &) const = default;
-};
-
 namespace InputChoice {
 
 inline constexpr char kDemo[] = "demo";
 
-// The inputs in the long listing of "pactl list sources" (C locale).
-QList<SoundInputInfo> ParseSourceList(const QString &pactlText);
-// The server's inputs now; Qt's list when the server cannot be asked.
+// The server's inputs now, monitors of its outputs included.
 QList<SoundInputInfo> List();
 
 // The stored choice: empty = the server's default input, kDemo, or an id.
@@ -32,10 +23,8 @@ void Store(const QString &choice);
 
 // The input for `choice`. A chosen input that is gone gives the default
 // input and a notice for the user in *notice. nullptr with *error as
-// MakeSoundInput does when there is no input at all.
+// MakeSoundInput does when there is no input at all; whether the demo
+// generator may stand in is the engine's decision.
 std::unique_ptr<CaptureSource> Make(const QString &choice, int *error, QString *notice);
-
-// A server input that Qt does not list (monitors), read through parec.
-std::unique_ptr<CaptureSource> MakeServerSource(const SoundInputInfo &input);
 
 }  // namespace InputChoice

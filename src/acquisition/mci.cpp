@@ -280,6 +280,9 @@ QString mciGetErrorString(int code)
     case MciErr::NoSuitableInput:
         return QStringLiteral("Нет устройства звукового ввода, которое может записывать в формате этого файла "
                               "(частота, число каналов, 16 бит).");
+    case MciErr::InputUnavailable:
+        return QStringLiteral("Устройство звукового ввода недоступно. Проверьте, работает ли звуковой сервер и "
+                              "подключён ли кабель, и включите осциллоскоп снова.");
     case MciErr::InputNotFound:
         return QStringLiteral("Устройство звукового ввода, заданное переменной SIGM_INPUT, не найдено.");
     default:
@@ -290,4 +293,9 @@ QString mciGetErrorString(int code)
 void mciSetInputListener(std::function<void(bool demo, const QString &description)> listener)
 {
     CaptureEngine::Instance().SetInputListener(std::move(listener));
+}
+
+void mciSetLossListener(std::function<void()> listener)
+{
+    CaptureEngine::Instance().SetLossListener(std::move(listener));
 }

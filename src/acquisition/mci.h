@@ -24,9 +24,14 @@ constexpr int NotSaved = 286;        // the recording could not be written
 constexpr int AliasInUse = 289;
 constexpr int InvalidFile = 296;     // not a readable PCM WAV file
 constexpr int NoSuitableInput = 326; // no input takes the file's rate, channels and 16 bits
+constexpr int InputUnavailable = 327; // no input to record from (no sound server, or it has none)
 constexpr int InputNotFound = 328;   // the input named by SIGM_INPUT does not exist
 }  // namespace MciErr
 
 // Told whenever recording starts on a sound input, so the main
 // window can say plainly when the demo generator stands in for a card.
 void mciSetInputListener(std::function<void(bool demo, const QString &description)> listener);
+
+// Told, from the event loop, when the input is found lost while a recording
+// runs (the next device command reports it as well).
+void mciSetLossListener(std::function<void()> listener);

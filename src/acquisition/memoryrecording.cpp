@@ -1,16 +1,150 @@
 // Memory recording: up to one minute straight into the working file.
+#include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
 #include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "acquisition/savezvuk.h"
 #include "app/pribor.h"
 #include "platform/errors.h"
+#include "acquisition/wavfile.h"
 #include "platform/fileops.h"
+#include "platform/messagebox.h"
+#include "platform/paths.h"
 #include "platform/vbcontrols.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
+
+void Pribor::LockPanelForRecording()
+{
+    // Each of these would restart capture, or put another file in place of
+    // the working file, and so end the recording without a word.
+    UnlockPanelAfterRecording();
+    const auto keep = [this](auto *control) {
+        const bool was = control->isEnabled();
+        control->setEnabled(false);
+        panelRestore_.push_back([control, was] { control->setEnabled(was); });
+    };
+    keep(RasTime);
+    keep(HScroll1);
+    keep(XminY);
+    keep(OpenBitton);
+    keep(Ster);
+    keep(TimeMenu);
+}
+
+void Pribor::UnlockPanelAfterRecording()
+{
+    for (const auto &restore : panelRestore_)
+        restore();
+    panelRestore_.clear();
+}
+
+QString Pribor::RescueFileName()
+{
+    return Paths::MemFolder() + QStringLiteral("/sigm-")
+           + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HH-mm-ss")) + QStringLiteral(".wav");
+}
+
+void Pribor::KeepMemoryRecording(int cause)
+{
+    // The recording's end failed (the input went away, or the working file
+    // could not be written). The device still holds every sample: put them
+    // in the first place that takes them and show them.
+    TimerIndikator->stop();
+    CloseSaveZvuk();
+    memoryRecording_ = false;
+    if (st.StopRecordingOnClose) {
+        // The brief recording shut-down runs on its way out holds nothing
+        // anyone recorded: nothing to keep.
+        mciSendString(QStringLiteral("Close Zvuk"));
+        EndCaptureAfterFailure();
+        return;
+    }
+    const qint64 recorded = CaptureEngine::Instance().RecordedFrames();
+    const auto written = [](int r) { return r != MciErr::NotSaved && r != MciErr::DeviceNotOpen; };
+    const QString working = Paths::WorkingFile();
+    QString kept;
+    if (written(cause)) {
+        kept = working;  // only the input failed; the save wrote the file
+    } else {
+        const QString rescue = RescueFileName();
+        QDir().mkpath(QFileInfo(rescue).path());
+        if (written(mciSendString(QStringLiteral("Save Zvuk ") + rescue))) {
+            kept = rescue;
+        } else {
+            // A full disk keeps what fitted: the longer of the two parts.
+            qint64 best = 0;
+            for (const QString &path : {working, rescue}) {
+                WavInfo info;
+                if (ReadWavInfo(path, &info) == 0 && info.frames > best) {
+                    best = info.frames;
+                    kept = path;
+                }
+            }
+        }
+    }
+    mciSendString(QStringLiteral("Close Zvuk"));
+
+    const QString causeText = mciGetErrorString(cause);
+    if (kept.isEmpty()) {
+        EndCaptureAfterFailure();
+        MsgBox(causeText + QStringLiteral("\n\nОсциллограмму не удалось записать ни в рабочий файл, ни в папку ")
+                       + QDir::toNativeSeparators(Paths::MemFolder()) + QStringLiteral(": запись потеряна."),
+                   MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
+        return;
+    }
+
+    WavInfo info;
+    ReadWavInfo(kept, &info);
+    const auto seconds = [&info](qint64 frames) {
+        return QString::number(info.sampleRate > 0 ? double(frames) / info.sampleRate : 0.0, 'f', 1);
+    };
+    QString where;
+    if (info.frames < recorded)
+        where = QStringLiteral("Места хватило только на часть осциллограммы (%1 с из %2 с); она сохранена в файле %3")
+                    .arg(seconds(info.frames), seconds(recorded), QDir::toNativeSeparators(kept));
+    else if (kept == working)
+        where = QStringLiteral("Записанная до этого осциллограмма (%1 с) сохранена в рабочем файле")
+                    .arg(seconds(info.frames));
+    else
+        where = QStringLiteral("Рабочий файл записать не удалось. Осциллограмма (%1 с) сохранена в файле %2")
+                    .arg(seconds(info.frames), QDir::toNativeSeparators(kept));
+
+    // As after the operator's stop: the recording is shown and can be saved
+    // and printed.
+    st.CaptureRunning = false;
+    UnlockPanelAfterRecording();
+    nachalo->setEnabled(true);
+    konec->setEnabled(true);
+    zapis->setEnabled(true);
+    SaveBiton->setEnabled(true);
+    Stopbiton->setEnabled(false);
+    StopMenu->setEnabled(false);
+    SaveFileBiton->setEnabled(true);
+    SigmMenu->setEnabled(true);
+    RunMenu->setEnabled(true);
+    HScroll1->setEnabled(true);
+    OpenBitton->setEnabled(true);
+    SaveWav->setEnabled(true);
+    PrintBiton->setEnabled(true);
+    PrintMenu->setEnabled(true);
+    OpenWav->setEnabled(true);
+    Uroven->setEnabled(true);
+    st.FlName = kept == working ? QStringLiteral("c:\\tmp.wav") : kept;
+    st.ForceReposition = true;
+    if (st.Unloading)
+        return;
+    OpenWorkingFile();
+    ReselectSweep();
+    MsgBox(causeText + QStringLiteral("\n\n") + where + QStringLiteral(" и показана на экране."), MsgButtons::OK,
+               MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+}
 
 void Pribor::CloseSaveZvuk()
 {
@@ -26,6 +160,10 @@ void Pribor::CloseSaveZvuk()
 void Pribor::SaveBiton_Click()
 {
     CloseSaveZvuk();
+    if (deviceLeftOpen_) {
+        mciSendString(QStringLiteral("Close Zvuk"));
+        deviceLeftOpen_ = false;
+    }
     saveZvuk_ = new SaveZvuk(this);
     saveZvuk_->OnStop = [this] { OperatorStopsRecording(); };
 
@@ -53,6 +191,7 @@ void Pribor::SaveBiton_Click()
         if (!st.StopRecordingOnClose)
             ShowDeviceError(r);
         if (r == 326) {
+            deviceLeftOpen_ = true;
             Stopbiton->setEnabled(false);
             CloseSaveZvuk();
             EndCaptureAfterFailure();
@@ -73,6 +212,15 @@ void Pribor::SaveBiton_Click()
     RunMenu->setEnabled(false);
     OpenWav->setEnabled(false);
     st.CaptureRunning = true;
+    memoryRecording_ = true;
+    LockPanelForRecording();
+    // A lost input ends the recording at once rather than letting the
+    // progress count on through silence.
+    QPointer<Pribor> self(this);
+    mciSetLossListener([self] {
+        if (self && self->memoryRecording_)
+            self->OperatorStopsRecording();
+    });
     if (!st.StopRecordingOnClose)
         saveZvuk_->show();
     TimerIndikator->start();
@@ -98,6 +246,10 @@ void Pribor::TimerIndikator_Timer()
 
     TimerIndikator->stop();
     int r = mciSendString(QStringLiteral("Save Zvuk c:\\tmp.wav"));
+    if (r != 0 && memoryRecording_) {
+        KeepMemoryRecording(r);
+        return;
+    }
     if (r == 0)
         r = mciSendString(QStringLiteral("Close Zvuk"));
     if (r != 0) {
@@ -108,6 +260,8 @@ void Pribor::TimerIndikator_Timer()
             EndCaptureAfterFailure();
         return;
     }
+    memoryRecording_ = false;
+    UnlockPanelAfterRecording();
     SaveWav->setEnabled(true);
     st.ForceReposition = true;
     st.CaptureRunning = false;

@@ -62,19 +62,22 @@ int ReadWavInfo(const QString &path, WavInfo *info)
 }
 
 namespace {
-bool writeAll(int fd, const char *data, qint64 size)
+// Writes what it can; the number of bytes written.
+qint64 writeAll(int fd, const char *data, qint64 size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            break;
         }
-        data += n;
-        size -= n;
+        if (n == 0)
+            break;
+        done += n;
     }
-    return true;
+    return done;
 }
 }  // namespace
 
@@ -91,8 +94,21 @@ int WriteWav16(const QString &path, int sampleRate, int channels, const char *sa
     if (fd < 0)
         return MciErr::NotSaved;
     const QByteArray header = Wav16Header(sampleRate, channels, bytes);
-    bool ok = writeAll(fd, header.constData(), header.size()) && writeAll(fd, samples, bytes);
+    const bool headerWritten = writeAll(fd, header.constData(), header.size()) == header.size();
+    const qint64 written = headerWritten ? writeAll(fd, samples, bytes) : 0;
+    bool ok = headerWritten && written == bytes;
+    if (!ok && headerWritten) {
+        // The disk filled up or went away part way: the file keeps the whole
+        // frames it holds and a header that says exactly that, never more.
+        const qint64 kept = written - written % (qint64(channels) * 2);
+        const QByteArray shorter = Wav16Header(sampleRate, channels, kept);
+        if (::ftruncate(fd, kept + header.size()) != 0
+            || ::pwrite(fd, shorter.constData(), size_t(shorter.size()), 0) != shorter.size())
+            ::unlink(name.constData());
+    }
     ok = ::close(fd) == 0 && ok;
+    if (!headerWritten)
+        ::unlink(name.constData());
     return ok ? 0 : MciErr::NotSaved;
 }
 

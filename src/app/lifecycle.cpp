@@ -112,6 +112,9 @@ void Pribor::Form_Unload()
     // Every failure here ends the sequence silently; the window still closes.
     try {
         st.Unloading = true;
+        // A memory recording still running is kept, not deleted with the
+        // working file: the operator has not even seen it yet.
+        const bool keepRecording = memoryRecording_;
 
         if (Stopbiton->isEnabled()) {
             Stopbiton_Click();
@@ -147,6 +150,9 @@ void Pribor::Form_Unload()
         SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("U1"), QString::number(U1->ListIndex()));
         SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("RasTime"), QString::number(RasTime->ListIndex()));
 
+        if (keepRecording && !st.CaptureRunning && st.FlName == QStringLiteral("c:\\tmp.wav")
+            && QFile::exists(Paths::WorkingFile()))
+            QFile::copy(Paths::WorkingFile(), RescueFileName());
         if (!QFile::remove(Paths::WorkingFile()))
             return;
         QDir program(Paths::ProgramFolder());

@@ -12,6 +12,9 @@
 #include <QMainWindow>
 #include <QToolButton>
 
+#include <functional>
+#include <vector>
+
 class QAction;
 class QMenu;
 class QTimer;
@@ -99,6 +102,17 @@ public:
     void OperatorStopsRecording();
     void CloseSaveZvuk();
     SaveZvuk *SaveZvukWindow() const { return saveZvuk_; }
+    // Memory recording safety: the front-panel controls whose handlers would
+    // restart capture are disabled while a memory recording runs and get
+    // their states back when it ends; a recording whose end fails is kept
+    // wherever it can be written and shown.
+    bool MemoryRecordingRuns() const { return memoryRecording_; }
+    void LockPanelForRecording();
+    void UnlockPanelAfterRecording();
+    void KeepMemoryRecording(int cause);
+    // A time-stamped file name in the Mem folder for a recording that had to
+    // be kept outside the working file.
+    static QString RescueFileName();
     double SecondsNow() const;
     void MarkPassStart();
 
@@ -173,6 +187,11 @@ private:
     double passStartSeconds_ = 0;
     bool recovering_ = false;
     SaveZvuk *saveZvuk_ = nullptr;
+    bool memoryRecording_ = false;
+    // A start that failed with "no suitable input" leaves the device open;
+    // the next start closes it first.
+    bool deviceLeftOpen_ = false;
+    std::vector<std::function<void()>> panelRestore_;
     QRect boundsPx() const;
 
     // Pixels lose twips; bounds read back unchanged since they were set

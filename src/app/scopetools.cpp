@@ -182,8 +182,8 @@ void ScopeTools::fillInputMenu()
         QString caption = i.description;
         if (i.monitor)
             caption = QStringLiteral("Звук компьютера: ") + caption;
-        add(caption, i.id);
-        storedListed = storedListed || i.id == stored;
+        add(caption, i.name);
+        storedListed = storedListed || i.name == stored;
     }
     if (!storedListed)
         add(QStringLiteral("%1 (нет в системе)").arg(stored), stored);
@@ -216,7 +216,7 @@ bool chosenInputGone()
     if (choice.isEmpty() || choice == QLatin1String(InputChoice::kDemo) || !qgetenv("SIGM_INPUT").trimmed().isEmpty())
         return false;
     for (const SoundInputInfo &i : InputChoice::List())
-        if (i.id == choice)
+        if (i.name == choice)
             return false;
     return true;
 }

@@ -49,8 +49,13 @@ void FileCopy(const QString &from, const QString &to)
         return;
     Fd out;
     out.fd = ::open(dst.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out.fd < 0)
+    if (out.fd < 0) {
+        // A target folder that is missing (it could not be created) is a
+        // folder we may not write, not a missing source file.
+        if (errno == ENOENT || errno == ENOTDIR)
+            RaiseError(Err::PermissionDenied);
         raiseErrno();
+    }
     std::vector<char> buffer(1 << 16);
     for (;;) {
         const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());

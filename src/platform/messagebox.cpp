@@ -1,6 +1,9 @@
 #include "platform/messagebox.h"
 
+#include <QAbstractSlider>
+#include <QApplication>
 #include <QDialog>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -58,9 +61,32 @@ MsgAnswer showReal(const MsgRequest &r)
 }
 }  // namespace
 
+namespace {
+// A box raised from a press on a scroll bar takes the mouse release: the bar
+// would go on repeating its step behind the box and raise it again and
+// again. Release every pressed bar first, as if the button had come up.
+void releasePressedSliders()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    const QWidgetList widgets = QApplication::allWidgets();
+    for (QWidget *w : widgets) {
+        // A bar that is not pressed ignores a release.
+        auto *slider = qobject_cast<QAbstractSlider *>(w);
+        if (!slider || !slider->isVisible())
+            continue;
+        const QPointF inside(slider->width() / 2.0, slider->height() / 2.0);
+        QMouseEvent release(QEvent::MouseButtonRelease, inside, slider->mapToGlobal(inside), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(slider, &release);
+    }
+}
+}  // namespace
+
 MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
 {
     const MsgRequest r{text, title, buttons, icon};
+    releasePressedSliders();
     if (g_messages)
         return g_messages(r);
     return showReal(r);

@@ -92,7 +92,10 @@ private slots:
         FileOps::Kill("c:\\copy.bin");
         QCOMPARE(errorOf([] { FileOps::Kill("c:\\copy.bin"); }), 53);
         QCOMPARE(errorOf([] { FileOps::FileLen("c:\\nothing.wav"); }), 53);
-        QCOMPARE(errorOf([&] { FileOps::FileCopy(src, "c:\\no-such-folder\\x.wav"); }), 53);
+        // A target folder that is not there is a folder we cannot write (70),
+        // never a missing source (53, "reinstall the program").
+        QCOMPARE(errorOf([&] { FileOps::FileCopy(src, "c:\\no-such-folder\\x.wav"); }), 70);
+        QCOMPARE(errorOf([&] { FileOps::FileCopy(Paths::ProgramFolder() + "/none.wav", "c:\\x.wav"); }), 53);
         QCOMPARE(errorOf([&] { FileOps::FileCopy(Paths::WorkingFolder(), "c:\\x.wav"); }), 75);
         if (::geteuid() != 0) {
             QFile::setPermissions(src, QFileDevice::WriteOwner);

@@ -66,7 +66,7 @@ private slots:
         const QList<SoundInputInfo> inputs = InputChoice::List();
         auto listed = [&](const QString &id, bool monitor) {
             for (const SoundInputInfo &i : inputs)
-                if (i.id == id)
+                if (i.name == id)
                     return i.monitor == monitor;
             return false;
         };
