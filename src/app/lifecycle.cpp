@@ -1,5 +1,6 @@
 // Start-up, shut-down and the commands the main window carries out itself.
 #include "app/pribor.h"
+#include "app/scopetools.h"
 
 #include "app/timemen.h"
 #include "app/windowbounds.h"
@@ -94,6 +95,9 @@ void Pribor::Form_Load()
     Globals::CenterBeams = readBool(QStringLiteral("F0"), QStringLiteral("True"));
     Globals::Sample48k = readBool(QStringLiteral("Disktet48"), QStringLiteral("False"));
 
+    // Beyond the front panel: X-Y picture and the chosen input.
+    Tools->Load();
+
     // 4. Geometry and state.
     //    A stored size too small to show anything is not a size anyone chose.
     double x = readNumberIn(kApp, QStringLiteral("XPosition"), QStringLiteral("0"), -kFarTwips, kFarTwips);
@@ -154,6 +158,8 @@ void Pribor::Form_Unload()
             Uroven->setChecked(false);
             Uroven_Click();
         }
+        if (SpektrWindow)
+            Spektr_Click();
 
         const int state = WindowStateVb();
         if (state != 1)
@@ -222,10 +228,15 @@ void Pribor::XminY_Click()
             subtractionOff();
         else
             subtractionOn();
-        // Reselecting the sweep makes its handler redraw in the new mode.
+        // Reselecting the sweep makes its handler redraw in the new mode; at
+        // the last sweep the selection does not change and raises no event,
+        // so the redraw is asked for directly.
         const int sweep = RasTime->ListIndex();
         RasTime->SetListIndex(10);
-        RasTime->SetListIndex(sweep);
+        if (RasTime->ListIndex() == sweep)
+            RasTime_Click();
+        else
+            RasTime->SetListIndex(sweep);
     } else {
         Stopbiton_Click();
         if (st.SubtractMode) {

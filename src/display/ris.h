@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class Ris : public QWidget {
@@ -25,12 +26,18 @@ public:
 
     // Clears the picture to the background colour (and takes the widget's size).
     void Cls();
+    // The graticule alone, ten by eight divisions: the instrument before
+    // anything is shown, and after every change of size until it is redrawn.
+    void EmptyScreen();
     // One straight line in user coordinates, DrawWidth pixels wide.
     void Line(double x1, double y1, double x2, double y2, const QColor &color);
     // A polyline in user coordinates whose x never decreases (a trace),
     // DrawWidth pixels wide.
     void Trace(const std::vector<QPointF> &points, const QColor &color);
     const QImage &Image() const { return image_; }
+    // Paints over the picture with a painter in pixel coordinates (what
+    // lies over the traces: cursors, readouts, the X-Y figure).
+    void Paint(const std::function<void(class QPainter &)> &paint);
 
     QPointF ToPixel(double x, double y) const;
 
