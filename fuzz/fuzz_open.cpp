@@ -2,12 +2,12 @@
 // window: the same functions the main window calls, in the same order. The
 // program's error numbers (VbError) are answers, not findings; anything the
 // sanitizers or libFuzzer see (crash, overflow, leak, hang) is.
-#include "acquisition/wavfile.h"
 #include "app/scopestate.h"
 #include "display/paneltables.h"
 #include "display/screen.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
+#include "files/wavlayout.h"
 #include "files/wavopen.h"
 #include "platform/errors.h"
 
@@ -40,7 +40,7 @@ bool step(Step &&s)
 }
 
 // One screen at a sweep, read from `start`, built and measured for drawing.
-void drawScreen(ScopeState &st, int sweepIndex, int32_t start)
+void drawScreen(ScopeState &st, int sweepIndex, int64_t start)
 {
     const int w = Panel::kSweep[size_t(sweepIndex)].itemData;
     ScreenRead::ScreenSize size;
@@ -59,7 +59,7 @@ void drawScreen(ScopeState &st, int sweepIndex, int32_t start)
             Traces::RemoveMean(st.RightBuffer, st.PointCount);
     });
     step([&] { Screen::VerticalLines(st.PointCount, w, st.SampleRate); });
-    step([&] { Screen::TimesFor(read.position, st.DataStart, st.SampleRate, st.Channels, st.Decimated, w); });
+    step([&] { Screen::TimesFor(read.position, st.DataStart, st.SampleRate, st.Channels, w); });
     for (int32_t i = 0; i <= st.PointCount && size_t(i) < st.LeftBuffer.size(); ++i)
         if (!step([&] { Screen::Ordinate(st.LeftBuffer[size_t(i)], 5000, 32767); }))
             break;
@@ -77,28 +77,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         f.write(reinterpret_cast<const char *>(data), qint64(size));
     }
 
+    // What the window's OpenWorkingFile does, in its order.
+    WavLayout::Layout layout;
+    if (WavLayout::InspectFile(path, &layout) != WavLayout::Verdict::Ok)
+        return 0;
     ScopeState st;
     st.FlName = path;
-    st.FileLength = int32_t(size);
-    st.DataStart = WavOpen::FindDataStart(QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                                  int(std::min<size_t>(size, 100))),
-                                          49);
+    st.FileLength = layout.fileSize;
+    st.DataStart = WavOpen::FindDataStart(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(std::min<size_t>(size, 100))), -1);
+    const int64_t walked = layout.dataOffset + 1;
+    if (st.DataStart < 1)
+        st.DataStart = int32_t(walked);
+    st.SampleEnd = st.DataStart == walked ? layout.dataOffset + layout.dataBytes : st.FileLength;
     WavOpen::ScrollRange range;
     if (!step([&] { range = WavOpen::ScrollRangeFor(st.FileLength); }))
         return 0;
     st.ScrollUnit = range.scrollUnit;
     st.ViewStart = st.DataStart;
-
-    WavInfo info;
-    if (ReadWavInfo(path, &info) != 0 || info.bitsPerSample != 16)
-        return 0;
-    st.Channels = info.channels == 2 ? 2 : 1;
+    st.Channels = layout.channels == 2 ? 2 : 1;
     st.TwoBeam = st.Channels == 2;
-    const float seconds = float(WavOpen::LeadingNumber(QString::number(info.LengthMs()))) / 1000.0f;
-    if (!step([&] { st.SampleRate = WavOpen::EstimateSampleRate(st.FileLength, st.DataStart, seconds, st.Channels); }))
-        return 0;
-    if (st.SampleRate <= 0)
-        return 0;
+    st.SampleRate = layout.sampleRate;
 
     // The first screen at three sweeps (decimated, direct, upsampled), then
     // the last screen of the file at the slowest.
