@@ -8,6 +8,8 @@ packages=(
   qt6-translations-l10n
   pulseaudio pulseaudio-utils sox
   xvfb xauth imagemagick poppler-utils fonts-dejavu-core
+  openbox xdotool x11-utils
+  ccache clang llvm libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

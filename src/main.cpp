@@ -1,12 +1,11 @@
 #include "app/pribor.h"
+#include "platform/exitnow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QStyleFactory>
 
-#include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char *argv[])
 {
@@ -27,6 +26,5 @@ int main(int argc, char *argv[])
     }
     // libpulse may crash in Qt's global audio engine destructor after main
     // returns; every file is closed by now, so leave without running it.
-    std::fflush(nullptr);
-    std::_Exit(rc);
+    ExitNow(rc);
 }

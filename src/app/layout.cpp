@@ -37,6 +37,16 @@ std::optional<Placement> Compute(double Wd, double Hd, const Sizes &s)
 
     p.nachaloTop = p.risTop + p.risHeight + 10;
     p.hscroll1Top = p.nachaloTop + s.nachaloHeight - 55;
+    // The arithmetic above puts HScroll1 65 twips (4 pixels) below the
+    // client area at every size; the drawing area gives up that much, so
+    // the bar and the time labels above it are whole.
+    const int64_t client = s.clientHeight < 0 ? H - 750 : whole(s.clientHeight);
+    const int64_t overhang = p.hscroll1Top + s.hscroll1Height - client;
+    if (overhang > 0 && overhang < p.risHeight) {
+        p.risHeight -= overhang;
+        p.nachaloTop -= overhang;
+        p.hscroll1Top -= overhang;
+    }
     p.hscroll1Width = p.risWidth;
 
     p.konecLeft = p.risWidth - 100;
@@ -87,6 +97,7 @@ void Pribor::Form_Resize()
     // 3.-10.
     Layout::Sizes sizes;
     sizes.label3Width = Twips::FromPixels(Label3->width());
+    sizes.clientHeight = Twips::FromPixels(ClientHeightPx());
     const auto p = Layout::Compute(WidthTw(), HeightTw(), sizes);
     if (!p)
         return;

@@ -19,6 +19,9 @@ struct Sizes {
     int64_t nachaloLeft = 300;
     int64_t nachaloWidth = 615;
     double label3Width = 0;  // as wide as its text
+    // Height of the client area; below 0, the outer height less the 750
+    // twips of title bar, menu bar and borders the outer size includes.
+    double clientHeight = -1;
     // Top row, left to right: OpenBitton, SaveFileBiton, PrintBiton,
     // Stopbiton, SaveBiton, zapis, XminY, U2, U1, RasTime.
     std::array<int64_t, 10> topRowWidths = {495, 495, 495, 495, 495, 495, 495, 1215, 1215, 1215};

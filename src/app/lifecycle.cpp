@@ -3,6 +3,7 @@
 #include "app/scopetools.h"
 
 #include "app/timemen.h"
+#include "app/windowbounds.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
@@ -11,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -27,6 +30,14 @@ double readNumber(const QString &app, const QString &key, const QString &def)
     if (auto v = vb::ParseNumber(text))
         return *v;
     return *vb::ParseNumber(def);
+}
+
+// A number outside [lo, hi] is no more a setting than text is: it is checked
+// here, before anything converts it.
+double readNumberIn(const QString &app, const QString &key, const QString &def, double lo, double hi)
+{
+    const double v = readNumber(app, key, def);
+    return v >= lo && v <= hi ? v : *vb::ParseNumber(def);
 }
 
 int readWhole(const QString &app, const QString &key, const QString &def, int lo, int hi)
@@ -46,10 +57,21 @@ bool readBool(const QString &key, const QString &def)
     return *vb::ParseBool(def);
 }
 
+std::vector<QRect> screenAreas()
+{
+    std::vector<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas.push_back(screen->availableGeometry());
+    return areas;
+}
+
+// Twips beyond any screen (100 000 pixels): not a place anyone chose.
+constexpr double kFarTwips = 1.5e6;
+
 QString numberText(double v)
 {
     // Positions are stored as the text of a single-precision number.
-    return vb::FormatGeneral(double(float(v)));
+    return vb::FormatSingle(v);
 }
 
 }  // namespace
@@ -77,15 +99,25 @@ void Pribor::Form_Load()
     Tools->Load();
 
     // 4. Geometry and state.
-    const double x = readNumber(kApp, QStringLiteral("XPosition"), QStringLiteral("0"));
-    const double y = readNumber(kApp, QStringLiteral("YPosition"), QStringLiteral("0"));
-    double w = readNumber(kApp, QStringLiteral("Widht"), QStringLiteral("9510"));
-    double h = readNumber(kApp, QStringLiteral("Height"), QStringLiteral("7125"));
-    // A stored size too small to show anything is not a size anyone chose.
-    if (w < 1500)
-        w = 9510;
-    if (h < 1500)
-        h = 7125;
+    //    A stored size too small to show anything is not a size anyone chose.
+    double x = readNumberIn(kApp, QStringLiteral("XPosition"), QStringLiteral("0"), -kFarTwips, kFarTwips);
+    double y = readNumberIn(kApp, QStringLiteral("YPosition"), QStringLiteral("0"), -kFarTwips, kFarTwips);
+    double w = readNumberIn(kApp, QStringLiteral("Widht"), QStringLiteral("9510"), 1500, kFarTwips);
+    double h = readNumberIn(kApp, QStringLiteral("Height"), QStringLiteral("7125"), 1500, kFarTwips);
+    //    Bounds from another screen layout are brought onto this one; bounds
+    //    that fit are applied exactly as stored, so they round-trip.
+    const QRect stored = Twips::RectToPixels(x, y, w, h);
+    const QRect fitted = WindowBounds::Fit(stored, screenAreas());
+    if (fitted != stored) {
+        if (fitted.x() != stored.x())
+            x = Twips::FromPixels(fitted.x());
+        if (fitted.y() != stored.y())
+            y = Twips::FromPixels(fitted.y());
+        if (fitted.width() != stored.width())
+            w = Twips::FromPixels(fitted.width());
+        if (fitted.height() != stored.height())
+            h = Twips::FromPixels(fitted.height());
+    }
     SetBoundsTw(x, y, w, h);
     SetWindowStateVb(readWhole(kApp, QStringLiteral("WindowsState"), QStringLiteral("0"), 0, 2));
 

@@ -11,6 +11,8 @@
 #include "platform/vbrt.h"
 
 #include <QCloseEvent>
+#include <cmath>
+#include <cstdlib>
 #include <QMenuBar>
 #include <QTimer>
 
@@ -284,24 +286,36 @@ QRect Pribor::boundsPx() const
     return QRect(pos(), size());
 }
 
+bool Pribor::sameAsSet(const QRect &px) const
+{
+    // With fractional scaling (a device pixel ratio such as 1.15 for
+    // 110 dpi) the window system places the window in device pixels and Qt
+    // reports it back rounded, a pixel off either way; taken as a move it
+    // crept one pixel per session.
+    const double ratio = devicePixelRatioF();
+    const int slack = ratio == std::floor(ratio) ? 0 : 1;
+    return std::abs(px.x() - setPx_.x()) <= slack && std::abs(px.y() - setPx_.y()) <= slack
+           && std::abs(px.width() - setPx_.width()) <= slack && std::abs(px.height() - setPx_.height()) <= slack;
+}
+
 double Pribor::LeftTw() const
 {
-    return boundsPx() == setPx_ ? setTw_[0] : Twips::FromPixels(pos().x());
+    return sameAsSet(boundsPx()) ? setTw_[0] : Twips::FromPixels(pos().x());
 }
 
 double Pribor::TopTw() const
 {
-    return boundsPx() == setPx_ ? setTw_[1] : Twips::FromPixels(pos().y());
+    return sameAsSet(boundsPx()) ? setTw_[1] : Twips::FromPixels(pos().y());
 }
 
 double Pribor::WidthTw() const
 {
-    return boundsPx() == setPx_ ? setTw_[2] : Twips::FromPixels(width() + kNonClientWidthPx);
+    return sameAsSet(boundsPx()) ? setTw_[2] : Twips::FromPixels(width() + kNonClientWidthPx);
 }
 
 double Pribor::HeightTw() const
 {
-    return boundsPx() == setPx_ ? setTw_[3] : Twips::FromPixels(int(height() + nonClientHeightPx()));
+    return sameAsSet(boundsPx()) ? setTw_[3] : Twips::FromPixels(int(height() + nonClientHeightPx()));
 }
 
 void Pribor::SetBoundsTw(double left, double top, double width, double height)
@@ -330,11 +344,12 @@ void Pribor::NormalBoundsTw(double &left, double &top, double &width, double &he
         height = HeightTw();
         return;
     }
-    // normalGeometry() is the client rectangle; the stored position is the frame's.
-    const QPoint frameOffset = geometry().topLeft() - pos();
-    const QRect n = normalGeometry();
-    const QRect px(n.topLeft() - frameOffset, n.size());
-    if (px == setPx_) {
+    // Neither Qt's normalGeometry() nor the frame of a maximized window says
+    // where the normal frame stood (a window started maximized has never had
+    // one, and deriving it drifted by the title bar's height every session):
+    // the bounds seen in the normal state, or else those given, are.
+    const QRect px = normalSeen_ ? normalPx_ : setPx_;
+    if (sameAsSet(px)) {
         left = setTw_[0];
         top = setTw_[1];
         width = setTw_[2];
@@ -345,6 +360,23 @@ void Pribor::NormalBoundsTw(double &left, double &top, double &width, double &he
     top = Twips::FromPixels(px.y());
     width = Twips::FromPixels(px.width() + kNonClientWidthPx);
     height = Twips::FromPixels(int(px.height() + nonClientHeightPx()));
+}
+
+void Pribor::noteNormalBounds()
+{
+    if (!isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QRect now = boundsPx();
+    if (normalSeen_ && now == normalPx_)
+        return;
+    previousNormalPx_ = normalSeen_ ? normalPx_ : setPx_;
+    normalPx_ = now;
+    normalSeen_ = true;
+}
+
+int Pribor::ClientHeightPx() const
+{
+    return height() - menuBar()->sizeHint().height();
 }
 
 int Pribor::WindowStateVb() const
@@ -374,13 +406,27 @@ void Pribor::closeEvent(QCloseEvent *event)
 void Pribor::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    noteNormalBounds();
     Form_Resize();
+}
+
+void Pribor::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    noteNormalBounds();
 }
 
 void Pribor::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     // Minimizing and restoring change no size but the layout must see them.
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
+        // A window manager may announce the maximized size before the state:
+        // that size, noted as if normal, is not the normal one.
+        const auto *change = static_cast<QWindowStateChangeEvent *>(event);
+        const bool wasNormal = !(change->oldState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+        if (wasNormal && WindowStateVb() != 0 && normalSeen_ && normalPx_ == boundsPx())
+            normalPx_ = previousNormalPx_;
         Form_Resize();
+    }
 }

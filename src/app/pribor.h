@@ -69,6 +69,8 @@ public:
     // The bounds the window returns to from maximized or minimized.
     void NormalBoundsTw(double &left, double &top, double &width, double &height) const;
     int WindowStateVb() const;  // 0 normal, 1 minimized, 2 maximized
+    // Height of the area below the menu bar that the controls share.
+    int ClientHeightPx() const;
     void SetWindowStateVb(int state);
     // Places a control at a position given in twips of the client area.
     static void PlaceTw(QWidget *w, double left, double top, double width, double height);
@@ -172,6 +174,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -193,9 +196,16 @@ private:
     bool deviceLeftOpen_ = false;
     std::vector<std::function<void()>> panelRestore_;
     QRect boundsPx() const;
+    bool sameAsSet(const QRect &px) const;  // the bounds set, give or take rounding
 
     // Pixels lose twips; bounds read back unchanged since they were set
     // report the twips they were set with, so stored sizes do not drift.
     double setTw_[4] = {0, 0, 0, 0};
     QRect setPx_;
+    // Outer bounds last seen while the shown window was in its normal
+    // state, and the ones before (see changeEvent). A window never shown in
+    // its normal state returns to the bounds it was given.
+    void noteNormalBounds();
+    QRect normalPx_, previousNormalPx_;
+    bool normalSeen_ = false;
 };

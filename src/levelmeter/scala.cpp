@@ -1,6 +1,7 @@
 #include "levelmeter/scala.h"
 
 #include "app/pribor.h"
+#include "app/windowbounds.h"
 #include "levelmeter/levelmath.h"
 #include "levelmeter/levelpicture.h"
 #include "platform/settings.h"
@@ -11,8 +12,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -69,11 +74,12 @@ VbScrollBar *makeRangeBar(QWidget *parent, const char *name, int min, int max, i
     return bar;
 }
 
-// A stored position that does not read as a number counts as absent.
+// A stored position that does not read as a number, or lies beyond any
+// screen (100 000 pixels), counts as absent.
 double readPosition(const QString &key, double fallback)
 {
     const QString text = SettingsStore::GetSetting(kApp, kSection, key, QString());
-    if (auto v = vb::ParseNumber(text))
+    if (auto v = vb::ParseNumber(text); v && std::fabs(*v) <= 1.5e6)
         return *v;
     return fallback;
 }
@@ -209,16 +215,21 @@ void Scala::closeEvent(QCloseEvent *event)
 void Scala::StorePosition()
 {
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("XPosition"),
-                               vb::FormatGeneral(double(float(Twips::FromPixels(x())))));
+                               vb::FormatSingle(Twips::FromPixels(x())));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("YPosition"),
-                               vb::FormatGeneral(double(float(Twips::FromPixels(y())))));
+                               vb::FormatSingle(Twips::FromPixels(y())));
 }
 
 void Scala::PlaceTopmost()
 {
     const double left = readPosition(QStringLiteral("XPosition"), main_->LeftTw() + 400);
     const double top = readPosition(QStringLiteral("YPosition"), main_->TopTw() + 1345);
-    move(Twips::ToPixels(left), Twips::ToPixels(top));
+    // Kept where its title bar can be reached, whatever the stored place.
+    std::vector<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.push_back(screen->availableGeometry());
+    const QRect wanted(Twips::ToPixels(left), Twips::ToPixels(top), width(), height());
+    move(WindowBounds::Fit(wanted, screens).topLeft());
     // Showing a hidden window brings it to the front already.
     if (isVisible())
         raise();

@@ -3,22 +3,46 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTextStream>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace SettingsStore {
 namespace {
 
-QString g_path;
+// Far more than the program ever writes; a bigger file is not a settings
+// file, and reading it would only hold up the start.
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
-struct Entry {
-    QString section;  // "App\Section" as first written
-    QString key;
-    QString value;
+// The file as read: every line kept as it was, so that writing a value
+// changes that value's line and nothing else (comments, blank lines, keys
+// of other programs and lines that do not parse all survive).
+struct Line {
+    QByteArray raw;
+    bool entry = false;
+    QString section;  // "App\Section" of an entry, as written in its header
+    QString key;      // as written, without blanks
+    QString value;    // unescaped, without the blanks around it
+    bool header = false;
 };
+
+struct Document {
+    bool loaded = false;
+    bool writable = true;  // false: the file is there but unusable, leave it alone
+    std::vector<Line> lines;
+    QHash<QString, size_t> index;  // folded "section\nkey" → first line holding it
+};
+
+QString g_path;
+Document g_doc;
 
 QString defaultPath()
 {
@@ -28,23 +52,44 @@ QString defaultPath()
     return base + QStringLiteral("/sigmalit/settings.ini");
 }
 
+QString fold(const QString &section, const QString &key)
+{
+    return (section + QLatin1Char('\n') + key).toCaseFolded();
+}
+
 bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Values are stored verbatim after '='; backslashes and line breaks are
-// escaped so that any text survives the round trip.
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Backslashes and line breaks are escaped so that any text survives; blanks
+// at either end are escaped too, since blanks around a value are not part of
+// it when the file is read.
 QString escape(const QString &v)
 {
+    int first = 0, last = int(v.size()) - 1;
+    while (first <= last && isBlank(v[first]))
+        ++first;
+    while (last >= first && isBlank(v[last]))
+        --last;
     QString out;
-    for (QChar c : v) {
+    for (int i = 0; i < v.size(); ++i) {
+        const QChar c = v[i];
         if (c == QLatin1Char('\\'))
             out += QStringLiteral("\\\\");
         else if (c == QLatin1Char('\n'))
             out += QStringLiteral("\\n");
         else if (c == QLatin1Char('\r'))
             out += QStringLiteral("\\r");
+        else if ((i < first || i > last) && c == QLatin1Char(' '))
+            out += QStringLiteral("\\s");
+        else if ((i < first || i > last) && c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
         else
             out += c;
     }
@@ -57,7 +102,16 @@ QString unescape(const QString &v)
     for (int i = 0; i < v.size(); ++i) {
         if (v[i] == QLatin1Char('\\') && i + 1 < v.size()) {
             const QChar n = v[++i];
-            out += n == QLatin1Char('n') ? QChar('\n') : n == QLatin1Char('r') ? QChar('\r') : n;
+            if (n == QLatin1Char('n'))
+                out += QLatin1Char('\n');
+            else if (n == QLatin1Char('r'))
+                out += QLatin1Char('\r');
+            else if (n == QLatin1Char('s'))
+                out += QLatin1Char(' ');
+            else if (n == QLatin1Char('t'))
+                out += QLatin1Char('\t');
+            else
+                out += n;
         } else {
             out += v[i];
         }
@@ -65,58 +119,148 @@ QString unescape(const QString &v)
     return out;
 }
 
-std::vector<Entry> load()
+void complain(const QString &what)
 {
-    std::vector<Entry> entries;
-    QFile f(FilePath());
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return entries;
-    QTextStream in(&f);
-    in.setEncoding(QStringConverter::Utf8);
-    QString section;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        const QString t = line.trimmed();
-        if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#')))
-            continue;
-        if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-            section = t.mid(1, t.size() - 2);
-            continue;
-        }
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0 || section.isEmpty())
-            continue;
-        entries.push_back({section, line.left(eq).trimmed(), unescape(line.mid(eq + 1))});
-    }
-    return entries;
+    std::fprintf(stderr, "Сигмалит: %s\n", qPrintable(what));
 }
 
-void store(const std::vector<Entry> &entries)
+Line parse(const QByteArray &raw, const QString &section)
+{
+    Line l;
+    l.raw = raw;
+    const QString line = QString::fromUtf8(raw);
+    const QString t = line.trimmed();
+    if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#')))
+        return l;
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
+        l.header = true;
+        l.section = t.mid(1, t.size() - 2).trimmed();
+        return l;
+    }
+    const int eq = int(line.indexOf(QLatin1Char('=')));
+    if (eq < 0 || section.isEmpty())
+        return l;
+    l.key = line.left(eq).trimmed();
+    if (l.key.isEmpty())
+        return l;
+    l.entry = true;
+    l.section = section;
+    l.value = unescape(line.mid(eq + 1).trimmed());
+    return l;
+}
+
+void reindex(Document &doc)
+{
+    // Walked backwards so that of a repeated key the first line counts.
+    doc.index.clear();
+    for (size_t i = doc.lines.size(); i-- > 0;) {
+        const Line &l = doc.lines[i];
+        if (l.entry)
+            doc.index[fold(l.section, l.key)] = i;
+    }
+}
+
+// Reads the whole file, once. Anything but a regular file (a FIFO would
+// block the start, a device would never end) counts as no file at all.
+bool readFile(const QString &path, QByteArray &bytes, bool &unusable)
+{
+    unusable = false;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            unusable = true;
+            complain(QStringLiteral("файл настроек %1 не читается (%2), действуют настройки по умолчанию")
+                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        return false;
+    }
+    struct stat sb {};
+    bool ok = ::fstat(fd, &sb) == 0;
+    if (ok && !S_ISREG(sb.st_mode)) {
+        unusable = true;
+        complain(QStringLiteral("%1 не является обычным файлом, действуют настройки по умолчанию").arg(path));
+        ok = false;
+    } else if (ok && sb.st_size > kMaxFileBytes) {
+        unusable = true;
+        complain(QStringLiteral("файл настроек %1 слишком велик, действуют настройки по умолчанию").arg(path));
+        ok = false;
+    }
+    while (ok) {
+        char buf[65536];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            unusable = true;
+            complain(QStringLiteral("файл настроек %1 не читается, действуют настройки по умолчанию").arg(path));
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buf, n);
+        if (bytes.size() > kMaxFileBytes) {
+            unusable = true;
+            complain(QStringLiteral("файл настроек %1 слишком велик, действуют настройки по умолчанию").arg(path));
+            ok = false;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+Document &doc()
+{
+    if (g_doc.loaded)
+        return g_doc;
+    g_doc = Document();
+    g_doc.loaded = true;
+    QByteArray bytes;
+    bool unusable = false;
+    if (readFile(FilePath(), bytes, unusable)) {
+        QString section;
+        qsizetype from = 0;
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            from = 3;
+        while (from < bytes.size()) {
+            qsizetype end = bytes.indexOf('\n', from);
+            if (end < 0)
+                end = bytes.size();
+            QByteArray raw = bytes.mid(from, end - from);
+            if (raw.endsWith('\r'))
+                raw.chop(1);
+            Line l = parse(raw, section);
+            if (l.header)
+                section = l.section;
+            g_doc.lines.push_back(std::move(l));
+            from = end + 1;
+        }
+    }
+    g_doc.writable = !unusable;
+    reindex(g_doc);
+    return g_doc;
+}
+
+void store(const Document &d)
 {
     const QString path = FilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!d.writable)
+        return;  // said so when it was read
+    // It may have been replaced since it was read; never write into a FIFO.
+    const QFileInfo fi(path);
+    if (fi.exists() && !fi.isFile())
         return;
-    QTextStream out(&f);
-    out.setEncoding(QStringConverter::Utf8);
-    // Group by section, keeping the order in which sections first appear.
-    std::vector<QString> sections;
-    for (const Entry &e : entries) {
-        bool known = false;
-        for (const QString &s : sections)
-            known = known || sameName(s, e.section);
-        if (!known)
-            sections.push_back(e.section);
+    QDir().mkpath(fi.absolutePath());
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    QByteArray out;
+    for (const Line &l : d.lines) {
+        out += l.raw;
+        out += '\n';
     }
-    for (const QString &s : sections) {
-        out << '[' << s << "]\n";
-        for (const Entry &e : entries)
-            if (sameName(e.section, s))
-                out << e.key << '=' << escape(e.value) << '\n';
-        out << '\n';
-    }
-    out.flush();
+    f.write(out);
     f.commit();
 }
 
@@ -135,32 +279,65 @@ QString FilePath()
 void SetFilePath(const QString &path)
 {
     g_path = path;
+    Reload();
+}
+
+void Reload()
+{
+    g_doc = Document();
 }
 
 QString GetSetting(const QString &app, const QString &section, const QString &key,
                    const QString &defaultValue)
 {
-    const QString sec = sectionName(app, section);
-    for (const Entry &e : load())
-        if (sameName(e.section, sec) && sameName(e.key, key))
-            return e.value;
-    return defaultValue;
+    const Document &d = doc();
+    const auto it = d.index.constFind(fold(sectionName(app, section), key));
+    return it == d.index.constEnd() ? defaultValue : d.lines[*it].value;
 }
 
 void SaveSetting(const QString &app, const QString &section, const QString &key,
                  const QString &value)
 {
-    std::vector<Entry> entries = load();
+    Document &d = doc();
     const QString sec = sectionName(app, section);
-    for (Entry &e : entries) {
-        if (sameName(e.section, sec) && sameName(e.key, key)) {
-            e.value = value;
-            store(entries);
-            return;
+    const auto it = d.index.constFind(fold(sec, key));
+    if (it != d.index.constEnd()) {
+        Line &l = d.lines[*it];
+        l.value = value;
+        l.raw = (l.key + QLatin1Char('=') + escape(value)).toUtf8();
+        store(d);
+        return;
+    }
+    Line l;
+    l.entry = true;
+    l.section = sec;
+    l.key = key;
+    l.value = value;
+    l.raw = (key + QLatin1Char('=') + escape(value)).toUtf8();
+    // After the last line of the section (its last entry, or its header).
+    size_t at = d.lines.size();
+    bool found = false;
+    for (size_t i = d.lines.size(); i-- > 0;) {
+        const Line &x = d.lines[i];
+        if ((x.entry || x.header) && sameName(x.section, sec)) {
+            at = i + 1;
+            found = true;
+            break;
         }
     }
-    entries.push_back({sec, key, value});
-    store(entries);
+    if (!found) {
+        if (!d.lines.empty() && !d.lines.back().raw.trimmed().isEmpty())
+            d.lines.push_back(Line());
+        Line header;
+        header.header = true;
+        header.section = sec;
+        header.raw = (QLatin1Char('[') + sec + QLatin1Char(']')).toUtf8();
+        d.lines.push_back(std::move(header));
+        at = d.lines.size();
+    }
+    d.lines.insert(d.lines.begin() + std::ptrdiff_t(at), std::move(l));
+    reindex(d);
+    store(d);
 }
 
 }  // namespace SettingsStore

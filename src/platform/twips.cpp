@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace Twips {
 
 double PerPixel()
@@ -16,7 +18,12 @@ double PerPixel()
 
 int ToPixels(double twips)
 {
-    return static_cast<int>(vb::RoundHalfEven(twips / PerPixel()));
+    // Far beyond any screen, but keeps the conversion defined for any input.
+    constexpr double kLimit = 1 << 24;
+    const double px = vb::RoundHalfEven(twips / PerPixel());
+    if (!(px > -kLimit))
+        return px < 0 ? -int(kLimit) : 0;  // also NaN
+    return static_cast<int>(std::min(px, kLimit));
 }
 
 double FromPixels(int pixels)

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -127,6 +128,19 @@ QString FormatGeneral(double v)
     if (s == QLatin1String("-0"))
         s = QStringLiteral("0");
     return s;
+}
+
+QString FormatSingle(double v)
+{
+    const float f = CSng(v);
+    if (!std::isfinite(f))
+        return FormatGeneral(0);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::fixed);
+    QString s = QString::fromLatin1(buf, int(res.ptr - buf));
+    if (s == QLatin1String("-0"))
+        s = QStringLiteral("0");
+    return s.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 }  // namespace vb

@@ -35,5 +35,9 @@ inline QString BoolText(bool v) { return v ? QStringLiteral("True") : QStringLit
 // General number format with the user's decimal separator and no trailing
 // zeros, as captions show numbers ("0,1", "12", "-0,5").
 QString FormatGeneral(double v);
+// The text of a single-precision number, as positions and sizes are stored:
+// the fewest digits that read back as the same single ("1309.0909", not
+// "1309.09094238281"), with the user's decimal separator.
+QString FormatSingle(double v);
 
 }  // namespace vb

@@ -4,6 +4,7 @@
 // lost-device and clean-exit cases run this binary again as a child process
 // (SIGM_ACQ_CHILD), so that the child can lose its own server and end the
 // way the program ends.
+#include "platform/exitnow.h"
 #include "acqtestutil.h"
 #include "platform/paths.h"
 #include "testenv.h"
@@ -232,7 +233,7 @@ int childMain(const QByteArray &role)
 const int kChildRole = [] {
     const QByteArray role = qgetenv("SIGM_ACQ_CHILD");
     if (!role.isEmpty())
-        std::_Exit(childMain(role));
+        ExitNow(childMain(role));
     return 0;
 }();
 

@@ -1,5 +1,6 @@
 #include "app/layout.h"
 #include "app/pribor.h"
+#include "app/windowbounds.h"
 #include "display/ris.h"
 #include "levelmeter/scala.h"
 #include "platform/settings.h"
@@ -46,11 +47,14 @@ private slots:
         QVERIFY(p);
         QCOMPARE(p->risTop, 600);
         QCOMPARE(p->risWidth, 8900);
-        QCOMPARE(p->risHeight, 5375);
+        // 65 twips less than the arithmetic's 5375: HScroll1 ends at the
+        // client area's bottom (6375) instead of 4 pixels below it.
+        QCOMPARE(p->risHeight, 5310);
         QCOMPARE(p->vscroll1Left, 9145);
         QCOMPARE(p->label2Left, 9145);
-        QCOMPARE(p->nachaloTop, 5985);
-        QCOMPARE(p->hscroll1Top, 6185);
+        QCOMPARE(p->nachaloTop, 5920);
+        QCOMPARE(p->hscroll1Top, 6120);
+        QCOMPARE(p->hscroll1Top + 255, 7125 - 750);
         QCOMPARE(p->hscroll1Width, 8900);
         QCOMPARE(p->konecLeft, 8800);
         // 1690 / 9 - 2 = 185.8
@@ -95,13 +99,34 @@ private slots:
         QVERIFY(!Layout::Compute(710 + 915 + 2997, 7125, designSizes(3000))->label3Shown);
     }
 
+    void boundsComeBackOntoTheNearestScreen()
+    {
+        using WindowBounds::Fit;
+        const std::vector<QRect> two = {QRect(0, 0, 1280, 1024), QRect(1280, 200, 1920, 1080)};
+        // Title bar on a screen, or reachable across both: left exactly as it is.
+        for (const QRect r : {QRect(100, 100, 634, 475), QRect(1000, 300, 634, 475), QRect(-500, 900, 634, 475),
+                              QRect(2800, 1200, 800, 600)})
+            QCOMPARE(Fit(r, two), r);
+        // Title bar above the first screen, left of it, in the gap below the
+        // second's top, far right: moved the least way onto the nearest.
+        QCOMPARE(Fit(QRect(100, -19, 634, 475), two), QRect(100, 0, 634, 475));
+        QCOMPARE(Fit(QRect(-634, 100, 634, 475), two), QRect(0, 100, 634, 475));
+        QCOMPARE(Fit(QRect(1500, 100, 634, 475), two), QRect(1500, 200, 634, 475));
+        QCOMPARE(Fit(QRect(90000, -90000, 634, 475), two), QRect(3200 - 634, 200, 634, 475));
+        QCOMPARE(Fit(QRect(100, 1010, 634, 475), two), QRect(100, 1024 - 475, 634, 475));
+        // Larger than the screen it is on: no larger than that screen.
+        QCOMPARE(Fit(QRect(50, 50, 3000, 700), two), QRect(0, 50, 1280, 700));
+        // No screens known: nothing to fit to.
+        QCOMPARE(Fit(QRect(-5000, -5000, 10, 10), {}), QRect(-5000, -5000, 10, 10));
+    }
+
     void largeScreensDoNotOverflow()
     {
         const auto p = Layout::Compute(60000, 45000, designSizes());
         QVERIFY(p);
         QCOMPARE(p->risWidth, 60000 - 610);
-        QCOMPARE(p->risHeight, 45000 - 1750);
-        QCOMPARE(p->hscroll1Top, 600 + 45000 - 1750 + 10 + 200);
+        QCOMPARE(p->risHeight, 45000 - 1750 - 65);
+        QCOMPARE(p->hscroll1Top, 45000 - 750 - 255);
         QCOMPARE(p->gap, int64_t(vb::RoundHalfEven((60000.0 - 7820) / 9 - 2)));
     }
 };
@@ -114,12 +139,12 @@ private slots:
     void startUpLaysOutTheDefaultWindow()
     {
         auto w = started();
-        QCOMPARE(w->RisBox->geometry(), tw(240, 600, 8900, 5375));
-        QCOMPARE(w->VScroll1->geometry(), tw(9145, 600, 255, 5375));
-        QCOMPARE(w->VScroll2->geometry(), tw(0, 600, 255, 5375));
-        QCOMPARE(w->HScroll1->geometry(), tw(240, 6185, 8900, 255));
-        QCOMPARE(w->nachalo->geometry(), tw(300, 5985, 615, 255));
-        QCOMPARE(w->konec->geometry(), tw(8800, 5985, 495, 255));
+        QCOMPARE(w->RisBox->geometry(), tw(240, 600, 8900, 5310));
+        QCOMPARE(w->VScroll1->geometry(), tw(9145, 600, 255, 5310));
+        QCOMPARE(w->VScroll2->geometry(), tw(0, 600, 255, 5310));
+        QCOMPARE(w->HScroll1->geometry(), tw(240, 6120, 8900, 255));
+        QCOMPARE(w->nachalo->geometry(), tw(300, 5920, 615, 255));
+        QCOMPARE(w->konec->geometry(), tw(8800, 5920, 495, 255));
         QCOMPARE(w->Label2->x(), Twips::ToPixels(9145));
         QCOMPARE(w->SaveFileBiton->geometry(), tw(961, 60, 495, 495));
         QCOMPARE(w->RasTime->geometry(), tw(7849, 240, 1215, 315));
@@ -127,13 +152,14 @@ private slots:
         QCOMPARE(w->NLeft->x(), w->U2->x());
         QCOMPARE(w->NRigt->x(), w->U1->x());
         QVERIFY(w->Label3->isVisibleTo(w.get()));
-        QCOMPARE(w->Label3->y(), Twips::ToPixels(5985));
+        QCOMPARE(w->Label3->y(), Twips::ToPixels(5920));
         QVERIFY(w->Label3->x() >= w->nachalo->x() + w->nachalo->width());
         QVERIFY(w->Label3->x() + w->Label3->width() <= w->konec->x());
-        // Showing the window keeps that layout.
+        // Showing the window keeps that layout, and HScroll1 is whole.
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        QCOMPARE(w->RisBox->geometry(), tw(240, 600, 8900, 5375));
+        QCOMPARE(w->RisBox->geometry(), tw(240, 600, 8900, 5310));
+        QCOMPARE(w->HScroll1->geometry().bottom(), w->centralWidget()->height() - 1);
         QCOMPARE(w->RasTime->geometry(), tw(7849, 240, 1215, 315));
     }
 
@@ -149,7 +175,7 @@ private slots:
         QVERIFY(w.st.LayoutArmed);
         QCOMPARE(w.RisBox->geometry(), design);
         w.Form_Resize();
-        QCOMPARE(w.RisBox->geometry(), tw(240, 600, 8900, 5375));
+        QCOMPARE(w.RisBox->geometry(), tw(240, 600, 8900, 5310));
     }
 
     void resizingFollowsTheWindow()
@@ -166,7 +192,8 @@ private slots:
         QVERIFY(!w->Label3->isVisibleTo(w.get()));
         // Wide again: the hint comes back.
         w->SetBoundsTw(0, 0, 12000, 8000);
-        QTRY_COMPARE(w->RisBox->geometry(), tw(240, 600, 11390, 6250));
+        QTRY_COMPARE(w->RisBox->geometry(), tw(240, 600, 11390, 6185));
+        QVERIFY(w->HScroll1->geometry().bottom() < w->centralWidget()->height());
         QVERIFY(w->Label3->isVisibleTo(w.get()));
         // Too low: nothing moves.
         const QRect ris = w->RisBox->geometry(), bar = w->HScroll1->geometry(), sweep = w->RasTime->geometry();

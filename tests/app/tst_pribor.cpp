@@ -2,14 +2,19 @@
 #include "display/paneltables.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "levelmeter/scala.h"
+#include "platform/twips.h"
 #include "platform/vbcontrols.h"
+#include "platform/vbrt.h"
 #include "testenv.h"
 #include "testregistry.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -177,6 +182,66 @@ private slots:
         QCOMPARE(w->RasTime->ListIndex(), 9);
         QCOMPARE(w->VScroll1->Value(), 0);
         QCOMPARE(w->U2->ListIndex(), 0);
+    }
+
+    void hostileSettingsGiveAUsableWindow()
+    {
+        // Numbers no conversion can hold: each key falls back to its default
+        // before anything converts it (a sanitized build checks the casts).
+        store("help", "1");
+        store("XPosition", "3.4e38");
+        store("YPosition", "-1e300");
+        store("Widht", "1e30");
+        store("Height", "99999999999");
+        store("Interval", "-1e300");
+        store("RasTime", "1e300");
+        SettingsStore::SaveSetting("SIGM", "Setting", "VS2", "-3e9");
+        SettingsStore::SaveSetting("Sigm", "Scala", "XPosition", "1e30");
+        SettingsStore::SaveSetting("Sigm", "Scala", "YPosition", "-7e12");
+        {
+            auto w = started();
+            QCOMPARE(w->LeftTw(), 0.0);
+            QCOMPARE(w->TopTw(), 0.0);
+            QCOMPARE(w->WidthTw(), 9510.0);
+            QCOMPARE(w->HeightTw(), 7125.0);
+            QCOMPARE(w->Timer1->interval(), 1000);
+            QCOMPARE(w->RasTime->ListIndex(), 9);
+            QCOMPARE(w->VScroll2->Value(), 0);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            // The level window's stored place is unusable too: it opens at
+            // its default, on the screen.
+            w->Uroven->setEnabled(true);
+            w->Uroven->trigger();
+            QVERIFY(w->ScalaWindow);
+            const QRect screen = w->screen()->availableGeometry();
+            QVERIFY(screen.contains(w->ScalaWindow->pos()));
+            w->close();
+        }
+        QCOMPARE(setting("XPosition"), QStringLiteral("0"));
+        QCOMPARE(setting("YPosition"), QStringLiteral("0"));
+        QCOMPARE(setting("Widht"), QStringLiteral("9510"));
+        QCOMPARE(setting("Height"), QStringLiteral("7125"));
+
+        // Plausible numbers from a bigger or another screen: larger than the
+        // screen, title bar off it. The window is made to fit and brought
+        // onto the screen; what is written back is what was shown.
+        store("XPosition", "-200000");
+        store("YPosition", "150000");
+        store("Widht", "90000");
+        store("Height", "8000");
+        {
+            auto w = started();
+            const QRect screen = w->screen()->availableGeometry();
+            const QRect frame = Twips::RectToPixels(w->LeftTw(), w->TopTw(), w->WidthTw(), w->HeightTw());
+            QCOMPARE(frame.width(), screen.width());
+            QCOMPARE(w->HeightTw(), 8000.0);
+            QVERIFY(screen.contains(frame));
+            w->close();
+        }
+        QCOMPARE(setting("XPosition"), QStringLiteral("0"));
+        const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+        QCOMPARE(setting("Widht"), vb::FormatSingle(Twips::FromPixels(screenWidth)));
     }
 
     void changeHandlersRunWhileSettingsAreApplied()

@@ -52,6 +52,7 @@ QString Root()
 void Reset()
 {
     QFile::remove(SettingsStore::FilePath());
+    SettingsStore::Reload();
     QDir work(Paths::WorkingFolder());
     for (const QString &f : work.entryList(QDir::Files))
         work.remove(f);

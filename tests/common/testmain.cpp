@@ -1,5 +1,6 @@
 #include "testregistry.h"
 #include "testenv.h"
+#include "platform/exitnow.h"
 
 #include <QApplication>
 #include <QTest>
@@ -62,6 +63,5 @@ int main(int argc, char **argv)
     }
     // Qt's audio engine may crash on its way out after the last test; every
     // result has been printed, so leave without running global destructors.
-    std::fflush(nullptr);
-    std::_Exit(rc);
+    ExitNow(rc);
 }

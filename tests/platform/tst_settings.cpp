@@ -3,9 +3,13 @@
 #include "testenv.h"
 #include "testregistry.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -56,8 +60,82 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("garbage without sections\n=x\n[Sigm\\Setting]\nno equals sign\nInterval=3\n");
         f.close();
+        SettingsStore::Reload();
         QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Interval", "1"), QStringLiteral("3"));
         QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Stereo", "True"), QStringLiteral("True"));
+    }
+
+    void handEditedAndHostileFiles()
+    {
+        auto writeFile = [](const QByteArray &bytes) {
+            QFile::remove(SettingsStore::FilePath());
+            QFile f(SettingsStore::FilePath());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+            SettingsStore::Reload();
+        };
+        auto fileText = [] {
+            QFile f(SettingsStore::FilePath());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+
+        // Blanks around "=" and the value are not part of it; CRLF and a
+        // byte-order mark are read too.
+        const QByteArray edited = "\xEF\xBB\xBF; written by hand\r\n[ Sigm\\Setting ]\r\n"
+                                  "Stereo = True \r\n\tInterval\t=\t3\r\n# not a key\r\n"
+                                  "Foreign = kept \\ as is\r\n\r\n[Other\\Prog]\r\nx = \xFF\xFE raw\r\n";
+        writeFile(edited);
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Stereo"), QStringLiteral("True"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Interval"), QStringLiteral("3"));
+        // Writing changes its own line and keeps every other line as it was
+        // (line ends become plain LF).
+        SettingsStore::SaveSetting("Sigm", "Setting", "Interval", "5");
+        SettingsStore::SaveSetting("Sigm", "Setting", "RasTime", "7");
+        SettingsStore::SaveSetting("Sigm", "Scala", "Nach", "9");
+        QCOMPARE(fileText(), QByteArray("; written by hand\n[ Sigm\\Setting ]\nStereo = True \nInterval=5\n"
+                                        "# not a key\nForeign = kept \\ as is\nRasTime=7\n\n[Other\\Prog]\n"
+                                        "x = \xFF\xFE raw\n\n[Sigm\\Scala]\nNach=9\n"));
+        SettingsStore::Reload();
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "RasTime"), QStringLiteral("7"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Scala", "nach"), QStringLiteral("9"));
+
+        // Read once per start: changes made behind the program's back are
+        // not seen until it starts again (Reload stands for that).
+        writeFile("[Sigm\\Setting]\nInterval=4\n");
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Interval"), QStringLiteral("4"));
+        {
+            QFile f(SettingsStore::FilePath());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Sigm\\Setting]\nInterval=6\n");
+        }
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Interval"), QStringLiteral("4"));
+
+        // A FIFO, a directory or an endless device in the file's place: read
+        // as no file, never blocking, and never written to or replaced.
+        const QString path = SettingsStore::FilePath();
+        QFile::remove(path);
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        const QString zero = QFileInfo(path).absolutePath() + "/zero.ini";
+        QVERIFY(QFile::link("/dev/zero", zero));
+        const QString folder = QFileInfo(path).absolutePath() + "/folder.ini";
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString &p : {path, zero, folder}) {
+            SettingsStore::SetFilePath(p);
+            QElapsedTimer t;
+            t.start();
+            QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Stereo", "True"), QStringLiteral("True"));
+            SettingsStore::SaveSetting("Sigm", "Setting", "Stereo", "False");
+            QVERIFY(t.elapsed() < 2000);
+        }
+        SettingsStore::SetFilePath(path);
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+        QVERIFY(QFileInfo(zero).isSymLink());
+        QVERIFY(QFileInfo(folder).isDir());
+        QFile::remove(path);
+        QFile::remove(zero);
+        QDir(folder).removeRecursively();
+        SettingsStore::Reload();
     }
 };
 
