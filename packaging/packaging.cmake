@@ -3,8 +3,8 @@
 # metadata, manual page, license, and CPack's .deb. Included from the top
 # CMakeLists.txt after the program target exists.
 
-set(SIGM_APP_ID "io.github.sigmalit.Sigmalit" CACHE STRING "Reverse-DNS id of the desktop entry, icon and metadata")
-set(SIGM_DEVELOPER_ID "io.github.sigmalit" CACHE STRING "AppStream developer id")
+# Reverse-DNS id of the desktop entry, icon and metadata.
+set(SIGM_APP_ID "io.github.sigmalit.sigmalit")
 set(SIGM_HOMEPAGE "https://github.com/sigmalit/sigmalit" CACHE STRING "Project home page")
 set(SIGM_BUGTRACKER "${SIGM_HOMEPAGE}/issues" CACHE STRING "Where problems are reported")
 set(SIGM_SCREENSHOT_URL "${SIGM_HOMEPAGE}/raw/main/docs/screenshot.png" CACHE STRING "Screenshot in the metadata")
@@ -53,16 +53,16 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${SIGM_MAINTAINER}")
+# CPack puts the summary first and indents these lines itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "storage oscilloscope on the sound card input
- Sigmalit turns the sound card input into a two-channel storage
- oscilloscope: one or two traces on a 10 x 8 division graticule with
- volts/div and time/div selectors, a two-beam and an X-Y / channel
- subtraction mode, and a level meter in decibels. Up to one minute of
- signal can be recorded and paged through; 16-bit WAV oscillograms can be
- opened, saved and printed. The user interface is in Russian.
- .
- License: GPL-3.0-or-later.")
+  "Sigmalit turns the sound card input into a two-channel storage
+oscilloscope: one or two traces on a 10 x 8 division graticule with
+volts/div and time/div selectors, a two-beam and an X-Y / channel
+subtraction mode, and a level meter in decibels. Up to one minute of
+signal can be recorded and paged through; 16-bit WAV oscillograms can be
+opened, saved and printed. The user interface is in Russian.
+
+License: GPL-3.0-or-later.")
 # Library dependencies are computed by dpkg-shlibdeps. The display plugin is
 # loaded at run time, so no linker can see it; Qt's Russian texts are a
 # recommendation only.

@@ -8,6 +8,7 @@ packages=(
   qt6-translations-l10n
   pulseaudio pulseaudio-utils sox
   xvfb xauth imagemagick poppler-utils fonts-dejavu-core
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -38,7 +38,7 @@ int main(int argc, char *argv[])
     CommandLine::DisplayOpened();
     QApplication::setApplicationName(QStringLiteral("Сигмалит"));
     QApplication::setOrganizationName(QStringLiteral("sigmalit"));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.sigmalit.Sigmalit"));
+    QApplication::setDesktopFileName(QStringLiteral(SIGM_APP_ID));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program speaks Russian; so should Qt's own dialogs (printer, message box buttons).
     QTranslator qtRussian;
