@@ -3,6 +3,7 @@
 #include "files/openpath.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTimer>
 #include <QTranslator>
@@ -39,6 +40,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Сигмалит"));
     QApplication::setOrganizationName(QStringLiteral("sigmalit"));
     QApplication::setDesktopFileName(QStringLiteral(SIGM_APP_ID));
+    // The installed icon, where the icon theme has it.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SIGM_APP_ID)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program speaks Russian; so should Qt's own dialogs (printer, message box buttons).
     QTranslator qtRussian;

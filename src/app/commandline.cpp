@@ -34,16 +34,35 @@ Request error(const QString &text)
 QtMessageHandler g_previous = nullptr;
 std::vector<std::pair<QtMsgType, QString>> *g_held = nullptr;
 
-void guardHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+bool displayMissing()
 {
-    if (type == QtFatalMsg) {
-        const QByteArray line = NoDisplayText().toUtf8();
-        std::fprintf(stderr, "%s\n", line.constData());
-        std::fflush(stderr);
-        std::_Exit(kExitNoDisplay);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    for (const auto &held : *g_held)
+        if (held.second.contains(QLatin1String("could not connect to display"), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+void guardHandler(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        g_held->emplace_back(type, text);
+        return;
     }
-    g_held->emplace_back(type, text);
-    (void)context;
+    // A display that is there but cannot be used (a plugin missing, say) is
+    // not what the one-line message is about: Qt's own words explain it.
+    QString said;
+    if (displayMissing()) {
+        said = NoDisplayText();
+    } else {
+        for (const auto &held : *g_held)
+            said += held.second + QLatin1Char('\n');
+        said += text;
+    }
+    std::fprintf(stderr, "%s\n", said.toUtf8().constData());
+    std::fflush(stderr);
+    std::_Exit(kExitNoDisplay);
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ QString VersionText();
 QString NoDisplayText();
 
 // Until DisplayOpened(), a fatal failure to open the display ends the
-// program with NoDisplayText() and kExitNoDisplay instead of an abort; the
-// platform plugin's own complaints are held back and dropped.
+// program with kExitNoDisplay instead of an abort: with NoDisplayText() alone
+// when there is no display to connect to, else with Qt's own messages.
 void GuardDisplayStart();
 void DisplayOpened();
 
