@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/openpath.h"
 
-#include "acquisition/errortable.h"
 #include "app/pribor.h"
-#include "platform/fileops.h"
-#include "platform/vbcontrols.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -18,16 +15,6 @@
 
 namespace OpenPath {
 namespace {
-
-const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
-
-// The open dialog's choice, made without the dialog: the file is copied over
-// the working file under the dialog's own trap, so a refusal reads the same.
-bool copyToWorkingFile(const QString &path)
-{
-    const QString source = QFileInfo(path).absoluteFilePath();
-    return RunTrapped(TrapSite::OpenAction, [&] { FileOps::FileCopy(source, kWorkingFile); });
-}
 
 class DropFilter : public QObject {
 public:
@@ -76,27 +63,7 @@ private:
 
 bool OpenGivenFile(Pribor &w, const QString &path)
 {
-    const int sweep = w.RasTime->ListIndex();
-    const QString previous = w.st.FlName;
-    w.st.ForceReposition = true;
-    if (!copyToWorkingFile(path)) {
-        w.st.FlName = previous;
-        return false;
-    }
-    w.st.FlName = kWorkingFile;
-    w.OpenWorkingFile();
-    w.HScroll1->setEnabled(true);
-    // Reselecting the sweep makes its handler redraw, as after the dialog.
-    if (sweep == -1) {
-        w.RasTime->SetListIndex(6);
-    } else {
-        w.RasTime->SetListIndex(10);
-        w.RasTime->SetListIndex(sweep);
-    }
-    w.PrintBiton->setEnabled(true);
-    w.PrintMenu->setEnabled(true);
-    w.Uroven->setEnabled(true);
-    return true;
+    return w.OpenOscillogram(QFileInfo(path).absoluteFilePath());
 }
 
 QString DroppedWav(const QMimeData *mime)

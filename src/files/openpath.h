@@ -12,8 +12,7 @@ class QMimeData;
 namespace OpenPath {
 
 // Opens `path` as "Открыть wav" would had the operator chosen it in the
-// dialog. False when it could not be copied over the working file (the
-// reason has been shown); a file the opening refuses says so itself.
+// dialog. False when refused or failed (the reason has been shown).
 bool OpenGivenFile(Pribor &window, const QString &path);
 
 // The one local WAV file a drag carries, or an empty string.
