@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick poppler-utils fonts-dejavu-core
   openbox xdotool x11-utils
   ccache clang llvm libclang-rt-14-dev
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,17 +1,46 @@
+#include "app/commandline.h"
 #include "app/pribor.h"
 #include "platform/exitnow.h"
+#include "files/openpath.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 #include <QStyleFactory>
 
 
 int main(int argc, char *argv[])
 {
+    // The command line is read before any window exists: --help, --version
+    // and a mistyped option need no graphical session.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Request request = CommandLine::Parse(args);
+    switch (request.action) {
+    case CommandLine::Request::Help:
+        std::fputs(CommandLine::HelpText().toUtf8().constData(), stdout);
+        return 0;
+    case CommandLine::Request::Version:
+        std::fputs(CommandLine::VersionText().toUtf8().constData(), stdout);
+        return 0;
+    case CommandLine::Request::Error:
+        std::fprintf(stderr, "%s\n", request.message.toUtf8().constData());
+        return CommandLine::kExitUsage;
+    case CommandLine::Request::Run:
+        break;
+    }
+
+    CommandLine::GuardDisplayStart();
     QApplication app(argc, argv);
+    CommandLine::DisplayOpened();
     QApplication::setApplicationName(QStringLiteral("Сигмалит"));
     QApplication::setOrganizationName(QStringLiteral("sigmalit"));
+    QApplication::setDesktopFileName(QStringLiteral(SIGM_APP_ID));
+    // The installed icon, where the icon theme has it.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SIGM_APP_ID)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program speaks Russian; so should Qt's own dialogs (printer, message box buttons).
     QTranslator qtRussian;
@@ -21,7 +50,12 @@ int main(int argc, char *argv[])
     {
         Pribor window;
         window.Form_Load();
+        OpenPath::AcceptDrops(window);
         window.show();
+        // A file named on the command line opens once the window is up, so
+        // its messages have a window to stand over.
+        if (!request.file.isEmpty())
+            QTimer::singleShot(0, &window, [&window, &request] { OpenPath::OpenGivenFile(window, request.file); });
         rc = app.exec();
     }
     // libpulse may crash in Qt's global audio engine destructor after main

@@ -29,7 +29,43 @@ QString ensured(const QString &dir)
     return dir;
 }
 
+// The data folder of an installed program (beside ../share of the
+// executable, or where the build installs it): shared by every user and
+// never written to.
+QString installedProgramFolder()
+{
+    const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (isProgramFolder(exeDir))
+        return QString();
+    const QString installed = exeDir.isEmpty() ? QString()
+                                               : QDir::cleanPath(exeDir + QStringLiteral("/../share/sigmalit"));
+    if (isProgramFolder(installed))
+        return installed;
+    if (isProgramFolder(QStringLiteral(SIGM_INSTALLED_DATA_DIR)))
+        return QStringLiteral(SIGM_INSTALLED_DATA_DIR);
+    return QString();
+}
+
+// A user's own Mem starts with the oscillograms the program ships (the
+// demo), so the open dialog has something to show on the first run.
+QString seededUserMem(const QString &shipped)
+{
+    const QString mem = userDataFolder() + QStringLiteral("/Mem");
+    if (QFileInfo(mem).isDir())
+        return mem;
+    QDir().mkpath(mem);
+    const QDir from(shipped + QStringLiteral("/Mem"));
+    for (const QString &name : from.entryList({QStringLiteral("*.wav")}, QDir::Files))
+        QFile::copy(from.filePath(name), mem + QLatin1Char('/') + name);
+    return mem;
+}
+
 }  // namespace
+
+bool ProgramFolderInstalled()
+{
+    return g_program.isEmpty() && qgetenv("SIGM_PROGRAM_DIR").isEmpty() && !installedProgramFolder().isEmpty();
+}
 
 QString ProgramFolder()
 {
@@ -40,12 +76,8 @@ QString ProgramFolder()
     const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (isProgramFolder(exeDir))
         return exeDir;
-    const QString installed = exeDir.isEmpty() ? QString()
-                                               : QDir::cleanPath(exeDir + QStringLiteral("/../share/sigmalit"));
-    if (isProgramFolder(installed))
+    if (const QString installed = installedProgramFolder(); !installed.isEmpty())
         return installed;
-    if (isProgramFolder(QStringLiteral(SIGM_INSTALLED_DATA_DIR)))
-        return QStringLiteral(SIGM_INSTALLED_DATA_DIR);
     return QStringLiteral(SIGM_SOURCE_DATA_DIR);
 }
 
@@ -62,6 +94,10 @@ QString MemFolder()
 {
     if (!g_mem.isEmpty())
         return ensured(g_mem);
+    // An installed program's folder may be writable (run as root) but is
+    // still not the user's to fill.
+    if (ProgramFolderInstalled())
+        return seededUserMem(ProgramFolder());
     const QString inProgram = ProgramFolder() + QStringLiteral("/Mem");
     const QFileInfo prog(ProgramFolder());
     if (prog.isWritable()) {

@@ -5,12 +5,14 @@
 //  - The working folder stands for the drive root the program's messages
 //    and device commands name ("c:\tmp.wav", "c:\zvuk.wav").
 //  - Mem is the oscillogram folder: inside the program folder when that is
-//    writable, else a per-user folder, created on first use.
+//    writable, else a per-user folder, created on first use. An installed
+//    program always uses the per-user folder and never writes to its own.
 #include <QString>
 
 namespace Paths {
 
 QString ProgramFolder();      // the App.Path of the messages, without a trailing slash
+bool ProgramFolderInstalled();  // the shared data folder of an installed program
 QString WorkingFolder();      // created on demand
 QString MemFolder();          // created on demand
 

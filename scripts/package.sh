@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian package into build/ (only the program, stripped; the
+# tests and benchmarks are not needed for it and are not built).
+#   scripts/package.sh          build sigmalit_<version>_<arch>.deb
+#   scripts/package.sh --check  also unpack it into a temporary root, run the
+#                               unpacked program, validate the desktop entry and
+#                               the metadata, and run lintian (errors fail)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="$root/build"
+check=0
+[ "${1:-}" = "--check" ] && check=1
+
+"$root/scripts/install-deps.sh"
+[ -f "$out/CMakeCache.txt" ] || cmake -S "$root" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Packaging installs without building everything first.
+cmake -S "$root" -B "$out" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build "$out" -j"$(nproc)" --target sigmalit sigmalit_docs
+rm -f "$out"/sigmalit_*.deb
+(cd "$out" && cpack -G DEB >/dev/null)
+deb=$(ls "$out"/sigmalit_*.deb)
+echo "$deb"
+[ "$check" = 1 ] || exit 0
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+dpkg-deb -f "$deb"
+dpkg -x "$deb" "$tmp/root"
+"$tmp/root/usr/bin/sigmalit" --version
+# The unpacked program finds its data in the unpacked tree, opens the demo
+# oscillogram in a window and writes only into the user's folders.
+snapshot() { (cd "$tmp/root" && find . -printf '%p %s %T@\n' | sort); }
+before=$(snapshot)
+env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$tmp/home" QT_QPA_PLATFORM=offscreen SIGM_INPUT=demo \
+  "$tmp/root/usr/bin/sigmalit" "$tmp/root/usr/share/sigmalit/Mem/demo.wav" &
+pid=$!
+for _ in $(seq 1 100); do
+  [ -f "$tmp/home/.local/share/sigmalit/work/tmp.wav" ] && break
+  sleep 0.1
+done
+sleep 1
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+if ! cmp -s "$tmp/home/.local/share/sigmalit/work/tmp.wav" "$tmp/root/usr/share/sigmalit/Mem/demo.wav" ||
+   [ "$before" != "$(snapshot)" ]; then
+  echo "package check: the unpacked program did not open its demo from the per-user folders" >&2
+  exit 1
+fi
+desktop-file-validate "$tmp"/root/usr/share/applications/*.desktop
+appstreamcli validate --no-net --pedantic "$tmp"/root/usr/share/metainfo/*.metainfo.xml
+lintian --fail-on error "$deb"
+echo "package check passed: $deb"
