@@ -159,6 +159,8 @@ void Pribor::zapis_Click()
     }
     HScroll1->setEnabled(false);
     Timer1->start();
+    if (Globals::DisplayRate)
+        FrameTimer->start();
     MarkPassStart();
     st.CaptureLengthFactor = 1.2f;
 }

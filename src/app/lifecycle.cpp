@@ -71,6 +71,7 @@ void Pribor::Form_Load()
     // 3. Program-wide flags.
     Globals::CenterBeams = readBool(QStringLiteral("F0"), QStringLiteral("True"));
     Globals::Sample48k = readBool(QStringLiteral("Disktet48"), QStringLiteral("False"));
+    Globals::DisplayRate = StoredDisplayRate();
 
     // 4. Geometry and state.
     const double x = readNumber(kApp, QStringLiteral("XPosition"), QStringLiteral("0"));
