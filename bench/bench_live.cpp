@@ -287,7 +287,7 @@ int main(int argc, char **argv)
                         std::snprintf(b, sizeof b, "%8.1f %8.2f %8s %8s", x.fps, x.cpuMs, "-", "-");
                     return std::string(b);
                 };
-                std::printf("%-9s | %s | %s\n", qPrintable(w.RasTime->itemText(sweep).leftJustified(7)),
+                std::printf("%s | %s | %s\n", qPrintable(w.RasTime->itemText(sweep).leftJustified(9)),
                             cell(r[0]).c_str(), cell(r[1]).c_str());
             }
             if (setTone) {

@@ -235,8 +235,8 @@ void sweepTable(Pribor &w, Baseline &base, const QString &title, int pages, int 
         });
         const bool x = ours.xMs >= 0 && baseline.xMs >= 0;
         const double oursAll = ours.cpuMs + (x ? ours.xMs : 0), baseAll = baseline.cpuMs + (x ? baseline.xMs : 0);
-        std::printf("%-9s %6d %10.3f %10.3f %7.2f %12.3f %12.3f %7.2f %10.3f\n",
-                    qPrintable(w.RasTime->itemText(sweep).leftJustified(7)), int(w.st.PointCount), ours.wallMs,
+        std::printf("%s %6d %10.3f %10.3f %7.2f %12.3f %12.3f %7.2f %10.3f\n",
+                    qPrintable(w.RasTime->itemText(sweep).leftJustified(9)), int(w.st.PointCount), ours.wallMs,
                     baseline.wallMs, ours.wallMs / baseline.wallMs, oursAll, baseAll, oursAll / baseAll,
                     repaint.wallMs);
     }

@@ -69,6 +69,7 @@ void Pribor::EndCaptureAfterFailure()
     // The device is closed and nothing was saved: go back to idle without
     // touching the device again, so the operator can start afresh.
     Timer1->stop();
+    FrameTimer->stop();
     TimerIndikator->stop();
     CloseSaveZvuk();
     st.CaptureRunning = false;
@@ -173,6 +174,7 @@ void Pribor::Stopbiton_Click()
         return;
     }
     Timer1->stop();
+    FrameTimer->stop();
     // A memory recording ends here too; its progress window must not go on
     // ticking against a closed device.
     TimerIndikator->stop();

@@ -191,11 +191,11 @@ void Ris::fillSpans(QRgb color)
         if (r0 > r1)
             continue;
         const int c = int(k) - (w - 1);
-        for (int cc = std::max(0, c); cc <= std::min(width - 1, c + w - 1); ++cc) {
-            QRgb *p = bits + r0 * stride + cc;
-            for (int r = r0; r <= r1; ++r, p += stride)
-                *p = pixel;
-        }
+        const int c0 = std::max(0, c), c1 = std::min(width - 1, c + w - 1);
+        // Row by row: the pen's columns of one row share a cache line.
+        QRgb *row = bits + r0 * stride;
+        for (int r = r0; r <= r1; ++r, row += stride)
+            std::fill(row + c0, row + c1 + 1, pixel);
     }
 }
 
