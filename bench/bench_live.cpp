@@ -162,7 +162,10 @@ Result measureFrames(Pribor &w, double seconds, int xPid)
 
 // Switches the input from silence to the tone `trials` times and returns the
 // delays (ms) until the end of painting the first frame that shows it.
-std::vector<double> measureDelays(Pribor &w, int trials, const std::function<void(bool)> &setTone)
+// *applied gets the delays counted from the moment the switch command had
+// returned instead (for pactl: the server has acknowledged the change).
+std::vector<double> measureDelays(Pribor &w, int trials, const std::function<void(bool)> &setTone,
+                                  std::vector<double> *applied)
 {
     std::vector<double> delays;
     std::mt19937 random(11);
@@ -188,12 +191,15 @@ std::vector<double> measureDelays(Pribor &w, int trials, const std::function<voi
         waitingForTone = true;
         switched = Clock::now();
         setTone(true);
+        const double took = std::chrono::duration<double, std::milli>(Clock::now() - switched).count();
         guard.restart();
         while (delay < 0 && guard.elapsed() < 5000)
             wait(1);
         waitingForTone = false;
-        if (delay >= 0)
+        if (delay >= 0) {
             delays.push_back(delay);
+            applied->push_back(delay - took);
+        }
     }
     return delays;
 }
@@ -293,9 +299,13 @@ int main(int argc, char **argv)
             if (setTone) {
                 for (int mode = 0; mode < 2; ++mode) {
                     startCapture(w, 6, mode == 1);
-                    const std::vector<double> d = measureDelays(w, trials, setTone);
+                    std::vector<double> applied;
+                    const std::vector<double> d = measureDelays(w, trials, setTone, &applied);
                     w.Stopbiton_Click();
                     printDelays(mode ? "display rate" : "refresh period 100 ms", d, trials);
+                    if (input == 1)
+                        printDelays(mode ? "display rate, from pactl's return" : "refresh period 100 ms, from pactl's return",
+                                    applied, trials);
                 }
                 setTone(true);
             } else {

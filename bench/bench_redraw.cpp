@@ -302,7 +302,7 @@ int main(int argc, char **argv)
     t.start();
     int screens = 0;
     while (w.st.ViewStart < w.st.FileLength && screens < 1000000) {
-        const int before = w.st.ViewStart;
+        const int64_t before = w.st.ViewStart;
         w.HScroll1->SetValue(std::min(w.HScroll1->Value() + 10, w.HScroll1->Max()));
         QApplication::processEvents();
         ++screens;
@@ -310,8 +310,8 @@ int main(int argc, char **argv)
             break;
     }
     const double seconds = t.nsecsElapsed() / 1e9;
-    std::printf("\npaged %d MB (%d bytes) at \"100 мС\" in %d screens, %.2f s (%.3f ms per screen)\n", bigMb,
-                w.st.FileLength, screens, seconds, seconds * 1000 / std::max(1, screens));
+    std::printf("\npaged %d MB (%lld bytes) at \"100 мС\" in %d screens, %.2f s (%.3f ms per screen)\n", bigMb,
+                static_cast<long long>(w.st.FileLength), screens, seconds, seconds * 1000 / std::max(1, screens));
     std::printf("peak resident: %ld kB after the 60 s file, %ld kB after paging %d MB (now %ld kB)\n", afterMinute,
                 Bench::statusKb("VmHWM:"), bigMb, Bench::statusKb("VmRSS:"));
     std::printf("load average at the end: %.2f\n", Bench::loadAverage());

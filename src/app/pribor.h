@@ -17,6 +17,7 @@ class QMenu;
 class QTimer;
 class Ris;
 class Scala;  // level meter
+class SpectrumWindow;
 class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
@@ -42,6 +43,7 @@ public:
     QMenu *File, *Run, *Setup, *HelpMenu;
     QAction *OpenWav, *SaveWav, *PrintMenu, *Quit;
     QAction *RunMenu, *SigmMenu, *StopMenu, *Uroven;
+    QAction *Spektr;  // spectrum window, off unless chosen
     QAction *Ster, *TimeMenu;
     QAction *SpravMenu, *OProgMenu;
     // Timers.
@@ -115,14 +117,20 @@ public:
     void SaveFileBiton_Click();
     void SaveWav_Click() { SaveFileBiton_Click(); }
     // Files: shows the file named by FlName (measures it, checks its format
-    // through the sound device, sets the scroll range and draws it).
-    void OpenWorkingFile();
+    // through the sound device, sets the scroll range and draws it). False
+    // when the file was refused: nothing of it is drawn.
+    bool OpenWorkingFile();
+    // Files: opens the oscillogram at `path` as the open dialog does: the
+    // same checks and messages, the working file replaced only by a file
+    // that can be shown, then shown from its beginning. False when refused,
+    // failed or cancelled; the window then shows what it showed before.
+    bool OpenOscillogram(const QString &path);
 
     // Display: reads one screen of FlName (at `start` while capturing, else
     // where HScroll1 puts the view), builds the buffers and draws them.
-    void RedrawTraces(int32_t start);
+    void RedrawTraces(int64_t start);
     // Display: paints graticule, time labels and traces on RisBox from the buffers.
-    void PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels);
+    void PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t &channels);
 
     // Printing.
     void PrintBiton_Click();
@@ -136,6 +144,12 @@ public:
     void FeedLevelMeter();
     // Level meter and window layout: the level window exists while Uroven is checked.
     Scala *ScalaWindow = nullptr;
+
+    // Spectrum window: shown while Spektr is checked; fed by each redraw
+    // that reads the file, with the screen read (start, bytes).
+    void Spektr_Click();
+    void FeedSpectrum(int32_t start, int32_t length);
+    SpectrumWindow *SpektrWindow = nullptr;
 
     // Help and about.
     void Timer3_Timer();
@@ -152,6 +166,8 @@ private:
     void buildMenus();
     void connectHandlers();
     void placeAtDesign();
+    // Files: the steps after the working file took a newly chosen file.
+    void showOpenedFile(int rememberedSweep);
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;

@@ -29,11 +29,15 @@ const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 // redraw must end; true when it goes on (the step worked, or failed for
 // lack of memory, after which the redraw carries on with the next step).
 template <class Step, class Recover>
-bool trapped(Step &&step, Recover &&recoverBadRecord)
+bool trapped(ScopeState &st, Step &&step, Recover &&recoverBadRecord)
 {
     int failed = 0;
     if (RunTrapped(TrapSite::Redraw, step, QString(), &failed))
         return true;
+    // Over a stopped file the same failure would come back on every move of
+    // a control: say it once and draw nothing more until the next open.
+    if (!st.CaptureRunning)
+        st.DisplayHeld = true;
     if (failed == Err::BadRecordNumber)
         recoverBadRecord();
     return false;
@@ -41,12 +45,17 @@ bool trapped(Step &&step, Recover &&recoverBadRecord)
 
 }  // namespace
 
-void Pribor::RedrawTraces(int32_t start)
+void Pribor::RedrawTraces(int64_t start)
 {
     // A read that lands before the file's first byte means the working file
     // is not what the capture cycle wrote: put a valid recording in its place
     // and restart capture on it.
     auto recoverBadRecord = [this] { RecoverFromInvalidFile(Err::BadRecordNumber, TrapSite::Redraw); };
+
+    if (st.CaptureRunning)
+        st.DisplayHeld = false;
+    else if (st.DisplayHeld)
+        return;
 
     const int sweepIndex = RasTime->ListIndex();
     if (sweepIndex < 0)
@@ -60,14 +69,14 @@ void Pribor::RedrawTraces(int32_t start)
         return;
 
     int32_t wordCount = 0;
-    if (!trapped([&] { wordCount = ScreenRead::SizeFor(st.SampleRate, w, st.Channels).wordCount; },
+    if (!trapped(st, [&] { wordCount = ScreenRead::SizeFor(st.SampleRate, w, st.Channels).wordCount; },
                  recoverBadRecord))
         return;
 
-    int32_t readFrom = start;
+    int64_t readFrom = start;
     int32_t readLength = 0;
     ScreenRead::Position position;
-    if (!trapped([&] {
+    if (!trapped(st, [&] {
             if (st.CaptureRunning) {
                 readLength = vb::Mul32(2, wordCount);
                 return;
@@ -84,24 +93,24 @@ void Pribor::RedrawTraces(int32_t start)
     if (position.outcome == ScreenRead::Outcome::Swallowed)
         return;
     if (position.outcome == ScreenRead::Outcome::RepaintOnly) {
-        trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), st.ViewStart, st.Channels); }, recoverBadRecord);
+        trapped(st, [&] { PrepareScreen(st.PointCount, vb::CInt(w), st.ViewStart, st.Channels); }, recoverBadRecord);
         return;
     }
 
     // Sized before reading, so a screen too big to draw fails before it is read.
     Traces::Plan plan;
-    if (!trapped([&] { plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w); }, recoverBadRecord))
+    if (!trapped(st, [&] { plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w); }, recoverBadRecord))
         return;
 
     QByteArray block;
-    if (!trapped([&] { block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength); },
+    if (!trapped(st, [&] { block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength); },
                  recoverBadRecord))
         return;
 
-    if (!trapped([&] { Traces::Build(plan, block, st.Channels, st); }, recoverBadRecord))
+    if (!trapped(st, [&] { Traces::Build(plan, block, st.Channels, st); }, recoverBadRecord))
         return;
 
-    if (!trapped(
+    if (!trapped(st,
             [&] {
                 const size_t last = size_t(st.PointCount);
                 // A screen ending in 0 was not filled: the capture pass was too
@@ -123,14 +132,16 @@ void Pribor::RedrawTraces(int32_t start)
             recoverBadRecord))
         return;
 
-    if (!trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
+    if (!trapped(st, [&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
         return;
+    if (SpektrWindow)
+        FeedSpectrum(readFrom, readLength);
 
     if (st.CaptureRunning)
-        trapped([&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
+        trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
 }
 
-void Pribor::PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels)
+void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t &channels)
 {
     if (Uroven->isChecked())
         FeedLevelMeter();
@@ -161,10 +172,14 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t
     RisBox->ClsWithLines(graticule, VbColor(0));
 
     if (!st.CaptureRunning) {
-        const Screen::TimeCaptions t =
-            Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, st.Decimated, sweep);
+        const Screen::TimeCaptions t = Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, sweep);
         nachalo->setText(t.start);
         konec->setText(t.end);
+    } else {
+        // A live screen is always the latest pass: its own span, not the
+        // times of a file shown before.
+        nachalo->setText(QStringLiteral("0"));
+        konec->setText(Screen::SpanText(sweep));
     }
 
     auto sensitivity = [](VbComboBox *box) {
