@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -48,9 +49,30 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Where the samples of a saved pass begin: after the "data" chunk's header,
+// wherever the header puts it (the recorder writes 46 bytes, not 44).
+// -1 when the file has no data chunk.
+qint64 dataOffset(const QByteArray &f)
+{
+    qint64 at = 12;
+    while (at + 8 <= f.size()) {
+        const quint32 size = qFromLittleEndian<quint32>(f.constData() + at + 4);
+        if (std::memcmp(f.constData() + at, "data", 4) == 0)
+            return at + 8;
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+qint64 frameCount(const QByteArray &f)
+{
+    const qint64 at = dataOffset(f);
+    return at < 0 ? 0 : (f.size() - at) / (2 * kChannels);
+}
+
 qint16 sampleAt(const QByteArray &f, qint64 frame, int ch)
 {
-    return qFromLittleEndian<qint16>(f.constData() + 44 + (frame * kChannels + ch) * 2);
+    return qFromLittleEndian<qint16>(f.constData() + dataOffset(f) + (frame * kChannels + ch) * 2);
 }
 
 bool demoMatches(const QByteArray &f, qint64 first, qint64 count)
@@ -67,7 +89,7 @@ bool demoMatches(const QByteArray &f, qint64 first, qint64 count)
 // Where a pass of the demo signal starts, searched near a guess.
 qint64 demoStart(const QByteArray &f, qint64 guess)
 {
-    const qint64 n = std::min<qint64>((f.size() - 44) / 4, 64);
+    const qint64 n = std::min<qint64>(frameCount(f), 64);
     for (qint64 d = 0; d < kRate; ++d) {
         for (qint64 cand : {guess + d, guess - d}) {
             if (cand >= 0 && demoMatches(f, cand, n))
@@ -98,7 +120,7 @@ int brokenPeriods(const std::vector<QByteArray> &passes, int *dropouts)
 {
     std::vector<double> left;
     for (const QByteArray &p : passes) {
-        for (qint64 i = 0; i < (p.size() - 44) / 4; ++i)
+        for (qint64 i = 0; i < frameCount(p); ++i)
             left.push_back(sampleAt(p, i, 0));
     }
     std::vector<double> x;
@@ -126,38 +148,45 @@ int brokenPeriods(const std::vector<QByteArray> &passes, int *dropouts)
     return broken;
 }
 
-void refreshCycles(const char *name, bool demo)
+// False when the run could not check what it is for: a failed command,
+// passes that could not be matched, or continuity that was not measured.
+bool refreshCycles(const char *name, bool demo)
 {
     std::printf("\n%s\n", name);
     if (!useTemplate() || send("open c:\\zvuk.wav type waveaudio alias Zvuk"))
-        return;
+        return false;
     QElapsedTimer t;
     t.start();
     if (send("Record Zvuk from 0 to 70 wait")) {
         send("Close Zvuk");
-        return;
+        return false;
     }
     std::printf("  first timed pass of 70 ms (input start included): %.1f ms\n", ms(t.nsecsElapsed()));
     std::vector<double> cycle, saveOnly;
     std::vector<QByteArray> passes;
     qint64 lostFrames = 0, repeatedFrames = 0, expected = -1;
     int unmatched = 0;
+    bool failed = false;
     for (int i = 0; i < 201; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         t.restart();
-        if (send("Save Zvuk c:\\tmp.wav"))
+        if (send("Save Zvuk c:\\tmp.wav")) {
+            failed = true;
             break;
+        }
         const qint64 saved = t.nsecsElapsed();
         if (send("delete Zvuk") || send("Close Zvuk") || send("open c:\\zvuk.wav type waveaudio alias Zvuk")
-            || send("Record Zvuk"))
+            || send("Record Zvuk")) {
+            failed = true;
             break;
+        }
         const qint64 all = t.nsecsElapsed();
         if (i == 0)
             continue;  // the timed pass: not one of the cycle's own
         cycle.push_back(ms(all));
         saveOnly.push_back(ms(saved));
         const QByteArray pass = readAll(Paths::WorkingFile());
-        const qint64 frames = (pass.size() - 44) / 4;
+        const qint64 frames = frameCount(pass);
         if (demo) {
             const qint64 start = demoStart(pass, expected < 0 ? 0 : expected);
             if (start < 0 || !demoMatches(pass, start, frames)) {
@@ -177,18 +206,26 @@ void refreshCycles(const char *name, bool demo)
     printStats("save + delete + close + open + record", cycle);
     printStats("of which the save of a ~100 ms pass", saveOnly);
     if (demo) {
-        std::printf("  between 200 passes: %lld frames lost, %lld repeated, %d passes not one steady stretch\n",
-                    (long long)lostFrames, (long long)repeatedFrames, unmatched);
+        std::printf("  between %zu passes: %lld frames lost, %lld repeated, %d passes not one steady stretch\n",
+                    cycle.size(), (long long)lostFrames, (long long)repeatedFrames, unmatched);
+        if (cycle.size() < 200 || unmatched > 0) {
+            std::printf("  FAILED: continuity could not be checked on every pass\n");
+            return false;
+        }
     } else {
         int dropouts = 0;
         const int broken = brokenPeriods(passes, &dropouts);
-        if (broken < 0)
-            std::printf("  continuity not measured: the input does not carry the 1000 Hz test tone\n");
-        else
-            std::printf("  broken 1000 Hz periods over %zu passes laid end to end: %d"
-                        " (and %d silent dropouts of the test feed itself)\n",
-                        passes.size(), broken, dropouts);
+        if (broken < 0 || passes.size() < 200) {
+            std::printf("  FAILED: continuity not measured (%zu passes; the input must carry the 1000 Hz test tone"
+                        " of scripts/test-audio-server.sh)\n",
+                        passes.size());
+            return false;
+        }
+        std::printf("  broken 1000 Hz periods over %zu passes laid end to end: %d"
+                    " (and %d silent dropouts of the test feed itself)\n",
+                    passes.size(), broken, dropouts);
     }
+    return !failed;
 }
 
 void recordWaitAccuracy(const char *name)
@@ -228,23 +265,28 @@ int main(int argc, char **argv)
         CaptureEngine &engine = CaptureEngine::Instance();
 
         engine.SetSourceFactory([](int *) { return MakeDemoSource(); });
-        refreshCycles("Demo generator, 44.1 kHz stereo, 200 refresh cycles", true);
+        if (!refreshCycles("Demo generator, 44.1 kHz stereo, 200 refresh cycles", true))
+            rc = 1;
         recordWaitAccuracy("Demo generator");
 
         int error = 0;
         std::unique_ptr<CaptureSource> probe = MakeSoundInput(QString(), &error);
         if (!probe) {
             std::printf("\nNo sound input on this machine: the real input is not measured.\n");
+            rc = 1;
         } else {
             const QString description = probe->Description();
             probe.reset();
             engine.SetSourceFactory([](int *e) { return MakeSoundInput(QString(), e); });
             const QByteArray title = "Sound server's default input (" + description.toUtf8()
                                      + "), 44.1 kHz stereo, 200 refresh cycles";
-            refreshCycles(title.constData(), false);
+            if (!refreshCycles(title.constData(), false))
+                rc = 1;
             recordWaitAccuracy("Sound server's default input");
         }
         engine.Shutdown();
+        if (rc)
+            std::printf("\nbench_capture FAILED: a check above could not be made\n");
     }
     std::fflush(nullptr);
     std::_Exit(rc);

@@ -1,14 +1,25 @@
-// The live oscilloscope at its fastest refresh period (100 ms), 44.1 kHz
-// stereo, for every sweep, with the demo generator and with the sound
-// server's default input:
-//   - refreshes achieved per second,
-//   - CPU time (user + system) per refresh,
-//   - delay from the start of the shown stretch being recorded to its drawing,
-//   - resident memory before and after (growth over the whole run).
-// Usage: bench_live [seconds per sweep, default 3] [total minutes for the
-// memory soak at "1 мС", default 0]
-#include "app/pribor.h"
+// The live picture, for every sweep, in the two ways it can run: the
+// refresh timer at its fastest period (100 ms, a saved pass per refresh)
+// and at display rate (the newest samples of the capture stream each frame).
+//   - frames per second: completed paints of the drawing surface, not ticks;
+//   - CPU per frame: this process, the X server (when there is one to
+//     measure: run under xvfb-run -a), and both;
+//   - delay at "1 мС": the input switches from silence to a tone at a known
+//     moment; the delay is the time from then until the end of painting the
+//     first frame that shows the tone (median and max of several switches).
+// Inputs: a paced test source inside this process (switches exactly when
+// told), and, when a sound server is reachable, its default input, switched
+// by muting and unmuting the source named by SIGM_TEST_PULSE_SOURCE with
+// pactl (scripts/test-audio-server.sh sets it up; the time pactl takes is
+// counted in the delay, so that figure errs on the slow side).
+// Usage: bench_live [seconds per sweep, default 3] [delay trials, default 8]
+//        [total minutes for a memory soak at "1 мС" at display rate, default 0]
+#include "acquisition/captureengine.h"
+#include "acquisition/capturesource.h"
 #include "acquisition/mci.h"
+#include "app/pribor.h"
+#include "benchutil.h"
+#include "display/ris.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
@@ -16,85 +27,203 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPaintEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <string>
-#include <sys/resource.h>
+#include <random>
+#include <vector>
 
 namespace {
 
-double cpuSeconds()
-{
-    rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
+using Clock = std::chrono::steady_clock;
 
-long residentKb()
+// The test source: silence or a 1 kHz tone at half full scale on both
+// channels, switched at a moment of the wall clock, paced like a sound card.
+std::atomic<bool> g_toneOn{true};
+Clock::time_point g_switchedAt;
+
+class SwitchSource : public CaptureSource {
+public:
+    QString Description() const override { return QStringLiteral("bench switch source"); }
+    int Start(const CaptureFormat &format) override
+    {
+        format_ = format;
+        start_ = Clock::now();
+        produced_ = 0;
+        return 0;
+    }
+    void Stop() override {}
+    bool ReadAvailable(QByteArray &out) override
+    {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_).count();
+        const qint64 due = qint64(elapsed) * format_.sampleRate / 1000000;
+        const qsizetype at = out.size();
+        out.resize(at + std::max<qint64>(0, due - produced_) * format_.BytesPerFrame());
+        auto *p = reinterpret_cast<qint16 *>(out.data() + at);
+        const bool on = g_toneOn;
+        for (qint64 f = produced_; f < due; ++f) {
+            const Clock::time_point t = start_ + std::chrono::microseconds(f * 1000000 / format_.sampleRate);
+            const bool tone = t >= g_switchedAt ? on : !on;
+            const qint16 v = tone ? qint16(std::lround(16384 * std::sin(2 * M_PI * 1000.0 * double(f % format_.sampleRate) / format_.sampleRate))) : 0;
+            for (int c = 0; c < format_.channels; ++c)
+                *p++ = v;
+        }
+        produced_ = std::max(produced_, due);
+        return true;
+    }
+
+private:
+    CaptureFormat format_;
+    Clock::time_point start_;
+    qint64 produced_ = 0;
+};
+
+// Watches the drawing surface: counts completed paints and tells what the
+// frame just painted shows.
+class FrameWatch : public QObject {
+public:
+    explicit FrameWatch(Pribor &w) : w_(w) { w.RisBox->installEventFilter(this); }
+    ~FrameWatch() override { w_.RisBox->removeEventFilter(this); }
+    int frames = 0;
+    std::function<void(int peak)> onFrame;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o != w_.RisBox || e->type() != QEvent::Paint)
+            return false;
+        // Paint now, so the time taken afterwards includes the painting.
+        static_cast<QWidget *>(o)->removeEventFilter(this);
+        QCoreApplication::sendEvent(o, e);
+        o->installEventFilter(this);
+        ++frames;
+        if (onFrame) {
+            int peak = 0;
+            const auto &b = w_.st.LeftBuffer;
+            for (int i = 0; i <= w_.st.PointCount && size_t(i) < b.size(); ++i)
+                peak = std::max(peak, std::abs(b[size_t(i)]));
+            onFrame(peak);
+        }
+        return true;
+    }
+
+private:
+    Pribor &w_;
+};
+
+void wait(int ms)
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 struct Result {
-    double perSecond = 0, cpuMs = 0, delayMs = 0;
+    double fps = 0, cpuMs = 0, xMs = -1;
 };
 
-Result run(Pribor &w, int sweep, double seconds)
+void startCapture(Pribor &w, int sweep, bool displayRate)
 {
+    Globals::DisplayRate = displayRate;
     w.RasTime->SetListIndex(sweep);
-    w.zapis_Click();
     w.Timer1->setInterval(100);
-    int ticks = 0;
-    double delaySum = 0;
-    double lastPassStart = w.SecondsNow();
+    w.zapis_Click();
+}
+
+Result measureFrames(Pribor &w, double seconds, int xPid)
+{
+    FrameWatch watch(w);
+    wait(300);  // past the first frames
+    watch.frames = 0;
+    const double cpu0 = Bench::processCpuSeconds(), x0 = Bench::otherCpuSeconds(xPid);
     QElapsedTimer clock;
     clock.start();
-    const double cpu0 = cpuSeconds();
-    {
-        QObject probe;
-        // Connected after the window's own handler, so it runs once the tick
-        // has drawn: the pass that began at lastPassStart is on screen now,
-        // shown from the fixed offset after its start.
-        QObject::connect(w.Timer1, &QTimer::timeout, &probe, [&] {
-            ++ticks;
-            const double now = w.SecondsNow();
-            const int offsetFrames = w.st.TwoBeam ? 2000 / 4 : 1000 / 2;
-            delaySum += (now - lastPassStart) * 1000.0 - offsetFrames * 1000.0 / w.st.SampleRate;
-            lastPassStart = double(w.st.PassStart);
-        });
-        QEventLoop loop;
-        QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    const double cpu = cpuSeconds() - cpu0;
-    const double elapsed = clock.elapsed() / 1000.0;
-    if (qEnvironmentVariableIsSet("SIGM_BENCH_VERBOSE"))
-        std::printf("  (capture length factor at the end: %g)\n", double(w.st.CaptureLengthFactor));
-    w.Stopbiton_Click();
+    wait(int(seconds * 1000));
+    const int frames = watch.frames;
+    const double elapsed = clock.nsecsElapsed() / 1e9;
     Result r;
-    r.perSecond = ticks / elapsed;
-    r.cpuMs = ticks ? cpu * 1000.0 / ticks : 0;
-    r.delayMs = ticks ? delaySum / ticks : 0;
+    r.fps = frames / elapsed;
+    if (frames > 0) {
+        r.cpuMs = (Bench::processCpuSeconds() - cpu0) * 1000 / frames;
+        const double x1 = Bench::otherCpuSeconds(xPid);
+        if (x0 >= 0 && x1 >= 0)
+            r.xMs = (x1 - x0) * 1000 / frames;
+    }
     return r;
+}
+
+// Switches the input from silence to the tone `trials` times and returns the
+// delays (ms) until the end of painting the first frame that shows it.
+// *applied gets the delays counted from the moment the switch command had
+// returned instead (for pactl: the server has acknowledged the change).
+std::vector<double> measureDelays(Pribor &w, int trials, const std::function<void(bool)> &setTone,
+                                  std::vector<double> *applied)
+{
+    std::vector<double> delays;
+    std::mt19937 random(11);
+    FrameWatch watch(w);
+    int lastPeak = 0;
+    bool waitingForTone = false;
+    Clock::time_point switched;
+    double delay = -1;
+    watch.onFrame = [&](int peak) {
+        lastPeak = peak;
+        if (waitingForTone && peak > 8000 && delay < 0)
+            delay = std::chrono::duration<double, std::milli>(Clock::now() - switched).count();
+    };
+    for (int t = 0; t < trials; ++t) {
+        setTone(false);
+        // Until a frame shows silence, and then a while longer.
+        QElapsedTimer guard;
+        guard.start();
+        while (!(watch.frames > 0 && lastPeak < 2000) && guard.elapsed() < 5000)
+            wait(5);
+        wait(150 + int(random() % 250));
+        delay = -1;
+        waitingForTone = true;
+        switched = Clock::now();
+        setTone(true);
+        const double took = std::chrono::duration<double, std::milli>(Clock::now() - switched).count();
+        guard.restart();
+        while (delay < 0 && guard.elapsed() < 5000)
+            wait(1);
+        waitingForTone = false;
+        if (delay >= 0) {
+            delays.push_back(delay);
+            applied->push_back(delay - took);
+        }
+    }
+    return delays;
+}
+
+void printDelays(const char *what, std::vector<double> d, int trials)
+{
+    if (d.empty()) {
+        std::printf("  delay at \"1 мС\", %s: no frame showed the input change\n", what);
+        return;
+    }
+    std::sort(d.begin(), d.end());
+    std::printf("  delay at \"1 мС\", %s: median %.1f ms, min %.1f, max %.1f (%zu of %d switches seen)\n", what,
+                d[d.size() / 2], d.front(), d.back(), d.size(), trials);
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
-    const double soakMinutes = argc > 2 ? std::atof(argv[2]) : 0.0;
+    const int trials = argc > 2 ? std::max(1, std::atoi(argv[2])) : 8;
+    const double soakMinutes = argc > 3 ? std::atof(argv[3]) : 0.0;
     int rc = 0;
     {
         QApplication app(argc, argv);
@@ -103,33 +232,101 @@ int main(int argc, char **argv)
         Paths::SetMemFolder(dir.path() + "/Mem");
         SettingsStore::SetFilePath(dir.path() + "/settings.ini");
         SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+        CaptureEngine &engine = CaptureEngine::Instance();
 
-        const char *inputs[] = {"demo", "default"};
-        for (const char *input : inputs) {
-            qputenv("SIGM_INPUT", input);
+        const QByteArray pulseSource = qgetenv("SIGM_TEST_PULSE_SOURCE");
+        int error = 0;
+        const bool haveServer = MakeSoundInput(QString(), &error) != nullptr;
+        for (int input = 0; input < 2; ++input) {
+            std::function<void(bool)> setTone;
+            QString name;
+            if (input == 0) {
+                engine.SetSourceFactory([](int *) { return std::make_unique<SwitchSource>(); });
+                setTone = [](bool on) {
+                    g_switchedAt = Clock::now();
+                    g_toneOn = on;
+                };
+                setTone(true);
+                name = QStringLiteral("test source in this process");
+            } else {
+                if (!haveServer) {
+                    std::printf("No sound server input: the real input is not measured.\n");
+                    break;
+                }
+                engine.SetSourceFactory({});
+                qputenv("SIGM_INPUT", "default");
+                name = QStringLiteral("sound server's default input");
+                if (!pulseSource.isEmpty()) {
+                    setTone = [pulseSource](bool on) {
+                        QProcess::execute(QStringLiteral("pactl"),
+                                          {QStringLiteral("set-source-mute"), QString::fromUtf8(pulseSource),
+                                           on ? QStringLiteral("0") : QStringLiteral("1")});
+                    };
+                    setTone(true);
+                }
+            }
             Pribor w;
             w.Form_Load();
             w.resize(900, 600);
             w.show();
-            std::printf("input %s, 44.1 kHz stereo, refresh period 100 ms, %.0f s per sweep\n", input, seconds);
-            std::printf("%-10s %12s %14s %12s\n", "sweep", "refresh/s", "CPU ms/refr.", "delay ms");
-            const long rss0 = residentKb();
+            wait(200);
+            const int xPid = Bench::xServerPid();
+            std::printf("input: %s; 44.1 kHz stereo; %.0f s per sweep; platform %s, X server %s; load average %.2f\n",
+                        qPrintable(name), seconds, qPrintable(app.platformName()),
+                        xPid ? "measured" : "not measured", Bench::loadAverage());
+            std::printf("%-9s | %-34s | %-34s\n", "", "refresh period 100 ms", "display rate");
+            std::printf("%-9s | %8s %8s %8s %8s | %8s %8s %8s %8s\n", "sweep", "frames/s", "CPU ms", "X ms", "sum ms",
+                        "frames/s", "CPU ms", "X ms", "sum ms");
+            const long rss0 = Bench::statusKb("VmRSS:");
             for (int sweep = 0; sweep < 11; ++sweep) {
-                const Result r = run(w, sweep, seconds);
-                std::printf("%-10s %12.1f %14.2f %12.1f\n", qPrintable(w.RasTime->itemText(sweep)), r.perSecond,
-                            r.cpuMs, r.delayMs);
+                Result r[2];
+                for (int mode = 0; mode < 2; ++mode) {
+                    startCapture(w, sweep, mode == 1);
+                    r[mode] = measureFrames(w, seconds, xPid);
+                    w.Stopbiton_Click();
+                }
+                auto cell = [](const Result &x) {
+                    char b[64];
+                    if (x.xMs >= 0)
+                        std::snprintf(b, sizeof b, "%8.1f %8.2f %8.2f %8.2f", x.fps, x.cpuMs, x.xMs, x.cpuMs + x.xMs);
+                    else
+                        std::snprintf(b, sizeof b, "%8.1f %8.2f %8s %8s", x.fps, x.cpuMs, "-", "-");
+                    return std::string(b);
+                };
+                std::printf("%s | %s | %s\n", qPrintable(w.RasTime->itemText(sweep).leftJustified(9)),
+                            cell(r[0]).c_str(), cell(r[1]).c_str());
             }
-            std::printf("resident memory: %ld kB before, %ld kB after\n", rss0, residentKb());
+            if (setTone) {
+                for (int mode = 0; mode < 2; ++mode) {
+                    startCapture(w, 6, mode == 1);
+                    std::vector<double> applied;
+                    const std::vector<double> d = measureDelays(w, trials, setTone, &applied);
+                    w.Stopbiton_Click();
+                    printDelays(mode ? "display rate" : "refresh period 100 ms", d, trials);
+                    if (input == 1)
+                        printDelays(mode ? "display rate, from pactl's return" : "refresh period 100 ms, from pactl's return",
+                                    applied, trials);
+                }
+                setTone(true);
+            } else {
+                std::printf("  delay not measured: SIGM_TEST_PULSE_SOURCE names no source to mute\n");
+            }
+            std::printf("resident memory: %ld kB before, %ld kB after\n", rss0, Bench::statusKb("VmRSS:"));
             if (soakMinutes > 0) {
-                const long before = residentKb();
-                const Result r = run(w, 6, soakMinutes * 60);
-                std::printf("soak %.1f min at 1 мС: %.1f refresh/s, %.2f CPU ms/refresh, memory %ld kB -> %ld kB\n",
-                            soakMinutes, r.perSecond, r.cpuMs, before, residentKb());
+                const long before = Bench::statusKb("VmRSS:");
+                startCapture(w, 6, true);
+                const Result r = measureFrames(w, soakMinutes * 60, xPid);
+                w.Stopbiton_Click();
+                std::printf("soak %.1f min at 1 мС, display rate: %.1f frames/s, %.2f CPU ms/frame, memory %ld kB -> "
+                            "%ld kB\n",
+                            soakMinutes, r.fps, r.cpuMs, before, Bench::statusKb("VmRSS:"));
             }
             w.close();
             std::printf("\n");
         }
+        Globals::DisplayRate = false;
         mciSendString("Close Zvuk");
+        engine.Shutdown();
     }
     std::fflush(nullptr);
     std::_Exit(rc);

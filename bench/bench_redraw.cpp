@@ -1,15 +1,27 @@
-// Redraw cost per sweep and memory while paging a large file.
+// Paging cost per sweep, on the shown window, against an in-process
+// baseline, and memory while paging a large file.
 //
-// 1. A one-minute 48 kHz stereo file: for every sweep, the time of a redraw
-//    that reads a new screen (RedrawTraces + PrepareScreen, Ris at its
-//    default size, offscreen), median and maximum over many screens, and the
-//    time of a repaint from the buffers (a sensitivity change).
-// 2. A 400 MB file paged from start to end one screen at a time at the
-//    slowest sweep: peak resident memory before and after, which must stay
-//    flat in the file's size.
+// A page is what the operator waits for after a click on HScroll1: read one
+// screen, build the buffers, draw, and paint and flush the window. Run it
+// under a real X server (xvfb-run -a build/bench_redraw) to have the X
+// server's CPU counted; on the offscreen platform only this process is.
 //
-// Usage: bench_redraw [megabytes of the large file, default 400]
+// The baseline does the least any program could for the same page, in this
+// process and under the same load: read the screen's bytes from the page
+// cache, one min/max span per pixel column and channel onto a cached
+// graticule, and paint and flush a window of the same size. Each page time
+// is printed with its ratio to the baseline.
+//
+// 1. A one-minute 48 kHz stereo file and a large one (400 MB by default):
+//    for every sweep, median page time (wall) of the program and the
+//    baseline, their ratio, CPU per page (program + X server), and the time
+//    of a repaint from the buffers (a sensitivity change).
+// 2. The large file paged from start to end at the slowest sweep: peak
+//    resident memory, which must stay flat in the file's size.
+//
+// Usage: bench_redraw [megabytes of the large file, default 400] [pages per sweep, default 200]
 #include "app/pribor.h"
+#include "benchutil.h"
 #include "display/ris.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
@@ -17,11 +29,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <vector>
 
 namespace {
@@ -81,16 +96,67 @@ bool writeFile(const QString &path, int rate, qint64 frames)
     return true;
 }
 
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+// The least a page can cost: read, one span per pixel column, paint, flush.
+class Baseline : public QWidget {
+public:
+    explicit Baseline(QSize size)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFixedSize(size);
+        background_ = QImage(size, QImage::Format_RGB32);
+        background_.fill(0xFFE0E0E0);
+        QPainter p(&background_);
+        p.setPen(Qt::black);
+        for (int k = 1; k < 8; ++k)
+            p.drawLine(0, k * size.height() / 8, size.width(), k * size.height() / 8);
+        for (int k = 1; k <= 10; ++k)
+            p.drawLine(k * size.width() / 10, 0, k * size.width() / 10, size.height());
+        image_ = background_;
+    }
+
+    void Page(const QString &path, qint64 at, qint64 bytes)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly) || !f.seek(at))
+            return;
+        block_.resize(qsizetype(bytes));
+        const qint64 got = f.read(block_.data(), bytes);
+        f.close();
+        const qint64 frames = std::max<qint64>(0, got) / 4;
+        std::memcpy(image_.bits(), background_.constBits(), size_t(image_.sizeInBytes()));
+        const int width = image_.width(), height = image_.height();
+        const auto *s = reinterpret_cast<const qint16 *>(block_.constData());
+        const qsizetype stride = image_.bytesPerLine() / 4;
+        auto *bits = reinterpret_cast<QRgb *>(image_.bits());
+        for (int ch = 0; ch < 2; ++ch) {
+            const QRgb colour = ch == 0 ? 0xFF0000FF : 0xFFFF0000;
+            for (int x = 0; x < width && frames > 0; ++x) {
+                const qint64 a = frames * x / width, b = std::max(a + 1, frames * (x + 1) / width);
+                int lo = 32767, hi = -32768;
+                for (qint64 i = a; i < b && i < frames; ++i) {
+                    lo = std::min<int>(lo, s[2 * i + ch]);
+                    hi = std::max<int>(hi, s[2 * i + ch]);
+                }
+                const int y0 = std::clamp((32768 - hi) * height / 65536, 0, height - 1);
+                const int y1 = std::clamp((32768 - lo) * height / 65536 + 1, 0, height - 1);
+                for (int y = y0; y <= y1; ++y)
+                    bits[y * stride + x] = colour;
+            }
+        }
+        repaint();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.drawImage(0, 0, image_);
+    }
+
+private:
+    QImage background_, image_;
+    QByteArray block_;
+};
 
 void show(Pribor &w, const QString &file)
 {
@@ -99,27 +165,92 @@ void show(Pribor &w, const QString &file)
     w.st.FlName = QStringLiteral("c:\\tmp.wav");
     w.st.ForceReposition = true;
     w.OpenWorkingFile();
+    QApplication::processEvents();
 }
 
-double percentile(std::vector<double> v, double p)
+double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+    return v.empty() ? 0 : v[v.size() / 2];
 }
 
-double median(const std::vector<double> &v)
+struct Cost {
+    double wallMs = 0;   // median per page
+    double cpuMs = 0;    // mean per page, this process
+    double xMs = -1;     // mean per page, X server (-1: not measured)
+};
+
+// Runs `page` n times and measures it.
+template <class Page>
+Cost measure(int n, int xPid, Page &&page)
 {
-    return percentile(v, 0.5);
+    std::vector<double> times;
+    const double cpu0 = Bench::processCpuSeconds(), x0 = Bench::otherCpuSeconds(xPid);
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer t;
+        t.start();
+        page(i);
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    // Let the X server finish what was sent before reading its clock.
+    QThread::msleep(30);
+    Cost c;
+    c.wallMs = median(times);
+    c.cpuMs = (Bench::processCpuSeconds() - cpu0) * 1000 / n;
+    const double x1 = Bench::otherCpuSeconds(xPid);
+    if (x0 >= 0 && x1 >= 0)
+        c.xMs = (x1 - x0) * 1000 / n;
+    return c;
+}
+
+// Pages through `file` at every sweep, the program against the baseline.
+void sweepTable(Pribor &w, Baseline &base, const QString &title, int pages, int xPid)
+{
+    std::printf("\n%s\n", qPrintable(title));
+    std::printf("%-9s %6s %10s %10s %7s %12s %12s %7s %10s\n", "sweep", "points", "page ms", "base ms", "ratio",
+                "CPU+X ms", "base CPU+X", "ratio", "repaint ms");
+    std::mt19937 random(7);
+    for (int sweep = 0; sweep < w.RasTime->ListCount(); ++sweep) {
+        w.RasTime->SetListIndex(sweep);
+        w.HScroll1->SetValue(1);
+        QApplication::processEvents();
+        const qint64 screenBytes = 2 * (2 * qint64(w.st.SampleRate) / w.RasTime->ItemData(sweep) + 4);
+        std::vector<qint64> positions;
+        // Alternate arrow and trough steps forward so each page reads a new
+        // screen; every 50 pages the thumb is dragged somewhere else.
+        const Cost ours = measure(pages, xPid, [&](int i) {
+            int next = w.HScroll1->Value() + (i % 2 ? 10 : 1);
+            if (i % 50 == 49 || w.st.ViewStart + 4 * screenBytes > w.st.FileLength || next > w.HScroll1->Max())
+                next = 2 + int(random() % uint32_t(std::max(1, w.HScroll1->Max() / 2)));
+            w.HScroll1->SetValue(std::min(next, w.HScroll1->Max()));
+            QApplication::processEvents();  // paint and flush
+            positions.push_back(w.st.ViewStart);
+        });
+        const QString path = Paths::MapPath(w.st.FlName);
+        const Cost baseline =
+            measure(pages, xPid, [&](int i) { base.Page(path, positions[size_t(i)] - 1, screenBytes); });
+        const Cost repaint = measure(50, xPid, [&](int i) {
+            w.U2->SetListIndex(i % 2);
+            QApplication::processEvents();
+        });
+        const bool x = ours.xMs >= 0 && baseline.xMs >= 0;
+        const double oursAll = ours.cpuMs + (x ? ours.xMs : 0), baseAll = baseline.cpuMs + (x ? baseline.xMs : 0);
+        std::printf("%s %6d %10.3f %10.3f %7.2f %12.3f %12.3f %7.2f %10.3f\n",
+                    qPrintable(w.RasTime->itemText(sweep).leftJustified(9)), int(w.st.PointCount), ours.wallMs,
+                    baseline.wallMs, ours.wallMs / baseline.wallMs, oursAll, baseAll, oursAll / baseAll,
+                    repaint.wallMs);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int bigMb = argc > 1 ? std::max(1, atoi(argv[1])) : 400;
+    const int pages = argc > 2 ? std::max(10, atoi(argv[2])) : 200;
 
     QTemporaryDir dir;
     Paths::SetWorkingFolder(dir.path() + QStringLiteral("/work"));
@@ -137,43 +268,24 @@ int main(int argc, char **argv)
         w.U2->SetListIndex(0);
         w.RasTime->SetListIndex(0);
     }
-    show(w, minute);
-    std::printf("Ris %dx%d, 60 s 48000 Hz stereo (%lld bytes)\n", w.RisBox->Image().width(),
-                w.RisBox->Image().height(), static_cast<long long>(w.st.FileLength));
-    std::printf("%-9s %7s %12s %9s %9s %14s\n", "sweep", "points", "median ms", "p99 ms", "max ms", "repaint ms");
-
-    for (int sweep = 0; sweep < w.RasTime->ListCount(); ++sweep) {
-        w.RasTime->SetListIndex(sweep);
-        w.HScroll1->SetValue(1);
-        const qint64 screenBytes = 2 * (2 * qint64(w.st.SampleRate) / w.RasTime->ItemData(sweep) + 4);
-        std::vector<double> times;
-        // Alternate arrow and trough steps forward so each redraw reads a new
-        // screen; start again well before the end, where screens get short.
-        for (int i = 0; i < 300; ++i) {
-            int next = w.HScroll1->Value() + (i % 2 ? 10 : 1);
-            if (w.st.ViewStart + 4 * screenBytes > w.st.FileLength || next > w.HScroll1->Max()) {
-                w.HScroll1->SetValue(1);
-                next = 2;
-            }
-            QElapsedTimer t;
-            t.start();
-            w.HScroll1->SetValue(std::min(next, w.HScroll1->Max()));
-            times.push_back(t.nsecsElapsed() / 1e6);
-        }
-        std::vector<double> repaint;
-        for (int i = 0; i < 100; ++i) {
-            QElapsedTimer t;
-            t.start();
-            w.U2->SetListIndex(i % 2);
-            repaint.push_back(t.nsecsElapsed() / 1e6);
-        }
-        std::printf("%-9s %7d %12.3f %9.3f %9.3f %14.3f\n", qPrintable(w.RasTime->itemText(sweep).leftJustified(7)),
-                    int(w.st.PointCount), median(times), percentile(times, 0.99),
-                    *std::max_element(times.begin(), times.end()), median(repaint));
+    w.show();
+    Baseline base(w.RisBox->size());
+    base.move(w.geometry().right() + 20, w.y());
+    base.show();
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
     }
-
-    const long afterMinute = statusKb("VmHWM:");
+    const int xPid = Bench::xServerPid();
+    std::printf("platform %s, X server %s; load average %.2f on %ld cores\n", qPrintable(app.platformName()),
+                xPid ? qPrintable(QStringLiteral("pid %1 measured").arg(xPid)) : "not measured",
+                Bench::loadAverage(), sysconf(_SC_NPROCESSORS_ONLN));
+    show(w, minute);
+    std::printf("Ris %dx%d px\n", w.RisBox->width(), w.RisBox->height());
+    sweepTable(w, base, QStringLiteral("60 s, 48000 Hz stereo (%1 bytes)").arg(w.st.FileLength), pages, xPid);
+    const long afterMinute = Bench::statusKb("VmHWM:");
     QFile::remove(minute);
+
     const QString big = dir.path() + QStringLiteral("/big.wav");
     if (!writeFile(big, 48000, qint64(bigMb) * 1024 * 1024 / 4)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(big));
@@ -182,6 +294,9 @@ int main(int argc, char **argv)
     w.RasTime->SetListIndex(0);
     show(w, big);
     QFile::remove(big);  // the working file is a copy
+    sweepTable(w, base, QStringLiteral("%1 MB, 48000 Hz stereo").arg(bigMb), pages, xPid);
+
+    w.RasTime->SetListIndex(0);
     w.HScroll1->SetValue(1);
     QElapsedTimer t;
     t.start();
@@ -189,15 +304,16 @@ int main(int argc, char **argv)
     while (w.st.ViewStart < w.st.FileLength && screens < 1000000) {
         const int64_t before = w.st.ViewStart;
         w.HScroll1->SetValue(std::min(w.HScroll1->Value() + 10, w.HScroll1->Max()));
+        QApplication::processEvents();
         ++screens;
         if (w.st.ViewStart == before)
             break;
     }
     const double seconds = t.nsecsElapsed() / 1e9;
-    std::printf("paged %d MB (%lld bytes) in %d screens, %.2f s (%.3f ms per screen)\n", bigMb,
-                static_cast<long long>(w.st.FileLength),
-                screens, seconds, seconds * 1000 / std::max(1, screens));
+    std::printf("\npaged %d MB (%lld bytes) at \"100 мС\" in %d screens, %.2f s (%.3f ms per screen)\n", bigMb,
+                static_cast<long long>(w.st.FileLength), screens, seconds, seconds * 1000 / std::max(1, screens));
     std::printf("peak resident: %ld kB after the 60 s file, %ld kB after paging %d MB (now %ld kB)\n", afterMinute,
-                statusKb("VmHWM:"), bigMb, statusKb("VmRSS:"));
+                Bench::statusKb("VmHWM:"), bigMb, Bench::statusKb("VmRSS:"));
+    std::printf("load average at the end: %.2f\n", Bench::loadAverage());
     return 0;
 }

@@ -71,6 +71,7 @@ void Pribor::EndCaptureAfterFailure()
     memoryRecording_ = false;
     UnlockPanelAfterRecording();
     Timer1->stop();
+    FrameTimer->stop();
     TimerIndikator->stop();
     CloseSaveZvuk();
     st.CaptureRunning = false;
@@ -176,6 +177,8 @@ void Pribor::zapis_Click()
     }
     HScroll1->setEnabled(false);
     Timer1->start();
+    if (Globals::DisplayRate)
+        FrameTimer->start();
     MarkPassStart();
     st.CaptureLengthFactor = 1.2f;
 }
@@ -188,6 +191,7 @@ void Pribor::Stopbiton_Click()
         return;
     }
     Timer1->stop();
+    FrameTimer->stop();
     // A memory recording ends here too; its progress window must not go on
     // ticking against a closed device.
     TimerIndikator->stop();

@@ -451,3 +451,20 @@ void CaptureEngine::Shutdown()
     bufStart_ = end_ = 0;
     cut_ = -1;
 }
+
+int CaptureEngine::Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format)
+{
+    *data = nullptr;
+    *got = 0;
+    *format = format_;
+    if (rec_ == Rec::Live && recLimit_ < 0)
+        recStart_ = std::max(recStart_, end_ - std::max<qint64>(keepFrames, 0));
+    const int rc = pump();
+    if (!running_)
+        return rc ? rc : MciErr::DeviceLost;
+    const qint64 from = std::max(bufStart_, end_ - std::max<qint64>(frames, 0));
+    const int bpf = format_.BytesPerFrame();
+    *data = buf_.constData() + (from - bufStart_) * bpf;
+    *got = (end_ - from) * bpf;
+    return rc;
+}

@@ -76,6 +76,15 @@ public:
     // Releases the input (at exit, or when a test changes inputs).
     void Shutdown();
 
+    // The live picture at display rate reads the stream as it grows instead
+    // of saving passes. True while a recording runs without a limit.
+    bool RecordingOpenEnded() const { return rec_ == Rec::Live && recLimit_ < 0; }
+    // The newest `frames` frames of the stream (fewer at its start): a
+    // pointer valid until the next call. The open-ended recording keeps
+    // only its last `keepFrames` frames, so what a stop saves is the
+    // latest stretch and memory stays flat. 0 or MciErr.
+    int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format);
+
 private:
     CaptureEngine();
     using Clock = std::chrono::steady_clock;

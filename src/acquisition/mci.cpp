@@ -33,9 +33,32 @@ QString unquoted(QString s)
     return s;
 }
 
+// The refresh sends five commands per tick: they are split by hand, and
+// the one pattern that is needed is compiled once.
 QStringList words(const QString &s)
 {
-    return s.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    QStringList out;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n) {
+        while (i < n && s[i].isSpace())
+            ++i;
+        const qsizetype begin = i;
+        while (i < n && !s[i].isSpace())
+            ++i;
+        if (i > begin)
+            out << s.mid(begin, i - begin);
+    }
+    return out;
+}
+
+qsizetype firstBlank(const QString &s)
+{
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].isSpace())
+            return i;
+    }
+    return -1;
 }
 
 // Splits "FILE type waveaudio alias Zvuk wait" into the file (which may hold
@@ -137,7 +160,7 @@ int doSave(const QString &rest)
 {
     // "save A FILE [wait]": the file is everything after the alias.
     QString text = rest.trimmed();
-    const qsizetype blank = text.indexOf(QRegularExpression(QStringLiteral("\\s")));
+    const qsizetype blank = firstBlank(text);
     const QString alias = blank < 0 ? text : text.left(blank);
     Device *d = deviceNamed(alias);
     if (!d)
@@ -188,7 +211,7 @@ int doStatus(Device &d, const QStringList &args, QString *answer)
 int run(const QString &command, QString *answer)
 {
     const QString text = command.trimmed();
-    const qsizetype blank = text.indexOf(QRegularExpression(QStringLiteral("\\s")));
+    const qsizetype blank = firstBlank(text);
     const QString verb = blank < 0 ? text : text.left(blank);
     const QString rest = blank < 0 ? QString() : text.mid(blank + 1).trimmed();
     if (verb.isEmpty())

@@ -7,18 +7,29 @@
 #include "platform/vbcontrols.h"
 
 #include <QThread>
+#include <QTimer>
+
+#include <cmath>
 
 void Pribor::Timer1_Timer()
 {
+    // At display rate the frames show the stream as it grows: no passes.
+    if (FrameTimer->isActive())
+        return;
     st.DataStart = 51;
     const int i = RasTime->ListIndex();
     const int limit = Capture::PassLimitMs(st.CaptureLengthFactor, RasTime->ItemData(i));
 
     // Wait, without handling window events, until the pass is long enough.
-    while ((SecondsNow() - passStartSeconds_) * 1000.0 < limit) {
+    // Nothing can enable or disable Stopbiton meanwhile, so one sleep for
+    // the time that remains does it; polling only burned the CPU.
+    for (;;) {
+        const double remainingMs = limit - (SecondsNow() - passStartSeconds_) * 1000.0;
+        if (remainingMs <= 0)
+            break;
         if (!Stopbiton->isEnabled())
             return;
-        QThread::usleep(500);
+        QThread::usleep(qulonglong(std::ceil(remainingMs * 1000.0)));
     }
 
     static const QString commands[] = {

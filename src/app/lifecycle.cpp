@@ -94,6 +94,7 @@ void Pribor::Form_Load()
     // 3. Program-wide flags.
     Globals::CenterBeams = readBool(QStringLiteral("F0"), QStringLiteral("True"));
     Globals::Sample48k = readBool(QStringLiteral("Disktet48"), QStringLiteral("False"));
+    Globals::DisplayRate = StoredDisplayRate();
 
     // Beyond the front panel: X-Y picture and the chosen input.
     Tools->Load();

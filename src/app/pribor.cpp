@@ -141,6 +141,10 @@ void Pribor::buildControls()
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    FrameTimer = new QTimer(this);
+    FrameTimer->setObjectName(QStringLiteral("FrameTimer"));
+    FrameTimer->setTimerType(Qt::PreciseTimer);
+    FrameTimer->setInterval(kFramePeriodMs);
     TimerIndikator = new QTimer(this);
     TimerIndikator->setObjectName(QStringLiteral("TimerIndikator"));
     TimerIndikator->setInterval(1000);
@@ -271,6 +275,7 @@ void Pribor::connectHandlers()
     connect(HScroll1, &VbScrollBar::Change, this, [this] { HScroll1_Change(); });
 
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(FrameTimer, &QTimer::timeout, this, [this] { FrameTimer_Timer(); });
     connect(TimerIndikator, &QTimer::timeout, this, [this] { TimerIndikator_Timer(); });
     connect(Timer3, &QTimer::timeout, this, [this] { Timer3_Timer(); });
 }

@@ -52,6 +52,10 @@ public:
     QAction *SpravMenu, *OProgMenu;
     // Timers.
     QTimer *Timer1, *TimerIndikator, *Timer3;
+    // The live picture at display rate (Globals::DisplayRate): runs beside
+    // Timer1 while capture runs and draws the newest samples each frame.
+    QTimer *FrameTimer = nullptr;
+    static constexpr int kFramePeriodMs = 20;
 
     // Cursors, exports, input choice and the X-Y picture.
     ScopeTools *Tools = nullptr;
@@ -93,6 +97,7 @@ public:
     void SaveBiton_Click();
     void SigmMenu_Click() { SaveBiton_Click(); }
     void Timer1_Timer();
+    void FrameTimer_Timer();
     void TimerIndikator_Timer();
     void TimeMenu_Click();
     // Capture: helpers of start, stop, refresh and memory recording.

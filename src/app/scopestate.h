@@ -46,4 +46,8 @@ struct ScopeState {
 namespace Globals {
 inline bool CenterBeams = true;  // setting "F0"
 inline bool Sample48k = false;   // setting "Disktet48"
+// Live picture at display rate: each frame shows the newest samples the
+// capture stream holds, instead of a pass saved by the refresh timer.
+// Setting "DisplayRate" of section "Display"; off unless chosen.
+inline bool DisplayRate = false;
 }  // namespace Globals

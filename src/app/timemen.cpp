@@ -15,6 +15,8 @@
 namespace {
 const QString kApp = QStringLiteral("Sigm");
 const QString kSection = QStringLiteral("Setting");
+const QString kDisplaySection = QStringLiteral("Display");
+const QString kDisplayRateKey = QStringLiteral("DisplayRate");
 
 void place(QWidget *w, double left, double top, double width, double height)
 {
@@ -32,6 +34,12 @@ int StoredIntervalSeconds(const QString &storedInterval)
         return 1;
     const double r = vb::RoundHalfEven(*v);
     return r >= 0 && r <= 10 ? int(r) : 1;
+}
+
+bool StoredDisplayRate()
+{
+    const auto v = vb::ParseBool(SettingsStore::GetSetting(kApp, kDisplaySection, kDisplayRateKey, QStringLiteral("False")));
+    return v && *v;
 }
 
 int RefreshPeriodMs(const QString &storedInterval)
@@ -70,6 +78,12 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
     Dis48->setObjectName(QStringLiteral("Dis48"));
     place(Dis48, 120, 1080, 2052, 252);
 
+    DisplayRateBox = new QCheckBox(QStringLiteral("С частотой экрана"), this);
+    DisplayRateBox->setObjectName(QStringLiteral("DisplayRateBox"));
+    DisplayRateBox->setToolTip(QStringLiteral("Живая картина обновляется с частотой экрана по самым свежим "
+                                              "отсчётам; период обновления на это время не действует"));
+    place(DisplayRateBox, 2400, 840, 2115, 252);
+
     OKBiton = new QPushButton(QStringLiteral("OK"), this);
     OKBiton->setObjectName(QStringLiteral("OKBiton"));
     OKBiton->setGeometry(Twips::RectToPixels(1980, 1440, 732, 375));
@@ -79,6 +93,7 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
     connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Change(); });
     connect(FiltrF0, &QCheckBox::clicked, this, [this] { FiltrF0_Click(); });
     connect(Dis48, &QCheckBox::clicked, this, [this] { Dis48_Click(); });
+    connect(DisplayRateBox, &QCheckBox::clicked, this, [this] { DisplayRateBox_Click(); });
     connect(OKBiton, &QPushButton::clicked, this, [this] { OKBiton_Click(); });
 }
 
@@ -91,6 +106,7 @@ void TimeMen::Form_Load()
     ChosenInterval = Slider1->value() == 0 ? 0.1f : float(Slider1->value());
     FiltrF0->setChecked(Globals::CenterBeams);
     Dis48->setChecked(Globals::Sample48k);
+    DisplayRateBox->setChecked(Globals::DisplayRate);
 }
 
 void TimeMen::Slider1_Change()
@@ -109,6 +125,11 @@ void TimeMen::Dis48_Click()
     Globals::Sample48k = Dis48->isChecked();
 }
 
+void TimeMen::DisplayRateBox_Click()
+{
+    Globals::DisplayRate = DisplayRateBox->isChecked();
+}
+
 void TimeMen::OKBiton_Click()
 {
     if (ChosenInterval < 1)
@@ -116,6 +137,10 @@ void TimeMen::OKBiton_Click()
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Interval"), QString::number(int(ChosenInterval)));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("F0"), vb::BoolText(Globals::CenterBeams));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Disktet48"), vb::BoolText(Globals::Sample48k));
+    // Stored only once chosen, so a settings file that never had it stays as it was.
+    if (Globals::DisplayRate != StoredDisplayRate()
+        || !SettingsStore::GetSetting(kApp, kDisplaySection, kDisplayRateKey, QString()).isEmpty())
+        SettingsStore::SaveSetting(kApp, kDisplaySection, kDisplayRateKey, vb::BoolText(Globals::DisplayRate));
     accept();
 }
 

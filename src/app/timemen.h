@@ -19,6 +19,7 @@ public:
     QSlider *Slider1;
     QCheckBox *FiltrF0;
     QCheckBox *Dis48;
+    QCheckBox *DisplayRateBox;  // live picture at display rate
     QPushButton *OKBiton;
 
     float ChosenInterval = 1.0f;  // seconds; 0.1 stands for slider position 0
@@ -27,6 +28,7 @@ public:
     void Slider1_Change();
     void FiltrF0_Click();
     void Dis48_Click();
+    void DisplayRateBox_Click();
     void OKBiton_Click();
 
 private:
@@ -37,3 +39,7 @@ private:
 // seconds, 0 meaning 0.1 s; text that is not a whole number 0..10 counts as 1.
 int RefreshPeriodMs(const QString &storedInterval);
 int StoredIntervalSeconds(const QString &storedInterval);
+
+// The stored choice of the live picture at display rate (section "Display",
+// key "DisplayRate"); anything but a stored true is off.
+bool StoredDisplayRate();

@@ -165,15 +165,18 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
 
     st.LastSweepIndex = vb::Check16(RasTime->ListIndex());
 
-    RisBox->Cls();
-    RisBox->DrawWidth = 1;
-    const QColor black = VbColor(0);
+    // The graticule changes only with the number of points, so it is drawn
+    // once and then copied as the surface's background layer. The X-Y
+    // picture draws its own square graticule.
+    std::vector<QLineF> graticule;
     if (!xy) {
         for (int k = -3; k <= 3; ++k)
-            RisBox->Line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1, black);
+            graticule.emplace_back(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1);
         for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
-            RisBox->Line(x, -32768, x, 32767, black);
+            graticule.emplace_back(x, -32768, x, 32767);
     }
+    RisBox->DrawWidth = 1;
+    RisBox->ClsWithLines(graticule, VbColor(0));
 
     if (!st.CaptureRunning) {
         const Screen::TimeCaptions t = Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, sweep);
@@ -197,12 +200,12 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     const int32_t s1 = sensitivity(U1);
 
     RisBox->DrawWidth = 2;
-    std::vector<QPointF> line;
+    std::vector<int32_t> line;
     auto draw = [&](auto valueAt, int32_t sens, const VbScrollBar *bar, uint32_t colour) {
         const int32_t pos = bar->Value();
         line.resize(size_t(std::max(points, 0)) + 1);
         for (int32_t i = 0; i <= points; ++i)
-            line[size_t(i)] = QPointF(i, Screen::Ordinate(valueAt(i), sens, pos));
+            line[size_t(i)] = Screen::Ordinate(valueAt(i), sens, pos);
         if (points > 0)
             RisBox->Trace(line, VbColor(colour));
     };

@@ -2,9 +2,11 @@
 
 #include "platform/vbcolor.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 Ris::Ris(QWidget *parent) : QWidget(parent), back_(VbColor(0xE0E0E0))
@@ -36,7 +38,45 @@ void Ris::Cls()
     if (image_.size() != size() && !size().isEmpty())
         image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(back_);
-    update();
+    updateVisible();
+}
+
+void Ris::ClsWithLines(const std::vector<QLineF> &lines, const QColor &color)
+{
+    const double scale[4] = {ScaleLeft, ScaleTop, ScaleWidth, ScaleHeight};
+    const QSize wanted = size().isEmpty() ? image_.size() : size();
+    const bool same = layer_.image.size() == wanted && layer_.lines == lines && layer_.color == color.rgb()
+                      && std::equal(scale, scale + 4, layer_.scale);
+    if (same && image_.size() == wanted) {
+        std::memcpy(image_.bits(), layer_.image.constBits(), size_t(image_.sizeInBytes()));
+        updateVisible();
+        return;
+    }
+    Cls();
+    const int width = DrawWidth;
+    DrawWidth = 1;
+    for (const QLineF &l : lines)
+        Line(l.x1(), l.y1(), l.x2(), l.y2(), color);
+    DrawWidth = width;
+    layer_.image = image_.copy();
+    layer_.lines = lines;
+    layer_.color = color.rgb();
+    std::copy(scale, scale + 4, layer_.scale);
+}
+
+void Ris::updateVisible()
+{
+    QRegion visible(rect());
+    if (QWidget *parent = parentWidget()) {
+        const QObjectList &siblings = parent->children();
+        // Siblings after this one are stacked above it.
+        for (qsizetype i = siblings.indexOf(this) + 1; i > 0 && i < siblings.size(); ++i) {
+            auto *w = qobject_cast<QWidget *>(siblings[i]);
+            if (w && w->isVisible() && !w->isWindow() && w->geometry().intersects(geometry()))
+                visible -= w->geometry().translated(-pos());
+        }
+    }
+    update(visible);
 }
 
 QPointF Ris::ToPixel(double x, double y) const
@@ -51,7 +91,7 @@ void Ris::Line(double x1, double y1, double x2, double y2, const QColor &color)
     beginSpans();
     addSegment(ToPixel(x1, y1), ToPixel(x2, y2));
     fillSpans(color.rgb());
-    update();
+    updateVisible();
 }
 
 void Ris::Trace(const std::vector<QPointF> &points, const QColor &color)
@@ -70,7 +110,39 @@ void Ris::Trace(const std::vector<QPointF> &points, const QColor &color)
         prev = next;
     }
     fillSpans(color.rgb());
-    update();
+    updateVisible();
+}
+
+void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
+{
+    if (ys.empty())
+        return;
+    beginSpans();
+    QPointF prev = ToPixel(0, ys[0]);
+    if (ys.size() == 1)
+        addSegment(prev, prev);
+    const double top = shift_;
+    const size_t columns = spanTop_.size();
+    const int firstColumn = -(std::max(1, DrawWidth) - 1);
+    for (size_t i = 1; i < ys.size(); ++i) {
+        const QPointF next = ToPixel(double(i), ys[i]);
+        // Both ends in one pixel column and on screen horizontally: the
+        // segment adds only its end points to that column's span.
+        const double ax = prev.x() - top, bx = next.x() - top;
+        const double column = std::floor(ax);
+        if (std::floor(bx) == column && std::isfinite(prev.y()) && std::isfinite(next.y()) && column >= firstColumn
+            && column < double(columns + size_t(firstColumn))) {
+            const size_t k = size_t(int(column) - firstColumn);
+            const double y0 = prev.y() - top, y1 = next.y() - top;
+            spanTop_[k] = std::min(spanTop_[k], std::min(y0, y1));
+            spanBottom_[k] = std::max(spanBottom_[k], std::max(y0, y1));
+        } else {
+            addSegment(prev, next);
+        }
+        prev = next;
+    }
+    fillSpans(color.rgb());
+    updateVisible();
 }
 
 // A pen of width w covers the pixels whose centres lie within w/2 of the
@@ -136,11 +208,11 @@ void Ris::fillSpans(QRgb color)
         if (r0 > r1)
             continue;
         const int c = int(k) - (w - 1);
-        for (int cc = std::max(0, c); cc <= std::min(width - 1, c + w - 1); ++cc) {
-            QRgb *p = bits + r0 * stride + cc;
-            for (int r = r0; r <= r1; ++r, p += stride)
-                *p = pixel;
-        }
+        const int c0 = std::max(0, c), c1 = std::min(width - 1, c + w - 1);
+        // Row by row: the pen's columns of one row share a cache line.
+        QRgb *row = bits + r0 * stride;
+        for (int r = r0; r <= r1; ++r, row += stride)
+            std::fill(row + c0, row + c1 + 1, pixel);
     }
 }
 
@@ -152,11 +224,16 @@ void Ris::Paint(const std::function<void(QPainter &)> &paint)
     update();
 }
 
-void Ris::paintEvent(QPaintEvent *)
+void Ris::paintEvent(QPaintEvent *e)
 {
+    // The picture covers the widget; only a widget grown past it (before
+    // its owner redraws) shows background beside it.
     QPainter p(this);
-    p.fillRect(rect(), back_);
-    p.drawImage(0, 0, image_);
+    const QRect r = e->rect();
+    p.drawImage(r.topLeft(), image_, r);
+    const QRegion rest = QRegion(r) - QRegion(image_.rect());
+    for (const QRect &part : rest)
+        p.fillRect(part, back_);
 }
 
 void Ris::resizeEvent(QResizeEvent *)

@@ -9,9 +9,11 @@
 // inside one pixel column is one vertical interval; the surface collects
 // those intervals and fills each once.
 #include <QImage>
+#include <QLineF>
 #include <QPointF>
 #include <QWidget>
 #include <functional>
+#include <cstdint>
 #include <vector>
 
 class Ris : public QWidget {
@@ -34,6 +36,14 @@ public:
     // A polyline in user coordinates whose x never decreases (a trace),
     // DrawWidth pixels wide.
     void Trace(const std::vector<QPointF> &points, const QColor &color);
+    // The same for the points (i, ys[i]), i = 0 .. ys.size() - 1: the same
+    // pixels, but a run of points inside one pixel column costs only its
+    // minimum and maximum, which is most of them on a decimated screen.
+    void Trace(const std::vector<int32_t> &ys, const QColor &color);
+    // Cls followed by these lines (user coordinates, one pixel wide). The
+    // result is kept as a background layer and copied back while the
+    // lines, the scale and the size stay the same.
+    void ClsWithLines(const std::vector<QLineF> &lines, const QColor &color);
     const QImage &Image() const { return image_; }
     // Paints over the picture with a painter in pixel coordinates (what
     // lies over the traces: cursors, readouts, the X-Y figure).
@@ -49,10 +59,22 @@ private:
     void beginSpans();
     void addSegment(QPointF a, QPointF b);
     void fillSpans(QRgb color);
+    // Schedules a repaint of the part of the surface that is not covered by
+    // the controls stacked above it (the scroll bar beside it overlaps it by
+    // a pixel column and need not be repainted with every frame).
+    void updateVisible();
 
     QColor back_;
     QImage image_;
     // Per pixel column: the rows the current line or trace covers.
     std::vector<double> spanTop_, spanBottom_;
     double shift_ = 0;
+
+    struct Layer {
+        QImage image;
+        std::vector<QLineF> lines;
+        QRgb color = 0;
+        double scale[4] = {0, 0, 0, 0};
+    };
+    Layer layer_;
 };

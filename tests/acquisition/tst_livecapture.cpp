@@ -113,6 +113,7 @@ private slots:
     {
         TestEnv::Reset();
         Globals::Sample48k = false;
+        Globals::DisplayRate = false;
     }
     // A test that failed half-way must not leave the device open for the next.
     void cleanup() { mciSendString("Close Zvuk"); }
@@ -124,6 +125,42 @@ private slots:
         if (qEnvironmentVariableIsEmpty("SIGM_TEST_PULSE_SOURCE"))
             QSKIP("no test sound server (scripts/test.sh starts one)");
         liveAtOneMillisecond(qgetenv("SIGM_TEST_PULSE_SOURCE").constData(), 20);
+    }
+
+    void displayRateDrawsTheStreamWithoutPassesAndStopKeepsTheLatestStretch()
+    {
+        qputenv("SIGM_INPUT", "demo");
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        Globals::DisplayRate = true;
+        w->RasTime->SetListIndex(6);  // "1 мС"
+        w->zapis_Click();
+        QVERIFY(w->FrameTimer->isActive() && w->Timer1->isActive());
+        // Frames come from the stream: no pass is saved for them, and a
+        // refresh tick that comes meanwhile leaves the device alone.
+        QTest::qWait(150);
+        w->Timer1_Timer();
+        QVERIFY(!QFile::exists(Paths::WorkingFile()));
+        QVERIFY2(w->st.PointCount > 400, qPrintable(QString::number(w->st.PointCount)));
+        QVERIFY2(std::abs(zeroCrossings(w->st.LeftBuffer, w->st.PointCount) - 20) <= 2,
+                 qPrintable(QString::number(zeroCrossings(w->st.LeftBuffer, w->st.PointCount))));
+        // Later frames show later samples; nothing on screen repeats for ever.
+        const std::vector<int32_t> earlier = w->st.LeftBuffer;
+        QTRY_VERIFY_WITH_TIMEOUT(w->st.LeftBuffer != earlier, 2000);
+        // Over a second of frames the recording behind them stays short.
+        QTest::qWait(1100);
+        w->Stopbiton->click();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(stoppedStates(*w));
+        QVERIFY(!w->FrameTimer->isActive());
+        WavInfo info;
+        QCOMPARE(ReadWavInfo(Paths::WorkingFile(), &info), 0);
+        // At least two screens and the pass the refresh would keep, not the whole run.
+        QVERIFY2(info.frames >= 2 * 445 / 2 && info.frames <= 44100 / 2, qPrintable(QString::number(info.frames)));
+        QVERIFY(w->st.PointCount > 400);
+        Globals::DisplayRate = false;
+        w->close();
+        qunsetenv("SIGM_INPUT");
     }
 
     void monoAtTenMillisecondsUsesTheSixteenKilohertzTemplate()

@@ -42,6 +42,7 @@ private slots:
         TestEnv::Reset();
         Globals::CenterBeams = true;
         Globals::Sample48k = false;
+        Globals::DisplayRate = false;
     }
 
     void loadsTheStoredValues()
@@ -117,6 +118,47 @@ private slots:
         Pribor next;
         next.Form_Load();
         QCOMPARE(next.Timer1->interval(), 2000);
+    }
+
+    void displayRateIsOffUnlessChosenAndStoredInItsOwnSection()
+    {
+        auto displayRate = [] { return SettingsStore::GetSetting("Sigm", "Display", "DisplayRate", "<absent>"); };
+        Pribor w;
+        w.Form_Load();
+        QVERIFY(!Globals::DisplayRate);
+        // OK without touching it leaves the settings file without the key.
+        openParameters(w, [](TimeMen *d) {
+            QVERIFY(!d->DisplayRateBox->isChecked());
+            d->OKBiton->click();
+        });
+        QCOMPARE(displayRate(), QStringLiteral("<absent>"));
+        // The close box keeps the choice for this run only.
+        openParameters(w, [](TimeMen *d) {
+            d->DisplayRateBox->click();
+            d->close();
+        });
+        QVERIFY(Globals::DisplayRate);
+        QCOMPARE(displayRate(), QStringLiteral("<absent>"));
+        openParameters(w, [](TimeMen *d) {
+            QVERIFY(d->DisplayRateBox->isChecked());
+            d->OKBiton->click();
+        });
+        QCOMPARE(displayRate(), QStringLiteral("True"));
+        QCOMPARE(w.Timer1->interval(), 1000);  // the refresh period is not touched
+        Globals::DisplayRate = false;
+        Pribor next;
+        next.Form_Load();
+        QVERIFY(Globals::DisplayRate);
+        // A stored choice turned off again is stored as off; rubbish reads as off.
+        openParameters(next, [](TimeMen *d) {
+            d->DisplayRateBox->click();
+            d->OKBiton->click();
+        });
+        QCOMPARE(displayRate(), QStringLiteral("False"));
+        SettingsStore::SaveSetting("Sigm", "Display", "DisplayRate", "sometimes");
+        Pribor third;
+        third.Form_Load();
+        QVERIFY(!Globals::DisplayRate);
     }
 
     void storedIntervalTexts()
