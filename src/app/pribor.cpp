@@ -66,6 +66,7 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Сигмалит"));
     buildControls();
     buildMenus();
+    buildTriggerMenu();
     placeAtDesign();
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);
