@@ -3,6 +3,7 @@
 #include "acquisition/mci.h"
 #include "analysis/calibration.h"
 #include "app/pribor.h"
+#include "calibration/kalibr.h"
 #include "display/ris.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -11,6 +12,7 @@
 #include "testregistry.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
@@ -108,9 +110,28 @@ private slots:
         QVERIFY2(volts > 0.38 && volts < 0.42, qPrintable(QString::number(volts)));
         QVERIFY(w->RisBox->StripHeight > 0);
 
-        // No edge at 0.39 V (the signal peaks at 0.2 V): normal keeps the
+        // Calibration from the signal on screen: "this is 1 V peak-to-peak".
+        // The factor is stored, the readout follows and channel 1's caption
+        // carries the mark; channel 2 stays nominal.
+        UiSeam::SetModalHandler([](QDialog *d) {
+            auto *k = qobject_cast<Kalibr *>(d);
+            k->KnownEdit[0]->setText(QStringLiteral("1"));
+            return k->FromKnown(1) ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        w->CalibMenu->trigger();
+        UiSeam::SetModalHandler({});
+        QVERIFY(std::abs(w->CalFactor[0] * volts - 1.0) < 1e-3);
+        QVERIFY(std::abs(Calibration::StoredFactor(1) - w->CalFactor[0]) < 1e-5);
+        QCOMPARE(Calibration::StoredFactor(2), 1.0);
+        QVERIFY(w->NLeft->text() != QStringLiteral("Вольт/Дел.(1)"));
+        QCOMPARE(w->NRigt->text(), QStringLiteral("Вольт/Дел.(2)"));
+        tick(*w);
+        const double calibrated = Calibration::ToVolts(w->Readings[0].peakToPeak, w->CalFactor[0]);
+        QVERIFY2(std::abs(calibrated - 1.0) < 0.02, qPrintable(QString::number(calibrated)));
+
+        // No edge at 5 V (the signal peaks at 0.5 V calibrated): normal keeps the
         // last picture, auto runs free.
-        w->Trig.levelVolts = 0.39;
+        w->Trig.levelVolts = 5;
         w->TrigNormal->trigger();
         tick(*w);
         const QImage held = w->RisBox->Image();
