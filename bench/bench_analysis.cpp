@@ -8,13 +8,27 @@
 // (a trigger early in the pass) and a flat line (no trigger: the whole pass
 // is searched, the worst case). Median and maximum over many passes.
 //
+// Then the same in the window (offscreen, shown): a 1.2 s 48 kHz stereo
+// pass as the live refresh leaves it in the working file, placed by the
+// live trigger hook (file read included); a redraw of one screen of a 60 s
+// file at 100 мС with the readouts off and on; paging to the next trigger.
+//
 // Usage: bench_analysis [passes, default 500]
 #include "analysis/measure.h"
 #include "analysis/trigger.h"
+#include "app/pribor.h"
+#include "display/ris.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "platform/vbcontrols.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -42,11 +56,140 @@ QByteArray pass(int rate, double seconds, bool flat)
     return b;
 }
 
+QByteArray wav(const QByteArray &data)
+{
+    QByteArray h;
+    auto put32 = [&](quint32 v) {
+        char c[4];
+        qToLittleEndian(v, c);
+        h.append(c, 4);
+    };
+    auto put16 = [&](quint16 v) {
+        char c[2];
+        qToLittleEndian(v, c);
+        h.append(c, 2);
+    };
+    h += "RIFF";
+    put32(quint32(38 + data.size()));
+    h += "WAVEfmt ";
+    put32(18);
+    put16(1);
+    put16(2);
+    put32(48000);
+    put32(48000 * 4);
+    put16(4);
+    put16(16);
+    put16(0);
+    h += "data";
+    put32(quint32(data.size()));
+    return h + data;
+}
+
+void summary(const char *what, std::vector<double> us)
+{
+    std::sort(us.begin(), us.end());
+    std::printf("  %-44s median %8.1f us   max %8.1f us\n", what, us[us.size() / 2], us.back());
+}
+
+int windowPart(int passes)
+{
+    QTemporaryDir dir;
+    SettingsStore::SetFilePath(dir.path() + QStringLiteral("/settings.ini"));
+    Paths::SetWorkingFolder(dir.path() + QStringLiteral("/work"));
+    Paths::SetMemFolder(dir.path() + QStringLiteral("/Mem"));
+    SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+    SettingsStore::SaveSetting("Sigm", "Trigger", "Mode", "1");
+    Pribor w;
+    w.Form_Load();
+    w.show();
+    QApplication::processEvents();
+    {
+        const QSignalBlocker a(w.RasTime);
+        w.RasTime->SetListIndex(0);  // 100 мС: a screen is 48000 frames
+    }
+    std::printf("in the window (Ris %d x %d px):\n", w.RisBox->width(), w.RisBox->height());
+
+    // The live hook on a pass as the refresh leaves it.
+    auto put = [&](const QByteArray &bytes) {
+        QFile f(Paths::WorkingFile());
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    };
+    if (!put(wav(pass(48000, 1.2, false))))
+        return 1;
+    w.st.FlName = QStringLiteral("c:\\tmp.wav");
+    w.st.SampleRate = 48000;
+    w.st.TwoBeam = true;
+    w.st.Channels = 2;
+    std::vector<double> us;
+    for (int k = 0; k < passes; ++k) {
+        int32_t from = 51 + 640, extra = 0;
+        double shift = 0;
+        QElapsedTimer t;
+        t.start();
+        w.PlaceLiveTrigger(from, 2 * 48000 + 4, 1, extra, shift);
+        us.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    summary("live trigger hook, 1.2 s pass (read + search):", us);
+
+    // Readouts on a 60 s file, one screen after another.
+    QByteArray minute;
+    for (int s = 0; s < 50; ++s)
+        minute += pass(48000, 1.2, false);
+    if (!put(wav(minute)))
+        return 1;
+    w.st.ForceReposition = true;
+    w.OpenWorkingFile();
+    w.PrintBiton->setEnabled(true);  // as the open command leaves it
+    for (bool shown : {false, true}) {
+        if (w.MeasureShown != shown)
+            w.MeasureMenu_Click();
+        us.clear();
+        for (int k = 0; k < std::min(passes, 50); ++k) {
+            w.HScroll1->SetValue(1 + (k * 97) % 50 * w.HScroll1->maximum() / 50);
+            QElapsedTimer t;
+            t.start();
+            w.st.LastSweepIndex = -1;
+            w.RedrawTraces(w.HScroll1->Value());
+            us.push_back(double(t.nsecsElapsed()) / 1000.0);
+        }
+        summary(shown ? "redraw of a screen, readouts on:" : "redraw of a screen, readouts off:", us);
+    }
+    us.clear();
+    std::vector<double> strip;
+    for (int k = 0; k < std::min(passes, 50); ++k) {
+        QElapsedTimer t;
+        t.start();
+        w.MeasureScreen(QByteArray(minute.constData() + k * 4 * 48000, 4 * 48000 + 8), 1);
+        us.push_back(double(t.nsecsElapsed()) / 1000.0);
+        t.restart();
+        w.DrawScreenExtras();
+        strip.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    summary("  of which: measuring both channels:", us);
+    summary("  of which: drawing the strip:", strip);
+    us.clear();
+    w.HScroll1->SetValue(1);
+    const int32_t firstView = w.st.ViewStart;
+    for (int k = 0; k < std::min(passes, 200); ++k) {
+        QElapsedTimer t;
+        t.start();
+        w.TrigNext_Click();
+        us.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    summary("next trigger (search + redraw):", us);
+    std::printf("  (%d triggers paged: %.1f ms of the file)\n", int(us.size()),
+                double(w.st.ViewStart - firstView) / 4 / 48.0);
+    w.close();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const int passes = argc > 1 ? std::max(1, atoi(argv[1])) : 500;
     const int rate = 48000, screen = 48000;
     std::printf("trigger + measurements, %d Hz stereo, screen of %d frames, %d passes\n", rate, screen, passes);
@@ -73,5 +216,5 @@ int main(int argc, char **argv)
                     flat ? "flat line (no trigger):" : "1000 Hz / 250 Hz + noise:", us[us.size() / 2], us[us.size() * 99 / 100], us.back(),
                     sink / passes);
     }
-    return 0;
+    return windowPart(passes);
 }

@@ -306,13 +306,17 @@ void Pribor::pageTrigger(bool forward)
     const QString path = Paths::MapPath(st.FlName);
     const int64_t total = (int64_t(st.FileLength) - st.DataStart + 1) / frameBytes;
 
-    // Chunks of about a million frames, so a long file is never held whole.
-    constexpr int64_t kChunk = 1 << 20;
+    // Near the view first, then in growing chunks up to about a million
+    // frames, so the next event is found at once and a long file is never
+    // held whole.
+    constexpr int64_t kMostFrames = 1 << 20;
+    int64_t chunk = std::max<int64_t>(8192, 4 * int64_t(frames));
     std::optional<double> found;
     RunTrapped(TrapSite::Redraw, [&] {
-        int64_t from = forward ? std::max<int64_t>(0, int64_t(std::floor(here))) : std::max<int64_t>(0, int64_t(here) - kChunk);
+        const int64_t here0 = std::max<int64_t>(0, int64_t(std::floor(here)));
+        int64_t from = forward ? here0 : std::max<int64_t>(0, here0 - chunk);
         for (;;) {
-            const int64_t count = std::min(kChunk + 8, total - from);
+            const int64_t count = std::min(chunk + 8, total - from);
             if (count <= 1)
                 return;
             const QByteArray block = ScreenRead::ReadBlock(path, int32_t(st.DataStart + from * frameBytes),
@@ -330,12 +334,15 @@ void Pribor::pageTrigger(bool forward)
             if (forward) {
                 if (from + count >= total)
                     return;
-                from += kChunk;
+                // Overlapping by a chunk's tail: an edge armed just before
+                // the boundary is still seen whole.
+                from += std::max<int64_t>(1, chunk - 4096);
             } else {
                 if (from == 0)
                     return;
-                from = std::max<int64_t>(0, from - kChunk);
+                from = std::max<int64_t>(0, from - std::max<int64_t>(1, chunk - 4096));
             }
+            chunk = std::min(kMostFrames, chunk * 4);
         }
     });
     if (!found)
