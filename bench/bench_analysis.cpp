@@ -88,7 +88,8 @@ QByteArray wav(const QByteArray &data)
 void summary(const char *what, std::vector<double> us)
 {
     std::sort(us.begin(), us.end());
-    std::printf("  %-44s median %8.1f us   max %8.1f us\n", what, us[us.size() / 2], us.back());
+    std::printf("  %-44s min %8.1f us   median %8.1f us   max %8.1f us\n", what, us.front(), us[us.size() / 2],
+                us.back());
 }
 
 int windowPart(int passes)
@@ -212,8 +213,8 @@ int main(int argc, char **argv)
             sink += start + m1.rms + m2.rms;
         }
         std::sort(us.begin(), us.end());
-        std::printf("  %-28s median %7.1f us   99%% %7.1f us   max %7.1f us   (checksum %.0f)\n",
-                    flat ? "flat line (no trigger):" : "1000 Hz / 250 Hz + noise:", us[us.size() / 2], us[us.size() * 99 / 100], us.back(),
+        std::printf("  %-28s min %7.1f us   median %7.1f us   99%% %7.1f us   max %7.1f us   (checksum %.0f)\n",
+                    flat ? "flat line (no trigger):" : "1000 Hz / 250 Hz + noise:", us.front(), us[us.size() / 2], us[us.size() * 99 / 100], us.back(),
                     sink / passes);
     }
     return windowPart(passes);

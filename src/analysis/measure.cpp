@@ -80,12 +80,14 @@ Readings Of(std::span<const int16_t> x, double sampleRate)
             to = std::min(x.size(), size_t(std::lround(last)));
         }
     }
-    double sum = 0, squares = 0;
+    // Whole numbers: exact, and the loop vectorises.
+    int64_t isum = 0, isquares = 0;
     for (size_t i = from; i < to; ++i) {
-        const double v = x[i];
-        sum += v;
-        squares += v * v;
+        const int64_t v = x[i];
+        isum += v;
+        isquares += v * v;
     }
+    const double sum = double(isum), squares = double(isquares);
     const double n = double(to - from);
     r.mean = sum / n;
     r.rms = std::sqrt(squares / n);
