@@ -123,7 +123,8 @@ int windowPart(int passes)
     w.st.Channels = 2;
     std::vector<double> us;
     for (int k = 0; k < passes; ++k) {
-        int32_t from = 51 + 640, extra = 0;
+        int64_t from = 51 + 640;
+        int32_t extra = 0;
         double shift = 0;
         QElapsedTimer t;
         t.start();

@@ -138,8 +138,8 @@ int main(int argc, char **argv)
         w.RasTime->SetListIndex(0);
     }
     show(w, minute);
-    std::printf("Ris %dx%d, 60 s 48000 Hz stereo (%d bytes)\n", w.RisBox->Image().width(),
-                w.RisBox->Image().height(), w.st.FileLength);
+    std::printf("Ris %dx%d, 60 s 48000 Hz stereo (%lld bytes)\n", w.RisBox->Image().width(),
+                w.RisBox->Image().height(), static_cast<long long>(w.st.FileLength));
     std::printf("%-9s %7s %12s %9s %9s %14s\n", "sweep", "points", "median ms", "p99 ms", "max ms", "repaint ms");
 
     for (int sweep = 0; sweep < w.RasTime->ListCount(); ++sweep) {
@@ -187,14 +187,15 @@ int main(int argc, char **argv)
     t.start();
     int screens = 0;
     while (w.st.ViewStart < w.st.FileLength && screens < 1000000) {
-        const int before = w.st.ViewStart;
+        const int64_t before = w.st.ViewStart;
         w.HScroll1->SetValue(std::min(w.HScroll1->Value() + 10, w.HScroll1->Max()));
         ++screens;
         if (w.st.ViewStart == before)
             break;
     }
     const double seconds = t.nsecsElapsed() / 1e9;
-    std::printf("paged %d MB (%d bytes) in %d screens, %.2f s (%.3f ms per screen)\n", bigMb, w.st.FileLength,
+    std::printf("paged %d MB (%lld bytes) in %d screens, %.2f s (%.3f ms per screen)\n", bigMb,
+                static_cast<long long>(w.st.FileLength),
                 screens, seconds, seconds * 1000 / std::max(1, screens));
     std::printf("peak resident: %ld kB after the 60 s file, %ld kB after paging %d MB (now %ld kB)\n", afterMinute,
                 statusKb("VmHWM:"), bigMb, statusKb("VmRSS:"));

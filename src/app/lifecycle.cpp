@@ -122,6 +122,8 @@ void Pribor::Form_Unload()
             Uroven->setChecked(false);
             Uroven_Click();
         }
+        if (SpektrWindow)
+            Spektr_Click();
 
         const int state = WindowStateVb();
         if (state != 1)
@@ -190,10 +192,15 @@ void Pribor::XminY_Click()
             subtractionOff();
         else
             subtractionOn();
-        // Reselecting the sweep makes its handler redraw in the new mode.
+        // Reselecting the sweep makes its handler redraw in the new mode; at
+        // the last sweep the selection does not change and raises no event,
+        // so the redraw is asked for directly.
         const int sweep = RasTime->ListIndex();
         RasTime->SetListIndex(10);
-        RasTime->SetListIndex(sweep);
+        if (RasTime->ListIndex() == sweep)
+            RasTime_Click();
+        else
+            RasTime->SetListIndex(sweep);
     } else {
         Stopbiton_Click();
         if (st.SubtractMode) {

@@ -172,6 +172,11 @@ void Pribor::buildMenus()
     Uroven->setCheckable(true);
     Uroven->setChecked(false);
     Uroven->setEnabled(false);
+    // There is something to analyse exactly when there is a level to show.
+    Spektr = item(Run, "Spektr", QStringLiteral("Спектр сигнала"));
+    Spektr->setCheckable(true);
+    Spektr->setEnabled(false);
+    connect(Uroven, &QAction::enabledChanged, Spektr, &QAction::setEnabled);
 
     Setup = menuBar()->addMenu(QStringLiteral("Настройки"));
     Setup->setObjectName(QStringLiteral("Setup"));
@@ -245,6 +250,10 @@ void Pribor::connectHandlers()
     connect(Uroven, &QAction::triggered, this, [this](bool checked) {
         Uroven->setChecked(!checked);
         Uroven_Click();
+    });
+    connect(Spektr, &QAction::triggered, this, [this](bool checked) {
+        Spektr->setChecked(!checked);
+        Spektr_Click();
     });
     connect(TimeMenu, &QAction::triggered, this, [this] { TimeMenu_Click(); });
     connect(SpravMenu, &QAction::triggered, this, [this] { SpravMenu_Click(); });

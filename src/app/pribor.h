@@ -19,6 +19,7 @@ class QMenu;
 class QTimer;
 class Ris;
 class Scala;  // level meter
+class SpectrumWindow;
 class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
@@ -44,6 +45,7 @@ public:
     QMenu *File, *Run, *Setup, *HelpMenu;
     QAction *OpenWav, *SaveWav, *PrintMenu, *Quit;
     QAction *RunMenu, *SigmMenu, *StopMenu, *Uroven;
+    QAction *Spektr;  // spectrum window, off unless chosen
     QAction *Ster, *TimeMenu;
     QAction *SpravMenu, *OProgMenu;
     // Timers.
@@ -112,14 +114,20 @@ public:
     void SaveFileBiton_Click();
     void SaveWav_Click() { SaveFileBiton_Click(); }
     // Files: shows the file named by FlName (measures it, checks its format
-    // through the sound device, sets the scroll range and draws it).
-    void OpenWorkingFile();
+    // through the sound device, sets the scroll range and draws it). False
+    // when the file was refused: nothing of it is drawn.
+    bool OpenWorkingFile();
+    // Files: opens the oscillogram at `path` as the open dialog does: the
+    // same checks and messages, the working file replaced only by a file
+    // that can be shown, then shown from its beginning. False when refused,
+    // failed or cancelled; the window then shows what it showed before.
+    bool OpenOscillogram(const QString &path);
 
     // Display: reads one screen of FlName (at `start` while capturing, else
     // where HScroll1 puts the view), builds the buffers and draws them.
-    void RedrawTraces(int32_t start);
+    void RedrawTraces(int64_t start);
     // Display: paints graticule, time labels and traces on RisBox from the buffers.
-    void PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels);
+    void PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t &channels);
 
     // Printing.
     void PrintBiton_Click();
@@ -155,13 +163,18 @@ public:
     void ShowCalibration();
     // Redraw hooks. While capturing with the trigger on: moves the read to
     // the triggered screen (false: nothing to draw this time).
-    bool PlaceLiveTrigger(int32_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes, double &shiftFrames);
+    bool PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes, double &shiftFrames);
     void MeasureScreen(const QByteArray &block, int sweep);
     void DrawScreenExtras();
     // Single mode: the triggered pass is kept and shown as after Стоп.
-    void StopOnSingleTrigger(int32_t readFrom);
+    void StopOnSingleTrigger(int64_t readFrom);
     // Reads the stopped file again with the view at byte `position`.
-    void PageViewTo(int32_t position);
+    void PageViewTo(int64_t position);
+    // Spectrum window: shown while Spektr is checked; fed by each redraw
+    // that reads the file, with the screen read (start, bytes).
+    void Spektr_Click();
+    void FeedSpectrum(int32_t start, int32_t length);
+    SpectrumWindow *SpektrWindow = nullptr;
 
     // Help and about.
     void Timer3_Timer();
@@ -183,6 +196,8 @@ private:
     bool singleFired_ = false;
     void connectHandlers();
     void placeAtDesign();
+    // Files: the steps after the working file took a newly chosen file.
+    void showOpenedFile(int rememberedSweep);
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;

@@ -7,11 +7,13 @@
 
 struct ScopeState {
     QString FlName;               // path of the oscillogram shown (normally the working file)
-    int32_t FileLength = 0;       // bytes
+    // Positions are 64-bit: a WAV file may be up to 4 GB long.
+    int64_t FileLength = 0;       // bytes
+    int64_t SampleEnd = 0;        // bytes up to the end of the samples (0: the whole file)
     int32_t SampleRate = 0;       // frames per second; 0 = nothing loaded
-    int16_t DataStart = 0;        // 1-based position of the first sample byte
-    int16_t ScrollUnit = 0;       // file bytes per step of HScroll1
-    int32_t ViewStart = 0;        // 1-based position of the displayed stretch
+    int32_t DataStart = 0;        // 1-based position of the first sample byte
+    int32_t ScrollUnit = 0;       // file bytes per step of HScroll1
+    int64_t ViewStart = 0;        // 1-based position of the displayed stretch
     int16_t LastScrollValue = 0;
     int16_t LastSweepIndex = 0;
     uint8_t Channels = 0;         // 1 or 2, as the display reads frames
@@ -26,6 +28,10 @@ struct ScopeState {
     bool StopRecordingOnClose = false;
     bool Unloading = false;
     bool LayoutArmed = false;
+    // A redraw failed, or the file shown was refused: redraws draw and say
+    // nothing until a file is opened or capture runs, so a failure that
+    // would repeat on every redraw is reported once.
+    bool DisplayHeld = false;
 
     float CaptureLengthFactor = 0.0f;
     float PassStart = 0.0f;

@@ -156,7 +156,7 @@ void Pribor::ShowCalibration()
     }
 }
 
-bool Pribor::PlaceLiveTrigger(int32_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes,
+bool Pribor::PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes,
                               double &shiftFrames)
 {
     extraBytes = 0;
@@ -190,14 +190,14 @@ bool Pribor::PlaceLiveTrigger(int32_t &readFrom, int32_t wordCount, int sweep, i
 
     const double whole = std::floor(*start);
     const double fraction = *start - whole;
-    readFrom = vb::Add32(readFrom, vb::Mul32(int32_t(whole), 2 * channels));
+    readFrom += int64_t(whole) * 2 * channels;
     if (sweep >= 200) {
         // Upsampled: shift the picture by the fraction, so a steady signal
         // stands still to a fraction of a point.
         extraBytes = 2 * channels;
         shiftFrames = fraction;
     } else if (fraction >= 0.5) {
-        readFrom = vb::Add32(readFrom, 2 * channels);
+        readFrom += 2 * channels;
     }
     if (Trig.mode == Trigger::Mode::Single)
         singleFired_ = true;
@@ -244,7 +244,7 @@ void Pribor::DrawScreenExtras()
     }
 }
 
-void Pribor::StopOnSingleTrigger(int32_t readFrom)
+void Pribor::StopOnSingleTrigger(int64_t readFrom)
 {
     singleFired_ = false;
     // The triggered pass is in the working file now; the stop would save
@@ -260,7 +260,7 @@ void Pribor::StopOnSingleTrigger(int32_t readFrom)
     PageViewTo(readFrom);
 }
 
-void Pribor::PageViewTo(int32_t position)
+void Pribor::PageViewTo(int64_t position)
 {
     if (st.SampleRate <= 0 || st.FlName.isEmpty())
         return;
@@ -285,7 +285,7 @@ void Pribor::TrigPrev_Click()
 
 void Pribor::pageTrigger(bool forward)
 {
-    if (st.CaptureRunning || st.SampleRate <= 0 || st.FlName.isEmpty() || !PrintBiton->isEnabled())
+    if (st.CaptureRunning || st.DisplayHeld || st.SampleRate <= 0 || st.FlName.isEmpty() || !PrintBiton->isEnabled())
         return;
     const int sweepIndex = RasTime->ListIndex();
     if (sweepIndex < 0)
@@ -304,7 +304,7 @@ void Pribor::pageTrigger(bool forward)
     c.hysteresis = Options::HysteresisUnits(sens->ListIndex() < 0 ? 1 : sens->ItemData(sens->ListIndex()));
     const double levelUnits = Calibration::ToUnits(Trig.levelVolts, CalFactor[src]);
     const QString path = Paths::MapPath(st.FlName);
-    const int64_t total = (int64_t(st.FileLength) - st.DataStart + 1) / frameBytes;
+    const int64_t total = (st.FileLength - st.DataStart + 1) / frameBytes;
 
     // Near the view first, then in growing chunks up to about a million
     // frames, so the next event is found at once and a long file is never
@@ -319,7 +319,7 @@ void Pribor::pageTrigger(bool forward)
             const int64_t count = std::min(chunk + 8, total - from);
             if (count <= 1)
                 return;
-            const QByteArray block = ScreenRead::ReadBlock(path, int32_t(st.DataStart + from * frameBytes),
+            const QByteArray block = ScreenRead::ReadBlock(path, st.DataStart + from * frameBytes,
                                                            int32_t(count * frameBytes));
             const std::vector<int16_t> x = Trigger::Decode(block, channels, src);
             c.level = levelUnits;
@@ -348,7 +348,7 @@ void Pribor::pageTrigger(bool forward)
     if (!found)
         return;  // no further trigger: the view stays
     const int64_t startFrame = std::max<int64_t>(0, std::llround(*found - before));
-    PageViewTo(int32_t(st.DataStart + startFrame * frameBytes));
+    PageViewTo(st.DataStart + startFrame * frameBytes);
 }
 
 bool Pribor::eventFilter(QObject *watched, QEvent *event)

@@ -30,11 +30,15 @@ const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 // redraw must end; true when it goes on (the step worked, or failed for
 // lack of memory, after which the redraw carries on with the next step).
 template <class Step, class Recover>
-bool trapped(Step &&step, Recover &&recoverBadRecord)
+bool trapped(ScopeState &st, Step &&step, Recover &&recoverBadRecord)
 {
     int failed = 0;
     if (RunTrapped(TrapSite::Redraw, step, QString(), &failed))
         return true;
+    // Over a stopped file the same failure would come back on every move of
+    // a control: say it once and draw nothing more until the next open.
+    if (!st.CaptureRunning)
+        st.DisplayHeld = true;
     if (failed == Err::BadRecordNumber)
         recoverBadRecord();
     return false;
@@ -42,12 +46,17 @@ bool trapped(Step &&step, Recover &&recoverBadRecord)
 
 }  // namespace
 
-void Pribor::RedrawTraces(int32_t start)
+void Pribor::RedrawTraces(int64_t start)
 {
     // A read that lands before the file's first byte means the working file
     // is not what the capture cycle wrote: put a valid recording in its place
     // and restart capture on it.
     auto recoverBadRecord = [this] { RecoverFromInvalidFile(Err::BadRecordNumber, TrapSite::Redraw); };
+
+    if (st.CaptureRunning)
+        st.DisplayHeld = false;
+    else if (st.DisplayHeld)
+        return;
 
     const int sweepIndex = RasTime->ListIndex();
     if (sweepIndex < 0)
@@ -61,14 +70,14 @@ void Pribor::RedrawTraces(int32_t start)
         return;
 
     int32_t wordCount = 0;
-    if (!trapped([&] { wordCount = ScreenRead::SizeFor(st.SampleRate, w, st.Channels).wordCount; },
+    if (!trapped(st, [&] { wordCount = ScreenRead::SizeFor(st.SampleRate, w, st.Channels).wordCount; },
                  recoverBadRecord))
         return;
 
-    int32_t readFrom = start;
+    int64_t readFrom = start;
     int32_t readLength = 0;
     ScreenRead::Position position;
-    if (!trapped([&] {
+    if (!trapped(st, [&] {
             if (st.CaptureRunning) {
                 readLength = vb::Mul32(2, wordCount);
                 return;
@@ -85,7 +94,7 @@ void Pribor::RedrawTraces(int32_t start)
     if (position.outcome == ScreenRead::Outcome::Swallowed)
         return;
     if (position.outcome == ScreenRead::Outcome::RepaintOnly) {
-        trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), st.ViewStart, st.Channels); }, recoverBadRecord);
+        trapped(st, [&] { PrepareScreen(st.PointCount, vb::CInt(w), st.ViewStart, st.Channels); }, recoverBadRecord);
         return;
     }
 
@@ -96,11 +105,11 @@ void Pribor::RedrawTraces(int32_t start)
     double shiftFrames = 0;
     if (st.CaptureRunning && Trig.mode != Trigger::Mode::Off) {
         bool show = true;
-        if (!trapped([&] { show = PlaceLiveTrigger(readFrom, wordCount, w, extraBytes, shiftFrames); },
+        if (!trapped(st, [&] { show = PlaceLiveTrigger(readFrom, wordCount, w, extraBytes, shiftFrames); },
                      recoverBadRecord))
             return;
         if (!show) {
-            trapped([&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
+            trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
             return;
         }
     }
@@ -109,19 +118,19 @@ void Pribor::RedrawTraces(int32_t start)
 
     // Sized before reading, so a screen too big to draw fails before it is read.
     Traces::Plan plan, built;
-    if (!trapped([&] {
+    if (!trapped(st, [&] {
             plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w);
             built = extraBytes ? Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w) : plan;
         }, recoverBadRecord))
         return;
 
     QByteArray block;
-    if (!trapped([&] {
+    if (!trapped(st, [&] {
             block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength + extraBytes);
         }, recoverBadRecord))
         return;
 
-    if (!trapped([&] {
+    if (!trapped(st, [&] {
             Traces::Build(built, block, st.Channels, st);
             if (extraBytes && st.PointCount == built.pointCount) {
                 Trigger::ShiftLeft(st.LeftBuffer, shiftFrames * built.factor);
@@ -132,7 +141,7 @@ void Pribor::RedrawTraces(int32_t start)
         }, recoverBadRecord))
         return;
 
-    if (!trapped(
+    if (!trapped(st,
             [&] {
                 const size_t last = size_t(st.PointCount);
                 // A screen ending in 0 was not filled: the capture pass was too
@@ -154,18 +163,20 @@ void Pribor::RedrawTraces(int32_t start)
             recoverBadRecord))
         return;
 
-    if (!trapped([&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
+    if (!trapped(st, [&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
         return;
+    if (SpektrWindow)
+        FeedSpectrum(readFrom, readLength);
 
     if (singleFired_) {
-        trapped([&] { StopOnSingleTrigger(readFrom); }, recoverBadRecord);
+        trapped(st, [&] { StopOnSingleTrigger(readFrom); }, recoverBadRecord);
         return;
     }
     if (st.CaptureRunning)
-        trapped([&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
+        trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
 }
 
-void Pribor::PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t &channels)
+void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t &channels)
 {
     if (Uroven->isChecked())
         FeedLevelMeter();
@@ -194,10 +205,14 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int32_t start, uint8_t
         RisBox->Line(x, -32768, x, 32767, black);
 
     if (!st.CaptureRunning) {
-        const Screen::TimeCaptions t =
-            Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, st.Decimated, sweep);
+        const Screen::TimeCaptions t = Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, sweep);
         nachalo->setText(t.start);
         konec->setText(t.end);
+    } else {
+        // A live screen is always the latest pass: its own span, not the
+        // times of a file shown before.
+        nachalo->setText(QStringLiteral("0"));
+        konec->setText(Screen::SpanText(sweep));
     }
 
     auto sensitivity = [](VbComboBox *box) {

@@ -14,6 +14,23 @@ Ris::Ris(QWidget *parent) : QWidget(parent), back_(VbColor(0xE0E0E0))
     image_.fill(back_);
 }
 
+void Ris::EmptyScreen()
+{
+    ScaleLeft = 0;
+    ScaleTop = -32768;
+    ScaleWidth = 10;
+    ScaleHeight = 65536;
+    const int keep = DrawWidth;
+    DrawWidth = 1;
+    Cls();
+    const QColor black(Qt::black);
+    for (int k = -3; k <= 3; ++k)
+        Line(0, 8192 * k - 1, 10, 8192 * k - 1, black);
+    for (int x = 1; x <= 10; ++x)
+        Line(x, -32768, x, 32767, black);
+    DrawWidth = keep;
+}
+
 void Ris::Cls()
 {
     if (image_.size() != size() && !size().isEmpty())
@@ -179,9 +196,9 @@ void Ris::paintEvent(QPaintEvent *)
 
 void Ris::resizeEvent(QResizeEvent *)
 {
-    // A new size starts a blank picture; the owner redraws the traces.
+    // A new size starts an empty screen; the owner redraws the traces.
     if (!size().isEmpty() && image_.size() != size()) {
         image_ = QImage(size(), QImage::Format_RGB32);
-        image_.fill(back_);
+        EmptyScreen();
     }
 }

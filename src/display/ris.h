@@ -26,6 +26,9 @@ public:
 
     // Clears the picture to the background colour (and takes the widget's size).
     void Cls();
+    // The graticule alone, ten by eight divisions: the instrument before
+    // anything is shown, and after every change of size until it is redrawn.
+    void EmptyScreen();
     // One straight line in user coordinates, DrawWidth pixels wide.
     void Line(double x1, double y1, double x2, double y2, const QColor &color);
     // A polyline in user coordinates whose x never decreases (a trace),

@@ -38,30 +38,32 @@ int64_t toFixed(double v)
 {
     return int64_t(vb::RoundHalfEven(v * 10000.0));
 }
-int64_t divideFixed(int64_t a, double divisor)
+QString secondsText(int64_t fixed)
 {
-    return int64_t(vb::RoundHalfEven(double(a) / divisor));
-}
-QString millisecondsText(int64_t fixed)
-{
-    // round(1000 t) / 1000
-    const double ms = vb::RoundHalfEven(double(fixed) / 10.0);
-    return vb::FormatGeneral(ms / 1000.0);
+    // The fixed-point value itself, to a tenth of a millisecond: rounding
+    // to whole milliseconds would show a 0.5 ms screen as "0 … 0".
+    return vb::FormatGeneral(double(fixed) / 10000.0);
 }
 }  // namespace
 
-TimeCaptions TimesFor(int32_t start, int32_t dataStart, int32_t sampleRate, int channels, bool decimated,
-                      int sweep)
+TimeCaptions TimesFor(int64_t start, int64_t dataStart, int32_t sampleRate, int channels, int sweep)
 {
     int64_t t = 0;
-    if (start > dataStart && sampleRate != 0)
-        t = toFixed((double(start) - dataStart) / (2.0 * sampleRate));
-    if (channels != 0)
-        t = divideFixed(t, channels);
-    if (decimated)
-        t = divideFixed(t, 2);
-    const int64_t screen = sweep != 0 ? toFixed(1.0 / sweep) : 0;
-    return {millisecondsText(t), millisecondsText(t + screen)};
+    // Seconds from the first sample: bytes / (2 bytes × channels × rate).
+    // Decimation changes how a screen is drawn, not where it starts.
+    if (start > dataStart && sampleRate > 0 && channels > 0)
+        t = toFixed((double(start) - double(dataStart)) / (2.0 * channels * double(sampleRate)));
+    return {secondsText(t), secondsText(t + ScreenSpan(sweep))};
+}
+
+int64_t ScreenSpan(int sweep)
+{
+    return sweep != 0 ? toFixed(1.0 / sweep) : 0;
+}
+
+QString SpanText(int sweep)
+{
+    return secondsText(ScreenSpan(sweep));
 }
 
 int32_t Ordinate(int32_t sample, int32_t sensitivity, int32_t position)

@@ -21,9 +21,12 @@ struct TimeCaptions {
     QString end;    // konec
 };
 // Seconds at the left and right edge of a screen read from file position
-// `start`, in the fixed-point steps the labels have always used.
-TimeCaptions TimesFor(int32_t start, int32_t dataStart, int32_t sampleRate, int channels, bool decimated,
-                      int sweep);
+// `start` (1-based; `dataStart` is the first sample), to 0.1 ms, with the
+// platform's decimal separator.
+TimeCaptions TimesFor(int64_t start, int64_t dataStart, int32_t sampleRate, int channels, int sweep);
+// The duration of one screen at sweep item data `sweep`, in 1/10000 s, and as a caption.
+int64_t ScreenSpan(int sweep);
+QString SpanText(int sweep);
 
 // Screen ordinate of a sample: -(sample × sensitivity + position), in
 // checked 32-bit arithmetic.

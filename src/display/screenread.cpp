@@ -23,6 +23,18 @@ ScreenSize SizeFor(int32_t sampleRate, int screensPerSecond, int channels)
     return s;
 }
 
+int64_t EndOfSamples(const ScopeState &st)
+{
+    return st.SampleEnd > 0 ? std::min(st.SampleEnd, st.FileLength) : st.FileLength;
+}
+
+namespace {
+int64_t round64(double v)
+{
+    return int64_t(vb::RoundHalfEven(v));
+}
+}  // namespace
+
 Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, int sweepIndex, VbScrollBar &bar)
 {
     if (st.SuppressScroll) {
@@ -30,7 +42,7 @@ Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, i
         return {Outcome::Swallowed, 0};
     }
 
-    int32_t start;
+    int64_t start;
     if (bar.Value() == st.LastScrollValue && !st.ForceReposition) {
         start = st.ViewStart;
         if (sweepIndex == st.LastSweepIndex)
@@ -39,30 +51,35 @@ Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, i
         st.ForceReposition = false;
         const int moved = bar.Value() - st.LastScrollValue;
         if (moved == 1) {
-            start = vb::CLng(double(st.ViewStart) + double(wordCount) / 5);
+            start = round64(double(st.ViewStart) + double(wordCount) / 5);
         } else if (moved == -1) {
-            start = vb::CLng(double(st.ViewStart) - double(wordCount) / 5);
+            start = round64(double(st.ViewStart) - double(wordCount) / 5);
             if (screensPerSecond == 2000 && st.SampleRate < 20000)
-                start = vb::Sub32(start, 2);
+                start -= 2;
         } else if (moved == 10) {
-            start = vb::Add32(st.ViewStart, vb::Mul32(2, wordCount));
+            start = st.ViewStart + 2 * int64_t(wordCount);
         } else if (moved == -10) {
-            start = vb::Sub32(st.ViewStart, vb::Mul32(2, wordCount));
+            start = st.ViewStart - 2 * int64_t(wordCount);
+        } else if (bar.Value() <= 1) {
+            // The bar's first step is the file's first screen, however many
+            // bytes a step stands for.
+            start = st.DataStart;
         } else {
-            start = vb::Mul32(st.ScrollUnit, bar.Value());
+            start = int64_t(st.ScrollUnit) * bar.Value();
         }
     }
 
+    const int64_t end = EndOfSamples(st);
+    if (start > end)
+        start = end;
     if (start < st.DataStart)
         start = st.DataStart;
-    if (start > st.FileLength)
-        start = st.FileLength;
     st.LastScrollValue = vb::Check16(bar.Value());
 
     if (st.ScrollUnit == 0)
         RaiseError(Err::DivisionByZero);
     const double steps = double(start) / st.ScrollUnit;
-    const int value = (steps >= 1 && start != st.DataStart) ? vb::CInt(steps) : 1;
+    const int value = (steps >= 1 && start != st.DataStart) ? int(std::min<int64_t>(round64(steps), INT32_MAX)) : 1;
     if (bar.Value() != value) {
         const int before = bar.Value();
         st.SuppressScroll = true;
@@ -76,22 +93,23 @@ Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, i
     return {Outcome::Read, start};
 }
 
-ReadPlan PlanRead(const ScopeState &st, int32_t start, int32_t wordCount)
+ReadPlan PlanRead(const ScopeState &st, int64_t start, int32_t wordCount)
 {
     ReadPlan plan;
     plan.length = vb::Mul32(2, wordCount);
-    if (vb::Add32(start, plan.length) > st.FileLength)
-        plan.length = std::max<int32_t>(0, vb::Sub32(st.FileLength, start));
+    const int64_t end = EndOfSamples(st);
+    if (start + plan.length > end)
+        plan.length = int32_t(std::clamp<int64_t>(end - start, 0, plan.length));
     if (start >= st.DataStart) {
-        const int64_t offset = int64_t(start) - st.DataStart;
-        plan.position = vb::Check32(st.DataStart + (offset + 3) / 4 * 4);
+        const int64_t offset = start - st.DataStart;
+        plan.position = st.DataStart + (offset + 3) / 4 * 4;
     } else {
         plan.position = st.DataStart;
     }
     return plan;
 }
 
-QByteArray ReadBlock(const QString &path, int32_t position, int32_t length)
+QByteArray ReadBlock(const QString &path, int64_t position, int32_t length)
 {
     if (position < 1)
         RaiseError(Err::BadRecordNumber);

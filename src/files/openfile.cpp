@@ -1,13 +1,23 @@
 #include "files/openfile.h"
 
 #include "acquisition/errortable.h"
+#include "acquisition/wavfile.h"
 #include "platform/errors.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
+#include "files/wavlayout.h"
+#include "files/workingcopy.h"
+#include "platform/messagebox.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 #include <new>
 
 namespace {
@@ -53,17 +63,64 @@ void OpenFile::Esk_Click()
 
 void OpenFile::OpenAction()
 {
-    const QString source = FileBrowser::JoinPath(File1->Path(), File1->FileName());
-    const bool nothingChosen = File1->FileName().isEmpty();
-    st_.FlName = kWorkingFile;
-
-    const auto copy = [&] {
-        if (nothingChosen)
-            RaiseError(Err::PathNotFound);
-        // FileCopy leaves a file copied onto itself (the working file chosen) as it is.
-        FileOps::FileCopy(source, kWorkingFile);
-    };
-    if (!RunTrapped(TrapSite::OpenAction, copy))
+    if (File1->FileName().isEmpty()) {
+        RunTrapped(TrapSite::OpenAction, [] { RaiseError(Err::PathNotFound); });
         return;  // the dialog stays open
+    }
+    const QString source = FileBrowser::JoinPath(File1->Path(), File1->FileName());
+    // A real folder's path is taken as it is: a backslash is a letter in a
+    // file name here.
+    const QString path = source.startsWith(QLatin1Char('/')) ? source : Paths::MapPath(source);
+    if (!OpenCheck::PrepareWorkingFile(this, path))
+        return;
+    st_.FlName = kWorkingFile;
     accept();
 }
+
+namespace OpenCheck {
+
+bool PrepareWorkingFile(QWidget *parent, const QString &source)
+{
+    WavLayout::Layout layout;
+    WavLayout::Verdict verdict = WavLayout::InspectFile(source, &layout);
+    // The sound device reads the same file when it is shown: what it would
+    // refuse is refused now, while the working file is still intact.
+    if (verdict == WavLayout::Verdict::Ok && ReadWavInfo(source, nullptr) != 0)
+        verdict = WavLayout::Verdict::NotWav;
+    if (verdict != WavLayout::Verdict::Ok) {
+        MsgBox(WavLayout::Message(verdict, QFileInfo(source).fileName(), layout), MsgButtons::OK,
+               verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation,
+               QStringLiteral("Сигмалит"));
+        return false;
+    }
+
+    // A long copy (a big file, a slow disk) shows its progress after half a
+    // second and can be cancelled; the window keeps answering meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> window;
+    const auto progress = [&](int64_t done, int64_t total) {
+        if (!window && clock.elapsed() >= 500) {
+            window = std::make_unique<QProgressDialog>(QStringLiteral("Копирование осциллограммы…"),
+                                                       QStringLiteral("Отмена"), 0, 1000, parent);
+            window->setWindowTitle(QStringLiteral("Сигмалит"));
+            window->setWindowModality(Qt::ApplicationModal);
+            window->setMinimumDuration(0);
+            window->show();
+        }
+        if (window) {
+            window->setValue(total > 0 ? int(done * 1000 / total) : 1000);
+            QCoreApplication::processEvents();
+            if (window->wasCanceled())
+                return false;
+        }
+        return true;
+    };
+    bool complete = false;
+    const QString working = Paths::MapPath(kWorkingFile);
+    if (!RunTrapped(TrapSite::OpenAction, [&] { complete = WorkingCopy::Copy(source, working, progress); }))
+        return false;
+    return complete;
+}
+
+}  // namespace OpenCheck

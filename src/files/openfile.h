@@ -9,6 +9,17 @@
 #include <QDialog>
 
 class QPushButton;
+class QWidget;
+
+namespace OpenCheck {
+// Puts the oscillogram at `source` into the working file, as the open
+// dialog and the command line do: the file is inspected first and a file
+// the display cannot show is refused with one message, before the working
+// file is touched; then copied with a progress window (parented to
+// `parent`) should it take over half a second. True when the working file
+// now holds it; false when refused, failed (reported) or cancelled.
+bool PrepareWorkingFile(QWidget *parent, const QString &source);
+}  // namespace OpenCheck
 
 class OpenFile : public QDialog {
     Q_OBJECT
@@ -23,9 +34,9 @@ public:
     QPushButton *Open;
     QPushButton *Esk;
 
-    // Double-click in File1 and the Open button: copy the chosen file to the
-    // working file, set FlName and close. Failures are reported and leave
-    // the dialog open for another choice.
+    // Double-click in File1 and the Open button: check the chosen file, copy
+    // it to the working file, set FlName and close. Refusals and failures
+    // are reported and leave the dialog open for another choice.
     void OpenAction();
     void Esk_Click();
 

@@ -5,6 +5,7 @@
 #include "acquisition/mci.h"
 #include "app/pribor.h"
 #include "files/openfile.h"
+#include "files/wavlayout.h"
 #include "files/wavopen.h"
 #include "platform/errors.h"
 #include "platform/fileops.h"
@@ -14,6 +15,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <cerrno>
 #include <new>
@@ -21,6 +24,7 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Сигмалит");
+const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 
 // Runs one step of OpenWorkingFile under its trap: false ends the procedure.
 template <class Step>
@@ -51,15 +55,37 @@ QByteArray firstBytes(const QString &path, qint64 count)
 void Pribor::OpenWav_Click()
 {
     const int sweep = RasTime->ListIndex();
+    const QString shown = st.FlName;
     st.FlName.clear();
-    st.ForceReposition = true;
+    bool chosen = false;
     {
         OpenFile dialog(st, this);
-        ShowModal(&dialog);
+        chosen = ShowModal(&dialog) == QDialog::Accepted && !st.FlName.isEmpty();
     }
-    if (st.FlName.isEmpty())
+    if (!chosen) {
+        // Cancelled, or every choice refused: the file shown before stays
+        // shown and the front panel keeps working on it.
+        st.FlName = shown;
         return;
-    OpenWorkingFile();
+    }
+    showOpenedFile(sweep);
+}
+
+bool Pribor::OpenOscillogram(const QString &path)
+{
+    const int sweep = RasTime->ListIndex();
+    if (!OpenCheck::PrepareWorkingFile(this, path))
+        return false;
+    st.FlName = kWorkingFile;
+    showOpenedFile(sweep);
+    return !st.DisplayHeld;
+}
+
+void Pribor::showOpenedFile(int sweep)
+{
+    st.ForceReposition = true;
+    if (!OpenWorkingFile())
+        return;
     HScroll1->setEnabled(true);
     // Reselecting the sweep makes its handler redraw.
     if (sweep == -1) {
@@ -73,40 +99,65 @@ void Pribor::OpenWav_Click()
     Uroven->setEnabled(true);
 }
 
-void Pribor::OpenWorkingFile()
+bool Pribor::OpenWorkingFile()
 {
     // A device command that fails: its own text in a plain box; 326 leaves
     // the device alone, anything else closes it and stops a running capture.
     auto deviceFailed = [this](int code) {
+        st.DisplayHeld = true;
         MsgBox(mciGetErrorString(code), MsgButtons::OK, MsgIcon::None, kTitle);
         if (code == MciErr::NoSuitableInput)
-            return;
+            return false;
         mciSendString(QStringLiteral("Close Zvuk"));
         if (Stopbiton->isEnabled())
             Stopbiton_Click();
+        return false;
     };
 
-    if (!trapped([&] { st.FileLength = FileOps::FileLen(st.FlName); }))
-        return;
+    // What the file holds is settled before anything of the window changes:
+    // a file that cannot be shown is refused with one message, and nothing
+    // of it is drawn (the picture on screen stays as it was, but it no
+    // longer matches the file, so redraws wait for the next open).
+    WavLayout::Layout layout;
+    const QString path = Paths::MapPath(st.FlName);
+    const WavLayout::Verdict verdict = WavLayout::InspectFile(path, &layout);
+    if (verdict != WavLayout::Verdict::Ok) {
+        st.DisplayHeld = true;
+        if (verdict == WavLayout::Verdict::Missing)
+            trapped([] { RaiseError(Err::FileNotFound); });
+        else if (verdict == WavLayout::Verdict::Unreadable)
+            trapped([] { RaiseError(Err::PermissionDenied); });
+        else
+            MsgBox(WavLayout::Message(verdict, QFileInfo(path).fileName(), layout), MsgButtons::OK,
+                   verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation, kTitle);
+        return false;
+    }
 
-    if (!trapped([&] {
-            int16_t previous = st.DataStart;
-            // Nothing was ever shown: assume the usual 44-byte header rather
-            // than reading from position 0.
-            if (previous < 1)
-                previous = 49;
-            st.DataStart = WavOpen::FindDataStart(firstBytes(st.FlName, 100), previous);
-        }))
-        return;
+    QByteArray head;
+    if (!trapped([&] { head = firstBytes(st.FlName, 100); }))
+        return false;
 
-    if (!trapped([&] {
-            const WavOpen::ScrollRange range = WavOpen::ScrollRangeFor(st.FileLength);
-            st.ScrollUnit = range.scrollUnit;
-            HScroll1->SetRange(HScroll1->Min(), range.max);
-            st.LastScrollValue = 1;
-            st.ViewStart = st.DataStart;
-        }))
-        return;
+    st.FileLength = layout.fileSize;
+    // A tag in the first 100 bytes is where files have always been read
+    // from; beyond them, the data chunk the walk found.
+    st.DataStart = WavOpen::FindDataStart(head, -1);
+    const int64_t walked = layout.dataOffset + 1;
+    if (st.DataStart < 1)
+        st.DataStart = int32_t(walked);
+    // The samples end where the data chunk does (what follows is not an
+    // oscillogram); a tag found elsewhere reads on to the end, as before.
+    st.SampleEnd = st.DataStart == walked ? layout.dataOffset + layout.dataBytes : st.FileLength;
+
+    const WavOpen::ScrollRange range = WavOpen::ScrollRangeFor(st.FileLength);
+    st.ScrollUnit = range.scrollUnit;
+    {
+        // A new file starts at its first sample, wherever the bar was left.
+        const QSignalBlocker quiet(HScroll1);
+        HScroll1->SetRange(HScroll1->Min(), range.max);
+        HScroll1->SetValue(1);
+    }
+    st.LastScrollValue = 1;
+    st.ViewStart = st.DataStart;
 
     QString answer;
     int code = mciSendString(QStringLiteral("open ") + st.FlName + QStringLiteral(" type waveaudio alias Zvuk"));
@@ -117,38 +168,29 @@ void Pribor::OpenWorkingFile()
     if (code != 0)
         return deviceFailed(code);
     if (WavOpen::LeadingNumber(answer.left(2)) != 16) {
+        st.DisplayHeld = true;
         mciSendString(QStringLiteral("Close Zvuk"));
         MsgBox(QStringLiteral("Прошу прощения, но данная версия программы обрабатывает только 16-разрядные звуковые "
                               "файлы!"),
                MsgButtons::OK, MsgIcon::None, kTitle);
-        return;
+        return false;
     }
 
     code = mciSendString(QStringLiteral("status Zvuk channels"), &answer);
     if (code != 0)
         return deviceFailed(code);
-    int channels;
     if (answer.startsWith(QLatin1Char('2'))) {
         st.TwoBeam = true;
-        channels = 2;
         U1->setEnabled(true);
         VScroll1->setEnabled(true);
     } else {
         st.TwoBeam = false;
-        channels = 1;
         VScroll1->setEnabled(false);
     }
 
-    if (!st.CaptureRunning) {
-        code = mciSendString(QStringLiteral("status Zvuk length"), &answer);
-        if (code != 0)
-            return deviceFailed(code);
-        if (!trapped([&] {
-                const float seconds = float(WavOpen::LeadingNumber(answer.section(QChar(0), 0, 0))) / 1000.0f;
-                st.SampleRate = WavOpen::EstimateSampleRate(st.FileLength, st.DataStart, seconds, channels);
-            }))
-            return;
-    }
+    // The rate the file states; while capturing, the one capture set.
+    if (!st.CaptureRunning)
+        st.SampleRate = layout.sampleRate;
 
     code = mciSendString(QStringLiteral("Close Zvuk"));
     if (code != 0)
@@ -168,5 +210,7 @@ void Pribor::OpenWorkingFile()
         XminY->setEnabled(true);
     }
 
+    st.DisplayHeld = false;
     RedrawTraces(st.DataStart);
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/vbrt.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace WavOpen {
@@ -16,14 +17,15 @@ int16_t FindDataStart(const QByteArray &head, int16_t previous)
     return previous;
 }
 
-ScrollRange ScrollRangeFor(int32_t fileLength)
+ScrollRange ScrollRangeFor(int64_t fileLength)
 {
     ScrollRange r;
     if (fileLength > 32000) {
-        r.scrollUnit = vb::CInt(double(fileLength) / 16000);
-        r.max = vb::CInt(double(fileLength) / r.scrollUnit + 1);
+        // About 16000 steps whatever the length: up to 268 KB a step at 4 GB.
+        r.scrollUnit = vb::CLng(double(fileLength) / 16000);
+        r.max = vb::CLng(double(fileLength) / r.scrollUnit + 1);
     } else {
-        r.max = vb::Check16(int64_t(fileLength) + 4);
+        r.max = vb::Check32(std::max<int64_t>(fileLength, 0) + 4);
         r.scrollUnit = 1;
     }
     return r;

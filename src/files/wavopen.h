@@ -15,11 +15,11 @@ namespace WavOpen {
 int16_t FindDataStart(const QByteArray &head, int16_t previous);
 
 struct ScrollRange {
-    int16_t scrollUnit = 1;  // file bytes per step of HScroll1
-    int16_t max = 4;         // HScroll1.Max
+    int32_t scrollUnit = 1;  // file bytes per step of HScroll1
+    int32_t max = 4;         // HScroll1.Max
 };
 // About 16000 steps for files over 32000 bytes, one byte per step below.
-ScrollRange ScrollRangeFor(int32_t fileLength);
+ScrollRange ScrollRangeFor(int64_t fileLength);
 
 // Frames per second from the bytes after DataStart and the duration the
 // device reports, snapped to whole thousands (700 below to 299 above count

@@ -159,5 +159,7 @@ void frmAbout::cmdSysInfo_Click()
 
 void frmAbout::Label1_Click()
 {
-    Browser::Open(About::WebPage());
+    // The link is the help page: without a browser (or without the page)
+    // it says so exactly as the help command does.
+    HelpPage::Open();
 }

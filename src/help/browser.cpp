@@ -5,6 +5,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 
 namespace Browser {
 namespace {
@@ -35,6 +36,14 @@ QUrl Url()
 void Open()
 {
     const QUrl url = Url();
+    // A browser handed a missing page shows an error page of its own (or
+    // nothing): name the missing file instead.
+    if (!QFileInfo(url.toLocalFile()).isFile()) {
+        MsgBox(QStringLiteral("Файл справки не найден: ") + QDir::toNativeSeparators(url.toLocalFile())
+                   + QStringLiteral("\r\nПереустановите программу."),
+               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+        return;
+    }
     if (!Browser::Open(url))
         MsgBox(QStringLiteral("Не удалось запустить веб-браузер. Справка находится в файле ")
                    + QDir::toNativeSeparators(url.toLocalFile()),

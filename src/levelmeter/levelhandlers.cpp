@@ -14,6 +14,10 @@ void Pribor::Uroven_Click()
         Uroven->setChecked(true);
         ScalaWindow = new Scala(this);
         ScalaWindow->PlaceTopmost();
+        // The signal already on screen, also over a stopped file: no need to
+        // wait for something to redraw.
+        if (st.PointCount > 0)
+            FeedLevelMeter();
     } else {
         Uroven->setChecked(false);
         ScalaWindow->Form_Unload();

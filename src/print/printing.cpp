@@ -55,7 +55,9 @@ QString ParametersLine(int u1Index, int u2Index, bool twoBeam, int sweepItemData
                + QStringLiteral("   Вольт/Деление 2 = ") + SensitivityTextU2(u2Index)
                + QStringLiteral("   Время/Деление = ") + sweep + QStringLiteral(" мСек");
     }
-    return QStringLiteral("Параметры развёртки:  ") + QStringLiteral("  Вольт/Деление = ") + text1
+    // One trace: it is drawn at U2's sensitivity (U1 is disabled then),
+    // worded as the single line has always worded it.
+    return QStringLiteral("Параметры развёртки:  ") + QStringLiteral("  Вольт/Деление = ") + SensitivityTextU1(u2Index)
            + QStringLiteral("Время/Деление = ") + sweep + QStringLiteral(" мСек");
 }
 

@@ -28,8 +28,8 @@ QString SensitivityTextU2(int listIndex);
 // trailing zeros, the user's decimal separator ("100", "0,05").
 QString SweepText(int sweepItemData);
 
-// The parameters line. The first sensitivity is always U1's setting; the
-// second (U2's) only with two beams.
+// The parameters line: both sensitivities with two beams; with one, the
+// setting of U2, which draws the single trace.
 QString ParametersLine(int u1Index, int u2Index, bool twoBeam, int sweepItemData);
 
 // Names of the printers the system offers. Tests replace the source to

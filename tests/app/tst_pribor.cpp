@@ -78,7 +78,12 @@ private slots:
         QVERIFY(!w.Uroven->isEnabled() && !w.Uroven->isChecked());
         QCOMPARE(w.Label3->text(), QStringLiteral("<-----Время в секундах соответствующее началу и концу графика----- >"));
         QCOMPARE(w.File->title(), QStringLiteral("Файл"));
-        QCOMPARE(w.Run->actions().size(), 4);
+        // The four items of the view menu, then the spectrum window's,
+        // disabled and unchecked like the level window's.
+        QCOMPARE(w.Run->actions().size(), 5);
+        QCOMPARE(w.Run->actions().at(3), w.Uroven);
+        QCOMPARE(w.Run->actions().at(4), w.Spektr);
+        QVERIFY(!w.Spektr->isEnabled() && !w.Spektr->isChecked());
         QCOMPARE(w.RunMenu->text(), QStringLiteral("Включить Осциллоскоп"));
         QCOMPARE(w.SigmMenu->text(), QStringLiteral("Запоминание осциллограммы"));
         QCOMPARE(w.Ster->text(), QStringLiteral("Двухлучевой режим"));

@@ -172,14 +172,13 @@ private slots:
         ScriptedMessages box;
         auto w = window();
         show(*w, temp("ramp.wav"));
-        QCOMPARE(w->st.DataStart, int16_t(49));
-        QCOMPARE(w->st.ScrollUnit, int16_t(55));  // 882044 / 16000
+        QCOMPARE(w->st.DataStart, 49);
+        QCOMPARE(w->st.ScrollUnit, 55);  // 882044 / 16000
         QCOMPARE(w->HScroll1->Max(), 16038);
 
-        // Opening repositions from HScroll1 at 1: the view starts at ScrollUnit
-        // (byte 55, read from 57: frame 6).
-        QCOMPARE(w->st.ViewStart, 55);
-        QCOMPARE(w->st.LeftBuffer[0], int32_t(ramp(6)));
+        // Opening shows the file's first screen: from DataStart (frame 2).
+        QCOMPARE(w->st.ViewStart, 49);
+        QCOMPARE(w->st.LeftBuffer[0], int32_t(ramp(2)));
 
         auto expectView = [&](int32_t viewStart) {
             QCOMPARE(w->st.ViewStart, viewStart);
@@ -205,7 +204,7 @@ private slots:
         expectView(55 * 3000 + 890);
         QVERIFY(box.Shown().empty());
         // The labels tell where the screen starts: read at 165893, (165893 - 49) / 88200 s.
-        QCOMPARE(w->nachalo->text(), QStringLiteral("1") + QLocale().decimalPoint() + QStringLiteral("88"));
+        QCOMPARE(w->nachalo->text(), QStringLiteral("1") + QLocale().decimalPoint() + QStringLiteral("8803"));
     }
 
     void theEndOfTheFileShowsAnEmptyScreen()
@@ -295,11 +294,13 @@ private slots:
         w->st.SampleRate = 44100;
         w->st.TwoBeam = true;
         w->st.CaptureRunning = true;
-        w->nachalo->setText(QStringLiteral("kept"));
+        w->nachalo->setText(QStringLiteral("stale"));
         w->RedrawTraces(51);
         QVERIFY(box.Shown().empty());
         QVERIFY(!QFile::exists(Paths::WorkingFile()));
-        QCOMPARE(w->nachalo->text(), QStringLiteral("kept"));
+        // A live screen shows its own span (1 мС: 0 … 0.01), not a file's times.
+        QCOMPARE(w->nachalo->text(), QStringLiteral("0"));
+        QCOMPARE(w->konec->text(), QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("01"));
         QVERIFY(count(w->RisBox->Image(), kBlue) > 0);
         // Byte 51 of this 44-byte-header file holds frame 1's second channel.
         QCOMPARE(w->st.LeftBuffer[0], -16384);

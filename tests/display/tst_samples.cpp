@@ -277,23 +277,31 @@ private slots:
     void timeLabels()
     {
         // From DataStart at 10 мС per division: 0 and the screen's 0.1 s.
-        auto t = Screen::TimesFor(49, 49, 44100, 1, false, 10);
+        auto t = Screen::TimesFor(49, 49, 44100, 1, 10);
         QCOMPARE(t.start, QStringLiteral("0"));
         QCOMPARE(t.end, dec("0.1"));
         // One second into a mono 44100 file.
-        t = Screen::TimesFor(49 + 88200, 49, 44100, 1, false, 100);
+        t = Screen::TimesFor(49 + 88200, 49, 44100, 1, 100);
         QCOMPARE(t.start, QStringLiteral("1"));
         QCOMPARE(t.end, dec("1.01"));
-        // Two channels and decimation each halve it.
-        t = Screen::TimesFor(49 + 88200, 49, 44100, 2, false, 100);
+        // Two channels halve the time of a byte position.
+        t = Screen::TimesFor(49 + 88200, 49, 44100, 2, 100);
         QCOMPARE(t.start, dec("0.5"));
-        t = Screen::TimesFor(49 + 88200, 49, 44100, 2, true, 1);
-        QCOMPARE(t.start, dec("0.25"));
-        QCOMPARE(t.end, dec("1.25"));
-        // Milliseconds rounded half to even: 0.5 ms shows as 0.
-        t = Screen::TimesFor(49, 49, 48000, 1, false, 2000);
-        QCOMPARE(t.end, QStringLiteral("0"));
-        t = Screen::TimesFor(49, 49, 48000, 1, false, 1000);
+        // 30 s into a long stereo file: the same true time at 100 мС and 50 мкС.
+        const int64_t at30 = 49 + int64_t(30) * 44100 * 4;
+        t = Screen::TimesFor(at30, 49, 44100, 2, 1);
+        QCOMPARE(t.start, QStringLiteral("30"));
+        QCOMPARE(t.end, QStringLiteral("31"));
+        t = Screen::TimesFor(at30, 49, 44100, 2, 2000);
+        QCOMPARE(t.start, QStringLiteral("30"));
+        QCOMPARE(t.end, dec("30.0005"));
+        // Past 2 GB: positions are 64-bit.
+        t = Screen::TimesFor(49 + int64_t(3000) * 1000 * 1000, 49, 48000, 2, 1);
+        QCOMPARE(t.start, dec("15625"));
+        // A 0.5 ms screen shows its span, not "0".
+        t = Screen::TimesFor(49, 49, 48000, 1, 2000);
+        QCOMPARE(t.end, dec("0.0005"));
+        t = Screen::TimesFor(49, 49, 48000, 1, 1000);
         QCOMPARE(t.end, dec("0.001"));
     }
 
@@ -392,7 +400,7 @@ private slots:
         st.SuppressScroll = false;
         bar.SetValue(1);
         pos = ScreenRead::PositionView(st, 445, 100, 6, bar);
-        QCOMPARE(pos.start, 55);
+        QCOMPARE(pos.start, 49);  // the first step is the file's first screen
         QCOMPARE(bar.Value(), 1);
         // With DataStart beyond one ScrollUnit, dragging to 1 shows DataStart.
         st.DataStart = 60;
@@ -420,8 +428,8 @@ private slots:
         const auto pos = ScreenRead::PositionView(st, 445, 100, 6, bar);
         QCOMPARE(pos.outcome, ScreenRead::Outcome::Read);
         QVERIFY(!st.ForceReposition);
-        // Moved by 0, so "dragged" to 1: ScrollUnit, above DataStart.
-        QCOMPARE(pos.start, 55);
+        // Moved by 0, so "dragged" to 1: the first screen, from DataStart.
+        QCOMPARE(pos.start, 49);
     }
 };
 

@@ -138,6 +138,23 @@ private slots:
         w.SpravMenu_Click();
         QCOMPARE(messages.Shown().size(), size_t(1));
         QVERIFY(messages.Shown()[0].text.endsWith(Paths::ProgramFolder() + "/help.htm"));
+        // The about box's link says the same instead of failing silently.
+        {
+            frmAbout about;
+            about.Label1_Click();
+        }
+        QCOMPARE(messages.Shown().size(), size_t(2));
+        QCOMPARE(messages.Shown()[1].text, messages.Shown()[0].text);
+        // A missing page is named as missing, not handed to a browser.
+        bool asked = false;
+        Browser::SetOpener([&](const QUrl &) { return asked = true; });
+        const QString page = Paths::ProgramFolder() + "/help.htm";
+        QVERIFY(QFile::rename(page, page + ".away"));
+        w.SpravMenu_Click();
+        QVERIFY(QFile::rename(page + ".away", page));
+        QVERIFY(!asked);
+        QCOMPARE(messages.Shown().size(), size_t(3));
+        QVERIFY(messages.Shown()[2].text.startsWith(QStringLiteral("Файл справки не найден: ") + page));
     }
 };
 SIGM_TEST(HintTest)

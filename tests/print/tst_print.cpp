@@ -136,8 +136,9 @@ private slots:
 
     void parametersLineFollowsTheBeamsAndTheSweep()
     {
+        // One beam: the sensitivity that draws it, U2's.
         QCOMPARE(Printing::ParametersLine(0, 7, false, 1),
-                 QStringLiteral("Параметры развёртки:    Вольт/Деление = 100 мВольтВремя/Деление = 100 мСек"));
+                 QStringLiteral("Параметры развёртки:    Вольт/Деление = 500 мкВольтВремя/Деление = 100 мСек"));
         // The 5 mV step is worded differently for the two selectors.
         QCOMPARE(Printing::ParametersLine(4, 4, true, 20),
                  QStringLiteral("Параметры развёртки:  Вольт/Деление 1 = 5 мВольт   Вольт/Деление 2 = 5 мВольта"
@@ -169,7 +170,7 @@ private slots:
         QVERIFY(messages.Shown().empty());
         QCOMPARE(pageCount(pdf), 1);
         QCOMPARE(pageText(pdf),
-                 QStringLiteral("Параметры развёртки:    Вольт/Деление = 100 мВольтВремя/Деление = 100 мСек"));
+                 QStringLiteral("Параметры развёртки:    Вольт/Деление = 10 мВольтВремя/Деление = 100 мСек"));
 
         const int dpi = 72;
         const QImage page = renderPage(pdf, out.filePath(QStringLiteral("one")), dpi);

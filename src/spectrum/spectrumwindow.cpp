@@ -1,0 +1,303 @@
+#include "spectrum/spectrumwindow.h"
+
+#include "app/pribor.h"
+#include "platform/settings.h"
+#include "platform/twips.h"
+#include "platform/vbcolor.h"
+#include "platform/vbrt.h"
+#include "spectrum/spectrumplot.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <QtEndian>
+#include <cmath>
+
+namespace {
+
+const QString kApp = QStringLiteral("Sigm");
+const QString kSection = QStringLiteral("Spectrum");
+
+// A stored value that does not read as a whole number in range counts as absent.
+int readWhole(const QString &key, int fallback, int lowest, int highest)
+{
+    const QString text = SettingsStore::GetSetting(kApp, kSection, key, QString());
+    if (auto v = vb::ParseNumber(text)) {
+        const double r = vb::RoundHalfEven(*v);
+        if (r >= lowest && r <= highest)
+            return int(r);
+    }
+    return fallback;
+}
+
+void save(const QString &key, int value)
+{
+    SettingsStore::SaveSetting(kApp, kSection, key, QString::number(value));
+}
+
+// The user's decimal separator; no thousands separator ("1000,0 Гц").
+QString number(double v, int decimals)
+{
+    QLocale l;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l.toString(v, 'f', decimals);
+}
+
+QComboBox *combo(QWidget *parent, const char *name, const QStringList &items)
+{
+    auto *c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->addItems(items);
+    return c;
+}
+
+}  // namespace
+
+double SpectrumWindow::VoltsPerFullScale(int)
+{
+    // The input's nominal scale: at "100 мВ" a division is 8192 sample units,
+    // so the four divisions to the top of the screen, 32768 units, are 0.4 V.
+    return 0.4;
+}
+
+SpectrumWindow::SpectrumWindow(Pribor *main) : QWidget(main, Qt::Tool), main_(main)
+{
+    setObjectName(QStringLiteral("Spectrum"));
+    setWindowTitle(QStringLiteral("Спектр сигнала"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    QStringList sizes;
+    for (int n = Spectrum::kMinSize; n <= Spectrum::kMaxSize; n *= 2)
+        sizes << QString::number(n);
+    SizeBox = combo(this, "SizeBox", sizes);
+    WindowBox = combo(this, "WindowBox",
+                      {QStringLiteral("Ханна"), QStringLiteral("Блэкмана — Харриса"),
+                       QStringLiteral("С плоской вершиной")});
+    UnitsBox = combo(this, "UnitsBox", {QStringLiteral("дБFS"), QStringLiteral("дБВ")});
+    ScaleBox = combo(this, "ScaleBox", {QStringLiteral("линейная"), QStringLiteral("логарифмическая")});
+    AveragingBox = combo(this, "AveragingBox",
+                         {QStringLiteral("нет"), QStringLiteral("линейное"), QStringLiteral("экспоненциальное")});
+    AveragesBox = new QSpinBox(this);
+    AveragesBox->setObjectName(QStringLiteral("AveragesBox"));
+    AveragesBox->setRange(2, 64);
+    AveragesBox->setPrefix(QStringLiteral("N = "));
+    PeakHoldBox = new QCheckBox(QStringLiteral("Удержание пиков"), this);
+    PeakHoldBox->setObjectName(QStringLiteral("PeakHoldBox"));
+    ResetButton = new QPushButton(QStringLiteral("Сброс"), this);
+    ResetButton->setObjectName(QStringLiteral("ResetButton"));
+    ResetButton->setToolTip(QStringLiteral("Начать усреднение и удержание пиков заново"));
+
+    Plot = new SpectrumPlot(this);
+    ReadoutLeft = new QLabel(this);
+    ReadoutRight = new QLabel(this);
+    Info = new QLabel(this);
+    ReadoutLeft->setObjectName(QStringLiteral("ReadoutLeft"));
+    ReadoutRight->setObjectName(QStringLiteral("ReadoutRight"));
+    Info->setObjectName(QStringLiteral("Info"));
+    auto colourLabel = [](QLabel *l, uint32_t bgr) {
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, VbColor(bgr));
+        l->setPalette(pal);
+    };
+    colourLabel(ReadoutLeft, 0xFF0000);
+    colourLabel(ReadoutRight, 0xFF);
+
+    auto *controls = new QGridLayout;
+    auto caption = [this](const char *text) { return new QLabel(QString::fromUtf8(text), this); };
+    controls->addWidget(caption("БПФ"), 0, 0);
+    controls->addWidget(SizeBox, 0, 1);
+    controls->addWidget(caption("Окно"), 0, 2);
+    controls->addWidget(WindowBox, 0, 3);
+    controls->addWidget(caption("Уровень"), 0, 4);
+    controls->addWidget(UnitsBox, 0, 5);
+    controls->addWidget(caption("Частоты"), 0, 6);
+    controls->addWidget(ScaleBox, 0, 7);
+    controls->addWidget(caption("Усреднение"), 1, 0);
+    controls->addWidget(AveragingBox, 1, 1, 1, 2);
+    controls->addWidget(AveragesBox, 1, 3);
+    controls->addWidget(PeakHoldBox, 1, 4, 1, 3);
+    controls->addWidget(ResetButton, 1, 7);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addLayout(controls);
+    layout->addWidget(Plot, 1);
+    layout->addWidget(ReadoutLeft);
+    layout->addWidget(ReadoutRight);
+    layout->addWidget(Info);
+
+    SizeBox->setCurrentIndex(readWhole(QStringLiteral("Size"), 2, 0, SizeBox->count() - 1));
+    WindowBox->setCurrentIndex(readWhole(QStringLiteral("Window"), 0, 0, 2));
+    UnitsBox->setCurrentIndex(readWhole(QStringLiteral("Units"), 0, 0, 1));
+    ScaleBox->setCurrentIndex(readWhole(QStringLiteral("Scale"), 1, 0, 1));
+    AveragingBox->setCurrentIndex(readWhole(QStringLiteral("Averaging"), 0, 0, 2));
+    AveragesBox->setValue(readWhole(QStringLiteral("Averages"), 8, 2, 64));
+    PeakHoldBox->setChecked(readWhole(QStringLiteral("PeakHold"), 0, 0, 1) == 1);
+    resize(readWhole(QStringLiteral("Width"), 640, 320, 4000), readWhole(QStringLiteral("Height"), 460, 240, 3000));
+
+    for (QComboBox *c : {SizeBox, WindowBox, AveragingBox})
+        connect(c, &QComboBox::currentIndexChanged, this, [this] { applyChoices(); });
+    connect(AveragesBox, &QSpinBox::valueChanged, this, [this] { applyChoices(); });
+    for (QComboBox *c : {UnitsBox, ScaleBox})
+        connect(c, &QComboBox::currentIndexChanged, this, [this] { showResult(); });
+    connect(PeakHoldBox, &QCheckBox::toggled, this, [this] {
+        Analyzer.Reset();
+        showResult();
+    });
+    connect(ResetButton, &QPushButton::clicked, this, [this] {
+        Analyzer.Reset();
+        showResult();
+    });
+    loading_ = false;
+    applyChoices();
+}
+
+SpectrumWindow::~SpectrumWindow() = default;
+
+void SpectrumWindow::applyChoices()
+{
+    if (loading_)
+        return;
+    AveragesBox->setEnabled(AveragingBox->currentIndex() != 0);
+    Analyzer.Configure(Spectrum::kMinSize << SizeBox->currentIndex(),
+                       Spectrum::WindowKind(WindowBox->currentIndex()),
+                       Spectrum::Averaging(AveragingBox->currentIndex()), AveragesBox->value());
+    showResult();
+}
+
+void SpectrumWindow::Analyse(const QString &path, int32_t screenStart, int32_t screenBytes, int32_t dataStart,
+                             int channels, int32_t sampleRate)
+{
+    if (channels < 1 || channels > 2 || sampleRate <= 0)
+        return;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    const qint64 frameBytes = 2 * channels;
+    const qint64 want = qint64(Analyzer.Size()) * frameBytes;
+    const qint64 end = f.size() + 1;  // 1-based position just past the file
+    // Whole frames in step with the screen, centred on it, within the samples.
+    const qint64 lowest = screenStart - std::max<qint64>(screenStart - dataStart, 0) / frameBytes * frameBytes;
+    qint64 start = screenStart + (qint64(screenBytes) / 2 - want / 2) / frameBytes * frameBytes;
+    if (start + want > end)
+        start -= (start + want - end + frameBytes - 1) / frameBytes * frameBytes;
+    start = std::max(start, lowest);
+    if (start < 1 || !f.seek(start - 1))
+        return;
+    const QByteArray bytes = f.read(std::min(want, std::max<qint64>(end - start, 0)));
+    const int frames = int(bytes.size() / frameBytes);
+    if (frames < 2)
+        return;
+    std::vector<int16_t> samples(size_t(frames) * size_t(channels));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+    Analyzer.AddInterleaved16(samples.data(), frames, channels, sampleRate);
+    showResult();
+}
+
+void SpectrumWindow::showResult()
+{
+    const bool dbv = UnitsBox->currentIndex() == 1;
+    const QString unit = dbv ? QStringLiteral("дБВ") : QStringLiteral("дБFS");
+    static const uint32_t colours[] = {0xFF0000, 0xFF};
+    QLabel *readouts[] = {ReadoutLeft, ReadoutRight};
+    static const char *names[] = {"ЛК", "ПК"};
+    std::vector<SpectrumPlot::Curve> curves;
+    double top = 0;
+    for (int ch = 0; ch < 2; ++ch) {
+        if (ch >= Analyzer.Channels()) {
+            readouts[ch]->setText(QString());
+            continue;
+        }
+        const double offset = dbv ? Spectrum::ToDbv(1.0, VoltsPerFullScale(ch)) : 0.0;
+        top = std::max(top, std::ceil(offset / 10) * 10);
+        SpectrumPlot::Curve c;
+        c.colour = VbColor(colours[ch]);
+        for (double p : Analyzer.Power(ch))
+            c.level.push_back(10 * std::log10(std::max(p, 1e-30)) + offset);
+        if (PeakHoldBox->isChecked())
+            for (double p : Analyzer.Held(ch))
+                c.held.push_back(10 * std::log10(std::max(p, 1e-30)) + offset);
+        curves.push_back(std::move(c));
+
+        QString text = QString::fromUtf8(names[ch]) + QStringLiteral(": ");
+        const Spectrum::Peak peak = Analyzer.StrongestPeak(ch);
+        if (!peak.found) {
+            readouts[ch]->setText(text + QStringLiteral("нет сигнала"));
+            continue;
+        }
+        const double level = dbv ? Spectrum::ToDbv(peak.amplitude, VoltsPerFullScale(ch))
+                                 : Spectrum::ToDbfs(peak.amplitude);
+        text += QStringLiteral("пик %1 Гц, %2 %3").arg(number(peak.frequency, 1), number(level, 1), unit);
+        const Spectrum::Distortion d = Analyzer.DistortionOf(ch);
+        if (d.valid && d.harmonics > 0)
+            text += QStringLiteral("; КНИ %1 дБ (%2 %)").arg(number(Spectrum::ToDbfs(d.thd), 1),
+                                                             number(100 * d.thd, 3));
+        if (d.valid)
+            text += QStringLiteral("; КНИ+Ш %1 дБ").arg(number(Spectrum::ToDbfs(d.thdPlusNoise), 1));
+        readouts[ch]->setText(text);
+    }
+    Plot->SetData(std::move(curves), Analyzer.BinWidth(), Analyzer.SampleRate() / 2, top, top - 140, unit,
+                  ScaleBox->currentIndex() == 1);
+    if (Analyzer.Channels() == 0) {
+        Info->setText(QStringLiteral("Нет данных: спектр строится при каждой перерисовке экрана"));
+        return;
+    }
+    Info->setText(QStringLiteral("Отсчётов %1 из %2, шаг %3 Гц, спектров %4")
+                      .arg(Analyzer.FramesUsed())
+                      .arg(Analyzer.Size())
+                      .arg(number(Analyzer.BinWidth(), 2))
+                      .arg(Analyzer.SpectraAveraged()));
+}
+
+void SpectrumWindow::PlaceAndShow()
+{
+    const QString x = SettingsStore::GetSetting(kApp, kSection, QStringLiteral("XPosition"), QString());
+    const QString y = SettingsStore::GetSetting(kApp, kSection, QStringLiteral("YPosition"), QString());
+    const auto left = vb::ParseNumber(x), top = vb::ParseNumber(y);
+    move(Twips::ToPixels(left ? *left : main_->LeftTw() + 600), Twips::ToPixels(top ? *top : main_->TopTw() + 2400));
+    show();
+}
+
+void SpectrumWindow::storeSettings()
+{
+    SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("XPosition"),
+                               vb::FormatGeneral(double(float(Twips::FromPixels(x())))));
+    SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("YPosition"),
+                               vb::FormatGeneral(double(float(Twips::FromPixels(y())))));
+    save(QStringLiteral("Width"), width());
+    save(QStringLiteral("Height"), height());
+    save(QStringLiteral("Size"), SizeBox->currentIndex());
+    save(QStringLiteral("Window"), WindowBox->currentIndex());
+    save(QStringLiteral("Units"), UnitsBox->currentIndex());
+    save(QStringLiteral("Scale"), ScaleBox->currentIndex());
+    save(QStringLiteral("Averaging"), AveragingBox->currentIndex());
+    save(QStringLiteral("Averages"), AveragesBox->value());
+    save(QStringLiteral("PeakHold"), PeakHoldBox->isChecked() ? 1 : 0);
+}
+
+void SpectrumWindow::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    storeSettings();
+    main_->Spektr->setChecked(false);
+    if (main_->SpektrWindow == this)
+        main_->SpektrWindow = nullptr;
+    hide();
+    deleteLater();
+}
+
+void SpectrumWindow::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The spectrum window: what frequencies the screen holds. A floating tool
+// window beside the main window, fed on every redraw while it is open with
+// a stretch of the file around the screen; it changes nothing else.
+#include "analysis/spectrum.h"
+
+#include <QLabel>
+#include <QWidget>
+#include <cstdint>
+
+class Pribor;
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+class SpectrumPlot;
+
+class SpectrumWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpectrumWindow(Pribor *main);
+    ~SpectrumWindow() override;
+
+    QComboBox *SizeBox, *WindowBox, *UnitsBox, *ScaleBox, *AveragingBox;
+    QSpinBox *AveragesBox;
+    QCheckBox *PeakHoldBox;
+    QPushButton *ResetButton;
+    QLabel *ReadoutLeft, *ReadoutRight, *Info;
+    SpectrumPlot *Plot;
+    Spectrum::Analyzer Analyzer;
+
+    // Reads up to one transform's length of the 16-bit file `path` around
+    // the screen that starts at byte `screenStart` (1-based) and spans
+    // `screenBytes`, within the samples from `dataStart` on, and shows its
+    // spectrum. A stretch that cannot be read leaves the last one shown.
+    void Analyse(const QString &path, int32_t screenStart, int32_t screenBytes, int32_t dataStart, int channels,
+                 int32_t sampleRate);
+
+    // The volts a channel's full scale stands for, for levels in dBV.
+    static double VoltsPerFullScale(int channel);
+
+    // Puts the window at its stored place (or beside the main window) and shows it.
+    void PlaceAndShow();
+    // Stores place and choices, unchecks the menu item and lets the window go.
+    void Form_Unload();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void applyChoices();
+    void showResult();
+    void storeSettings();
+    Pribor *main_;
+    bool unloaded_ = false;
+    bool loading_ = true;
+};
