@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   libsndfile1-dev libfftw3-dev
-  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libqt6printsupport6 qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6multimedia6 libqt6printsupport6 qt6-qpa-plugins libgl-dev
   qt6-translations-l10n
   pulseaudio pulseaudio-utils sox
   xvfb xauth imagemagick poppler-utils fonts-dejavu-core

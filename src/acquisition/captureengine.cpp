@@ -1,4 +1,5 @@
 #include "acquisition/captureengine.h"
+#include "acquisition/inputchoice.h"
 
 #include "acquisition/mci.h"
 
@@ -67,7 +68,17 @@ void CaptureEngine::SetTimeouts(int firstDataMs, int silenceMs)
 
 void CaptureEngine::SetInputListener(InputListener listener)
 {
-    listener_ = std::move(listener);
+    listeners_.push_back(std::move(listener));
+}
+
+void CaptureEngine::SetPreferredInput(const QString &choice)
+{
+    preferred_ = choice;
+}
+
+QString CaptureEngine::TakeInputNotice()
+{
+    return std::exchange(inputNotice_, QString());
 }
 
 bool CaptureEngine::InputIsDemo() const
@@ -81,6 +92,8 @@ std::unique_ptr<CaptureSource> CaptureEngine::makeSource(int *error)
     if (factory_)
         return factory_(error);
     const QString wanted = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
+    if (wanted.isEmpty())
+        return InputChoice::Make(preferred_, error, &inputNotice_);
     if (wanted.compare(QLatin1String("demo"), Qt::CaseInsensitive) == 0)
         return MakeDemoSource();
     std::unique_ptr<CaptureSource> input = MakeSoundInput(wanted, error);
@@ -121,8 +134,8 @@ int CaptureEngine::ensureRunning(const CaptureFormat &format)
     silent_ = false;
     demo_ = source_->IsDemo();
     description_ = source_->Description();
-    if (listener_)
-        listener_(demo_, description_);
+    for (const InputListener &listener : listeners_)
+        listener(demo_, description_);
     armTimer();
     return 0;
 }

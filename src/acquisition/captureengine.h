@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QTimer;
 
@@ -35,8 +36,16 @@ public:
 
     // Told whenever the stream starts on an input.
     using InputListener = std::function<void(bool demo, const QString &description)>;
-    void SetInputListener(InputListener listener);
+    void SetInputListener(InputListener listener);  // adds one; all are told
     bool InputIsDemo() const;
+    // The input chosen in the window (empty: the server's default); SIGM_INPUT
+    // wins over it. Takes effect when the input is next looked up.
+    void SetPreferredInput(const QString &choice);
+    // What the last lookup has to tell the user (a chosen input that is
+    // gone), once.
+    QString TakeInputNotice();
+    // The input the stream runs on, empty while none does.
+    QString InputDescription() const { return running_ ? description_ : QString(); }
 
     // Starts a recording in `format`. `limitFrames` < 0 records until
     // saved or closed. With `continuePass`, a recording that follows the
@@ -77,7 +86,9 @@ private:
     void onTimer();
 
     SourceFactory factory_;
-    InputListener listener_;
+    std::vector<InputListener> listeners_;
+    QString preferred_;
+    QString inputNotice_;
     std::unique_ptr<CaptureSource> source_;
     CaptureFormat format_;
     bool running_ = false;

@@ -4,6 +4,7 @@
 // 16-bit frames as they arrive; the device keeps time and cuts recordings.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 struct CaptureFormat {
@@ -48,3 +49,6 @@ std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error);
 // The sound server's default input as the server names it, or empty when
 // it cannot be asked.
 QString DefaultInputName();
+
+// The output of pactl with `args` in the C locale; empty when it fails.
+QString RunPactl(const QStringList &args);

@@ -3,6 +3,7 @@
 #include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
+#include "app/scopetools.h"
 #include "platform/vbcontrols.h"
 
 #include <QThread>
@@ -35,6 +36,9 @@ void Pribor::Timer1_Timer()
             RecoverFromInvalidFile(r, TrapSite::RefreshTick);
             return;
         }
+        // An input chosen in the window that was unplugged: go on from the default one.
+        if (Tools->FallBackFromLostInput(r))
+            return;
         ShowDeviceError(r);
         if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
             ShowDeviceError(c);

@@ -13,9 +13,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 
-namespace {
-
-QString runPactl(const QStringList &args)
+QString RunPactl(const QStringList &args)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -33,6 +31,8 @@ QString runPactl(const QStringList &args)
         return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
+
+namespace {
 
 class SoundInput : public CaptureSource {
 public:
@@ -121,11 +121,11 @@ private:
 
 QString DefaultInputName()
 {
-    QString name = runPactl({QStringLiteral("get-default-source")}).trimmed();
+    QString name = RunPactl({QStringLiteral("get-default-source")}).trimmed();
     if (!name.isEmpty())
         return name;
     // Older servers: the same answer from "pactl info".
-    const QString info = runPactl({QStringLiteral("info")});
+    const QString info = RunPactl({QStringLiteral("info")});
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("^Default Source:\\s*(\\S+)\\s*$"), QRegularExpression::MultilineOption)
             .match(info);

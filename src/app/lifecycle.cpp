@@ -1,5 +1,6 @@
 // Start-up, shut-down and the commands the main window carries out itself.
 #include "app/pribor.h"
+#include "app/scopetools.h"
 
 #include "app/timemen.h"
 #include "platform/paths.h"
@@ -71,6 +72,9 @@ void Pribor::Form_Load()
     // 3. Program-wide flags.
     Globals::CenterBeams = readBool(QStringLiteral("F0"), QStringLiteral("True"));
     Globals::Sample48k = readBool(QStringLiteral("Disktet48"), QStringLiteral("False"));
+
+    // Beyond the front panel: X-Y picture and the chosen input.
+    Tools->Load();
 
     // 4. Geometry and state.
     const double x = readNumber(kApp, QStringLiteral("XPosition"), QStringLiteral("0"));

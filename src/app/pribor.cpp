@@ -2,6 +2,7 @@
 
 #include "acquisition/demonotice.h"
 #include "app/icons.h"
+#include "app/scopetools.h"
 #include "display/paneltables.h"
 #include "display/ris.h"
 #include "platform/twips.h"
@@ -70,6 +71,7 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     placeAtDesign();
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);
+    Tools = new ScopeTools(this);
 }
 
 Pribor::~Pribor() = default;

@@ -20,6 +20,7 @@ class QTimer;
 class Ris;
 class Scala;  // level meter
 class SpectrumWindow;
+class ScopeTools;
 class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
@@ -50,6 +51,9 @@ public:
     QAction *SpravMenu, *OProgMenu;
     // Timers.
     QTimer *Timer1, *TimerIndikator, *Timer3;
+
+    // Cursors, exports, input choice and the X-Y picture.
+    ScopeTools *Tools = nullptr;
 
     // Sound device: shown while the demo generator stands in for a sound input.
     QLabel *DemoNotice = nullptr;

@@ -4,6 +4,7 @@
 #include "acquisition/errortable.h"
 #include "analysis/trigger.h"
 #include "app/pribor.h"
+#include "app/scopetools.h"
 #include "display/ris.h"
 #include "display/screen.h"
 #include "display/screenread.h"
@@ -130,6 +131,7 @@ void Pribor::RedrawTraces(int64_t start)
         }, recoverBadRecord))
         return;
 
+    Tools->NoteBlock(block);
     if (!trapped(st, [&] {
             Traces::Build(built, block, st.Channels, st);
             if (extraBytes && st.PointCount == built.pointCount) {
@@ -189,7 +191,9 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     RisBox->ScaleWidth = points > 0 ? points : 1;
     const double right = RisBox->ScaleWidth;
 
-    const bool secondTrace = st.TwoBeam && !st.SubtractMode;
+    // The X-Y picture takes the second channel's selector and bar for its vertical axis.
+    const bool xy = Tools->DrawsXY();
+    const bool secondTrace = st.TwoBeam && (!st.SubtractMode || xy);
     VScroll1->setEnabled(secondTrace);
     U1->setEnabled(secondTrace);
     VScroll2->setEnabled(true);
@@ -199,10 +203,12 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     RisBox->Cls();
     RisBox->DrawWidth = 1;
     const QColor black = VbColor(0);
-    for (int k = -3; k <= 3; ++k)
-        RisBox->Line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1, black);
-    for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
-        RisBox->Line(x, -32768, x, 32767, black);
+    if (!xy) {
+        for (int k = -3; k <= 3; ++k)
+            RisBox->Line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1, black);
+        for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
+            RisBox->Line(x, -32768, x, 32767, black);
+    }
 
     if (!st.CaptureRunning) {
         const Screen::TimeCaptions t = Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, sweep);
@@ -239,7 +245,9 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     const auto &rightBuf = st.RightBuffer;
     const bool haveLeft = points >= 0 && size_t(points) < left.size();
     const bool haveRight = points >= 0 && size_t(points) < rightBuf.size();
-    if (st.SubtractMode) {
+    if (xy) {
+        Tools->PaintXY(s2, s1);
+    } else if (st.SubtractMode) {
         if (haveLeft)
             draw([&](int32_t i) { return vb::Sub32(left[size_t(i)], haveRight ? rightBuf[size_t(i)] : 0); }, s2,
                  VScroll2, 0xFF0000);
@@ -251,4 +259,5 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     }
     RisBox->DrawWidth = 1;
     DrawScreenExtras();
+    Tools->AfterScreen(points, sweep, start, channels);
 }

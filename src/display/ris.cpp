@@ -187,6 +187,14 @@ void Ris::fillSpans(QRgb color)
     }
 }
 
+void Ris::Paint(const std::function<void(QPainter &)> &paint)
+{
+    QPainter p(&image_);
+    paint(p);
+    p.end();
+    update();
+}
+
 void Ris::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

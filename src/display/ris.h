@@ -12,6 +12,7 @@
 #include <QPointF>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class Ris : public QWidget {
@@ -35,6 +36,9 @@ public:
     // DrawWidth pixels wide.
     void Trace(const std::vector<QPointF> &points, const QColor &color);
     const QImage &Image() const { return image_; }
+    // Paints over the picture with a painter in pixel coordinates (what
+    // lies over the traces: cursors, readouts, the X-Y figure).
+    void Paint(const std::function<void(class QPainter &)> &paint);
 
     QPointF ToPixel(double x, double y) const;
     // User height at pixel row `row` (the inverse of ToPixel's y).

@@ -1,0 +1,51 @@
+#pragma once
+// Hand-placed cursors: two at times, two at voltages of one channel. They
+// are kept in signal seconds and volts, so paging, a new sweep or a new
+// volts/div moves them on the screen but not in the signal. ScreenMap is
+// the one translation between those units and the pixels of a screen.
+#include <QString>
+#include <cmath>
+
+namespace Cursors {
+
+// Volts of one sample unit at the nominal scale: "100 мВ" is one division
+// of 8192 units, so full scale (±32768) is ±0.4 V.
+constexpr double kNominalVoltsPerUnit = 0.1 / 8192;
+
+// How one drawn screen maps signal units to pixels. Points run left to
+// right over `points` user units; a trace's ordinate is
+// -(sample × sensitivity + position) over -32768..32768.
+struct ScreenMap {
+    double startSeconds = 0;     // signal time at the left edge
+    double secondsPerPoint = 0;  // signal time between two drawn points
+    double points = 1;           // user units across the screen
+    int widthPx = 1, heightPx = 1;
+    // Per channel (0 = first, 1 = second).
+    double voltsPerUnit[2] = {kNominalVoltsPerUnit, kNominalVoltsPerUnit};
+    int sensitivity[2] = {1, 1};
+    int position[2] = {0, 0};
+
+    double SecondsAt(double px) const;
+    double PixelAtSeconds(double seconds) const;
+    double VoltsAt(int channel, double py) const;
+    double PixelAtVolts(int channel, double volts) const;
+    // One pixel's worth of signal, for keyboard nudging.
+    double SecondsPerPixel() const { return secondsPerPoint * points / std::max(1, widthPx); }
+    double VoltsPerPixel(int channel) const;
+};
+
+struct Readout {
+    double t1 = 0, t2 = 0, dt = 0;
+    double frequency = NAN;  // 1/|Δt|; NaN when the time cursors coincide
+    double v1 = 0, v2 = 0, dv = 0;
+};
+
+Readout Read(double t1, double t2, double v1, double v2);
+
+// Numbers for the readout in the locale's format, 4 significant digits,
+// with the unit scaled to с/мс/мкс, В/мВ/мкВ, Гц/кГц.
+QString SecondsText(double seconds);
+QString VoltsText(double volts);
+QString HertzText(double hertz);
+
+}  // namespace Cursors

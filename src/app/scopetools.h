@@ -1,0 +1,99 @@
+#pragma once
+// What the window offers beyond its front panel, all off until switched on:
+// cursors with readouts, export of the screen (PNG, SVG) and of the samples
+// (CSV), the choice of sound input, and the X-Y picture. The arithmetic is
+// in analysis/ and export/; this class only wires it to the window.
+#include "analysis/cursors.h"
+#include "export/csvexport.h"
+#include "export/scene.h"
+
+#include <QByteArray>
+#include <QObject>
+
+class Pribor;
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+
+class ScopeTools : public QObject {
+    Q_OBJECT
+public:
+    explicit ScopeTools(Pribor *window);
+
+    // Start-up: the stored X-Y mode and input choice.
+    void Load();
+
+    // Hooks of the redraw: the block of samples just read, and the end of
+    // a frame (cursors and readouts go over the traces).
+    void NoteBlock(const QByteArray &block) { block_ = block; }
+    bool DrawsXY() const;
+    void PaintXY(int32_t sensitivityX, int32_t sensitivityY);
+    void AfterScreen(int32_t points, int sweep, int32_t start, int channels);
+
+    // Cursors.
+    enum Cursor { Time1, Time2, Volt1, Volt2 };
+    bool CursorsShown() const;
+    void SetCursorsShown(bool on);
+    void SetCursor(Cursor c, double value);  // seconds or volts
+    double CursorValue(Cursor c) const { return value_[c]; }
+    void SelectCursor(Cursor c) { selected_ = c; }
+    int VoltChannel() const;  // 0 first channel, 1 second
+    Cursors::Readout Readout() const;
+    const Cursors::ScreenMap &Map() const { return map_; }
+    QStringList ReadoutLines() const;
+
+    // Exports of what is shown.
+    Scene CurrentScene() const;
+    QStringList Caption() const;
+    bool ExportPng(const QString &path) const;
+    bool ExportSvg(const QString &path) const;
+    enum class CsvWhat { Screen, BetweenCursors, WholeFile };
+    CsvExport::Span CsvSpan(CsvWhat what) const;
+    CsvExport::Result ExportCsv(const QString &path, CsvWhat what, QString *error);
+
+    // Sound input.
+    void ChooseInput(const QString &choice);
+    QString InputInUse() const;
+    // A refresh failed with `error`: when that is the chosen input gone,
+    // capture starts again from the default input (the user is told) and
+    // true is returned.
+    bool FallBackFromLostInput(int error);
+
+    // Volts of one sample unit of a channel.
+    static double VoltsPerUnit(int channel);
+
+    QMenu *ExportMenu = nullptr, *InputMenu = nullptr;
+    QAction *ExportPngAct = nullptr, *ExportSvgAct = nullptr;
+    QAction *ExportCsvScreen = nullptr, *ExportCsvCursors = nullptr, *ExportCsvFile = nullptr;
+    QAction *CursorsMenu = nullptr, *CursorsOnSecond = nullptr, *XYMenu = nullptr;
+    QLabel *InputLabel = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void fillInputMenu();
+    void inputsChanged();
+    void repaint();
+    void placeInitialCursors();
+    void exportPicture(bool svg);
+    void exportCsv(CsvWhat what);
+    void showInputLabel();
+    Scene overlay() const;
+
+    Pribor *w_;
+    QByteArray block_;
+    Cursors::ScreenMap map_;
+    bool mapValid_ = false;
+    int32_t points_ = 0;
+    int sweep_ = 0;
+    double value_[4] = {0, 0, 0, 0};
+    bool placed_ = false;
+    Cursor selected_ = Time1;
+    bool dragging_ = false;
+    QString inputInUse_;
+    QString chosenDescription_;
+    QString storedChoice_;  // the stored input choice, as last read or chosen
+};

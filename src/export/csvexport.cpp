@@ -1,0 +1,108 @@
+#include "export/csvexport.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <charconv>
+#include <sndfile.h>
+#include <vector>
+
+namespace CsvExport {
+
+namespace {
+constexpr int kBlockFrames = 65536;
+
+// Seconds with 9 decimals (nanoseconds: finer than any sample interval);
+// volts with 7 significant digits, enough to give every 16-bit sample back.
+char *putSeconds(char *p, char *end, double seconds)
+{
+    return std::to_chars(p, end, seconds, std::chars_format::fixed, 9).ptr;
+}
+char *putVolts(char *p, char *end, double volts)
+{
+    return std::to_chars(p, end, volts, std::chars_format::general, 7).ptr;
+}
+}  // namespace
+
+QByteArray Header(int channels)
+{
+    QByteArray h = QByteArrayLiteral("время_с");
+    for (int c = 1; c <= channels; ++c)
+        h += QByteArrayLiteral(",канал") + QByteArray::number(c) + QByteArrayLiteral("_В");
+    return h;
+}
+
+Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
+             const Progress &progress, QString *error)
+{
+    SF_INFO info{};
+    SNDFILE *in = sf_open(QFile::encodeName(wavPath).constData(), SFM_READ, &info);
+    if (!in) {
+        *error = QStringLiteral("Не удалось прочитать файл осциллограммы.");
+        return Result::Failed;
+    }
+    struct Closer {
+        SNDFILE *f;
+        ~Closer() { sf_close(f); }
+    } closer{in};
+    const int channels = info.channels;
+    if (channels < 1 || channels > 2 || info.samplerate <= 0) {
+        *error = QStringLiteral("Файл осциллограммы не одно- и не двухканальный.");
+        return Result::Failed;
+    }
+    const int64_t first = std::clamp<int64_t>(span.firstFrame, 0, info.frames);
+    const int64_t total = span.frameCount < 0 ? info.frames - first : std::min(span.frameCount, info.frames - first);
+    if (sf_seek(in, first, SEEK_SET) < 0) {
+        *error = QStringLiteral("Не удалось прочитать файл осциллограммы.");
+        return Result::Failed;
+    }
+
+    QSaveFile out(csvPath);
+    if (!out.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("Не удалось создать файл %1.").arg(csvPath);
+        return Result::Failed;
+    }
+    out.write(Header(channels) + '\n');
+
+    std::vector<short> samples(size_t(kBlockFrames) * size_t(channels));
+    std::vector<char> text(size_t(kBlockFrames) * 64);
+    const double rate = info.samplerate;
+    int64_t done = 0;
+    if (progress && !progress(0, total)) {
+        out.cancelWriting();
+        return Result::Cancelled;
+    }
+    while (done < total) {
+        const sf_count_t want = sf_count_t(std::min<int64_t>(kBlockFrames, total - done));
+        const sf_count_t got = sf_readf_short(in, samples.data(), want);
+        if (got <= 0)
+            break;  // the file is shorter than its header says: export what is there
+        char *p = text.data();
+        char *const end = text.data() + text.size();
+        for (sf_count_t f = 0; f < got; ++f) {
+            p = putSeconds(p, end, double(first + done + f) / rate);
+            for (int c = 0; c < channels; ++c) {
+                *p++ = ',';
+                p = putVolts(p, end, samples[size_t(f) * size_t(channels) + size_t(c)] * voltsPerUnit[c]);
+            }
+            *p++ = '\n';
+        }
+        if (out.write(text.data(), p - text.data()) != p - text.data()) {
+            *error = QStringLiteral("Не удалось записать файл %1.").arg(csvPath);
+            out.cancelWriting();
+            return Result::Failed;
+        }
+        done += got;
+        if (progress && !progress(done, total)) {
+            out.cancelWriting();
+            return Result::Cancelled;
+        }
+    }
+    if (!out.commit()) {
+        *error = QStringLiteral("Не удалось записать файл %1.").arg(csvPath);
+        return Result::Failed;
+    }
+    return Result::Done;
+}
+
+}  // namespace CsvExport

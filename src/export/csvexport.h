@@ -1,0 +1,32 @@
+#pragma once
+// Samples of a WAV oscillogram as CSV: a header line, then one line per
+// frame with the time in seconds and each channel in volts. Numbers always
+// use a dot, whatever the locale, so spreadsheets and scripts read them
+// alike. The file is streamed in blocks: memory stays flat however long the
+// recording.
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace CsvExport {
+
+struct Span {
+    int64_t firstFrame = 0;
+    int64_t frameCount = -1;  // < 0: to the end of the file
+};
+
+// Told the frames written so far and the total; returns false to cancel.
+using Progress = std::function<bool(int64_t done, int64_t total)>;
+
+enum class Result { Done, Cancelled, Failed };
+
+// Writes `span` of `wavPath` to `csvPath` (replaced only when complete;
+// a cancelled or failed export leaves no file). voltsPerUnit[c] turns a
+// sample of channel c into volts. *error gets a text on failure.
+Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
+             const Progress &progress, QString *error);
+
+// The header line (without the line end) for `channels` channels.
+QByteArray Header(int channels);
+
+}  // namespace CsvExport

@@ -1,0 +1,109 @@
+#include "export/scene.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgGenerator>
+
+namespace {
+
+QFont captionFont()
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(12);
+    return f;
+}
+
+QFont readoutFont()
+{
+    QFont f(QStringLiteral("DejaVu Sans Mono"));
+    f.setPixelSize(11);
+    return f;
+}
+
+void paintCaption(QPainter &p, int top, int width, const QStringList &caption)
+{
+    const int h = PictureExport::CaptionHeight(int(caption.size()));
+    p.fillRect(QRect(0, top, width, h), Qt::white);
+    p.setPen(Qt::black);
+    p.setFont(captionFont());
+    const QFontMetrics fm(captionFont());
+    for (int i = 0; i < caption.size(); ++i)
+        p.drawText(QPointF(6, top + 4 + fm.ascent() + i * fm.lineSpacing()), caption[i]);
+}
+
+}  // namespace
+
+void Scene::Paint(QPainter &p) const
+{
+    for (const Stroke &s : strokes) {
+        QPen pen(s.color, s.width);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        if (s.dashed)
+            pen.setDashPattern({4, 3});
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        if (s.points.size() == 2) {
+            p.drawLine(s.points[0], s.points[1]);
+        } else {
+            QPainterPath path;
+            path.addPolygon(s.points);
+            p.drawPath(path);
+        }
+    }
+    p.setFont(readoutFont());
+    const QFontMetrics fm(readoutFont());
+    for (const Text &t : texts) {
+        const QRectF box = QRectF(t.at, fm.size(0, t.text)).adjusted(-2, -1, 2, 1);
+        p.fillRect(box, QColor(255, 255, 255, 220));
+        p.setPen(t.color);
+        p.drawText(QPointF(t.at.x(), t.at.y() + fm.ascent()), t.text);
+    }
+}
+
+namespace PictureExport {
+
+int CaptionHeight(int lines)
+{
+    return lines <= 0 ? 0 : QFontMetrics(captionFont()).lineSpacing() * lines + 8;
+}
+
+QImage Compose(const QImage &screen, const QStringList &caption)
+{
+    QImage out(screen.width(), screen.height() + CaptionHeight(int(caption.size())), QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    p.drawImage(0, 0, screen);
+    paintCaption(p, screen.height(), screen.width(), caption);
+    return out;
+}
+
+bool WritePng(const QString &path, const QImage &screen, const QStringList &caption)
+{
+    return Compose(screen, caption).save(path, "PNG");
+}
+
+bool WriteSvg(const QString &path, const Scene &scene)
+{
+    QSvgGenerator gen;
+    gen.setFileName(path);
+    const QSize size(scene.size.width(), scene.size.height() + CaptionHeight(int(scene.caption.size())));
+    gen.setSize(size);
+    gen.setResolution(96);  // one SVG pixel per screen pixel in viewers
+    gen.setViewBox(QRect(QPoint(0, 0), size));
+    gen.setTitle(QStringLiteral("Сигмалит"));
+    gen.setDescription(scene.caption.join(QLatin1Char('\n')));
+    QPainter p;
+    if (!p.begin(&gen))
+        return false;
+    p.fillRect(QRect(QPoint(0, 0), scene.size), scene.background);
+    // No clip: the SVG painter drops text under a clip.
+    scene.Paint(p);
+    paintCaption(p, scene.size.height(), scene.size.width(), scene.caption);
+    return p.end();
+}
+
+}  // namespace PictureExport

@@ -1,0 +1,48 @@
+#pragma once
+// One screen as drawing instructions in pixel coordinates: what the window
+// rasterises on its surface, the vector picture writes as SVG paths, and
+// both paint the same way through QPainter for what lies over the traces
+// (cursors, readouts).
+#include <QColor>
+#include <QImage>
+#include <QPolygonF>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class QPainter;
+
+struct Scene {
+    struct Stroke {
+        QPolygonF points;
+        QColor color;
+        double width = 1;
+        bool dashed = false;
+    };
+    struct Text {
+        QPointF at;  // top-left corner
+        QString text;
+        QColor color;
+    };
+    QSize size;
+    QColor background;
+    std::vector<Stroke> strokes;  // graticule, traces, cursors, in drawing order
+    std::vector<Text> texts;
+    QStringList caption;  // the settings line(s), written under the screen
+
+    // Paints strokes and texts (not the background or caption).
+    void Paint(QPainter &p) const;
+};
+
+namespace PictureExport {
+
+// The screen image with the caption band beneath, as it goes to a PNG.
+QImage Compose(const QImage &screen, const QStringList &caption);
+// Height of the caption band for `lines` lines.
+int CaptionHeight(int lines);
+bool WritePng(const QString &path, const QImage &screen, const QStringList &caption);
+// The scene as a vector picture with the same caption band.
+bool WriteSvg(const QString &path, const Scene &scene);
+
+}  // namespace PictureExport

@@ -1,0 +1,304 @@
+// Cursors, exports and the X-Y picture, on real files shown in a real main
+// window; the CSV writer and the X-Y geometry also on their own.
+#include "../display/testwav.h"
+#include "analysis/cursors.h"
+#include "analysis/xyplot.h"
+#include "app/pribor.h"
+#include "app/scopetools.h"
+#include "display/ris.h"
+#include "export/csvexport.h"
+#include "platform/paths.h"
+#include "platform/vbcontrols.h"
+#include "testenv.h"
+#include "testregistry.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QTest>
+#include <QToolButton>
+#include <clocale>
+#include <memory>
+
+namespace {
+
+QString temp(const QString &name)
+{
+    return TestEnv::Root() + QStringLiteral("/") + name;
+}
+
+// The samples of a 16-bit PCM file, found by its "data" tag.
+std::vector<int16_t> samplesOf(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = f.readAll();
+    const int tag = all.indexOf("data");
+    std::vector<int16_t> s;
+    if (tag < 0)
+        return s;
+    for (qsizetype i = tag + 8; i + 1 < all.size(); i += 2)
+        s.push_back(int16_t(quint8(all[i]) | (quint8(all[i + 1]) << 8)));
+    return s;
+}
+
+std::unique_ptr<Pribor> shown(const QString &file, int sweepIndex)
+{
+    auto w = std::make_unique<Pribor>();
+    {
+        const QSignalBlocker a(w->U1), b(w->U2), c(w->RasTime);
+        w->U1->SetListIndex(0);
+        w->U2->SetListIndex(0);
+        w->RasTime->SetListIndex(sweepIndex);
+    }
+    w->show();
+    QFile::remove(Paths::WorkingFile());
+    QFile::copy(file, Paths::WorkingFile());
+    w->st.FlName = QStringLiteral("c:\\tmp.wav");
+    w->st.ForceReposition = true;
+    w->OpenWorkingFile();
+    return w;
+}
+
+void mouse(QWidget *target, QEvent::Type type, QPoint at, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, QPointF(at), target->mapToGlobal(QPointF(at)),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+
+void drag(QWidget *target, QPoint from, QPoint to)
+{
+    mouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    mouse(target, QEvent::MouseMove, to, Qt::LeftButton);
+    mouse(target, QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+const QRgb kBlue = qRgb(0, 0, 255);
+const QRgb kCursor = qRgb(0, 140, 0);
+
+// Rows (or columns) of the picture holding a pixel of `colour`.
+std::vector<int> columnsWith(const QImage &img, QRgb colour, int row)
+{
+    std::vector<int> v;
+    for (int x = 0; x < img.width(); ++x)
+        if ((img.pixel(x, row) | 0xFF000000u) == colour)
+            v.push_back(x);
+    return v;
+}
+
+}  // namespace
+
+class ToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        // 1000 Hz on the first channel, 250 Hz on the second, like the test signal.
+        QVERIFY(TestWav::Sox({"-n", "-r", "48000", "-c", "2", "-b", "16", temp("lissajous.wav"), "synth", "0.5",
+                              "sine", "1000", "sine", "250", "vol", "0.5"}));
+        QVERIFY(TestWav::Sox({"-n", "-r", "44100", "-c", "2", "-b", "16", temp("stereo.wav"), "synth", "0.7",
+                              "sine", "1000", "square", "130", "vol", "0.9"}));
+    }
+    void init() { TestEnv::Reset(); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // Whatever the locale, every sample comes back from the CSV in volts,
+    // the times are the frames' times, and a cancelled export leaves nothing.
+    void csvGivesBackTheSamplesInEveryLocale()
+    {
+        const std::vector<int16_t> raw = samplesOf(temp("stereo.wav"));
+        QCOMPARE(int(raw.size()), 2 * 30870);
+        const double vpu[2] = {Cursors::kNominalVoltsPerUnit, 2.5 * Cursors::kNominalVoltsPerUnit};
+        for (const char *name : {"ru_RU", "de_DE", "C"}) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+            std::setlocale(LC_ALL, (QByteArray(name) + ".UTF-8").constData());  // where the system has it
+            for (const CsvExport::Span span : {CsvExport::Span{0, -1}, CsvExport::Span{1000, 2205}}) {
+                const QString csv = temp("out.csv");
+                QString error;
+                QCOMPARE(CsvExport::Write(temp("stereo.wav"), csv, span, vpu, {}, &error), CsvExport::Result::Done);
+                QFile f(csv);
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                QCOMPARE(f.readLine().trimmed(), QByteArray("время_с,канал1_В,канал2_В"));
+                const int64_t count = span.frameCount < 0 ? 30870 : span.frameCount;
+                int64_t n = 0;
+                while (!f.atEnd()) {
+                    const QList<QByteArray> cells = f.readLine().trimmed().split(',');
+                    QCOMPARE(cells.size(), 3);
+                    bool ok[3];
+                    const double t = cells[0].toDouble(&ok[0]);
+                    const double a = cells[1].toDouble(&ok[1]), b = cells[2].toDouble(&ok[2]);
+                    QVERIFY(ok[0] && ok[1] && ok[2]);
+                    const int64_t frame = span.firstFrame + n;
+                    QVERIFY(std::fabs(t - frame / 44100.0) < 1e-9);
+                    QCOMPARE(std::lround(a / vpu[0]), long(raw[size_t(2 * frame)]));
+                    QCOMPARE(std::lround(b / vpu[1]), long(raw[size_t(2 * frame + 1)]));
+                    ++n;
+                }
+                QCOMPARE(n, count);
+            }
+        }
+        std::setlocale(LC_ALL, "C");
+        // Cancel after the first block: no file, not even a partial one.
+        QFile::remove(temp("cancel.csv"));
+        int calls = 0;
+        QString error;
+        QCOMPARE(CsvExport::Write(temp("stereo.wav"), temp("cancel.csv"), {}, vpu,
+                                  [&](int64_t, int64_t) { return ++calls < 2; }, &error),
+                 CsvExport::Result::Cancelled);
+        QVERIFY(!QFile::exists(temp("cancel.csv")));
+        QCOMPARE(CsvExport::Write(temp("missing.wav"), temp("x.csv"), {}, vpu, {}, &error),
+                 CsvExport::Result::Failed);
+        QVERIFY(!error.isEmpty());
+    }
+
+    // Cursors measure a known sine, stay at their signal time and volts when
+    // the view moves or the scale changes, and nudge by one pixel.
+    void cursorsMeasureAndKeepTheirPlace()
+    {
+        auto w = shown(temp("stereo.wav"), 6);  // 1 мС/дел.: ten periods of 1000 Hz
+        ScopeTools &t = *w->Tools;
+        t.SetCursorsShown(true);
+        const QImage &img = w->RisBox->Image();
+        const Cursors::ScreenMap &m = t.Map();
+        QVERIFY(!columnsWith(img, kCursor, img.height() / 2).empty());
+
+        // The first trace's highest and lowest rows, and the columns of its crests.
+        int top = img.height(), bottom = -1;
+        for (int y = 0; y < img.height(); ++y)
+            if (!columnsWith(img, kBlue, y).empty()) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        std::vector<int> crests;
+        for (int x : columnsWith(img, kBlue, top + 1))
+            if (crests.empty() || x - crests.back() > 10)
+                crests.push_back(x);
+        QVERIFY(crests.size() >= 3);
+
+        // Drag each cursor onto the trace: the nearest cursor follows the mouse.
+        const int mid = img.height() / 2;
+        drag(w->RisBox, QPoint(int(m.PixelAtSeconds(t.CursorValue(ScopeTools::Time1))), mid), QPoint(crests[0], mid));
+        drag(w->RisBox, QPoint(int(m.PixelAtSeconds(t.CursorValue(ScopeTools::Time2))), mid), QPoint(crests[1], mid));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt2)))), QPoint(5, bottom - 1));
+        const Cursors::Readout r = t.Readout();
+        const double periodPx = 1e-3 / m.SecondsPerPixel();
+        QVERIFY2(std::fabs(r.frequency - 1000) < 1000 * 2 / periodPx, qPrintable(QString::number(r.frequency)));
+        // 0.9 of full scale (±0.4 V) from crest to trough, within the trace's width.
+        QVERIFY2(std::fabs(std::fabs(r.dv) - 0.72) < 3 * m.VoltsPerPixel(0), qPrintable(QString::number(r.dv)));
+        QVERIFY(t.ReadoutLines().join(' ').contains(QStringLiteral("1/Δt")));
+
+        // Paging one division right: same seconds, drawn one division further left.
+        const double t1 = t.CursorValue(ScopeTools::Time1);
+        const double before = m.PixelAtSeconds(t1);
+        w->HScroll1->SetValue(w->HScroll1->Value() + 1);
+        QCOMPARE(t.CursorValue(ScopeTools::Time1), t1);
+        QVERIFY(m.PixelAtSeconds(t1) < before - 20);
+        const int x = int(std::floor(m.PixelAtSeconds(t1)));
+        int drawn = 0;
+        for (int y = 0; y < img.height(); ++y)
+            drawn += (img.pixel(x, y) | 0xFF000000u) == kCursor;
+        QVERIFY(drawn > img.height() / 3);
+        // A finer volts/div: same volts, twice as far from the centre line.
+        const double v1 = t.CursorValue(ScopeTools::Volt1);
+        const double row = m.PixelAtVolts(0, v1) - img.height() / 2.0;
+        w->U2->SetListIndex(1);
+        QCOMPARE(t.CursorValue(ScopeTools::Volt1), v1);
+        QVERIFY(std::fabs((m.PixelAtVolts(0, v1) - img.height() / 2.0) - 2 * row) < 1.5);
+
+        // Keyboard: one pixel per arrow key on the selected cursor.
+        const double p2 = m.PixelAtSeconds(t.CursorValue(ScopeTools::Time2));
+        QTest::keyClick(w->RisBox, Qt::Key_2);
+        QTest::keyClick(w->RisBox, Qt::Key_Right);
+        QVERIFY(std::fabs(m.PixelAtSeconds(t.CursorValue(ScopeTools::Time2)) - (p2 + 1)) < 1e-6);
+        QTest::keyClick(w->RisBox, Qt::Key_3);
+        const double pv = m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1));
+        QTest::keyClick(w->RisBox, Qt::Key_Up);
+        QVERIFY(std::fabs(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1)) - (pv - 1)) < 1e-6);
+
+        // The CSV between the time cursors covers their span.
+        const CsvExport::Span span = t.CsvSpan(ScopeTools::CsvWhat::BetweenCursors);
+        const Cursors::Readout after = t.Readout();
+        QCOMPARE(span.firstFrame, int64_t(std::llround(std::min(after.t1, after.t2) * 44100)));
+        QVERIFY(std::abs(span.frameCount - std::llround(std::fabs(after.dt) * 44100)) <= 1);
+    }
+
+    // The PNG is the screen pixel for pixel with the settings beneath; the
+    // SVG is a valid picture holding the traces and cursors as paths.
+    void screenExportsShowWhatIsShown()
+    {
+        auto w = shown(temp("stereo.wav"), 5);
+        w->Tools->SetCursorsShown(true);
+        const QImage screen = w->RisBox->Image().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(w->Tools->ExportPng(temp("screen.png")));
+        const QImage png = QImage(temp("screen.png")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(png.width(), screen.width());
+        QVERIFY(png.height() > screen.height());
+        QCOMPARE(png.copy(0, 0, screen.width(), screen.height()), screen);
+        QVERIFY(w->Tools->Caption().join(' ').contains(QStringLiteral("Время/Дел. = 2 мС")));
+
+        QVERIFY(w->Tools->ExportSvg(temp("screen.svg")));
+        QSvgRenderer svg(temp("screen.svg"));
+        QVERIFY(svg.isValid());
+        QFile f(temp("screen.svg"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        // Each trace is one path with a vertex per point drawn.
+        for (const char *colour : {"#0000ff", "#ff0000"}) {
+            const QRegularExpression re(QStringLiteral("stroke=\"%1\"[^>]*>\\s*<path[^>]* d=\"([^\"]*)\"")
+                                            .arg(QLatin1String(colour)));
+            const QRegularExpressionMatch mt = re.match(text);
+            QVERIFY2(mt.hasMatch(), colour);
+            QVERIFY(mt.captured(1).count(QLatin1Char('L')) >= w->st.PointCount);
+        }
+        QVERIFY(text.contains(QStringLiteral("stroke=\"#008c00\"")));  // cursors
+        QVERIFY(text.contains(QStringLiteral(">t1 = ")));  // the readout, as text
+    }
+
+    // The X-Y figure of 1000 Hz against 250 Hz has four lobes across for one
+    // up; the window draws it inside a square, and the subtraction button
+    // keeps its meaning.
+    void xyFigureOfTheTestSignal()
+    {
+        const std::vector<int16_t> raw = samplesOf(temp("lissajous.wav"));
+        const QRectF sq = XY::SquareIn(400, 300);
+        QCOMPARE(sq.width(), sq.height());
+        // Four periods of 250 Hz at 48 kHz.
+        const QByteArray frames(reinterpret_cast<const char *>(raw.data()) + 4 * 96, 4 * 768);
+        const std::vector<QPointF> pts = XY::Figure(frames.constData(), 768, sq, {1, 0}, {1, 0});
+        auto peaks = [&](auto coord) {
+            int n = 0;
+            for (size_t i = 1; i + 1 < pts.size(); ++i)
+                n += coord(pts[i]) > coord(pts[i - 1]) && coord(pts[i]) >= coord(pts[i + 1])
+                     && coord(pts[i]) > sq.center().x() - sq.center().x() + coord(sq.center()) + 10;
+            return n;
+        };
+        const int across = peaks([](QPointF p) { return p.x(); });
+        const int up = peaks([](QPointF p) { return -p.y(); });
+        QCOMPARE(up, 4);
+        QCOMPARE(across, 16);
+
+        auto w = shown(temp("lissajous.wav"), 3);
+        w->Tools->XYMenu->setChecked(true);
+        const QImage &img = w->RisBox->Image();
+        const QRectF area = XY::SquareIn(img.width(), img.height());
+        int inside = 0, outside = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if ((img.pixel(x, y) | 0xFF000000u) == kBlue)
+                    (area.adjusted(-1, -1, 1, 1).contains(x, y) ? inside : outside)++;
+        QVERIFY(inside > 500);
+        QCOMPARE(outside, 0);
+        QCOMPARE(w->XminY->text(), QStringLiteral("X-Y"));
+        QVERIFY(w->U1->isEnabled() && w->VScroll1->isEnabled());  // the vertical axis's controls
+    }
+};
+
+SIGM_TEST(ToolsTest)
+#include "tst_tools.moc"
