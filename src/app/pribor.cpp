@@ -69,6 +69,7 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Сигмалит"));
     buildControls();
     buildMenus();
+    buildTriggerMenu();
     placeAtDesign();
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);

@@ -4,6 +4,8 @@
 // defined beside the subsystem that does the work (acquisition/, display/,
 // files/, print/, help/, levelmeter/), each a few lines that call into it.
 #include "acquisition/errortable.h"
+#include "analysis/measure.h"
+#include "analysis/options.h"
 #include "app/scopestate.h"
 #include "print/commondialog.h"  // printing: the printer dialog control
 
@@ -165,6 +167,34 @@ public:
     // Level meter and window layout: the level window exists while Uroven is checked.
     Scala *ScalaWindow = nullptr;
 
+    // Trigger, readouts and calibration: menu "Синхронизация", all off by
+    // default (src/app/triggerhooks.cpp, computations in src/analysis).
+    QMenu *Sinhro = nullptr;
+    QAction *TrigOff, *TrigAuto, *TrigNormal, *TrigSingle;
+    QAction *TrigCh1, *TrigCh2, *TrigRise, *TrigFall;
+    QAction *TrigLeft, *TrigOneDiv, *TrigCentre;
+    QAction *TrigNext, *TrigPrev, *MeasureMenu, *CalibMenu;
+    Options::TriggerOptions Trig;
+    bool MeasureShown = false;
+    double CalFactor[2] = {1.0, 1.0};  // channel 1, channel 2
+    Measure::Readings Readings[2];
+    bool ReadingsShown[2] = {false, false};
+    void TriggerMenu_Click();  // mode, source, slope or place chosen
+    void TrigNext_Click();
+    void TrigPrev_Click();
+    void MeasureMenu_Click();
+    void CalibMenu_Click();
+    // Shows the calibration marks by the channel captions.
+    void ShowCalibration();
+    // Redraw hooks. While capturing with the trigger on: moves the read to
+    // the triggered screen (false: nothing to draw this time).
+    bool PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes, double &shiftFrames);
+    void MeasureScreen(const QByteArray &block, int sweep);
+    void DrawScreenExtras();
+    // Single mode: the triggered pass is kept and shown as after Стоп.
+    void StopOnSingleTrigger(int64_t readFrom);
+    // Reads the stopped file again with the view at byte `position`.
+    void PageViewTo(int64_t position);
     // Spectrum window: shown while Spektr is checked; fed by each redraw
     // that reads the file, with the screen read (start, bytes).
     void Spektr_Click();
@@ -177,6 +207,7 @@ public:
     void OProgMenu_Click();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -185,6 +216,10 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildTriggerMenu();
+    void pageTrigger(bool forward);
+    bool draggingLevel_ = false;
+    bool singleFired_ = false;
     void connectHandlers();
     void placeAtDesign();
     // Files: the steps after the working file took a newly chosen file.

@@ -2,6 +2,7 @@
 // surface. A redraw reads one screen of FlName, turns it into display
 // buffers and paints graticule, times and traces from them.
 #include "acquisition/errortable.h"
+#include "analysis/trigger.h"
 #include "app/pribor.h"
 #include "app/scopetools.h"
 #include "display/ris.h"
@@ -98,18 +99,48 @@ void Pribor::RedrawTraces(int64_t start)
         return;
     }
 
+    // Trigger: the live screen starts where the trigger puts it (with a
+    // frame more to shift the fast sweeps by a fraction of one); with no
+    // trigger in the pass, normal and single modes keep the last picture.
+    int32_t extraBytes = 0;
+    double shiftFrames = 0;
+    if (st.CaptureRunning && Trig.mode != Trigger::Mode::Off) {
+        bool show = true;
+        if (!trapped(st, [&] { show = PlaceLiveTrigger(readFrom, wordCount, w, extraBytes, shiftFrames); },
+                     recoverBadRecord))
+            return;
+        if (!show) {
+            trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
+            return;
+        }
+    }
+    // The strip of readouts takes rows at the bottom of the picture.
+    RisBox->StripHeight = MeasureShown ? 2 * RisBox->fontMetrics().height() + 6 : 0;
+
     // Sized before reading, so a screen too big to draw fails before it is read.
-    Traces::Plan plan;
-    if (!trapped(st, [&] { plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w); }, recoverBadRecord))
+    Traces::Plan plan, built;
+    if (!trapped(st, [&] {
+            plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w);
+            built = extraBytes ? Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w) : plan;
+        }, recoverBadRecord))
         return;
 
     QByteArray block;
-    if (!trapped(st, [&] { block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength); },
-                 recoverBadRecord))
+    if (!trapped(st, [&] {
+            block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength + extraBytes);
+        }, recoverBadRecord))
         return;
 
     Tools->NoteBlock(block);
-    if (!trapped(st, [&] { Traces::Build(plan, block, st.Channels, st); }, recoverBadRecord))
+    if (!trapped(st, [&] {
+            Traces::Build(built, block, st.Channels, st);
+            if (extraBytes && st.PointCount == built.pointCount) {
+                Trigger::ShiftLeft(st.LeftBuffer, shiftFrames * built.factor);
+                Trigger::ShiftLeft(st.RightBuffer, shiftFrames * built.factor);
+                st.PointCount = plan.pointCount;
+            }
+            MeasureScreen(block, w);
+        }, recoverBadRecord))
         return;
 
     if (!trapped(st,
@@ -121,7 +152,7 @@ void Pribor::RedrawTraces(int64_t start)
                 // decimated screen end in 0 too), and the factor is bounded:
                 // the refresh waits for the pass without handling events, so
                 // a runaway factor would freeze the window.
-                const bool cameUpShort = st.CaptureRunning && block.size() < readLength;
+                const bool cameUpShort = st.CaptureRunning && block.size() < readLength + extraBytes;
                 if (cameUpShort && last < st.LeftBuffer.size() && st.LeftBuffer[last] == 0
                     && st.CaptureLengthFactor < kMaxCaptureLengthFactor)
                     st.CaptureLengthFactor *= 2;
@@ -139,6 +170,10 @@ void Pribor::RedrawTraces(int64_t start)
     if (SpektrWindow)
         FeedSpectrum(readFrom, readLength);
 
+    if (singleFired_) {
+        trapped(st, [&] { StopOnSingleTrigger(readFrom); }, recoverBadRecord);
+        return;
+    }
     if (st.CaptureRunning)
         trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
 }
@@ -226,5 +261,6 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
             draw([&](int32_t i) { return rightBuf[size_t(i)]; }, s1, VScroll1, 0xFF);
     }
     RisBox->DrawWidth = 1;
+    DrawScreenExtras();
     Tools->AfterScreen(points, sweep, start, channels);
 }

@@ -83,7 +83,50 @@ QPointF Ris::ToPixel(double x, double y) const
 {
     const double w = ScaleWidth == 0 ? 1 : ScaleWidth;
     const double h = ScaleHeight == 0 ? 1 : ScaleHeight;
-    return QPointF((x - ScaleLeft) * image_.width() / w, (y - ScaleTop) * image_.height() / h);
+    const int rows = std::max(1, image_.height() - std::max(0, StripHeight));
+    return QPointF((x - ScaleLeft) * image_.width() / w, (y - ScaleTop) * rows / h);
+}
+
+double Ris::FromPixelY(double row) const
+{
+    const int rows = std::max(1, image_.height() - std::max(0, StripHeight));
+    return ScaleTop + row * (ScaleHeight == 0 ? 1 : ScaleHeight) / rows;
+}
+
+void Ris::Strip(const QStringList &lines, const std::vector<QColor> &colors)
+{
+    if (StripHeight <= 0)
+        return;
+    QPainter p(&image_);
+    const QRect strip(0, image_.height() - StripHeight, image_.width(), StripHeight);
+    p.fillRect(strip, back_);
+    p.setPen(Qt::black);
+    p.drawLine(strip.topLeft(), strip.topRight());
+    QFont f = font();
+    f.setPointSizeF(7.5);
+    p.setFont(f);
+    const int lineHeight = p.fontMetrics().height();
+    for (int i = 0; i < lines.size(); ++i) {
+        p.setPen(i < int(colors.size()) ? colors[size_t(i)] : QColor(Qt::black));
+        const QRect r(4, strip.top() + 2 + i * lineHeight, image_.width() - 8, lineHeight);
+        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   p.fontMetrics().elidedText(lines[i], Qt::ElideRight, r.width()));
+    }
+    update();
+}
+
+void Ris::Marker(double y, const QColor &color)
+{
+    const int rows = std::max(1, image_.height() - std::max(0, StripHeight));
+    const double py = std::clamp(ToPixel(0, y).y(), 0.0, double(rows - 1));
+    const double right = image_.width() - 1;
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    const QPointF tip(right - 9, py);
+    p.drawPolygon(QPolygonF{tip, QPointF(right, py - 5), QPointF(right, py + 5)});
+    update();
 }
 
 void Ris::Line(double x1, double y1, double x2, double y2, const QColor &color)

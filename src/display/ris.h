@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLineF>
 #include <QPointF>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <cstdint>
@@ -50,6 +51,17 @@ public:
     void Paint(const std::function<void(class QPainter &)> &paint);
 
     QPointF ToPixel(double x, double y) const;
+    // User height at pixel row `row` (the inverse of ToPixel's y).
+    double FromPixelY(double row) const;
+
+    // Rows at the bottom of the picture kept for the readout strip; the
+    // user scale maps onto the rows above them. 0 (the default) keeps the
+    // whole picture for the screen.
+    int StripHeight = 0;
+    // Fills the strip and writes one line of text per entry in its colour.
+    void Strip(const QStringList &lines, const std::vector<QColor> &colors);
+    // A small triangle at the right edge pointing at user height y.
+    void Marker(double y, const QColor &color);
 
 protected:
     void paintEvent(QPaintEvent *) override;

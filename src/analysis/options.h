@@ -1,0 +1,28 @@
+#pragma once
+// The trigger and readout choices, kept in the settings file in sections of
+// their own ("Trigger", "Measure"). Everything is off by default: a user who
+// never opens the menu sees the free-running picture without readouts.
+#include "analysis/trigger.h"
+
+namespace Options {
+
+struct TriggerOptions {
+    Trigger::Mode mode = Trigger::Mode::Off;
+    int source = 1;  // channel 1 (first of a frame) or 2
+    Trigger::Slope slope = Trigger::Slope::Rising;
+    double levelVolts = 0;  // in the source channel's calibrated volts
+    Trigger::Place place = Trigger::Place::OneDivision;
+};
+
+// Each key falls back to its default when absent or unreadable.
+TriggerOptions LoadTrigger();
+void SaveTrigger(const TriggerOptions &t);
+
+bool LoadMeasureShown();
+void SaveMeasureShown(bool shown);
+
+// Hysteresis of the live trigger: a tenth of a division of the source
+// channel at its sensitivity (item data), in raw units, at least 2.
+double HysteresisUnits(int sensitivityItemData);
+
+}  // namespace Options

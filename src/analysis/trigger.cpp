@@ -1,0 +1,143 @@
+#include "analysis/trigger.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Trigger {
+
+std::vector<int16_t> Decode(const QByteArray &block, int channels, int channel)
+{
+    const auto *b = reinterpret_cast<const uint8_t *>(block.constData());
+    const size_t frameBytes = size_t(2 * std::max(1, channels));
+    const size_t frames = size_t(block.size()) / frameBytes;
+    const size_t offset = size_t(2 * std::clamp(channel, 0, std::max(1, channels) - 1));
+    std::vector<int16_t> out(frames);
+    for (size_t f = 0; f < frames; ++f) {
+        const uint8_t *p = b + f * frameBytes + offset;
+        out[f] = int16_t(uint16_t(p[0] | (p[1] << 8)));
+    }
+    return out;
+}
+
+double CrossingBetween(std::span<const int16_t> x, size_t i, double level)
+{
+    const double y0 = x[i - 1], y1 = x[i];
+    double t = y1 == y0 ? 0.0 : (level - y0) / (y1 - y0);
+    t = std::clamp(t, 0.0, 1.0);
+    if (x.size() < 4)
+        return double(i - 1) + t;
+    // The cubic through four neighbouring samples x[w..w+3], centred on the
+    // crossing where the array allows; its nodes at s = -1, 0, 1, 2, so the
+    // crossing lies in s = o .. o + 1. A few Newton steps from the
+    // straight-line estimate.
+    const size_t w = std::min(i >= 2 ? i - 2 : 0, x.size() - 4);
+    const double o = double(i) - 2 - double(w);
+    const double ym = x[w], ya = x[w + 1], yb = x[w + 2], yc = x[w + 3];
+    const double a = ya;
+    const double b = -ym / 3 - ya / 2 + yb - yc / 6;
+    const double c = ym / 2 - ya + yb / 2;
+    const double d = -ym / 6 + ya / 2 - yb / 2 + yc / 6;
+    double s = o + t;
+    for (int k = 0; k < 4; ++k) {
+        const double p = a + s * (b + s * (c + s * d)) - level;
+        const double dp = b + s * (2 * c + s * 3 * d);
+        if (dp == 0)
+            break;
+        s -= p / dp;
+    }
+    // A cubic bent away from the two samples (a spike beside the crossing)
+    // is not trusted: keep the straight line then.
+    if (std::isfinite(s) && s >= o && s <= o + 1)
+        t = s - o;
+    return double(i - 1) + t;
+}
+
+std::optional<double> FindNext(std::span<const int16_t> x, const Condition &c, double after)
+{
+    const double firstSample = std::floor(after) + 1;
+    if (firstSample >= double(x.size()))
+        return std::nullopt;
+    std::optional<double> found;
+    detail::Scan(x, c, size_t(std::max(0.0, firstSample)), [&](double p) {
+        if (p <= after)
+            return false;
+        found = p;
+        return true;
+    });
+    return found;
+}
+
+std::optional<double> FindPrevious(std::span<const int16_t> x, const Condition &c, double before)
+{
+    if (x.size() < 2 || before <= 0)
+        return std::nullopt;
+    const double sign = c.slope == Slope::Rising ? 1.0 : -1.0;
+    const double level = sign * c.level;
+    const double arm = level - (c.hysteresis > 0 ? c.hysteresis : 0.0);
+    // Backwards: a crossing counted when the signal armed before it with no
+    // other crossing between, so the first arming sample met decides, and
+    // the crossing it arms is the earliest one met since.
+    std::optional<double> pending;
+    const size_t top = size_t(std::min(double(x.size() - 1), std::ceil(before)));
+    for (size_t i = top + 1; i-- > 0;) {
+        const double v = sign * x[i];
+        if (v < level) {
+            if (v <= arm && double(i) < before && pending)
+                return pending;
+        } else if (i > 0 && sign * x[i - 1] < level) {
+            const double p = CrossingBetween(x, i, c.level);
+            if (p < before)
+                pending = p;
+        }
+    }
+    return std::nullopt;
+}
+
+double FramesBefore(Place place, int32_t screenFrames)
+{
+    switch (place) {
+    case Place::LeftEdge: return 0;
+    case Place::OneDivision: return screenFrames / 10.0;
+    case Place::Centre: return screenFrames / 2.0;
+    }
+    return 0;
+}
+
+std::optional<double> PlaceScreen(std::span<const int16_t> x, const Condition &c, double framesBefore,
+                                  int32_t screenFrames, int32_t spareFrames)
+{
+    // The screen must start inside x and end (with its spare frames) inside it.
+    const double latestStart = double(x.size()) - double(screenFrames) - double(spareFrames) - 1;
+    if (latestStart < 0)
+        return std::nullopt;
+    std::optional<double> start;
+    detail::Scan(x, c, 0, [&](double p) {
+        const double s = p - framesBefore;
+        if (s > latestStart)
+            return true;
+        if (s >= 0) {
+            start = s;
+            return true;
+        }
+        return false;
+    });
+    return start;
+}
+
+void ShiftLeft(std::vector<int32_t> &buf, double by)
+{
+    if (buf.empty() || !(by > 0))
+        return;
+    const size_t n = buf.size();
+    const size_t m = size_t(std::floor(by));
+    const double f = by - double(m);
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = i + m;
+        if (j + 1 < n)
+            buf[i] = int32_t(std::lround(buf[j] + f * (double(buf[j + 1]) - buf[j])));
+        else
+            buf[i] = buf[std::min(j, n - 1)];
+    }
+}
+
+}  // namespace Trigger

@@ -1,0 +1,103 @@
+#pragma once
+// Trigger search on plain sample arrays: where a signal crosses a level in
+// the chosen direction, with hysteresis, to a fraction of a sample.
+//
+// Hysteresis: a crossing counts only when the signal has been at least
+// `hysteresis` on the far side of the level since the last crossing that
+// counted (below level − h for a rising slope). Noise riding on a slow
+// edge then gives one trigger, not a burst.
+//
+// Positions are sample indexes with a fraction: 12.25 lies a quarter of the
+// way from sample 12 to sample 13.
+#include <QByteArray>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace Trigger {
+
+enum class Mode { Off, Auto, Normal, Single };
+enum class Slope { Rising, Falling };
+// Where the trigger point sits on the screen: left edge, one division in,
+// centre. The samples before it are shown.
+enum class Place { LeftEdge, OneDivision, Centre };
+
+struct Condition {
+    double level = 0;       // raw sample units
+    double hysteresis = 0;  // raw sample units, not negative
+    Slope slope = Slope::Rising;
+};
+
+// One channel of interleaved 16-bit little-endian frames (channel 0 or 1).
+std::vector<int16_t> Decode(const QByteArray &block, int channels, int channel);
+
+// The first crossing meeting the condition that lies after `after` (the
+// signal must arm after `after` too), or none before the end.
+std::optional<double> FindNext(std::span<const int16_t> x, const Condition &c, double after);
+// The last crossing meeting the condition that lies before `before`.
+std::optional<double> FindPrevious(std::span<const int16_t> x, const Condition &c, double before);
+
+// Calls f(position) for every crossing meeting the condition in x, in order.
+// Returns how many there were.
+template <class F>
+size_t ForEachCrossing(std::span<const int16_t> x, const Condition &c, F &&f);
+
+// Frames shown before the trigger point on a screen of `screenFrames`.
+double FramesBefore(Place place, int32_t screenFrames);
+
+// Where a screen of `screenFrames` frames (plus `spareFrames` more that
+// must also have been recorded) starts in `x` so that a trigger lies
+// `framesBefore` frames into it; the earliest such screen. Empty when no
+// trigger fits.
+std::optional<double> PlaceScreen(std::span<const int16_t> x, const Condition &c, double framesBefore,
+                                  int32_t screenFrames, int32_t spareFrames);
+
+// Shifts a display buffer left by `by` slots (not negative, may be
+// fractional), interpolating linearly between neighbouring slots; slots
+// left without a source keep the last value.
+void ShiftLeft(std::vector<int32_t> &buf, double by);
+
+// The crossing position between samples i - 1 and i (x[i-1] on the near
+// side of the level, x[i] on or beyond it): linear between the two, then
+// refined on the cubic through the four samples around them.
+double CrossingBetween(std::span<const int16_t> x, size_t i, double level);
+
+// --- implementation of the templates ---
+namespace detail {
+// Scans x from sample `first` (arming counts only from there) and calls
+// f(position); f returns true to stop the scan.
+template <class F>
+void Scan(std::span<const int16_t> x, const Condition &c, size_t first, F &&f)
+{
+    const double sign = c.slope == Slope::Rising ? 1.0 : -1.0;
+    const double level = sign * c.level;
+    const double arm = level - (c.hysteresis > 0 ? c.hysteresis : 0.0);
+    bool armed = false;
+    for (size_t i = first; i < x.size(); ++i) {
+        const double v = sign * x[i];
+        if (v < level) {
+            if (v <= arm)
+                armed = true;
+        } else if (armed) {
+            armed = false;
+            if (f(CrossingBetween(x, i, c.level)))
+                return;
+        }
+    }
+}
+}  // namespace detail
+
+template <class F>
+size_t ForEachCrossing(std::span<const int16_t> x, const Condition &c, F &&f)
+{
+    size_t n = 0;
+    detail::Scan(x, c, 0, [&](double p) {
+        ++n;
+        f(p);
+        return false;
+    });
+    return n;
+}
+
+}  // namespace Trigger

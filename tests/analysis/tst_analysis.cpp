@@ -1,0 +1,234 @@
+// Trigger search, measurements and calibration on plain arrays, synthetic
+// and made by sox.
+#include "analysis/calibration.h"
+#include "analysis/measure.h"
+#include "analysis/trigger.h"
+#include "platform/settings.h"
+#include "testenv.h"
+#include "testregistry.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<int16_t> sine(size_t n, double cyclesPerSample, double amplitude, double phase = 0, double offset = 0)
+{
+    std::vector<int16_t> x(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = int16_t(std::lround(offset + amplitude * std::sin(2 * M_PI * cyclesPerSample * double(i) + phase)));
+    return x;
+}
+
+std::vector<double> crossings(const std::vector<int16_t> &x, const Trigger::Condition &c)
+{
+    std::vector<double> out;
+    Trigger::ForEachCrossing(x, c, [&](double p) { out.push_back(p); });
+    return out;
+}
+
+// The samples of a 16-bit WAV made by sox (data chunk found by walking the chunks).
+std::vector<int16_t> soxChannel(const QStringList &args, const QString &path, int channels, int channel)
+{
+    QProcess sox;
+    sox.start(QStringLiteral("sox"), args);
+    if (!sox.waitForFinished(30000) || sox.exitCode() != 0)
+        qFatal("sox failed: %s", sox.readAllStandardError().constData());
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("no sox output");
+    const QByteArray all = f.readAll();
+    int at = 12;
+    while (at + 8 <= all.size()) {
+        const quint32 size = qFromLittleEndian<quint32>(all.constData() + at + 4);
+        if (all.mid(at, 4) == "data")
+            return Trigger::Decode(all.mid(at + 8, int(size)), channels, channel);
+        at += 8 + int(size) + int(size & 1);
+    }
+    qFatal("no data chunk");
+}
+
+}  // namespace
+
+class TriggerSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void slopesHysteresisAndPaging()
+    {
+        // A sine of 20.5 samples per period: rising zero crossings at whole
+        // periods, falling ones half a period later.
+        const double perSample = 1 / 20.5;
+        const auto x = sine(205, perSample, 10000);
+        Trigger::Condition rising{0, 500, Trigger::Slope::Rising};
+        Trigger::Condition falling{0, 500, Trigger::Slope::Falling};
+        const auto up = crossings(x, rising);
+        const auto down = crossings(x, falling);
+        // The first rising crossing at sample 0 has nothing before it to arm.
+        QCOMPARE(up.size(), size_t(9));
+        QCOMPARE(down.size(), size_t(10));
+        for (size_t k = 0; k < up.size(); ++k)
+            QVERIFY2(std::abs(up[k] - 20.5 * double(k + 1)) < 0.05, qPrintable(QString::number(up[k])));
+        for (size_t k = 0; k < down.size(); ++k)
+            QVERIFY(std::abs(down[k] - 20.5 * (double(k) + 0.5)) < 0.05);
+
+        // Paging forward and back walks the same crossings, one by one.
+        std::vector<double> forward;
+        for (auto p = Trigger::FindNext(x, rising, -1); p; p = Trigger::FindNext(x, rising, *p))
+            forward.push_back(*p);
+        QCOMPARE(forward, up);
+        std::vector<double> backward;
+        for (auto p = Trigger::FindPrevious(x, rising, 1e9); p; p = Trigger::FindPrevious(x, rising, *p))
+            backward.insert(backward.begin(), *p);
+        QCOMPARE(backward, up);
+
+        // A slow edge with noise of ±300 units: one trigger with hysteresis
+        // wider than the noise, several without.
+        std::mt19937 gen(7);
+        std::uniform_int_distribution<int> noise(-300, 300);
+        std::vector<int16_t> edge(4000);
+        for (size_t i = 0; i < edge.size(); ++i)
+            edge[i] = int16_t(-8000 + 4 * int(i) + noise(gen));
+        QCOMPARE(crossings(edge, {0, 1000, Trigger::Slope::Rising}).size(), size_t(1));
+        QVERIFY(crossings(edge, {0, 0, Trigger::Slope::Rising}).size() > 3);
+        QCOMPARE(crossings(edge, {0, 1000, Trigger::Slope::Falling}).size(), size_t(0));
+        std::vector<int16_t> backEdge(edge.rbegin(), edge.rend());
+        QCOMPARE(Trigger::FindPrevious(backEdge, {0, 1000, Trigger::Slope::Falling}, 1e9).has_value(), true);
+        QCOMPARE(crossings(backEdge, {0, 1000, Trigger::Slope::Falling}).size(), size_t(1));
+
+        // No edge: nothing to place a screen on (auto then free-runs,
+        // normal keeps the last picture); a signal that does cross gets
+        // the earliest screen with the trigger where it was asked for.
+        const std::vector<int16_t> flat(3000, 120);
+        QVERIFY(!Trigger::PlaceScreen(flat, rising, 50, 1000, 2));
+        const auto s = Trigger::PlaceScreen(x, rising, 30, 100, 2);
+        QVERIFY(s);
+        QVERIFY(std::abs(*s + 30 - 41.0) < 0.05);  // the first crossing at or after 30 frames
+        QVERIFY(!Trigger::PlaceScreen(x, rising, 30, 200, 2));  // no room for a whole screen
+    }
+
+    void subSampleCrossingOfASine()
+    {
+        // 9.37 samples per period, level at 70 % of the amplitude, many
+        // phases: where the straight line between two samples is off by a
+        // tenth of a sample, the position must be within 0.05.
+        const double perSample = 1 / 9.37;
+        const double amplitude = 20000, level = 0.7 * amplitude;
+        double worst = 0;
+        for (int k = 0; k < 20; ++k) {
+            const double phase = 0.31 * k;
+            const auto x = sine(200, perSample, amplitude, phase);
+            Trigger::Condition c{level, 1000, Trigger::Slope::Rising};
+            for (double p : crossings(x, c)) {
+                // Exact crossings: sin(2π f t + phase) = 0.7 on a rising part.
+                const double base = (std::asin(0.7) - phase) / (2 * M_PI * perSample);
+                const double periods = std::round((p - base) * perSample);
+                worst = std::max(worst, std::abs(p - (base + periods / perSample)));
+            }
+        }
+        QVERIFY2(worst < 0.05, qPrintable(QString::number(worst)));
+
+        // Shifting a display buffer by a fraction of a slot moves a ramp by
+        // that fraction; the tail keeps the last value.
+        std::vector<int32_t> ramp{0, 10, 20, 30, 40};
+        Trigger::ShiftLeft(ramp, 1.5);
+        QCOMPARE(ramp, (std::vector<int32_t>{15, 25, 35, 40, 40}));
+    }
+};
+SIGM_TEST(TriggerSearch)
+
+class Measurements : public QObject {
+    Q_OBJECT
+private slots:
+    void soxFilesAtEveryRate()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("m.wav"));
+        struct Case {
+            int rate;
+            double hz;
+        };
+        const Case cases[] = {{8000, 440}, {11025, 1000}, {22050, 997}, {44100, 1000}, {44100, 52.5}, {48000, 1000},
+                              {48000, 3150}};
+        for (const Case &c : cases) {
+                        const QStringList left{QStringLiteral("-n"), QStringLiteral("-r"), QString::number(c.rate),
+                                   QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-c"),
+                                   QStringLiteral("1"), path, QStringLiteral("synth"), QStringLiteral("0.5"),
+                                   QStringLiteral("sine"), QString::number(c.hz), QStringLiteral("vol"),
+                                   QStringLiteral("0.5"), QStringLiteral("dcshift"), QStringLiteral("0.1")};
+            const auto all = soxChannel(left, path, 1, 0);
+            // A screen of 0.2 s from the middle of the file.
+            const std::span<const int16_t> screen(all.data() + c.rate / 10, size_t(c.rate / 5));
+            const Measure::Readings r = Measure::Of(screen, c.rate);
+            const QString where = QStringLiteral("%1 Hz at %2").arg(c.hz).arg(c.rate);
+            QVERIFY2(std::abs(r.frequency / c.hz - 1) < 0.001, qPrintable(where + QString::number(r.frequency)));
+            QVERIFY2(std::abs(r.period * c.hz - 1) < 0.001, qPrintable(where));
+            QVERIFY2(r.periods >= int(c.hz * 0.2) - 2, qPrintable(where + QString::number(r.periods)));
+            const double amplitude = 0.5 * 32768, offset = 0.1 * 32768;
+            QVERIFY2(std::abs(r.peakToPeak / (2 * amplitude) - 1) < 0.005, qPrintable(where + QString::number(r.peakToPeak)));
+            QVERIFY2(std::abs(r.maximum - (offset + amplitude)) < 0.005 * amplitude, qPrintable(where));
+            QVERIFY2(std::abs(r.minimum - (offset - amplitude)) < 0.005 * amplitude, qPrintable(where));
+            QVERIFY2(std::abs(r.mean - offset) < 0.005 * amplitude, qPrintable(where + QString::number(r.mean)));
+            QVERIFY2(std::abs(r.rmsAc / (amplitude / std::sqrt(2)) - 1) < 0.005, qPrintable(where + QString::number(r.rmsAc)));
+            const double rms = std::sqrt(amplitude * amplitude / 2 + offset * offset);
+            QVERIFY2(std::abs(r.rms / rms - 1) < 0.005, qPrintable(where));
+        }
+
+        // Less than one period, or nothing but a flat line: no frequency.
+        const auto shortPiece = sine(30, 1 / 40.0, 10000);
+        QVERIFY(std::isnan(Measure::Of(shortPiece, 48000).frequency));
+        const std::vector<int16_t> flat(1000, -5);
+        const Measure::Readings f = Measure::Of(flat, 48000);
+        QVERIFY(std::isnan(f.frequency));
+        QCOMPARE(f.mean, -5.0);
+        QCOMPARE(f.rmsAc, 0.0);
+        QCOMPARE(Measure::Of({}, 48000).count, size_t(0));
+    }
+
+    void textsAndCalibration()
+    {
+        const QString dp = QLocale().decimalPoint();
+        auto t = [&](const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('.'), dp); };
+        QCOMPARE(Measure::Volts(0.4), t("400.0 мВ"));
+        QCOMPARE(Measure::Volts(1.23456), t("1.235 В"));
+        QCOMPARE(Measure::Volts(-0.00005678), t("−56.78 мкВ"));
+        QCOMPARE(Measure::Hertz(999.874), t("999.87 Гц"));
+        QCOMPARE(Measure::Hertz(12345.6), t("12.346 кГц"));
+        QCOMPARE(Measure::Seconds(0.001), t("1.000 мС"));
+        QCOMPARE(Measure::Hertz(std::nan("")), QStringLiteral("—"));
+
+        // Nominal scale: full scale is ±400 mV, 8192 units a 100 mV division.
+        QCOMPARE(Calibration::ToVolts(32768, 1), 0.4);
+        QCOMPARE(Calibration::ToVolts(8192, 2.5), 0.25);
+        QCOMPARE(Calibration::ToUnits(0.25, 2.5), 8192.0);
+        const auto k = Calibration::FactorFor(16384, 1.0);  // 200 mV nominal p-p is really 1 V
+        QVERIFY(k);
+        QCOMPARE(*k, 5.0);
+        QVERIFY(!Calibration::FactorFor(0, 1.0));
+        QVERIFY(!Calibration::FactorFor(100, -1.0));
+
+        // Stored per channel in a section of its own; what does not read
+        // as a sane factor is the nominal one.
+        TestEnv::Reset();
+        QCOMPARE(Calibration::StoredFactor(1), 1.0);
+        Calibration::StoreFactor(2, 1.0 / 3);
+        QVERIFY(std::abs(Calibration::StoredFactor(2) - 1.0 / 3) < 1e-9);
+        QCOMPARE(Calibration::StoredFactor(1), 1.0);
+        QVERIFY(!Calibration::IsNominal(Calibration::StoredFactor(2)));
+        for (const char *bad : {"abc", "-2", "0", "1e9", "nan"}) {
+            SettingsStore::SaveSetting("Sigm", "Calibration", "Channel1", QString::fromLatin1(bad));
+            QCOMPARE(Calibration::StoredFactor(1), 1.0);
+        }
+        SettingsStore::SaveSetting("Sigm", "calibration", "CHANNEL1", QStringLiteral(" 2.5"));
+        QCOMPARE(Calibration::StoredFactor(1), 2.5);
+    }
+};
+SIGM_TEST(Measurements)
+
+#include "tst_analysis.moc"
