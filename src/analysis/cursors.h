@@ -3,14 +3,15 @@
 // are kept in signal seconds and volts, so paging, a new sweep or a new
 // volts/div moves them on the screen but not in the signal. ScreenMap is
 // the one translation between those units and the pixels of a screen.
+#include "analysis/calibration.h"
+
 #include <QString>
 #include <cmath>
 
 namespace Cursors {
 
-// Volts of one sample unit at the nominal scale: "100 мВ" is one division
-// of 8192 units, so full scale (±32768) is ±0.4 V.
-constexpr double kNominalVoltsPerUnit = 0.1 / 8192;
+// Volts of one sample unit at the nominal scale.
+constexpr double kNominalVoltsPerUnit = Calibration::kNominalVoltsPerUnit;
 
 // How one drawn screen maps signal units to pixels. Points run left to
 // right over `points` user units; a trace's ordinate is

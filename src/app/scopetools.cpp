@@ -1,5 +1,7 @@
 #include "app/scopetools.h"
 
+#include "analysis/calibration.h"
+
 #include "acquisition/captureengine.h"
 #include "acquisition/inputchoice.h"
 #include "acquisition/mci.h"
@@ -342,10 +344,9 @@ void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int chann
     showInputLabel();
 }
 
-double ScopeTools::VoltsPerUnit(int)
+double ScopeTools::VoltsPerUnit(int channel)
 {
-    // Nominal until a calibration of the channels is available.
-    return Cursors::kNominalVoltsPerUnit;
+    return Calibration::VoltsPerUnit(Calibration::StoredFactor(channel + 1));
 }
 
 // ---- Cursors ----

@@ -1,5 +1,6 @@
 #include "spectrum/spectrumwindow.h"
 
+#include "analysis/calibration.h"
 #include "app/pribor.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
@@ -61,11 +62,10 @@ QComboBox *combo(QWidget *parent, const char *name, const QStringList &items)
 
 }  // namespace
 
-double SpectrumWindow::VoltsPerFullScale(int)
+double SpectrumWindow::VoltsPerFullScale(int channel)
 {
-    // The input's nominal scale: at "100 мВ" a division is 8192 sample units,
-    // so the four divisions to the top of the screen, 32768 units, are 0.4 V.
-    return 0.4;
+    // dBV follows the channel's calibration, as the readouts and cursors do.
+    return Calibration::kNominalFullScaleVolts * Calibration::StoredFactor(channel + 1);
 }
 
 SpectrumWindow::SpectrumWindow(Pribor *main) : QWidget(main, Qt::Tool), main_(main)
