@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the trigger search and the automatic measurements per screen.
 //
 // A live pass at the slowest sweep (100 мС per division) is 1.2 s of 48 kHz

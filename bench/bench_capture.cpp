@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sound device costs the refresh cycle and how well it keeps time.
 //   - one refresh cycle's device commands (save of a 100 ms stereo 44.1 kHz
 //     pass, delete, close, open, record): median and max over 200 cycles,

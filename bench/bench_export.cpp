@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of exporting samples as CSV: a one-minute 44.1 kHz stereo recording
 // (5.3 million values, made by sox) written whole, through the real writer
 // with its progress callback. Prints the wall time, the CSV's size and the

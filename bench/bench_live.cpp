@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live picture, for every sweep, in the two ways it can run: the
 // refresh timer at its fastest period (100 ms, a saved pass per refresh)
 // and at display rate (the newest samples of the capture stream each frame).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paging cost per sweep, on the shown window, against an in-process
 // baseline, and memory while paging a large file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long live run through the shown main window with the level window open,
 // on the sound server's default input (or SIGM_INPUT): every message box the
 // program raises is counted and printed with the time it came, so a capture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum's cost and its effect on the live display.
 //   1. One 65536-point stereo spectrum as the window computes it on every
 //      redraw: 16-bit frames split and windowed, two transforms, averaging,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the benchmarks share: CPU time of this process and of the X server
 // that shows its windows, and resident memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and drawing a WAV oscillogram from arbitrary bytes, without a
 // window: the same functions the main window calls, in the same order. The
 // program's error numbers (VbError) are answers, not findings; anything the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the open-and-draw fuzzer (build-asan/fuzz/fuzz_open, made by
 # test-sanitized.sh) for SIGM_FUZZ_SECONDS (default 120) from a fresh seed
 # corpus. A crash, sanitizer finding, leak, hang or runaway memory fails the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the seed corpus for the fuzz targets in the folder given (default
 # build-asan/fuzz/seeds): small WAV files the program shows, and broken ones
 # of the kinds people meet (wrong sizes, unshowable formats, odd chunks).

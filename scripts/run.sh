@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the oscilloscope from the checkout. The first run installs what is
 # missing and builds only the program; later runs start it at once, and
 # rebuild only the program when a source, data or build file has changed.

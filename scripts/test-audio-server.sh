@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by test.sh: a private PulseAudio server whose source "scopein"
 # carries a paced stereo test signal, like a sound card would.
 start_test_audio_server() {

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds everything with AddressSanitizer, LeakSanitizer and
 # UndefinedBehaviorSanitizer into build-asan (clang, ccache) and runs the
 # whole test suite there once; any finding fails the run. The fuzz targets

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds and runs every test. Tests that capture
 # from a real sound server get their own PulseAudio server fed with a known
 # signal (1000 Hz left, 250 Hz right), started here and stopped on exit.

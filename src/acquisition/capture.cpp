@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live capture start and stop.
 #include "acquisition/capturetables.h"
 #include "acquisition/errortable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one capture stream behind the sound device. The stream is started in
 // the format of the file the device records for and then kept running, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One input the sound device records from: a real sound input, the demo
 // generator, or a test's scripted input. Sources deliver interleaved native

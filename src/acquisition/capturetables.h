@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numbers live capture and memory recording are built on, as functions of
 // the front panel so they can be checked without a sound device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo generator stands in for a sound card on machines without one, so
 // the oscilloscope still shows moving traces, and at the card's pace.
 #include "acquisition/capturesource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File and device failures: one table of messages, worded per operation.
 // The trap of each operation shows the message for an error number and then

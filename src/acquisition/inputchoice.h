@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which sound input to look at, chosen in the window: the sound server's
 // inputs including the monitors of its outputs (what the computer itself

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live picture at display rate. The capture stream runs all the time;
 // each frame takes the newest screen of samples from it and draws that,
 // instead of waiting for a pass to be saved and read back from the working

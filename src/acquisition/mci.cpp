@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device's command strings. One device at a time, normally under
 // the alias Zvuk, opened on a WAV file whose format the recordings take.
 #include "acquisition/mci.h"

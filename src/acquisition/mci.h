@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Command-string interface to the sound device: "open c:\zvuk.wav type
 // waveaudio alias Zvuk", "Record Zvuk", "Save Zvuk c:\tmp.wav", "status Zvuk

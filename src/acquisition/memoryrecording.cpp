@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory recording: up to one minute straight into the working file.
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live refresh: each tick shows the pass recorded since the last one.
 #include "acquisition/capturetables.h"
 #include "acquisition/errortable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress window of a memory recording: counts the seconds and stops
 // the recording on its button or any key.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real capture straight from the sound server (PulseAudio, or PipeWire's
 // PulseAudio service). Every start and every look at the inputs opens a
 // connection of its own, so a server that was restarted is simply found

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound device's view of WAV files: the format and length a file
 // declares, and the canonical 16-bit PCM file a recording is saved as.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hand-placed cursors: two at times, two at voltages of one channel. They
 // are kept in signal seconds and volts, so paging, a new sweep or a new

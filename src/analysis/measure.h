@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Automatic measurements of one channel over the samples of a screen, and
 // the texts that show them.

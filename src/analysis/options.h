@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The trigger and readout choices, kept in the settings file in sections of
 // their own ("Trigger", "Measure"). Everything is off by default: a user who

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Spectrum of sampled signals: window, FFT (FFTW 3), averaging, peak hold,
 // and the readouts an operator reads off an analyser: the strongest peak

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Trigger search on plain sample arrays: where a signal crosses a level in
 // the chosen direction, with hysteresis, to a fraction of a sample.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The X-Y picture: the first channel across, the second up, over the frames
 // of one screen, on a square of 8 × 8 divisions. Each axis has its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout procedure: on every resize or state change of the main window
 // the drawing area and its bars take all the room, the top row is spread
 // evenly, and the level window follows the main window's state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the main window's controls go for a given outer size. All values
 // are twips of the client area; the arithmetic is done in 64 bits so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, shut-down and the commands the main window carries out itself.
 #include "app/pribor.h"
 #include "app/scopetools.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window. Its members are the front panel's controls and the shared
 // state; the handlers keep the names the program is built around and are

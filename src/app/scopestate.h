@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's shared members: what is loaded, where the view stands
 // and the mode flags. Subsystems read and write them through Pribor::st.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window offers beyond its front panel, all off until switched on:
 // cursors with readouts, export of the screen (PNG, SVG) and of the samples

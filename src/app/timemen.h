@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The parameters dialog: refresh period, 48 kHz sampling and beam centring.
 // Every change acts on the running program at once; only OK stores them.

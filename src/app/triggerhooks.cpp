@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trigger, automatic measurements and calibration: the main window's side.
 // The menu, the settings, and the few hooks the redraw calls; every
 // computation is in src/analysis.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a window may go: stored bounds are fitted to the screens before they
 // are applied, so that a settings file from another monitor layout (or a

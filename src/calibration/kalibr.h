@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The calibration dialog: per channel, the factor from nominal to real
 // volts, typed in or worked out from a known signal on screen ("this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Module Byte2: two bytes of a 16-bit PCM sample to a number, and the
 // Lagrange interpolators the fast sweeps use to put points between samples.

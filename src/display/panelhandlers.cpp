@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The front panel: every change of sweep, sensitivity or position becomes a
 // redraw (or, while capturing, a restart of capture with the new sweep).
 #include "app/pribor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed contents of the front panel: selector lists with the numbers
 // the drawing uses, and the scroll bar ranges.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RedrawTraces and PrepareScreen: the one way anything reaches the drawing
 // surface. A redraw reads one screen of FlName, turns it into display
 // buffers and paints graticule, times and traces from them.

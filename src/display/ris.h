@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drawing surface. Everything is drawn into a persistent image in user
 // coordinates (ScaleLeft/Top/Width/Height), so the picture survives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The arithmetic of one frame of the display: where the graticule's
 // vertical lines go, the times under the screen, and where a sample lands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading one screen of samples: how many bytes a screen spans, where the
 // view stands in the file (kept in step with HScroll1), and the one block

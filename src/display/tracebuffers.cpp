@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/tracebuffers.h"
 
 #include "display/byte2.h"

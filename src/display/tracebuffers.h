@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // From one block of samples to the display buffers: min/max decimation for
 // slow sweeps, one point per frame for middle sweeps, and 2/3/5/9 points per

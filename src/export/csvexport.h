@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Samples of a WAV oscillogram as CSV: a header line, then one line per
 // frame with the time in seconds and each channel in volts. Numbers always

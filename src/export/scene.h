@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One screen as drawing instructions in pixel coordinates: what the window
 // rasterises on its surface, the vector picture writes as SVG paths, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The browsing part shared by the open and save dialogs: a drive list, a
 // folder list and a file list, linked so that choosing a drive moves the

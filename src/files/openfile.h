@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The open dialog "Открытие wav файла": the shared browsing lists showing
 // *.wav files, starting in Mem, with " Открыть" and "Отмена". Its open

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening an oscillogram: the open command and OpenWorkingFile, which every
 // path that shows a file (open, capture stop, end of a memory recording)
 // goes through.

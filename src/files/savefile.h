@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The save dialog "Сохранение осциллограммы": the shared browsing lists
 // showing every file, starting in Mem, a name box and "Сохранить". Its save

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save command of the main window.
 #include "app/pribor.h"
 

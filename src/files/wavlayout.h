@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether a file is a WAV oscillogram the display can show, and where its
 // samples are. A chosen file is untrusted: it is inspected here, before

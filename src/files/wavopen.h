@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What opening a WAV oscillogram works out from the file before drawing it:
 // where the samples start, how the horizontal bar maps onto the file, and

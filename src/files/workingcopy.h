@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Copying a chosen oscillogram over the working file: all or nothing. The
 // copy goes to a file beside the working file and replaces it only when

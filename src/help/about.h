@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The about box: title, version, the program's web page and a button that
 // starts the system information tool.

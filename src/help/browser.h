@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opens pages in the user's web browser. Tests put an opener of their own
 // in place of the desktop's, so no browser starts.

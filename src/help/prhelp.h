@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start-up hint: offers the help page until the user ticks the box
 // that hides it for good.

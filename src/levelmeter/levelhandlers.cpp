@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's side of the level window: the menu command and the
 // feed from the screen preparation.
 #include "app/pribor.h"

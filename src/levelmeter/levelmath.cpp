@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "levelmeter/levelmath.h"
 
 #include "platform/vbrt.h"

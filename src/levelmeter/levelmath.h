@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The arithmetic of the level window, kept apart from its widgets: peak
 // level of a screenful of samples in dB above one quantum, its caption, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture box of the level window: bars, ticks and labels are drawn in
 // user coordinates into a persistent image that the widget shows.

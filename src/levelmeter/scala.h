@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The level window: peak level of each channel of the screenful just drawn,
 // as a bar on a decibel scale, as text and as a clip mark. It floats above

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Run-time errors carry the program's error numbers so that every error trap
 // maps them to its message in one table, whatever raised them.

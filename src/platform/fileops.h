@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File operations that fail with the program's error numbers (VbError), so
 // that every error trap can word the failure for the user.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A read-only key store in place of the system registry: values under a
 // root key and a key path, looked up the way the about box asks for the

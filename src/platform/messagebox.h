@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box and every modal window of the program passes through
 // here, so tests can answer them and read back exactly what was shown.

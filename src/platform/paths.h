@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the program's files live.
 //  - The program folder holds Sound/ (templates) and help.htm; it sits beside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Per-user settings store: application → section → key → text, kept in an
 // INI file. Names compare without regard to case ("Sigm" and "SIGM" are one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Widgets with the behaviour the handlers are written against: a selector
 // whose entries carry a number, and a scroll bar whose minimum may lie above

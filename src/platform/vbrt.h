@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numeric conventions the whole program relies on: conversions to integers
 // round half to even, and 16/32-bit arithmetic raises error 6 on overflow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's printer dialog control and the current printer it sets
 // up. The printer is the one every print command paints on: the system's

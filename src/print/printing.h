@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The printed page: one line with the sweep parameters above the picture of
 // the drawing surface. The page is laid out in twips from the printable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum graph: level against frequency with a graticule and
 // labelled axes, one curve per channel in its trace's colour, the held

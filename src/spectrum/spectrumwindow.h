@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum window: what frequencies the screen holds. A floating tool
 // window beside the main window, fed on every redraw while it is open with

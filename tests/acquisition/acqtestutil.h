@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the sound device tests: WAV files built byte by byte,
 // a scriptable input, and reading back what the device saved.

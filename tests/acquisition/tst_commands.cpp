@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device's command vocabulary on real files: what open reads from
 // a header, what status answers, which number each wrong use gets.
 #include "acqtestutil.h"

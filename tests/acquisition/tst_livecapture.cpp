@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/pribor.h"
 #include "acquisition/mci.h"
 #include "acquisition/wavfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture from a real sound server. scripts/test.sh starts a PulseAudio
 // server whose source (SIGM_TEST_PULSE_SOURCE) carries 1000 Hz on the left
 // and 250 Hz on the right at half scale, paced like a sound card. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording through the device commands with the demo generator and with a
 // scripted input: exact lengths, passes that join without a gap, and
 // inputs that fail without hanging the caller.

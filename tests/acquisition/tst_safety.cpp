@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A memory recording is never thrown away, and capture always finds its
 // input again: front-panel actions while recording, a working folder that
 // cannot be written or fills up, a sound server that dies and comes back,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trigger search, measurements and calibration on plain arrays, synthetic
 // and made by sox.
 #include "analysis/calibration.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input choice through the private test sound server (scripts/test.sh starts
 // it): a second input with another tone, the monitor of an output, and an
 // input unplugged while in use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cursors, exports and the X-Y picture, on real files shown in a real main
 // window; the CSV writer and the X-Y geometry also on their own.
 #include "../display/testwav.h"

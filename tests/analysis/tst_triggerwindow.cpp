@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trigger, readouts and calibration in the real window, live through
 // the test sound server (1000 Hz on channel 1, 250 Hz on channel 2).
 #include "acquisition/mci.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/layout.h"
 #include "app/pribor.h"
 #include "app/windowbounds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window bounds under a real window manager: frames, maximizing and closing
 // through the manager are what decide where a window ends up, and an
 // offscreen test has none of them. Each session is the program itself on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test isolation: each test process gets its own settings file, working
 // folder and Mem folder, and every message box is answered by a script.

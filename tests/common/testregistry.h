@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Each test file registers its QtTest classes here; one runner per
 // subsystem folder runs them all in one process.

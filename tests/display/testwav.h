@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WAV files for the display and file tests: exact sample contents written
 // here, or real files made by sox.

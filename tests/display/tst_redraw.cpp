@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Redraws on a real main window from real WAV files: what is read, when,
 // and what ends up in the picture.
 #include "acquisition/mci.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display's arithmetic without widgets: decoding, interpolation, buffer
 // modes, positioning, graticule and time labels.
 #include "display/byte2.h"

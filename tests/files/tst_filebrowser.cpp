@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browsing lists both file dialogs share: where they start, how the
 // lists follow each other, and an unreadable volume.
 #include "files/filebrowser.h"

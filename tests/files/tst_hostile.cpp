@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Broken and hostile files opened through the real window, the way the
 // open dialog and the command line open them: each one is either shown
 // correctly or refused with one message, never hangs, never costs the

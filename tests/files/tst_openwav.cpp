@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening oscillograms: the open dialog, OpenWorkingFile on real files made
 // here and by sox, and broken files that must never bring the program down.
 #include "../display/testwav.h"

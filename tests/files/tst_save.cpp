@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "acquisition/errortable.h"
 #include "app/pribor.h"
 #include "files/savefile.h"

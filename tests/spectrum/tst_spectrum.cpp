@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum: arithmetic on arrays and sox-made files, and the window on
 // a stored file and on the live test signal.
 #include "../display/testwav.h"
