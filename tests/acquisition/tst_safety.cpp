@@ -456,11 +456,14 @@ private slots:
         QTest::qWait(900);
         QCOMPARE(boxes.Shown().size(), size_t(1));
         QTest::mouseRelease(w->HScroll1, Qt::LeftButton, {}, trough);
-        // The next click is taken, once.
-        QTest::mousePress(w->HScroll1, Qt::LeftButton, {}, trough);
-        QTest::qWait(700);
-        QTest::mouseRelease(w->HScroll1, Qt::LeftButton, {}, trough);
-        QCOMPARE(boxes.Shown().size(), size_t(2));
+        // The bar is not left repeating, and the next click is taken, once.
+        // The failure would only repeat, so the held display says nothing
+        // more until a file is opened or capture starts.
+        const int before = w->HScroll1->Value();
+        QTest::mouseClick(w->HScroll1, Qt::LeftButton, {}, trough);
+        QTest::qWait(300);
+        QCOMPARE(w->HScroll1->Value(), std::min(before + w->HScroll1->LargeChange(), w->HScroll1->maximum()));
+        QCOMPARE(boxes.Shown().size(), size_t(1));
         w->close();
     }
 };
