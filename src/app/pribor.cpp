@@ -77,7 +77,13 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     Tools = new ScopeTools(this);
 }
 
-Pribor::~Pribor() = default;
+Pribor::~Pribor()
+{
+    // The drawing surface outlives this class's part of the window while
+    // QWidget deletes the children; its filters must not be told about that.
+    RisBox->removeEventFilter(Tools);
+    RisBox->removeEventFilter(this);
+}
 
 void Pribor::buildControls()
 {

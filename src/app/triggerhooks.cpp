@@ -360,8 +360,11 @@ bool Pribor::eventFilter(QObject *watched, QEvent *event)
     VbComboBox *sens = src == 0 ? U2 : U1;
     const VbScrollBar *bar = src == 0 ? VScroll2 : VScroll1;
     const double s = sens->ListIndex() < 0 ? 1 : sens->ItemData(sens->ListIndex());
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return QMainWindow::eventFilter(watched, event);
     auto *me = static_cast<QMouseEvent *>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress: {
         if (me->button() != Qt::LeftButton)
             break;

@@ -43,7 +43,7 @@ QByteArray fmt(int tag, int channels, int rate, int bits, int size = 16)
     put16(f, quint16(tag));
     put16(f, quint16(channels));
     put32(f, quint32(rate));
-    put32(f, quint32(rate * channels * bits / 8));
+    put32(f, quint32(qint64(rate) * channels * bits / 8));
     put16(f, quint16(channels * bits / 8));
     put16(f, quint16(bits));
     return f + QByteArray(std::max(0, size - 16), '\0');
