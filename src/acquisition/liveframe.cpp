@@ -9,6 +9,7 @@
 #include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
+#include "app/scopetools.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
 #include "platform/vbcontrols.h"
@@ -29,6 +30,10 @@ void Pribor::FrameTimer_Timer()
             RecoverFromInvalidFile(r, TrapSite::RefreshTick);
             return;
         }
+        // As in the refresh tick: an input chosen in the window that was
+        // unplugged is replaced by the default one.
+        if (Tools->FallBackFromLostInput(r))
+            return;
         ShowDeviceError(r);
         if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
             ShowDeviceError(c);
