@@ -229,10 +229,7 @@ int main(int argc, char **argv)
     {
         QApplication app(argc, argv);
         QTemporaryDir dir;
-        Paths::SetWorkingFolder(dir.path() + "/work");
-        Paths::SetMemFolder(dir.path() + "/Mem");
-        SettingsStore::SetFilePath(dir.path() + "/settings.ini");
-        SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+        Bench::UseScratchFolders(dir.path());
         CaptureEngine &engine = CaptureEngine::Instance();
 
         const QByteArray pulseSource = qgetenv("SIGM_TEST_PULSE_SOURCE");

@@ -6,6 +6,7 @@
 //   - refreshes per second, minute by minute, and the slowest minute,
 //   - message boxes (each printed), and whether capture still runs at the end.
 // Usage: bench_soak [minutes, default 10] [sweep index, default 6 = "1 мС"]
+#include "benchutil.h"
 #include "app/pribor.h"
 #include "acquisition/mci.h"
 #include "platform/messagebox.h"
@@ -33,10 +34,7 @@ int main(int argc, char **argv)
     {
         QApplication app(argc, argv);
         QTemporaryDir dir;
-        Paths::SetWorkingFolder(dir.path() + "/work");
-        Paths::SetMemFolder(dir.path() + "/Mem");
-        SettingsStore::SetFilePath(dir.path() + "/settings.ini");
-        SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+        Bench::UseScratchFolders(dir.path());
         QElapsedTimer clock;
         clock.start();
         UiSeam::SetMessageHandler([&](const MsgRequest &r) {

@@ -8,6 +8,7 @@
 //      spectrum window closed and open (65536 points, linear averaging
 //      over 8, peak hold), from the demo generator and the default input.
 // Usage: bench_spectrum [seconds per live run, default 5] [spectra, default 300]
+#include "benchutil.h"
 #include "acquisition/mci.h"
 #include "analysis/spectrum.h"
 #include "app/pribor.h"
@@ -153,10 +154,7 @@ int main(int argc, char **argv)
     {
         QApplication app(argc, argv);
         QTemporaryDir dir;
-        Paths::SetWorkingFolder(dir.path() + "/work");
-        Paths::SetMemFolder(dir.path() + "/Mem");
-        SettingsStore::SetFilePath(dir.path() + "/settings.ini");
-        SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+        Bench::UseScratchFolders(dir.path());
         SettingsStore::SaveSetting("Sigm", "Spectrum", "Size", "6");  // 65536
         SettingsStore::SaveSetting("Sigm", "Spectrum", "Averaging", "1");
         SettingsStore::SaveSetting("Sigm", "Spectrum", "Averages", "8");

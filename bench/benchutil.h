@@ -1,16 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the benchmarks share: CPU time of this process and of the X server
-// that shows its windows, and resident memory.
+// that shows its windows, resident memory, and folders of their own.
 #include <QByteArray>
 #include <QFile>
 #include <QGuiApplication>
 #include <QString>
+#include "platform/paths.h"
+#include "platform/settings.h"
 #include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace Bench {
+
+// Working files, oscillograms and settings under `root`, so a benchmark
+// never touches the user's own; the start-up hint is already dismissed.
+inline void UseScratchFolders(const QString &root)
+{
+    Paths::SetWorkingFolder(root + "/work");
+    Paths::SetMemFolder(root + "/Mem");
+    SettingsStore::SetFilePath(root + "/settings.ini");
+    SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+}
 
 inline double processCpuSeconds()
 {

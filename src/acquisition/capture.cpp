@@ -225,6 +225,17 @@ void Pribor::Stopbiton_Click()
     st.CaptureRunning = false;
     memoryRecording_ = false;
     UnlockPanelAfterRecording();
+    EnableStoppedPanel();
+
+    OpenWorkingFile();
+    ReselectSweep();
+    Uroven->setEnabled(true);
+}
+
+// The panel of a stopped recording that is shown: it can be paged, saved,
+// printed, and capture started again.
+void Pribor::EnableStoppedPanel()
+{
     nachalo->setEnabled(true);
     konec->setEnabled(true);
     zapis->setEnabled(true);
@@ -241,10 +252,6 @@ void Pribor::Stopbiton_Click()
     PrintBiton->setEnabled(true);
     PrintMenu->setEnabled(true);
     OpenWav->setEnabled(true);
-
-    OpenWorkingFile();
-    ReselectSweep();
-    Uroven->setEnabled(true);
 }
 
 void Pribor::ReselectSweep()

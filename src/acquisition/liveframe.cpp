@@ -9,7 +9,6 @@
 #include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
 #include "platform/vbcontrols.h"
@@ -26,19 +25,7 @@ void Pribor::FrameTimer_Timer()
     }
     auto deviceFailure = [this](int r) {
         FrameTimer->stop();
-        if (r == 296) {
-            RecoverFromInvalidFile(r, TrapSite::RefreshTick);
-            return;
-        }
-        // As in the refresh tick: an input chosen in the window that was
-        // unplugged is replaced by the default one.
-        if (Tools->FallBackFromLostInput(r))
-            return;
-        ShowDeviceError(r);
-        if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
-            ShowDeviceError(c);
-        if (Stopbiton->isEnabled())
-            EndCaptureAfterFailure();
+        EndTickAfterDeviceFailure(r);
     };
 
     CaptureEngine &engine = CaptureEngine::Instance();

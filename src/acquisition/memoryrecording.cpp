@@ -121,21 +121,7 @@ void Pribor::KeepMemoryRecording(int cause)
     // and printed.
     st.CaptureRunning = false;
     UnlockPanelAfterRecording();
-    nachalo->setEnabled(true);
-    konec->setEnabled(true);
-    zapis->setEnabled(true);
-    SaveBiton->setEnabled(true);
-    Stopbiton->setEnabled(false);
-    StopMenu->setEnabled(false);
-    SaveFileBiton->setEnabled(true);
-    SigmMenu->setEnabled(true);
-    RunMenu->setEnabled(true);
-    HScroll1->setEnabled(true);
-    OpenBitton->setEnabled(true);
-    SaveWav->setEnabled(true);
-    PrintBiton->setEnabled(true);
-    PrintMenu->setEnabled(true);
-    OpenWav->setEnabled(true);
+    EnableStoppedPanel();
     Uroven->setEnabled(true);
     st.FlName = kept == working ? QStringLiteral("c:\\tmp.wav") : kept;
     st.ForceReposition = true;

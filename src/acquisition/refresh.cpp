@@ -44,23 +44,28 @@ void Pribor::Timer1_Timer()
         const int r = mciSendString(command);
         if (r == 0)
             continue;
-        if (r == 296) {
-            RecoverFromInvalidFile(r, TrapSite::RefreshTick);
-            return;
-        }
-        // An input chosen in the window that was unplugged: go on from the default one.
-        if (Tools->FallBackFromLostInput(r))
-            return;
-        ShowDeviceError(r);
-        if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
-            ShowDeviceError(c);
-        // The device is closed now: a stop would only fail to save again.
-        if (Stopbiton->isEnabled())
-            EndCaptureAfterFailure();
+        EndTickAfterDeviceFailure(r);
         return;
     }
 
     const int offset = Capture::ReadOffset(RasTime->ItemData(i), st.TwoBeam);
     MarkPassStart();
     RedrawTraces(51 + offset);
+}
+
+void Pribor::EndTickAfterDeviceFailure(int r)
+{
+    if (r == 296) {
+        RecoverFromInvalidFile(r, TrapSite::RefreshTick);
+        return;
+    }
+    // An input chosen in the window that was unplugged: go on from the default one.
+    if (Tools->FallBackFromLostInput(r))
+        return;
+    ShowDeviceError(r);
+    if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
+        ShowDeviceError(c);
+    // The device is closed now: a stop would only fail to save again.
+    if (Stopbiton->isEnabled())
+        EndCaptureAfterFailure();
 }

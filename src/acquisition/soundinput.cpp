@@ -152,10 +152,10 @@ public:
         if (format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2 || format.sampleRate < 1000
             || format.sampleRate > 384000)
             return MciErr::NoSuitableInput;
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_S16LE;
-        spec.rate = uint32_t(format.sampleRate);
-        spec.channels = uint8_t(format.channels);
+        pa_sample_spec sampleFormat{};
+        sampleFormat.format = PA_SAMPLE_S16LE;
+        sampleFormat.rate = uint32_t(format.sampleRate);
+        sampleFormat.channels = uint8_t(format.channels);
         // Small fragments: the server hands data over every 10 ms, which is
         // what a timed recording's accuracy comes down to.
         const size_t chunk = size_t(format.BytesPerFrame()) * size_t(std::max(1, format.sampleRate / 100));
@@ -168,7 +168,7 @@ public:
         int error = 0;
         const QByteArray device = info_.name.toUtf8();
         pa_simple *stream = pa_simple_new(nullptr, clientName().constData(), PA_STREAM_RECORD,
-                                          device.isEmpty() ? nullptr : device.constData(), "oscillogram", &spec,
+                                          device.isEmpty() ? nullptr : device.constData(), "oscillogram", &sampleFormat,
                                           nullptr, &attr, &error);
         if (!stream) {
             // A server that is not there is a lost input; one that refuses

@@ -119,6 +119,9 @@ public:
     bool MemoryRecordingRuns() const { return memoryRecording_; }
     void LockPanelForRecording();
     void UnlockPanelAfterRecording();
+    void EnableStoppedPanel();
+    // A device command of a refresh tick or frame failed with `r`.
+    void EndTickAfterDeviceFailure(int r);
     void KeepMemoryRecording(int cause);
     // A time-stamped file name in the Mem folder for a recording that had to
     // be kept outside the working file.
