@@ -15,8 +15,9 @@
 //
 // 1. A one-minute 48 kHz stereo file and a large one (400 MB by default):
 //    for every sweep, median page time (wall) of the program and the
-//    baseline, their ratio, CPU per page (program + X server), and the time
-//    of a repaint from the buffers (a sensitivity change).
+//    baseline, taken alternately page by page, their ratio, CPU per page
+//    (program + X server), and the median time of a repaint from the
+//    buffers (a sensitivity change).
 // 2. The large file paged from start to end at the slowest sweep: peak
 //    resident memory, which must stay flat in the file's size.
 //
@@ -25,6 +26,7 @@
 #include "benchutil.h"
 #include "display/ris.h"
 #include "platform/paths.h"
+#include "platform/twips.h"
 #include "platform/vbcontrols.h"
 
 #include <QApplication>
@@ -181,22 +183,16 @@ struct Cost {
     double xMs = -1;     // mean per page, X server (-1: not measured)
 };
 
-// Runs `page` n times and measures it.
+// Runs `page` n times and measures its CPU, this process and the X server.
 template <class Page>
-Cost measure(int n, int xPid, Page &&page)
+Cost measureCpu(int n, int xPid, Page &&page)
 {
-    std::vector<double> times;
     const double cpu0 = Bench::processCpuSeconds(), x0 = Bench::otherCpuSeconds(xPid);
-    for (int i = 0; i < n; ++i) {
-        QElapsedTimer t;
-        t.start();
+    for (int i = 0; i < n; ++i)
         page(i);
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
     // Let the X server finish what was sent before reading its clock.
     QThread::msleep(30);
     Cost c;
-    c.wallMs = median(times);
     c.cpuMs = (Bench::processCpuSeconds() - cpu0) * 1000 / n;
     const double x1 = Bench::otherCpuSeconds(xPid);
     if (x0 >= 0 && x1 >= 0)
@@ -205,6 +201,9 @@ Cost measure(int n, int xPid, Page &&page)
 }
 
 // Pages through `file` at every sweep, the program against the baseline.
+// Wall times come from alternating one page of each, so both meet the same
+// moments of load; CPU from a run of each, since the X server's share can
+// only be read over a run.
 void sweepTable(Pribor &w, Baseline &base, const QString &title, int pages, int xPid)
 {
     std::printf("\n%s\n", qPrintable(title));
@@ -216,30 +215,48 @@ void sweepTable(Pribor &w, Baseline &base, const QString &title, int pages, int 
         w.HScroll1->SetValue(1);
         QApplication::processEvents();
         const qint64 screenBytes = 2 * (2 * qint64(w.st.SampleRate) / w.RasTime->ItemData(sweep) + 4);
+        const QString path = Paths::MapPath(w.st.FlName);
         std::vector<qint64> positions;
         // Alternate arrow and trough steps forward so each page reads a new
         // screen; every 50 pages the thumb is dragged somewhere else.
-        const Cost ours = measure(pages, xPid, [&](int i) {
+        auto ours = [&](int i) {
             int next = w.HScroll1->Value() + (i % 2 ? 10 : 1);
             if (i % 50 == 49 || w.st.ViewStart + 4 * screenBytes > w.st.FileLength || next > w.HScroll1->Max())
                 next = 2 + int(random() % uint32_t(std::max(1, w.HScroll1->Max() / 2)));
             w.HScroll1->SetValue(std::min(next, w.HScroll1->Max()));
             QApplication::processEvents();  // paint and flush
             positions.push_back(w.st.ViewStart);
-        });
-        const QString path = Paths::MapPath(w.st.FlName);
-        const Cost baseline =
-            measure(pages, xPid, [&](int i) { base.Page(path, positions[size_t(i)] - 1, screenBytes); });
-        const Cost repaint = measure(50, xPid, [&](int i) {
+        };
+        auto baseline = [&](int i) { base.Page(path, positions[size_t(i)] - 1, screenBytes); };
+        std::vector<double> oursMs, baseMs;
+        for (int i = 0; i < pages; ++i) {
+            QElapsedTimer t;
+            t.start();
+            ours(i);
+            oursMs.push_back(t.nsecsElapsed() / 1e6);
+            t.restart();
+            baseline(i);
+            baseMs.push_back(t.nsecsElapsed() / 1e6);
+        }
+        positions.clear();
+        Cost oursCost = measureCpu(pages, xPid, ours);
+        Cost baseCost = measureCpu(pages, xPid, baseline);
+        std::vector<double> repaintMs;
+        for (int i = 0; i < 50; ++i) {
+            QElapsedTimer t;
+            t.start();
             w.U2->SetListIndex(i % 2);
             QApplication::processEvents();
-        });
-        const bool x = ours.xMs >= 0 && baseline.xMs >= 0;
-        const double oursAll = ours.cpuMs + (x ? ours.xMs : 0), baseAll = baseline.cpuMs + (x ? baseline.xMs : 0);
+            repaintMs.push_back(t.nsecsElapsed() / 1e6);
+        }
+        oursCost.wallMs = median(oursMs);
+        baseCost.wallMs = median(baseMs);
+        const bool x = oursCost.xMs >= 0 && baseCost.xMs >= 0;
+        const double oursAll = oursCost.cpuMs + (x ? oursCost.xMs : 0), baseAll = baseCost.cpuMs + (x ? baseCost.xMs : 0);
         std::printf("%s %6d %10.3f %10.3f %7.2f %12.3f %12.3f %7.2f %10.3f\n",
-                    qPrintable(w.RasTime->itemText(sweep).leftJustified(9)), int(w.st.PointCount), ours.wallMs,
-                    baseline.wallMs, ours.wallMs / baseline.wallMs, oursAll, baseAll, oursAll / baseAll,
-                    repaint.wallMs);
+                    qPrintable(w.RasTime->itemText(sweep).leftJustified(9)), int(w.st.PointCount), oursCost.wallMs,
+                    baseCost.wallMs, oursCost.wallMs / baseCost.wallMs, oursAll, baseAll, oursAll / baseAll,
+                    median(repaintMs));
     }
 }
 
@@ -269,6 +286,9 @@ int main(int argc, char **argv)
         w.U2->SetListIndex(0);
         w.RasTime->SetListIndex(0);
     }
+    // The window at its default size, as a first start shows it; a window
+    // never sized is 200 x 100 and would hide most of what a page paints.
+    w.resize(Twips::ToPixels(9510), Twips::ToPixels(7125));
     w.show();
     Baseline base(w.RisBox->size());
     base.move(w.geometry().right() + 20, w.y());
@@ -282,7 +302,7 @@ int main(int argc, char **argv)
                 xPid ? qPrintable(QStringLiteral("pid %1 measured").arg(xPid)) : "not measured",
                 Bench::loadAverage(), sysconf(_SC_NPROCESSORS_ONLN));
     show(w, minute);
-    std::printf("Ris %dx%d px\n", w.RisBox->width(), w.RisBox->height());
+    std::printf("window %dx%d px, Ris %dx%d px\n", w.width(), w.height(), w.RisBox->width(), w.RisBox->height());
     sweepTable(w, base, QStringLiteral("60 s, 48000 Hz stereo (%1 bytes)").arg(w.st.FileLength), pages, xPid);
     const long afterMinute = Bench::statusKb("VmHWM:");
     QFile::remove(minute);

@@ -162,28 +162,59 @@ void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
     if (ys.empty())
         return;
     beginSpans();
-    QPointF prev = ToPixel(0, ys[0]);
-    if (ys.size() == 1)
-        addSegment(prev, prev);
-    const double top = shift_;
-    const size_t columns = spanTop_.size();
-    const int firstColumn = -(std::max(1, DrawWidth) - 1);
-    for (size_t i = 1; i < ys.size(); ++i) {
-        const QPointF next = ToPixel(double(i), ys[i]);
-        // Both ends in one pixel column and on screen horizontally: the
-        // segment adds only its end points to that column's span.
-        const double ax = prev.x() - top, bx = next.x() - top;
-        const double column = std::floor(ax);
-        if (std::floor(bx) == column && std::isfinite(prev.y()) && std::isfinite(next.y()) && column >= firstColumn
-            && column < double(columns + size_t(firstColumn))) {
-            const size_t k = size_t(int(column) - firstColumn);
-            const double y0 = prev.y() - top, y1 = next.y() - top;
-            spanTop_[k] = std::min(spanTop_[k], std::min(y0, y1));
-            spanBottom_[k] = std::max(spanBottom_[k], std::max(y0, y1));
-        } else {
+    // ToPixel's arithmetic, in the same order so every point lands on the
+    // same pixel, with its constants taken out of the loop.
+    const double left = ScaleLeft, top = ScaleTop;
+    const double scaleW = ScaleWidth == 0 ? 1 : ScaleWidth, scaleH = ScaleHeight == 0 ? 1 : ScaleHeight;
+    const double width = image_.width();
+    const double rows = std::max(1, image_.height() - std::max(0, StripHeight));
+    const double shift = shift_;
+    auto x = [&](size_t i) { return (double(i) - left) * width / scaleW; };
+    auto y = [&](int32_t v) { return (double(v) - top) * rows / scaleH; };
+    auto pixel = [&](size_t i) { return QPointF(x(i), y(ys[i])); };
+    auto column = [&](size_t i) { return std::floor(x(i) - shift); };
+    if (ys.size() == 1) {
+        addSegment(pixel(0), pixel(0));
+    } else if (!(scaleW > 0) || double(ys.size()) <= 2 * width) {
+        // Right to left, or about a point a column: segment by segment.
+        QPointF prev = pixel(0);
+        for (size_t i = 1; i < ys.size(); ++i) {
+            const QPointF next = pixel(i);
             addSegment(prev, next);
+            prev = next;
         }
-        prev = next;
+    } else {
+        // Points are taken a pixel column at a time: the segments between
+        // the points of one column add just their lowest and highest point
+        // to its span (the scale is monotonic, so those are the lowest and
+        // highest samples), and the segment leaving the column is drawn
+        // whole. At the decimated sweeps a column holds several points.
+        const int firstColumn = -(std::max(1, DrawWidth) - 1);
+        const double lastColumn = double(spanTop_.size()) + firstColumn;
+        const size_t n = ys.size();
+        size_t from = 0;
+        double here = column(0);
+        while (from < n) {
+            // The first point past this column: estimated, then made exact.
+            const double guess = std::ceil((here + 1 + shift) * scaleW / width + left);
+            size_t to = guess > double(from + 1) ? size_t(std::min(guess, double(n))) : from + 1;
+            while (to > from + 1 && column(to - 1) > here)
+                --to;
+            while (to < n && column(to) <= here)
+                ++to;
+            if (to - from > 1 && here >= firstColumn && here < lastColumn) {
+                const auto [lo, hi] = std::minmax_element(ys.begin() + ptrdiff_t(from), ys.begin() + ptrdiff_t(to));
+                const double y0 = y(*lo) - shift, y1 = y(*hi) - shift;
+                const size_t k = size_t(int(here) - firstColumn);
+                spanTop_[k] = std::min(spanTop_[k], std::min(y0, y1));
+                spanBottom_[k] = std::max(spanBottom_[k], std::max(y0, y1));
+            }
+            if (to < n) {
+                addSegment(pixel(to - 1), pixel(to));
+                here = column(to);
+            }
+            from = to;
+        }
     }
     fillSpans(color.rgb());
     updateVisible();
@@ -274,7 +305,12 @@ void Ris::paintEvent(QPaintEvent *e)
     // its owner redraws) shows background beside it.
     QPainter p(this);
     const QRect r = e->rect();
-    p.drawImage(r.topLeft(), image_, r);
+    // In bands of 64 rows: Qt hands a taller copy to its fill threads, and
+    // waking them costs more than the copy itself.
+    for (int y = r.top(); y <= r.bottom(); y += 64) {
+        const QRect band(r.left(), y, r.width(), std::min(64, r.bottom() + 1 - y));
+        p.drawImage(band.topLeft(), image_, band);
+    }
     const QRegion rest = QRegion(r) - QRegion(image_.rect());
     for (const QRect &part : rest)
         p.fillRect(part, back_);

@@ -67,9 +67,4 @@ QString SpanText(int sweep)
     return secondsText(ScreenSpan(sweep));
 }
 
-int32_t Ordinate(int32_t sample, int32_t sensitivity, int32_t position)
-{
-    return vb::Check32(-int64_t(vb::Add32(vb::Mul32(sample, sensitivity), position)));
-}
-
 }  // namespace Screen

@@ -2,6 +2,8 @@
 #pragma once
 // The arithmetic of one frame of the display: where the graticule's
 // vertical lines go, the times under the screen, and where a sample lands.
+#include "platform/vbrt.h"
+
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -31,6 +33,9 @@ QString SpanText(int sweep);
 
 // Screen ordinate of a sample: -(sample × sensitivity + position), in
 // checked 32-bit arithmetic.
-int32_t Ordinate(int32_t sample, int32_t sensitivity, int32_t position);
+inline int32_t Ordinate(int32_t sample, int32_t sensitivity, int32_t position)
+{
+    return vb::Check32(-int64_t(vb::Add32(vb::Mul32(sample, sensitivity), position)));
+}
 
 }  // namespace Screen

@@ -6,6 +6,7 @@
 // -32768 at the bottom). Assigning a new value raises the change signal at
 // once, nested in the caller; assigning the same value raises nothing.
 #include <QComboBox>
+#include <QImage>
 #include <QScrollBar>
 
 class VbComboBox : public QComboBox {
@@ -38,7 +39,22 @@ public:
 signals:
     void Change();
 
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
 private:
     bool reversed() const { return min_ > max_; }
     int min_ = 0, max_ = 100;
+    // The bar's picture in two layers, drawn by the style once per look:
+    // the groove with its arrows, and the handle cut from a picture with
+    // the handle in the middle. See paintEvent.
+    struct Layers {
+        QImage groove, handle;
+        QPoint handleOffset;  // of the handle picture from the handle's corner
+        QSize size, handleSize;
+        int state = 0;
+        qint64 palette = 0;
+        const QStyle *style = nullptr;
+        qreal ratio = 0;
+    } layers_;
 };

@@ -57,32 +57,14 @@ int16_t Check16(int64_t v)
     return static_cast<int16_t>(v);
 }
 
-int32_t Check32(int64_t v)
+void RaiseOverflow()
 {
-    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
-        RaiseError(Err::Overflow);
-    return static_cast<int32_t>(v);
+    RaiseError(Err::Overflow);
 }
 
 int16_t Add16(int32_t a, int32_t b) { return Check16(int64_t(a) + b); }
 int16_t Sub16(int32_t a, int32_t b) { return Check16(int64_t(a) - b); }
 int16_t Mul16(int32_t a, int32_t b) { return Check16(int64_t(a) * b); }
-
-int32_t Add32(int64_t a, int64_t b)
-{
-    return Check32(a + b);
-}
-int32_t Sub32(int64_t a, int64_t b)
-{
-    return Check32(a - b);
-}
-int32_t Mul32(int64_t a, int64_t b)
-{
-    // Both factors must be 32-bit values themselves for the product to be meaningful.
-    Check32(a);
-    Check32(b);
-    return Check32(a * b);
-}
 
 std::optional<double> ParseNumber(const QString &text)
 {

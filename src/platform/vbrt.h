@@ -20,10 +20,20 @@ int16_t Add16(int32_t a, int32_t b);
 int16_t Sub16(int32_t a, int32_t b);
 int16_t Mul16(int32_t a, int32_t b);
 int16_t Check16(int64_t v);
-int32_t Add32(int64_t a, int64_t b);
-int32_t Sub32(int64_t a, int64_t b);
-int32_t Mul32(int64_t a, int64_t b);
-int32_t Check32(int64_t v);
+
+// The 32-bit ones run per point of every screen, so they are inline with
+// the raise kept out of line.
+[[noreturn]] void RaiseOverflow();
+inline int32_t Check32(int64_t v)
+{
+    if (v < INT32_MIN || v > INT32_MAX)
+        RaiseOverflow();
+    return static_cast<int32_t>(v);
+}
+inline int32_t Add32(int64_t a, int64_t b) { return Check32(a + b); }
+inline int32_t Sub32(int64_t a, int64_t b) { return Check32(a - b); }
+// Both factors must be 32-bit values themselves for the product to be meaningful.
+inline int32_t Mul32(int64_t a, int64_t b) { return Check32(Check32(a) * int64_t(Check32(b))); }
 
 // Text to number as the settings and captions use it: plain decimal with
 // either the C or the user's decimal separator. Empty on anything else.

@@ -2,6 +2,7 @@
 // The display's arithmetic without widgets: decoding, interpolation, buffer
 // modes, positioning, graticule and time labels.
 #include "display/byte2.h"
+#include "display/ris.h"
 #include "display/screen.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
@@ -12,6 +13,7 @@
 #include <QLocale>
 #include <QTest>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -431,6 +433,43 @@ private slots:
         QVERIFY(!st.ForceReposition);
         // Moved by 0, so "dragged" to 1: the first screen, from DataStart.
         QCOMPARE(pos.start, 49);
+    }
+
+    // The sample trace takes its points a pixel column at a time; it must
+    // cover exactly the pixels its segments cover, drawn one by one, for
+    // screens with fewer, about as many and many more points than columns,
+    // every pen width, and traces running off the top and bottom.
+    void traceCoversWhatItsSegmentsCover()
+    {
+        std::mt19937 random(11);
+        for (int points : {40, 600, 601, 3197, 20000})
+            for (int pen : {1, 2, 3}) {
+                std::vector<int32_t> ys(size_t(points) + 1);
+                std::vector<QPointF> xy;
+                for (int i = 0; i <= points; ++i) {
+                    ys[size_t(i)] = int32_t(40000 * std::sin(i * 0.05)) + int32_t(random() % 9000) - 4500;
+                    xy.emplace_back(i, ys[size_t(i)]);
+                }
+                QImage drawn[2], blank;
+                for (int way = 0; way < 2; ++way) {
+                    Ris ris;
+                    ris.resize(601, 385);
+                    ris.ScaleLeft = 0;
+                    ris.ScaleWidth = points;
+                    ris.ScaleTop = -32768;
+                    ris.ScaleHeight = 65536;
+                    ris.Cls();
+                    ris.DrawWidth = pen;
+                    blank = ris.Image();
+                    if (way == 0)
+                        ris.Trace(ys, Qt::red);
+                    else
+                        ris.Trace(xy, Qt::red);
+                    drawn[way] = ris.Image();
+                }
+                QVERIFY(drawn[0] != blank);
+                QCOMPARE(drawn[0], drawn[1]);
+            }
     }
 };
 
