@@ -39,6 +39,7 @@ void Ris::Cls()
     if (image_.size() != size() && !size().isEmpty())
         image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(back_);
+    overLayer_ = false;
     updateVisible();
 }
 
@@ -49,7 +50,7 @@ void Ris::ClsWithLines(const std::vector<QLineF> &lines, const QColor &color)
     const bool same = layer_.image.size() == wanted && layer_.lines == lines && layer_.color == color.rgb()
                       && std::equal(scale, scale + 4, layer_.scale);
     if (same && image_.size() == wanted) {
-        std::memcpy(image_.bits(), layer_.image.constBits(), size_t(image_.sizeInBytes()));
+        restoreLayer();
         updateVisible();
         return;
     }
@@ -63,6 +64,33 @@ void Ris::ClsWithLines(const std::vector<QLineF> &lines, const QColor &color)
     layer_.lines = lines;
     layer_.color = color.rgb();
     std::copy(scale, scale + 4, layer_.scale);
+    drawnTop_.assign(size_t(image_.width()), std::numeric_limits<int>::max());
+    drawnBottom_.assign(size_t(image_.width()), -1);
+    overLayer_ = true;
+}
+
+void Ris::restoreLayer()
+{
+    const int width = image_.width();
+    int64_t drawn = 0;
+    if (overLayer_ && drawnTop_.size() == size_t(width))
+        for (int c = 0; c < width; ++c)
+            drawn += std::max(0, drawnBottom_[size_t(c)] - drawnTop_[size_t(c)] + 1);
+    // Column by column touches a cache line per pixel; past about an
+    // eighth of the picture the plain copy of all of it is cheaper.
+    if (!overLayer_ || drawnTop_.size() != size_t(width) || drawn > int64_t(width) * image_.height() / 8) {
+        std::memcpy(image_.bits(), layer_.image.constBits(), size_t(image_.sizeInBytes()));
+    } else {
+        const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
+        QRgb *to = reinterpret_cast<QRgb *>(image_.bits());
+        const QRgb *from = reinterpret_cast<const QRgb *>(layer_.image.constBits());
+        for (int c = 0; c < width; ++c)
+            for (qsizetype r = drawnTop_[size_t(c)]; r <= drawnBottom_[size_t(c)]; ++r)
+                to[r * stride + c] = from[r * stride + c];
+    }
+    drawnTop_.assign(size_t(width), std::numeric_limits<int>::max());
+    drawnBottom_.assign(size_t(width), -1);
+    overLayer_ = true;
 }
 
 void Ris::updateVisible()
@@ -98,6 +126,7 @@ void Ris::Strip(const QStringList &lines, const std::vector<QColor> &colors)
 {
     if (StripHeight <= 0)
         return;
+    overLayer_ = false;
     QPainter p(&image_);
     const QRect strip(0, image_.height() - StripHeight, image_.width(), StripHeight);
     p.fillRect(strip, back_);
@@ -121,6 +150,7 @@ void Ris::Marker(double y, const QColor &color)
     const int rows = std::max(1, image_.height() - std::max(0, StripHeight));
     const double py = std::clamp(ToPixel(0, y).y(), 0.0, double(rows - 1));
     const double right = image_.width() - 1;
+    overLayer_ = false;
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -284,6 +314,13 @@ void Ris::fillSpans(QRgb color)
             continue;
         const int c = int(k) - (w - 1);
         const int c0 = std::max(0, c), c1 = std::min(width - 1, c + w - 1);
+        if (drawnTop_.size() == size_t(width))
+            for (int x = c0; x <= c1; ++x) {
+                drawnTop_[size_t(x)] = std::min(drawnTop_[size_t(x)], r0);
+                drawnBottom_[size_t(x)] = std::max(drawnBottom_[size_t(x)], r1);
+            }
+        else
+            overLayer_ = false;
         // Row by row: the pen's columns of one row share a cache line.
         QRgb *row = bits + r0 * stride;
         for (int r = r0; r <= r1; ++r, row += stride)
@@ -293,6 +330,7 @@ void Ris::fillSpans(QRgb color)
 
 void Ris::Paint(const std::function<void(QPainter &)> &paint)
 {
+    overLayer_ = false;
     QPainter p(&image_);
     paint(p);
     p.end();

@@ -77,8 +77,17 @@ private:
     // a pixel column and need not be repainted with every frame).
     void updateVisible();
 
+    // Puts the background layer back where lines and traces were drawn
+    // over it since it was last copied, or copies it whole.
+    void restoreLayer();
+
     QColor back_;
     QImage image_;
+    // The picture is the layer except, per pixel column, between
+    // drawnTop_ and drawnBottom_ (rows the rasteriser filled since), as long
+    // as overLayer_ holds; a painter's drawing ends that.
+    bool overLayer_ = false;
+    std::vector<int> drawnTop_, drawnBottom_;
     // Per pixel column: the rows the current line or trace covers.
     std::vector<double> spanTop_, spanBottom_;
     double shift_ = 0;

@@ -11,6 +11,7 @@
 #include "testregistry.h"
 
 #include <QLocale>
+#include <QPainter>
 #include <QTest>
 #include <cmath>
 #include <random>
@@ -470,6 +471,50 @@ private slots:
                 QVERIFY(drawn[0] != blank);
                 QCOMPARE(drawn[0], drawn[1]);
             }
+    }
+
+    // The graticule layer is put back only where the last screen's traces
+    // were; whatever was drawn, the next screen must look as if drawn on a
+    // fresh graticule: after sparse and dense traces, a thick pen, a
+    // painter's drawing and a change of size.
+    void nextScreenStartsFromACleanGraticule()
+    {
+        const std::vector<QLineF> graticule{{0, 0, 600, 0}, {300, -32768, 300, 32767}};
+        auto trace = [](int points, double frequency) {
+            std::vector<int32_t> ys(size_t(points) + 1);
+            for (int i = 0; i <= points; ++i)
+                ys[size_t(i)] = int32_t(20000 * std::sin(i * frequency));
+            return ys;
+        };
+        Ris ris, fresh;
+        auto screen = [&](Ris &r, const std::vector<int32_t> &ys, int pen, bool paint) {
+            r.ScaleLeft = 0;
+            r.ScaleWidth = double(ys.size() - 1);
+            r.DrawWidth = 1;
+            r.ClsWithLines(graticule, Qt::black);
+            r.DrawWidth = pen;
+            r.Trace(ys, Qt::red);
+            if (paint)
+                r.Paint([](QPainter &p) { p.fillRect(10, 10, 50, 50, Qt::green); });
+        };
+        const struct {
+            int points;
+            double frequency;
+            int pen;
+            bool paint;
+            QSize size;
+        } screens[] = {{481, 0.01, 2, false, {601, 385}},  {481, 0.02, 2, false, {601, 385}},
+                       {3197, 0.3, 2, false, {601, 385}}, {225, 0.05, 5, false, {601, 385}},
+                       {481, 0.03, 2, true, {601, 385}},  {481, 0.01, 2, false, {601, 385}},
+                       {481, 0.04, 2, false, {640, 400}}, {481, 0.01, 1, false, {640, 400}}};
+        for (const auto &s : screens) {
+            ris.resize(s.size);
+            fresh.resize(s.size);
+            fresh.ClsWithLines({}, Qt::black);  // forget the layer
+            screen(ris, trace(s.points, s.frequency), s.pen, s.paint);
+            screen(fresh, trace(s.points, s.frequency), s.pen, s.paint);
+            QCOMPARE(ris.Image(), fresh.Image());
+        }
     }
 };
 
