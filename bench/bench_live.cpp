@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live picture, for every sweep, in the two ways it can run: the
 // refresh timer at its fastest period (100 ms, a saved pass per refresh)
-// and at display rate (the newest samples of the capture stream each frame).
+// and at display rate (the newest samples of the capture stream each frame),
+// and at display rate again with the trigger on (auto, channel 1, rising
+// through 0, one division in: each frame searches the newest samples).
 //   - frames per second: completed paints of the drawing surface, not ticks;
 //   - CPU per frame: this process, the X server (when there is one to
 //     measure: run under xvfb-run -a), and both;
@@ -131,9 +133,14 @@ struct Result {
     double fps = 0, cpuMs = 0, xMs = -1;
 };
 
-void startCapture(Pribor &w, int sweep, bool displayRate)
+void startCapture(Pribor &w, int sweep, bool displayRate, bool trigger = false)
 {
     Globals::DisplayRate = displayRate;
+    w.Trig.mode = trigger ? Trigger::Mode::Auto : Trigger::Mode::Off;
+    w.Trig.source = 1;
+    w.Trig.slope = Trigger::Slope::Rising;
+    w.Trig.levelVolts = 0;
+    w.Trig.place = Trigger::Place::OneDivision;
     w.RasTime->SetListIndex(sweep);
     w.Timer1->setInterval(100);
     w.zapis_Click();
@@ -272,14 +279,17 @@ int main(int argc, char **argv)
             std::printf("input: %s; 44.1 kHz stereo; %.0f s per sweep; platform %s, X server %s; load average %.2f\n",
                         qPrintable(name), seconds, qPrintable(app.platformName()),
                         xPid ? "measured" : "not measured", Bench::loadAverage());
-            std::printf("%-9s | %-34s | %-34s\n", "", "refresh period 100 ms", "display rate");
-            std::printf("%-9s | %8s %8s %8s %8s | %8s %8s %8s %8s\n", "sweep", "frames/s", "CPU ms", "X ms", "sum ms",
-                        "frames/s", "CPU ms", "X ms", "sum ms");
+            std::printf("%-9s | %-35s | %-35s | %-35s\n", "", "refresh period 100 ms", "display rate",
+                        "display rate, trigger auto");
+            std::printf("%-9s |", "sweep");
+            for (int mode = 0; mode < 3; ++mode)
+                std::printf(" %8s %8s %8s %8s |", "frames/s", "CPU ms", "X ms", "sum ms");
+            std::printf("\n");
             const long rss0 = Bench::statusKb("VmRSS:");
             for (int sweep = 0; sweep < 11; ++sweep) {
-                Result r[2];
-                for (int mode = 0; mode < 2; ++mode) {
-                    startCapture(w, sweep, mode == 1);
+                Result r[3];
+                for (int mode = 0; mode < 3; ++mode) {
+                    startCapture(w, sweep, mode >= 1, mode == 2);
                     r[mode] = measureFrames(w, seconds, xPid);
                     w.Stopbiton_Click();
                 }
@@ -291,8 +301,8 @@ int main(int argc, char **argv)
                         std::snprintf(b, sizeof b, "%8.1f %8.2f %8s %8s", x.fps, x.cpuMs, "-", "-");
                     return std::string(b);
                 };
-                std::printf("%s | %s | %s\n", qPrintable(w.RasTime->itemText(sweep).leftJustified(9)),
-                            cell(r[0]).c_str(), cell(r[1]).c_str());
+                std::printf("%s | %s | %s | %s\n", qPrintable(w.RasTime->itemText(sweep).leftJustified(9)),
+                            cell(r[0]).c_str(), cell(r[1]).c_str(), cell(r[2]).c_str());
             }
             if (setTone) {
                 for (int mode = 0; mode < 2; ++mode) {

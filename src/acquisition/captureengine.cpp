@@ -453,11 +453,14 @@ void CaptureEngine::Shutdown()
     cut_ = -1;
 }
 
-int CaptureEngine::Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format)
+int CaptureEngine::Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format,
+                          qint64 *intoRecording)
 {
     *data = nullptr;
     *got = 0;
     *format = format_;
+    if (intoRecording)
+        *intoRecording = 0;
     if (rec_ == Rec::Live && recLimit_ < 0)
         recStart_ = std::max(recStart_, end_ - std::max<qint64>(keepFrames, 0));
     const int rc = pump();
@@ -467,5 +470,7 @@ int CaptureEngine::Newest(qint64 frames, qint64 keepFrames, const char **data, q
     const int bpf = format_.BytesPerFrame();
     *data = buf_.constData() + (from - bufStart_) * bpf;
     *got = (end_ - from) * bpf;
+    if (intoRecording)
+        *intoRecording = from - recStart_;
     return rc;
 }

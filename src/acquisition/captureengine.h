@@ -83,8 +83,12 @@ public:
     // The newest `frames` frames of the stream (fewer at its start): a
     // pointer valid until the next call. The open-ended recording keeps
     // only its last `keepFrames` frames, so what a stop saves is the
-    // latest stretch and memory stays flat. 0 or MciErr.
-    int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format);
+    // latest stretch and memory stays flat. *intoRecording (when given):
+    // how many frames of that recording, and so of what a save of it
+    // writes, come before the data given; negative when the data starts
+    // earlier than the recording. 0 or MciErr.
+    int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format,
+               qint64 *intoRecording = nullptr);
 
 private:
     CaptureEngine();

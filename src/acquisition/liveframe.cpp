@@ -3,7 +3,9 @@
 // each frame takes the newest screen of samples from it and draws that,
 // instead of waiting for a pass to be saved and read back from the working
 // file. The recording behind it runs on without a limit and keeps only its
-// latest stretch, which is what a stop saves and shows for paging.
+// latest stretch, which is what a stop saves and shows for paging. With
+// the trigger on, each frame shows the newest triggered screen of that
+// stretch.
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
 #include "acquisition/errortable.h"
@@ -16,6 +18,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 void Pribor::FrameTimer_Timer()
 {
@@ -54,23 +57,80 @@ void Pribor::FrameTimer_Timer()
         return;
 
     // The newest screen, and a stop shows at least two screens or as much
-    // as a pass of the refresh timer would hold.
+    // as a pass of the refresh timer would hold. With the trigger on, the
+    // search takes two screens (each with the frame a fast sweep shifts
+    // by) and the part shown before the trigger, so a signal with an event
+    // on every screen always has one whose whole screen is there; the stop
+    // keeps all of it and two frames before it (a view of the saved file
+    // starts a frame or two in), so a single trigger's screen is saved and
+    // can be shown.
     const int bytesPerFrame = 2 * st.Channels;
     const qint64 frames = 2 * qint64(wordCount) / bytesPerFrame;
+    const bool triggered = Trig.mode != Trigger::Mode::Off;
+    constexpr qint64 kFirstShownFrame = 2;
+    const qint64 stretch =
+        triggered ? 2 * (frames + 1)
+                        + qint64(std::ceil(Trigger::FramesBefore(Trig.place, (wordCount - 4) / st.Channels)))
+                  : frames;
     const qint64 passFrames = qint64(Capture::PassLimitMs(1.2f, w)) * st.SampleRate / 1000;
     const char *data = nullptr;
     qint64 got = 0;
+    qint64 intoRecording = 0;
     CaptureFormat format;
-    if (const int r = engine.Newest(frames, std::max(2 * frames, passFrames), &data, &got, &format); r != 0) {
+    const qint64 keep = std::max({2 * frames, passFrames, triggered ? stretch + kFirstShownFrame : 0});
+    if (const int r = engine.Newest(stretch, keep, &data, &got, &format, &intoRecording); r != 0) {
         deviceFailure(r);
         return;
     }
     if (format.channels != st.Channels)
         return;  // a recording of another layout is being replaced
-    const QByteArray block = QByteArray::fromRawData(data, qsizetype(got));
+    QByteArray block = QByteArray::fromRawData(data, qsizetype(got));
+
+    // Trigger: the screen starts where the newest event puts it, shifted
+    // by the fraction of a frame on the fast sweeps as the refresh does;
+    // with no event auto runs free and normal and single keep the last
+    // picture.
+    Traces::Plan built = plan;
+    bool shift = false;
+    double shiftFrames = 0;
+    int64_t singleAt = -1;  // frames into the recording of the screen a single trigger stops on
+    if (triggered) {
+        // Single takes only what the stop will save and a view of the
+        // saved file can show: the recording from its third frame on, not
+        // the stream's backlog from before the recording started.
+        const qint64 skip = Trig.mode == Trigger::Mode::Single && intoRecording < kFirstShownFrame
+                                ? std::min(kFirstShownFrame - intoRecording, got / bytesPerFrame)
+                                : 0;
+        const QByteArray search =
+            QByteArray::fromRawData(data + skip * bytesPerFrame, qsizetype(got - skip * bytesPerFrame));
+        std::optional<Trigger::ScreenStart> at;
+        if (!RunTrapped(TrapSite::Redraw, [&] { at = PlaceFrameTrigger(search, wordCount, w); }))
+            return;
+        if (at) {
+            shift = w >= 200;
+            const qsizetype from = qsizetype(at->frame * bytesPerFrame);
+            const qsizetype length = 2 * qsizetype(wordCount) + (shift ? bytesPerFrame : 0);
+            block = QByteArray::fromRawData(search.constData() + from, std::min(length, search.size() - from));
+            shiftFrames = at->shiftFrames;
+            if (Trig.mode == Trigger::Mode::Single)
+                singleAt = intoRecording + skip + at->frame + (at->shiftFrames >= 0.5 ? 1 : 0);
+        } else if (Trig.mode != Trigger::Mode::Auto) {
+            return;
+        } else {
+            const qsizetype length = std::min(2 * qsizetype(wordCount), block.size());
+            block = QByteArray::fromRawData(data + got - length, length);
+        }
+    }
 
     if (!RunTrapped(TrapSite::Redraw, [&] {
-            Traces::Build(plan, block, st.Channels, st);
+            if (shift)
+                built = Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w);
+            Traces::Build(built, block, st.Channels, st);
+            if (shift && st.PointCount == built.pointCount) {
+                Trigger::ShiftLeft(st.LeftBuffer, shiftFrames * built.factor);
+                Trigger::ShiftLeft(st.RightBuffer, shiftFrames * built.factor);
+                st.PointCount = plan.pointCount;
+            }
             if (Globals::CenterBeams) {
                 Traces::RemoveMean(st.LeftBuffer, st.PointCount);
                 if (st.Channels == 2)
@@ -79,4 +139,6 @@ void Pribor::FrameTimer_Timer()
             PrepareScreen(st.PointCount, vb::CInt(w), 0, st.Channels);
         }))
         return;
+    if (singleAt >= 0)
+        RunTrapped(TrapSite::Redraw, [&] { StopOnSingleFrame(singleAt, bytesPerFrame); });
 }

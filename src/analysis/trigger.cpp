@@ -125,6 +125,34 @@ std::optional<double> PlaceScreen(std::span<const int16_t> x, const Condition &c
     return start;
 }
 
+std::optional<double> PlaceLatestScreen(std::span<const int16_t> x, const Condition &c, double framesBefore,
+                                        int32_t screenFrames, int32_t spareFrames)
+{
+    const double latestStart = double(x.size()) - double(screenFrames) - double(spareFrames) - 1;
+    if (latestStart < 0)
+        return std::nullopt;
+    // FindPrevious takes only crossings strictly before its bound; the
+    // bound nudged up lets a trigger exactly at the latest start count.
+    const double bound = latestStart + framesBefore;
+    const auto p = FindPrevious(x, c, std::nextafter(bound, bound + 1));
+    if (!p || *p - framesBefore < 0)
+        return std::nullopt;
+    return *p - framesBefore;
+}
+
+ScreenStart SplitStart(double start, bool upsampled)
+{
+    const double whole = std::floor(start);
+    const double fraction = start - whole;
+    ScreenStart s;
+    s.frame = int64_t(whole);
+    if (upsampled)
+        s.shiftFrames = fraction;
+    else if (fraction >= 0.5)
+        s.frame += 1;
+    return s;
+}
+
 void ShiftLeft(std::vector<int32_t> &buf, double by)
 {
     if (buf.empty() || !(by > 0))

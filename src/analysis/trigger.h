@@ -54,6 +54,23 @@ double FramesBefore(Place place, int32_t screenFrames);
 std::optional<double> PlaceScreen(std::span<const int16_t> x, const Condition &c, double framesBefore,
                                   int32_t screenFrames, int32_t spareFrames);
 
+// The latest such screen: the last trigger whose screen, with its
+// `framesBefore` frames before the trigger and the spare frames after it,
+// lies wholly in x. The live picture at display rate searches the newest
+// samples this way, so it shows the newest event and not the first one.
+std::optional<double> PlaceLatestScreen(std::span<const int16_t> x, const Condition &c, double framesBefore,
+                                        int32_t screenFrames, int32_t spareFrames);
+
+// How a screen that should start `start` frames in is read: from a whole
+// frame, and shifted left by `shiftFrames` after it is built. Upsampled
+// sweeps read from the frame below and shift by the fraction (they need
+// one frame more read); the others take the nearest frame.
+struct ScreenStart {
+    int64_t frame = 0;
+    double shiftFrames = 0;
+};
+ScreenStart SplitStart(double start, bool upsampled);
+
 // Shifts a display buffer left by `by` slots (not negative, may be
 // fractional), interpolating linearly between neighbouring slots; slots
 // left without a source keep the last value.

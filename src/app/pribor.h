@@ -16,6 +16,8 @@
 #include <QToolButton>
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <vector>
 
 class QAction;
@@ -195,8 +197,14 @@ public:
     bool PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes, double &shiftFrames);
     void MeasureScreen(const QByteArray &block, int sweep);
     void DrawScreenExtras();
+    // At display rate: where the newest triggered screen starts in
+    // `stretch`, the newest samples of the stream; none when no trigger fits.
+    std::optional<Trigger::ScreenStart> PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep);
     // Single mode: the triggered pass is kept and shown as after Стоп.
     void StopOnSingleTrigger(int64_t readFrom);
+    // Single mode at display rate: stops and shows the triggered screen,
+    // `recordedFrame` frames into the recording the stop saves.
+    void StopOnSingleFrame(int64_t recordedFrame, int frameBytes);
     // Reads the stopped file again with the view at byte `position`.
     void PageViewTo(int64_t position);
     // Spectrum window: shown while Spektr is checked; fed by each redraw
@@ -222,6 +230,9 @@ private:
     void buildMenus();
     void buildTriggerMenu();
     void pageTrigger(bool forward);
+    // The trigger condition as set in the menu, the level calibrated (and
+    // moved by the mean of `x` with centred beams), for channel `src`.
+    Trigger::Condition liveCondition(std::span<const int16_t> x, int src) const;
     bool draggingLevel_ = false;
     bool singleFired_ = false;
     void connectHandlers();

@@ -2,6 +2,7 @@
 // Trigger, automatic measurements and calibration: the main window's side.
 // The menu, the settings, and the few hooks the redraw calls; every
 // computation is in src/analysis.
+#include "acquisition/wavfile.h"
 #include "analysis/calibration.h"
 #include "analysis/measure.h"
 #include "analysis/options.h"
@@ -171,7 +172,29 @@ bool Pribor::PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, i
     const int src = sourceIndex(Trig, channels);
     const std::vector<int16_t> x = Trigger::Decode(pass, channels, src);
     const int32_t frames = (wordCount - 4) / channels;
+    const Trigger::Condition c = liveCondition(x, src);
+    // The screen reads 4 words beyond its frames, and one frame more for
+    // the fraction of a frame the fast sweeps shift by.
+    const int32_t spare = 4 / channels + 1;
+    const auto start = Trigger::PlaceScreen(x, c, Trigger::FramesBefore(Trig.place, frames), frames, spare);
+    if (!start)
+        return Trig.mode == Trigger::Mode::Auto;  // auto runs free; normal and single wait
 
+    // Upsampled: shift the picture by the fraction, so a steady signal
+    // stands still to a fraction of a point.
+    const Trigger::ScreenStart at = Trigger::SplitStart(*start, sweep >= 200);
+    readFrom += at.frame * 2 * channels;
+    if (sweep >= 200) {
+        extraBytes = 2 * channels;
+        shiftFrames = at.shiftFrames;
+    }
+    if (Trig.mode == Trigger::Mode::Single)
+        singleFired_ = true;
+    return true;
+}
+
+Trigger::Condition Pribor::liveCondition(std::span<const int16_t> x, int src) const
+{
     Trigger::Condition c;
     c.slope = Trig.slope;
     c.level = Calibration::ToUnits(Trig.levelVolts, CalFactor[src]);
@@ -180,29 +203,23 @@ bool Pribor::PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, i
     // does not move the level with where it cuts the signal.
     if (Globals::CenterBeams)
         c.level += Measure::Of(x, st.SampleRate).mean;
-    VbComboBox *sens = src == 0 ? U2 : U1;
+    const VbComboBox *sens = src == 0 ? U2 : U1;
     c.hysteresis = Options::HysteresisUnits(sens->ListIndex() < 0 ? 1 : sens->ItemData(sens->ListIndex()));
-    // The screen reads 4 words beyond its frames, and one frame more for
-    // the fraction of a frame the fast sweeps shift by.
-    const int32_t spare = 4 / channels + 1;
-    const auto start = Trigger::PlaceScreen(x, c, Trigger::FramesBefore(Trig.place, frames), frames, spare);
-    if (!start)
-        return Trig.mode == Trigger::Mode::Auto;  // auto runs free; normal and single wait
+    return c;
+}
 
-    const double whole = std::floor(*start);
-    const double fraction = *start - whole;
-    readFrom += int64_t(whole) * 2 * channels;
-    if (sweep >= 200) {
-        // Upsampled: shift the picture by the fraction, so a steady signal
-        // stands still to a fraction of a point.
-        extraBytes = 2 * channels;
-        shiftFrames = fraction;
-    } else if (fraction >= 0.5) {
-        readFrom += 2 * channels;
-    }
-    if (Trig.mode == Trigger::Mode::Single)
-        singleFired_ = true;
-    return true;
+std::optional<Trigger::ScreenStart> Pribor::PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep)
+{
+    const int channels = st.Channels;
+    const int src = sourceIndex(Trig, channels);
+    const std::vector<int16_t> x = Trigger::Decode(stretch, channels, src);
+    const int32_t frames = (wordCount - 4) / channels;
+    const int32_t spare = 4 / channels + 1;  // as PlaceLiveTrigger's
+    const auto start = Trigger::PlaceLatestScreen(x, liveCondition(x, src), Trigger::FramesBefore(Trig.place, frames),
+                                                  frames, spare);
+    if (!start)
+        return std::nullopt;
+    return Trigger::SplitStart(*start, sweep >= 200);
 }
 
 void Pribor::MeasureScreen(const QByteArray &block, int sweep)
@@ -259,6 +276,19 @@ void Pribor::StopOnSingleTrigger(int64_t readFrom)
     FileOps::Kill(kept);
     OpenWorkingFile();
     PageViewTo(readFrom);
+}
+
+void Pribor::StopOnSingleFrame(int64_t recordedFrame, int frameBytes)
+{
+    // The stop saves the recording's latest stretch, which holds the
+    // triggered screen and all that came after it: nothing to keep aside,
+    // only the view to put back on the trigger. The saved file's samples
+    // start right after its header; DataStart lies a frame or two further
+    // in, so the frame is counted from the header.
+    Stopbiton_Click();
+    if (st.CaptureRunning)
+        return;  // the stop failed and said so
+    PageViewTo(kWav16HeaderBytes + 1 + recordedFrame * frameBytes);
 }
 
 void Pribor::PageViewTo(int64_t position)

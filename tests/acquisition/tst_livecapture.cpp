@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/pribor.h"
+#include "acqtestutil.h"
 #include "acquisition/mci.h"
 #include "acquisition/wavfile.h"
 #include "acquisition/savezvuk.h"
+#include "analysis/calibration.h"
 #include "display/ris.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -62,6 +64,45 @@ bool stoppedStates(const Pribor &w)
            && !w.StopMenu->isEnabled() && w.SaveFileBiton->isEnabled() && w.PrintBiton->isEnabled()
            && w.OpenWav->isEnabled() && w.OpenBitton->isEnabled() && w.HScroll1->isEnabled()
            && w.Uroven->isEnabled() && !w.Timer1->isActive() && !w.st.CaptureRunning;
+}
+
+// The demo generator with its first channel lifted by a constant: a trace
+// drawn centred then lies below the raw samples, so a trigger level that
+// forgot the centring misses the drawn crossing.
+class LiftedDemo : public CaptureSource {
+public:
+    static constexpr qint16 kLift = 4000;
+    QString Description() const override { return demo_->Description(); }
+    int Start(const CaptureFormat &format) override
+    {
+        channels_ = format.channels;
+        return demo_->Start(format);
+    }
+    void Stop() override { demo_->Stop(); }
+    bool ReadAvailable(QByteArray &out) override
+    {
+        const qsizetype at = out.size();
+        if (!demo_->ReadAvailable(out))
+            return false;
+        auto *p = reinterpret_cast<qint16 *>(out.data() + at);
+        for (qsizetype i = 0; i < (out.size() - at) / 2; i += channels_)
+            p[i] = qint16(p[i] + kLift);
+        return true;
+    }
+
+private:
+    std::unique_ptr<CaptureSource> demo_ = MakeDemoSource();
+    int channels_ = 2;
+};
+
+// Sub-slot position of the first crossing of `level` upwards in b[from..to].
+double risingCrossing(const std::vector<int32_t> &b, double level, int from, int to)
+{
+    for (int i = std::max(1, from); i <= to && i < int(b.size()); ++i) {
+        if (b[i - 1] < level && b[i] >= level)
+            return i - 1 + (level - b[i - 1]) / double(b[i] - b[i - 1]);
+    }
+    return -1;
 }
 
 }  // namespace
@@ -162,6 +203,94 @@ private slots:
         Globals::DisplayRate = false;
         w->close();
         qunsetenv("SIGM_INPUT");
+    }
+
+    void displayRateTriggerHoldsTheCrossingWaitsAndStopsOnSingle()
+    {
+        CaptureEngine::Instance().SetSourceFactory(
+            [](int *) { return std::unique_ptr<CaptureSource>(new LiftedDemo); });
+        struct Restore {
+            ~Restore()
+            {
+                AcqTest::UseFake::restore();
+                Globals::DisplayRate = false;
+                Globals::CenterBeams = true;
+            }
+        } restore;
+        SettingsStore::SaveSetting("Sigm", "Trigger", "Mode", "1");  // auto, channel 1, rising, one division in
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->show();
+        QVERIFY(w->TrigAuto->isChecked() && w->TrigCh1->isChecked() && w->TrigRise->isChecked()
+                && w->TrigOneDiv->isChecked());
+        Globals::DisplayRate = true;
+        Globals::CenterBeams = true;
+        // Channel 1 calibrated at twice the nominal scale: 0.1 V is 4096
+        // units, a quarter of the way up the sine from its centre line.
+        w->CalFactor[0] = 2;
+        w->Trig.levelVolts = 0.1;
+        const double level = Calibration::ToUnits(0.1, 2);
+        QVERIFY(std::abs(level - 4096) < 1);
+
+        // "100 мкС": one period of 1 kHz on a screen of 44 frames, five
+        // points a frame. Free running, the crossing would wander over the
+        // whole screen from frame to frame; triggered, it stands one
+        // division in, within a pixel, frame after frame.
+        w->RasTime->SetListIndex(9);
+        w->zapis_Click();
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(w->FrameTimer->isActive());
+        QTest::qWait(200);  // the recording holds a search's worth of samples
+        const double framesPerScreen = 44;
+        std::vector<double> pixels;
+        for (int f = 0; f < 40; ++f) {
+            QTest::qWait(20);
+            w->st.PointCount = -1;
+            w->FrameTimer_Timer();
+            const int points = w->st.PointCount;
+            QVERIFY2(points > 200, qPrintable(QStringLiteral("frame %1 drew %2 points").arg(f).arg(points)));
+            const double at = framesPerScreen / 10 * points / (framesPerScreen + 1);
+            const double x = risingCrossing(w->st.LeftBuffer, level, int(at) - 8, int(at) + 8);
+            QVERIFY2(x >= 0 && std::abs(x - at) <= 2,
+                     qPrintable(QStringLiteral("frame %1: crossing at slot %2, trigger at %3").arg(f).arg(x).arg(at)));
+            pixels.push_back(x * w->RisBox->width() / points);
+        }
+        QVERIFY(!QFile::exists(Paths::WorkingFile()));  // frames, not passes
+        const auto [lo, hi] = std::minmax_element(pixels.begin(), pixels.end());
+        QVERIFY2(*hi - *lo <= 1.0, qPrintable(QStringLiteral("crossing wanders over %1 px").arg(*hi - *lo)));
+
+        // Normal with the level above the signal: no event, no new picture,
+        // however many frames pass; the capture runs on.
+        w->Trig.levelVolts = 5;
+        w->TrigNormal->trigger();
+        const QImage held = w->RisBox->Image();
+        for (int f = 0; f < 10; ++f) {
+            QTest::qWait(20);
+            w->FrameTimer_Timer();
+        }
+        QCOMPARE(w->RisBox->Image(), held);
+        QVERIFY(w->st.CaptureRunning && w->FrameTimer->isActive());
+
+        // Single: the first event stops the capture, and the stopped
+        // recording is shown at the triggered screen, which the saved
+        // recording holds whole.
+        w->Trig.levelVolts = 0.1;
+        w->TrigSingle->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->st.CaptureRunning, 2000);
+        QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY(stoppedStates(*w));
+        QVERIFY(!w->FrameTimer->isActive());
+        const int points = w->st.PointCount;
+        const double at = framesPerScreen / 10 * points / (framesPerScreen + 1);
+        const double x = risingCrossing(w->st.LeftBuffer, level, int(at) - 8, int(at) + 8);
+        QVERIFY2(x >= 0 && std::abs(x - at) <= 3,
+                 qPrintable(QStringLiteral("stopped screen: crossing at slot %1, trigger at %2").arg(x).arg(at)));
+        WavInfo info;
+        QCOMPARE(ReadWavInfo(Paths::WorkingFile(), &info), 0);
+        const qint64 shownFrame = (w->st.ViewStart - w->st.DataStart) / 4;
+        QVERIFY2(shownFrame >= 0 && info.frames >= shownFrame + framesPerScreen && info.frames >= 2 * framesPerScreen,
+                 qPrintable(QStringLiteral("screen at frame %1 of %2").arg(shownFrame).arg(info.frames)));
+        w->close();
     }
 
     void monoAtTenMillisecondsUsesTheSixteenKilohertzTemplate()
