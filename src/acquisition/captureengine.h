@@ -84,6 +84,11 @@ public:
     // pointer valid until the next call. The open-ended recording keeps
     // only its last `keepFrames` frames, so what a stop saves is the
     // latest stretch and memory stays flat. 0 or MciErr.
+    // While the open-ended recording is read this way, nothing depends on
+    // where it ends to within a fragment: the input is asked for display
+    // fragments (kDisplayFragmentMs) until the next recording starts, and
+    // every start asks for timed ones (kTimedFragmentMs) again. The input
+    // changes over without a break, so the recording loses nothing.
     int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format);
 
 private:
@@ -91,6 +96,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     int ensureRunning(const CaptureFormat &format);
+    void askFragments(int ms);
     std::unique_ptr<CaptureSource> makeSource(int *error);
     int pump();
     int pumpExpectingData();
@@ -117,6 +123,7 @@ private:
     CaptureFormat format_;
     bool running_ = false;
     bool demo_ = false;
+    int fragmentMs_ = kTimedFragmentMs;
     QString description_;
     int pendingError_ = 0;
 
