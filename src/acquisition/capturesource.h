@@ -22,8 +22,8 @@ struct CaptureFormat {
 // memory recording ends with what has arrived by then, so its length is
 // only as close as one fragment: 10 ms. The picture at display rate takes
 // the newest samples once a frame (Pribor::kFramePeriodMs, 20 ms); fragments
-// of a frame wake the process half as often, and the picture shows a sound
-// at most one fragment later (about 10 ms on average).
+// of a frame wake the process half as often, for a picture that shows a
+// sound about 10 ms later.
 constexpr int kTimedFragmentMs = 10;
 constexpr int kDisplayFragmentMs = 20;
 
