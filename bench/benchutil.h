@@ -12,6 +12,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace Bench {
 
 // Working files, oscillograms and settings under `root`, so a benchmark
@@ -29,6 +31,16 @@ inline double processCpuSeconds()
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+}
+
+// Times any thread of this process (ended ones included) went to sleep to
+// wait for something: each is a wake-up to come. Being put aside for
+// another process is not counted; that depends on the machine's load.
+inline long long processWaits()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (long long)u.ru_nvcsw;
 }
 
 // The X server process that serves $DISPLAY (Xvfb or Xorg started with that
@@ -81,6 +93,43 @@ inline double otherCpuSeconds(int pid)
         return -1;
     // Fields 14 and 15 of the line, counted from the state (field 3).
     return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Each thread of this process now: its id, its name ("(main)" added for the
+// first thread) and how often it went to sleep waiting so far.
+struct ThreadWaits {
+    int tid = 0;
+    QString name;
+    long long waits = 0;
+};
+
+inline std::vector<ThreadWaits> threadWaits()
+{
+    std::vector<ThreadWaits> all;
+    DIR *tasks = opendir("/proc/self/task");
+    if (!tasks)
+        return all;
+    while (dirent *e = readdir(tasks)) {
+        const int tid = atoi(e->d_name);
+        if (tid <= 0)
+            continue;
+        ThreadWaits t;
+        t.tid = tid;
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(tid));
+        if (comm.open(QIODevice::ReadOnly))
+            t.name = QString::fromUtf8(comm.readAll().trimmed());
+        if (tid == getpid())
+            t.name += QStringLiteral(" (main)");
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(tid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                t.waits = line.mid(24).trimmed().toLongLong();
+        all.push_back(t);
+    }
+    closedir(tasks);
+    return all;
 }
 
 inline long statusKb(const char *key)

@@ -136,6 +136,7 @@ int CaptureEngine::ensureRunning(const CaptureFormat &format)
         source_ = makeSource(&error);
     if (!source_)
         return error ? error : MciErr::NoSuitableInput;
+    source_->SetFragmentMs(fragmentMs_);
     // One beam is the first channel: ask for two and keep the left one;
     // an input that has only one channel gives that one.
     CaptureFormat sourceFormat = format;
@@ -173,6 +174,15 @@ int CaptureEngine::ensureRunning(const CaptureFormat &format)
         listener(demo_, description_);
     armTimer();
     return 0;
+}
+
+void CaptureEngine::askFragments(int ms)
+{
+    if (ms == fragmentMs_)
+        return;
+    fragmentMs_ = ms;
+    if (source_)
+        source_->SetFragmentMs(ms);
 }
 
 void CaptureEngine::armTimer()
@@ -337,6 +347,9 @@ int CaptureEngine::StartRecording(const CaptureFormat &format, qint64 limitFrame
 {
     rec_ = Rec::None;
     done_.clear();
+    // Asked before the recording's first frame is known; the stream runs
+    // on through the change.
+    askFragments(kTimedFragmentMs);
     if (const int rc = ensureRunning(format))
         return rc;
     if (const int rc = pump())
@@ -461,8 +474,10 @@ int CaptureEngine::Newest(qint64 frames, qint64 keepFrames, const char **data, q
     *format = format_;
     if (intoRecording)
         *intoRecording = 0;
-    if (rec_ == Rec::Live && recLimit_ < 0)
+    if (rec_ == Rec::Live && recLimit_ < 0) {
         recStart_ = std::max(recStart_, end_ - std::max<qint64>(keepFrames, 0));
+        askFragments(kDisplayFragmentMs);
+    }
     const int rc = pump();
     if (!running_)
         return rc ? rc : MciErr::DeviceLost;

@@ -87,6 +87,11 @@ public:
     // how many frames of that recording, and so of what a save of it
     // writes, come before the data given; negative when the data starts
     // earlier than the recording. 0 or MciErr.
+    // While the open-ended recording is read this way, nothing depends on
+    // where it ends to within a fragment: the input is asked for display
+    // fragments (kDisplayFragmentMs) until the next recording starts, and
+    // every start asks for timed ones (kTimedFragmentMs) again. The input
+    // changes over without a break, so the recording loses nothing.
     int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format,
                qint64 *intoRecording = nullptr);
 
@@ -95,6 +100,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     int ensureRunning(const CaptureFormat &format);
+    void askFragments(int ms);
     std::unique_ptr<CaptureSource> makeSource(int *error);
     int pump();
     int pumpExpectingData();
@@ -121,6 +127,7 @@ private:
     CaptureFormat format_;
     bool running_ = false;
     bool demo_ = false;
+    int fragmentMs_ = kTimedFragmentMs;
     QString description_;
     int pendingError_ = 0;
 

@@ -18,6 +18,15 @@ struct CaptureFormat {
     bool operator==(const CaptureFormat &) const = default;
 };
 
+// How much an input hands over at a time. A pass of the refresh timer or a
+// memory recording ends with what has arrived by then, so its length is
+// only as close as one fragment: 10 ms. The picture at display rate takes
+// the newest samples once a frame (Pribor::kFramePeriodMs, 20 ms); fragments
+// of a frame wake the process half as often, for a picture that shows a
+// sound about 10 ms later.
+constexpr int kTimedFragmentMs = 10;
+constexpr int kDisplayFragmentMs = 20;
+
 class CaptureSource {
 public:
     virtual ~CaptureSource() = default;
@@ -28,6 +37,10 @@ public:
     // when the input cannot take the format).
     virtual int Start(const CaptureFormat &format) = 0;
     virtual void Stop() = 0;
+    // The size of the fragments to deliver from now on (before or while
+    // running). A running input changes over without losing or repeating
+    // a frame. Inputs that are not handed data in fragments ignore it.
+    virtual void SetFragmentMs(int ms) { (void)ms; }
     // Appends the whole frames available now. False when the input reports
     // that it has failed; silence is noticed by the device's own clock.
     virtual bool ReadAvailable(QByteArray &out) = 0;

@@ -10,15 +10,19 @@
 
 #include <QCoreApplication>
 
+#include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/mainloop.h>
-#include <pulse/simple.h>
+#include <pulse/rtclock.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+#include <pulse/timeval.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,6 +32,8 @@ using Clock = std::chrono::steady_clock;
 
 // How long a look at the server's inputs may take before it counts as no answer.
 constexpr int kAskServerMs = 2000;
+// How long a start may wait for the server to set up the stream.
+constexpr int kStartStreamMs = 5000;
 
 QByteArray clientName()
 {
@@ -108,47 +114,190 @@ Listing askServer()
     return result;
 }
 
-// What the reading thread and the device share. The thread owns the
-// connection; it may outlive the source when a frozen server keeps a read
-// from returning, and then cleans up after itself.
-struct Shared {
-    std::mutex lock;
-    QByteArray pending;
-    bool failed = false;
-    bool finished = false;
-    std::condition_variable ended;
-    std::atomic<bool> stop{false};
-};
-
-void readLoop(std::shared_ptr<Shared> shared, pa_simple *stream, size_t chunkBytes)
-{
-    QByteArray chunk(qsizetype(chunkBytes), Qt::Uninitialized);
-    int error = 0;
-    while (!shared->stop.load()) {
-        if (pa_simple_read(stream, chunk.data(), chunkBytes, &error) < 0) {
-            std::lock_guard<std::mutex> g(shared->lock);
-            shared->failed = true;
-            break;
+// One capture stream: the server's connection, run by a thread of its own
+// (libpulse's threaded main loop) that collects what arrives. Nothing here
+// waits for the server once the stream runs, so a frozen server cannot keep
+// a stop from returning; it only stops delivering, which the device notices.
+class Link {
+public:
+    Link() : loop_(pa_threaded_mainloop_new()) {}
+    ~Link()
+    {
+        if (!loop_)
+            return;
+        pa_threaded_mainloop_lock(loop_);
+        if (stream_) {
+            pa_stream_set_read_callback(stream_, nullptr, nullptr);
+            pa_stream_set_state_callback(stream_, nullptr, nullptr);
+            pa_stream_disconnect(stream_);
+            pa_stream_unref(stream_);
         }
-        std::lock_guard<std::mutex> g(shared->lock);
-        shared->pending.append(chunk);
+        if (context_) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_free(loop_);
     }
-    pa_simple_free(stream);
-    std::lock_guard<std::mutex> g(shared->lock);
-    shared->finished = true;
-    shared->ended.notify_all();
-}
+    Link(const Link &) = delete;
+    Link &operator=(const Link &) = delete;
+
+    // Connects and starts recording; 0, or a libpulse error number.
+    int Open(const QByteArray &device, const pa_sample_spec &spec, const pa_buffer_attr &attr)
+    {
+        if (!loop_)
+            return PA_ERR_INTERNAL;
+        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), clientName().constData());
+        if (!context_)
+            return PA_ERR_INTERNAL;
+        pa_context_set_state_callback(context_, onContextState, this);
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            return pa_context_errno(context_);
+        if (pa_threaded_mainloop_start(loop_) < 0)
+            return PA_ERR_INTERNAL;
+        pa_threaded_mainloop_lock(loop_);
+        const int rc = connectStream(device, spec, attr);
+        pa_threaded_mainloop_unlock(loop_);
+        return rc;
+    }
+
+    // Asks the running stream for fragments of another size. The stream
+    // goes on as it was until the server has changed it: no sample is
+    // dropped or repeated on the way.
+    void SetFragment(const pa_buffer_attr &attr)
+    {
+        pa_threaded_mainloop_lock(loop_);
+        if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+            if (pa_operation *op = pa_stream_set_buffer_attr(stream_, &attr, nullptr, nullptr))
+                pa_operation_unref(op);
+        }
+        pa_threaded_mainloop_unlock(loop_);
+    }
+
+    // Moves what arrived into `out`; false once the stream has failed.
+    bool Take(QByteArray &out)
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        out.append(pending_);
+        pending_.clear();
+        return !failed_;
+    }
+
+private:
+    int connectStream(const QByteArray &device, const pa_sample_spec &spec, const pa_buffer_attr &attr)
+    {
+        if (!waitFor([this] {
+                const pa_context_state_t s = pa_context_get_state(context_);
+                return s == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(s);
+            }))
+            return PA_ERR_TIMEOUT;
+        if (pa_context_get_state(context_) != PA_CONTEXT_READY)
+            return pa_context_errno(context_);
+        stream_ = pa_stream_new(context_, "oscillogram", &spec, nullptr);
+        if (!stream_)
+            return pa_context_errno(context_);
+        pa_stream_set_state_callback(stream_, onStreamState, this);
+        pa_stream_set_read_callback(stream_, onRead, this);
+        // The fragment size is also the source's latency, so data leaves
+        // the server as soon as a fragment is full.
+        if (pa_stream_connect_record(stream_, device.isEmpty() ? nullptr : device.constData(), &attr,
+                                     PA_STREAM_ADJUST_LATENCY)
+            < 0)
+            return pa_context_errno(context_);
+        if (!waitFor([this] {
+                const pa_stream_state_t s = pa_stream_get_state(stream_);
+                return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
+            }))
+            return PA_ERR_TIMEOUT;
+        return pa_stream_get_state(stream_) == PA_STREAM_READY ? 0 : pa_context_errno(context_);
+    }
+
+    // Waits, holding the loop's lock, until `done` or a deadline.
+    bool waitFor(const std::function<bool()> &done)
+    {
+        timedOut_ = false;
+        pa_time_event *timer = pa_context_rttime_new(
+            context_, pa_rtclock_now() + pa_usec_t(kStartStreamMs) * PA_USEC_PER_MSEC,
+            [](pa_mainloop_api *, pa_time_event *, const struct timeval *, void *data) {
+                auto *link = static_cast<Link *>(data);
+                link->timedOut_ = true;
+                pa_threaded_mainloop_signal(link->loop_, 0);
+            },
+            this);
+        while (!done() && !timedOut_)
+            pa_threaded_mainloop_wait(loop_);
+        if (timer)
+            pa_threaded_mainloop_get_api(loop_)->time_free(timer);
+        return done();
+    }
+
+    void fail()
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        failed_ = true;
+    }
+
+    static void onContextState(pa_context *c, void *data)
+    {
+        auto *link = static_cast<Link *>(data);
+        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c)))
+            link->fail();
+        pa_threaded_mainloop_signal(link->loop_, 0);
+    }
+
+    static void onStreamState(pa_stream *s, void *data)
+    {
+        auto *link = static_cast<Link *>(data);
+        if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+            link->fail();
+        pa_threaded_mainloop_signal(link->loop_, 0);
+    }
+
+    static void onRead(pa_stream *s, size_t, void *data)
+    {
+        auto *link = static_cast<Link *>(data);
+        while (pa_stream_readable_size(s) > 0) {
+            const void *bytes = nullptr;
+            size_t n = 0;
+            if (pa_stream_peek(s, &bytes, &n) < 0) {
+                link->fail();
+                return;
+            }
+            if (n == 0)
+                return;
+            {
+                std::lock_guard<std::mutex> g(link->lock_);
+                // A hole the server reports is silence of its length, so
+                // the stream keeps time with the clock.
+                if (bytes)
+                    link->pending_.append(static_cast<const char *>(bytes), qsizetype(n));
+                else
+                    link->pending_.append(qsizetype(n), '\0');
+            }
+            pa_stream_drop(s);
+        }
+    }
+
+    pa_threaded_mainloop *loop_ = nullptr;
+    pa_context *context_ = nullptr;
+    pa_stream *stream_ = nullptr;
+    bool timedOut_ = false;  // under the loop's lock
+    std::mutex lock_;
+    QByteArray pending_;
+    bool failed_ = false;
+};
 
 class SoundInput : public CaptureSource {
 public:
     explicit SoundInput(SoundInputInfo info) : info_(std::move(info)) {}
-    ~SoundInput() override { release(); }
 
     QString Description() const override { return info_.description; }
 
     int Start(const CaptureFormat &format) override
     {
-        release();
+        link_.reset();
         if (format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2 || format.sampleRate < 1000
             || format.sampleRate > 384000)
             return MciErr::NoSuitableInput;
@@ -156,48 +305,39 @@ public:
         sampleFormat.format = PA_SAMPLE_S16LE;
         sampleFormat.rate = uint32_t(format.sampleRate);
         sampleFormat.channels = uint8_t(format.channels);
-        // Small fragments: the server hands data over every 10 ms, which is
-        // what a timed recording's accuracy comes down to.
-        const size_t chunk = size_t(format.BytesPerFrame()) * size_t(std::max(1, format.sampleRate / 100));
-        pa_buffer_attr attr;
-        attr.maxlength = uint32_t(-1);
-        attr.tlength = uint32_t(-1);
-        attr.prebuf = uint32_t(-1);
-        attr.minreq = uint32_t(-1);
-        attr.fragsize = uint32_t(chunk);
-        int error = 0;
-        const QByteArray device = info_.name.toUtf8();
-        pa_simple *stream = pa_simple_new(nullptr, clientName().constData(), PA_STREAM_RECORD,
-                                          device.isEmpty() ? nullptr : device.constData(), "oscillogram", &sampleFormat,
-                                          nullptr, &attr, &error);
-        if (!stream) {
+        format_ = format;
+        auto link = std::make_unique<Link>();
+        if (const int error = link->Open(info_.name.toUtf8(), sampleFormat, bufferAttr())) {
             // A server that is not there is a lost input; one that refuses
             // the format has no input that suits the file.
             const bool gone = error == PA_ERR_CONNECTIONREFUSED || error == PA_ERR_CONNECTIONTERMINATED
                               || error == PA_ERR_NOENTITY || error == PA_ERR_TIMEOUT || error == PA_ERR_KILLED;
             return gone ? MciErr::DeviceLost : MciErr::NoSuitableInput;
         }
-        frameBytes_ = format.BytesPerFrame();
         carry_.clear();
-        shared_ = std::make_shared<Shared>();
-        std::thread(readLoop, shared_, stream, chunk).detach();
+        link_ = std::move(link);
         return 0;
     }
 
-    void Stop() override { release(); }
+    void Stop() override { link_.reset(); }
+
+    void SetFragmentMs(int ms) override
+    {
+        ms = std::clamp(ms, 1, 1000);
+        if (ms == fragmentMs_)
+            return;
+        fragmentMs_ = ms;
+        if (link_)
+            link_->SetFragment(bufferAttr());
+    }
 
     bool ReadAvailable(QByteArray &out) override
     {
-        if (!shared_)
+        if (!link_)
             return true;
-        bool failed = false;
-        {
-            std::lock_guard<std::mutex> g(shared_->lock);
-            carry_.append(shared_->pending);
-            shared_->pending.clear();
-            failed = shared_->failed;
-        }
-        const qsizetype whole = carry_.size() - carry_.size() % frameBytes_;
+        const bool failed = !link_->Take(carry_);
+        const int frameBytes = format_.BytesPerFrame();
+        const qsizetype whole = carry_.size() - carry_.size() % frameBytes;
         if (whole > 0) {
             out.append(carry_.constData(), whole);
             carry_.remove(0, whole);
@@ -207,24 +347,22 @@ public:
     }
 
 private:
-    void release()
+    pa_buffer_attr bufferAttr() const
     {
-        if (!shared_)
-            return;
-        shared_->stop = true;
-        {
-            // A read returns within a fragment; a frozen server may keep it
-            // waiting, and then the thread is left to end on its own.
-            std::unique_lock<std::mutex> g(shared_->lock);
-            shared_->ended.wait_for(g, std::chrono::milliseconds(300), [this] { return shared_->finished; });
-        }
-        shared_.reset();
+        pa_buffer_attr attr;
+        attr.maxlength = uint32_t(-1);
+        attr.tlength = uint32_t(-1);
+        attr.prebuf = uint32_t(-1);
+        attr.minreq = uint32_t(-1);
+        attr.fragsize = uint32_t(format_.BytesPerFrame() * std::max(1, format_.sampleRate * fragmentMs_ / 1000));
+        return attr;
     }
 
     SoundInputInfo info_;
-    std::shared_ptr<Shared> shared_;
+    CaptureFormat format_{44100, 2, 16};
+    int fragmentMs_ = kTimedFragmentMs;
+    std::unique_ptr<Link> link_;
     QByteArray carry_;
-    int frameBytes_ = 2;
 };
 
 }  // namespace

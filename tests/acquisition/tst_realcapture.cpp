@@ -340,6 +340,102 @@ private slots:
         verifyTestSignal(joined, 44100, 2);
     }
 
+    void displayFragmentsComeAndGoWithoutLosingASample()
+    {
+        if (testSource().isEmpty())
+            QSKIP("SIGM_TEST_PULSE_SOURCE is not set: no test sound server (scripts/test.sh starts one)");
+        const int rate = 44100;
+        {
+            // The input itself: timed fragments, display ones, timed again,
+            // on one running stream. Each stretch comes in the size asked
+            // for; all of it is one unbroken stretch of the tone; and the
+            // count of frames keeps pace with the clock. (The tones repeat
+            // every 20 ms, so a lost fragment of 20 ms would keep their
+            // periods whole: the count is what shows it.)
+            int error = 0;
+            std::unique_ptr<CaptureSource> input = MakeSoundInput(testSource(), &error);
+            QVERIFY(input);
+            QCOMPARE(input->Start({rate, 2, 16}), 0);
+            QByteArray heard;
+            QElapsedTimer clock;
+            clock.start();
+            while (heard.isEmpty() && clock.elapsed() < 3000) {
+                QVERIFY(input->ReadAvailable(heard));
+                sleepMs(1);
+            }
+            QVERIFY2(!heard.isEmpty(), "the test server sent nothing");
+            // Frames received ahead of the clock, at best, in each stretch:
+            // a late look at the input only lowers it, a lost frame lowers
+            // it for good.
+            std::vector<double> ahead;
+            QStringList seen;
+            for (const int ms : {kTimedFragmentMs, kDisplayFragmentMs, kTimedFragmentMs}) {
+                input->SetFragmentMs(ms);
+                std::vector<qsizetype> delivered;
+                double best = -1e18;
+                const qint64 from = clock.nsecsElapsed();
+                while (clock.nsecsElapsed() - from < 400'000'000) {
+                    const qsizetype before = heard.size();
+                    QVERIFY(input->ReadAvailable(heard));
+                    // The server changes over within a fragment or two.
+                    if (heard.size() > before && clock.nsecsElapsed() - from > 80'000'000) {
+                        delivered.push_back((heard.size() - before) / 4);
+                        best = std::max(best, double(heard.size() / 4) - clock.nsecsElapsed() * 1e-9 * rate);
+                    }
+                    sleepMs(1);
+                }
+                QVERIFY(!delivered.empty());
+                std::nth_element(delivered.begin(), delivered.begin() + qsizetype(delivered.size() / 2),
+                                 delivered.end());
+                const qsizetype median = delivered[delivered.size() / 2];
+                ahead.push_back(best);
+                seen << QStringLiteral("%1 ms: fragments of %2 frames, %3 frames ahead")
+                            .arg(ms)
+                            .arg(median)
+                            .arg(best, 0, 'f', 0);
+                const qsizetype asked = qsizetype(rate) * ms / 1000;
+                QVERIFY2(median > asked * 8 / 10 && median < asked * 13 / 10, qPrintable(seen.join("; ")));
+            }
+            input->Stop();
+            QVERIFY2(std::abs(ahead.back() - ahead.front()) < rate * 5 / 1000, qPrintable(seen.join("; ")));
+            verifyTestSignal(Wav16Header(rate, 2, heard.size()) + heard, rate, 2);
+            if (QTest::currentTestFailed())
+                return;
+        }
+
+        // The device: the picture at display rate runs its open-ended
+        // recording (display fragments), the stop saves it, and a memory
+        // recording started at once goes on from the stop's cut with timed
+        // fragments again. Laid end to end, the two hold every sample.
+        QVERIFY(copyTemplate("sigm-44-16-stereo.wav", Paths::RecordingFile()));
+        QCOMPARE(mciSendString("open c:\\zvuk.wav type waveaudio alias Zvuk"), 0);
+        QCOMPARE(mciSendString("Record Zvuk from 0 to 50 wait"), 0);
+        QCOMPARE(mciSendString("delete Zvuk"), 0);
+        QCOMPARE(mciSendString("Record Zvuk"), 0);
+        CaptureEngine &engine = CaptureEngine::Instance();
+        QVERIFY(engine.RecordingOpenEnded());
+        for (int frame = 0; frame < 25; ++frame) {
+            const char *data = nullptr;
+            qint64 got = 0;
+            CaptureFormat format;
+            QCOMPARE(engine.Newest(441, rate, &data, &got, &format), 0);
+            QTest::qWait(20);
+        }
+        QCOMPARE(mciSendString("Save Zvuk c:\\tmp.wav"), 0);
+        QCOMPARE(mciSendString("Close Zvuk"), 0);
+        const QByteArray shown = readFile(Paths::WorkingFile());
+        QVERIFY2(shown.size() > kWav16HeaderBytes + 4 * rate * 300 / 1000, qPrintable(QString::number(shown.size())));
+        QVERIFY(copyTemplate("sigm-44-16-stereo.wav", Paths::WorkingFile()));
+        QCOMPARE(mciSendString("open c:\\tmp.wav type waveaudio alias Zvuk"), 0);
+        QCOMPARE(mciSendString("Record Zvuk"), 0);
+        QTest::qWait(600);
+        QCOMPARE(mciSendString("Save Zvuk c:\\tmp.wav"), 0);
+        QCOMPARE(mciSendString("Close Zvuk"), 0);
+        const QByteArray memory = readFile(Paths::WorkingFile());
+        QVERIFY2(memory.size() > kWav16HeaderBytes + 4 * rate * 550 / 1000, qPrintable(QString::number(memory.size())));
+        verifyTestSignal(shown + memory.mid(kWav16HeaderBytes), rate, 2);
+    }
+
     void aKilledServerIsADeviceErrorNotAHang()
     {
         const QString pulseaudio = QStandardPaths::findExecutable("pulseaudio");
