@@ -129,6 +129,7 @@ void Pribor::Form_Resize()
     put(NLeft, p->topRowLefts[7], 0, 1215, 255);
     put(NRigt, p->topRowLefts[8], 0, 1215, 255);
     put(Razv, p->topRowLefts[9], 0, 1455, 255);
+    FitTimeLabels();
 
     // 11. Redraw the traces for the new size, the way a click on the sweep
     //     selector does (its handler is RasTime_Click).

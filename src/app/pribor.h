@@ -197,6 +197,8 @@ public:
     bool PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes, double &shiftFrames);
     void MeasureScreen(const QByteArray &block, int sweep);
     void DrawScreenExtras();
+    // Widens the time captions when their number is wider than their place.
+    void FitTimeLabels();
     // At display rate: where the newest triggered screen starts in
     // `stretch`, the newest samples of the stream; none when no trigger fits.
     std::optional<Trigger::ScreenStart> PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep);

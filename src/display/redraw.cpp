@@ -14,6 +14,7 @@
 #include "platform/errors.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "platform/twips.h"
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
@@ -224,6 +225,7 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
         nachalo->setText(QStringLiteral("0"));
         konec->setText(Screen::SpanText(sweep));
     }
+    FitTimeLabels();
 
     auto sensitivity = [](VbComboBox *box) {
         if (box->ListIndex() == -1) {
@@ -264,4 +266,29 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     RisBox->DrawWidth = 1;
     DrawScreenExtras();
     Tools->AfterScreen(points, sweep, start, channels);
+}
+
+void Pribor::FitTimeLabels()
+{
+    // A time to a tenth of a millisecond ("0,0052", "125,3071") can be
+    // wider than the place the layout gives its caption, which would cut
+    // the number off. The caption then grows away from its anchored edge
+    // (nachalo's left, konec's right) as far as the caption between them
+    // allows; a short time gives the place back.
+    const bool between = Label3->isVisible();
+    auto fit = [](QLabel *label, int layoutWidth, bool growLeft, int limit) {
+        const QRect now = label->geometry();
+        const int need = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        int width = std::max(layoutWidth, need);
+        if (growLeft)
+            width = std::min(width, std::max(layoutWidth, now.right() + 1 - limit));
+        else
+            width = std::min(width, std::max(layoutWidth, limit - now.left()));
+        if (width == now.width())
+            return;
+        label->setGeometry(growLeft ? now.right() + 1 - width : now.left(), now.top(), width, now.height());
+    };
+    fit(nachalo, Twips::ToPixels(615), false, between ? Label3->x() : konec->x());
+    fit(konec, Twips::ToPixels(495), true,
+        between ? Label3->x() + Label3->width() : nachalo->x() + nachalo->width());
 }

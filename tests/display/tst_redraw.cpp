@@ -6,6 +6,7 @@
 #include "display/ris.h"
 #include "display/screenread.h"
 #include "platform/paths.h"
+#include "platform/twips.h"
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
@@ -390,6 +391,39 @@ private slots:
             QVERIFY(count(w->RisBox->Image(), qRgb(0, 0, 0)) > 0);
         }
         QVERIFY(count(w->RisBox->Image(), kBlue) > 0);
+    }
+
+    // A time to a tenth of a millisecond can be wider than its caption's
+    // place: the caption grows away from its anchored edge (nachalo's left,
+    // konec's right) so the whole number shows, never over the caption
+    // between them, and a short time gives the place back.
+    void timeCaptionsShowTheirWholeNumber()
+    {
+        ScriptedMessages box;
+        auto w = window();
+        w->resize(Twips::ToPixels(9510), Twips::ToPixels(7125));
+        QFont large = w->konec->font();
+        large.setPixelSize(15);
+        w->nachalo->setFont(large);
+        w->konec->setFont(large);
+        show(*w, temp("ramp.wav"));
+        const QRect nachaloPlace = w->nachalo->geometry(), konecPlace = w->konec->geometry();
+        auto needs = [](QLabel *l) { return l->fontMetrics().horizontalAdvance(l->text()); };
+        w->HScroll1->SetValue(3001);
+        QVERIFY(needs(w->konec) > konecPlace.width() && needs(w->nachalo) > nachaloPlace.width());
+        for (QLabel *l : {w->nachalo, w->konec})
+            QVERIFY2(needs(l) <= l->contentsRect().width(), qPrintable(l->text()));
+        QCOMPARE(w->nachalo->x(), nachaloPlace.x());
+        QCOMPARE(w->konec->geometry().right(), konecPlace.right());
+        if (w->Label3->isVisible()) {
+            QVERIFY(w->nachalo->geometry().right() < w->Label3->x());
+            QVERIFY(w->konec->x() > w->Label3->geometry().right());
+        }
+        w->HScroll1->SetValue(1);
+        QCOMPARE(w->nachalo->text(), QStringLiteral("0"));
+        QCOMPARE(w->nachalo->geometry(), nachaloPlace);
+        QCOMPARE(w->konec->width(), konecPlace.width());
+        QVERIFY(box.Shown().empty());
     }
 };
 
