@@ -15,6 +15,7 @@
 // file at 100 мС with the readouts off and on; paging to the next trigger.
 //
 // Usage: bench_analysis [passes, default 500]
+#include "acquisition/wavfile.h"
 #include "analysis/measure.h"
 #include "analysis/trigger.h"
 #include "app/pribor.h"
@@ -29,7 +30,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -59,31 +59,7 @@ QByteArray pass(int rate, double seconds, bool flat)
 
 QByteArray wav(const QByteArray &data)
 {
-    QByteArray h;
-    auto put32 = [&](quint32 v) {
-        char c[4];
-        qToLittleEndian(v, c);
-        h.append(c, 4);
-    };
-    auto put16 = [&](quint16 v) {
-        char c[2];
-        qToLittleEndian(v, c);
-        h.append(c, 2);
-    };
-    h += "RIFF";
-    put32(quint32(38 + data.size()));
-    h += "WAVEfmt ";
-    put32(18);
-    put16(1);
-    put16(2);
-    put32(48000);
-    put32(48000 * 4);
-    put16(4);
-    put16(16);
-    put16(0);
-    h += "data";
-    put32(quint32(data.size()));
-    return h + data;
+    return Wav16Header(48000, 2, data.size()) + data;
 }
 
 void summary(const char *what, std::vector<double> us)

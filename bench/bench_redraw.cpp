@@ -22,6 +22,7 @@
 //    resident memory, which must stay flat in the file's size.
 //
 // Usage: bench_redraw [megabytes of the large file, default 400] [pages per sweep, default 200]
+#include "acquisition/wavfile.h"
 #include "app/pribor.h"
 #include "benchutil.h"
 #include "display/ris.h"
@@ -44,41 +45,13 @@
 
 namespace {
 
-QByteArray header(int rate, int channels, quint32 dataBytes)
-{
-    QByteArray h;
-    auto put32 = [&](quint32 v) {
-        char c[4];
-        qToLittleEndian(v, c);
-        h.append(c, 4);
-    };
-    auto put16 = [&](quint16 v) {
-        char c[2];
-        qToLittleEndian(v, c);
-        h.append(c, 2);
-    };
-    h += "RIFF";
-    put32(36 + dataBytes);
-    h += "WAVEfmt ";
-    put32(16);
-    put16(1);
-    put16(quint16(channels));
-    put32(quint32(rate));
-    put32(quint32(rate * channels * 2));
-    put16(quint16(channels * 2));
-    put16(16);
-    h += "data";
-    put32(dataBytes);
-    return h;
-}
-
 // A stereo file of `frames` frames: 440 Hz sine left, 97 Hz sawtooth right, with some noise.
 bool writeFile(const QString &path, int rate, qint64 frames)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    f.write(header(rate, 2, quint32(frames * 4)));
+    f.write(Wav16Header(rate, 2, frames * 4));
     std::vector<int16_t> chunk;
     quint32 noise = 12345;
     for (qint64 done = 0; done < frames;) {

@@ -145,7 +145,7 @@ public:
     Link &operator=(const Link &) = delete;
 
     // Connects and starts recording; 0, or a libpulse error number.
-    int Open(const QByteArray &device, const pa_sample_spec &spec, const pa_buffer_attr &attr)
+    int Open(const QByteArray &device, const pa_sample_spec &sampleFormat, const pa_buffer_attr &attr)
     {
         if (!loop_)
             return PA_ERR_INTERNAL;
@@ -158,7 +158,7 @@ public:
         if (pa_threaded_mainloop_start(loop_) < 0)
             return PA_ERR_INTERNAL;
         pa_threaded_mainloop_lock(loop_);
-        const int rc = connectStream(device, spec, attr);
+        const int rc = connectStream(device, sampleFormat, attr);
         pa_threaded_mainloop_unlock(loop_);
         return rc;
     }
@@ -180,13 +180,17 @@ public:
     bool Take(QByteArray &out)
     {
         std::lock_guard<std::mutex> g(lock_);
-        out.append(pending_);
+        // Usually `out` is empty: hand the buffer over rather than copy it.
+        if (out.isEmpty())
+            out.swap(pending_);
+        else
+            out.append(pending_);
         pending_.clear();
         return !failed_;
     }
 
 private:
-    int connectStream(const QByteArray &device, const pa_sample_spec &spec, const pa_buffer_attr &attr)
+    int connectStream(const QByteArray &device, const pa_sample_spec &sampleFormat, const pa_buffer_attr &attr)
     {
         if (!waitFor([this] {
                 const pa_context_state_t s = pa_context_get_state(context_);
@@ -195,7 +199,7 @@ private:
             return PA_ERR_TIMEOUT;
         if (pa_context_get_state(context_) != PA_CONTEXT_READY)
             return pa_context_errno(context_);
-        stream_ = pa_stream_new(context_, "oscillogram", &spec, nullptr);
+        stream_ = pa_stream_new(context_, "oscillogram", &sampleFormat, nullptr);
         if (!stream_)
             return pa_context_errno(context_);
         pa_stream_set_state_callback(stream_, onStreamState, this);

@@ -27,11 +27,6 @@
 
 namespace {
 
-QString temp(const QString &name)
-{
-    return TestEnv::Root() + QStringLiteral("/") + name;
-}
-
 // The samples of a 16-bit PCM file, found by its "data" tag.
 std::vector<int16_t> samplesOf(const QString &path)
 {
@@ -101,9 +96,9 @@ private slots:
     void initTestCase()
     {
         // 1000 Hz on the first channel, 250 Hz on the second, like the test signal.
-        QVERIFY(TestWav::Sox({"-n", "-r", "48000", "-c", "2", "-b", "16", temp("lissajous.wav"), "synth", "0.5",
-                              "sine", "1000", "sine", "250", "vol", "0.5"}));
-        QVERIFY(TestWav::Sox({"-n", "-r", "44100", "-c", "2", "-b", "16", temp("stereo.wav"), "synth", "0.7",
+        QVERIFY(TestWav::Sox({"-n", "-r", "48000", "-c", "2", "-b", "16", TestEnv::Temp("lissajous.wav"), "synth",
+                              "0.5", "sine", "1000", "sine", "250", "vol", "0.5"}));
+        QVERIFY(TestWav::Sox({"-n", "-r", "44100", "-c", "2", "-b", "16", TestEnv::Temp("stereo.wav"), "synth", "0.7",
                               "sine", "1000", "square", "130", "vol", "0.9"}));
     }
     void init() { TestEnv::Reset(); }
@@ -113,16 +108,17 @@ private slots:
     // the times are the frames' times, and a cancelled export leaves nothing.
     void csvGivesBackTheSamplesInEveryLocale()
     {
-        const std::vector<int16_t> raw = samplesOf(temp("stereo.wav"));
+        const std::vector<int16_t> raw = samplesOf(TestEnv::Temp("stereo.wav"));
         QCOMPARE(int(raw.size()), 2 * 30870);
         const double vpu[2] = {Cursors::kNominalVoltsPerUnit, 2.5 * Cursors::kNominalVoltsPerUnit};
         for (const char *name : {"ru_RU", "de_DE", "C"}) {
             QLocale::setDefault(QLocale(QString::fromLatin1(name)));
             std::setlocale(LC_ALL, (QByteArray(name) + ".UTF-8").constData());  // where the system has it
             for (const CsvExport::Span span : {CsvExport::Span{0, -1}, CsvExport::Span{1000, 2205}}) {
-                const QString csv = temp("out.csv");
+                const QString csv = TestEnv::Temp("out.csv");
                 QString error;
-                QCOMPARE(CsvExport::Write(temp("stereo.wav"), csv, span, vpu, {}, &error), CsvExport::Result::Done);
+                QCOMPARE(CsvExport::Write(TestEnv::Temp("stereo.wav"), csv, span, vpu, {}, &error),
+                         CsvExport::Result::Done);
                 QFile f(csv);
                 QVERIFY(f.open(QIODevice::ReadOnly));
                 QCOMPARE(f.readLine().trimmed(), QByteArray("время_с,канал1_В,канал2_В"));
@@ -146,14 +142,14 @@ private slots:
         }
         std::setlocale(LC_ALL, "C");
         // Cancel after the first block: no file, not even a partial one.
-        QFile::remove(temp("cancel.csv"));
+        QFile::remove(TestEnv::Temp("cancel.csv"));
         int calls = 0;
         QString error;
-        QCOMPARE(CsvExport::Write(temp("stereo.wav"), temp("cancel.csv"), {}, vpu,
+        QCOMPARE(CsvExport::Write(TestEnv::Temp("stereo.wav"), TestEnv::Temp("cancel.csv"), {}, vpu,
                                   [&](int64_t, int64_t) { return ++calls < 2; }, &error),
                  CsvExport::Result::Cancelled);
-        QVERIFY(!QFile::exists(temp("cancel.csv")));
-        QCOMPARE(CsvExport::Write(temp("missing.wav"), temp("x.csv"), {}, vpu, {}, &error),
+        QVERIFY(!QFile::exists(TestEnv::Temp("cancel.csv")));
+        QCOMPARE(CsvExport::Write(TestEnv::Temp("missing.wav"), TestEnv::Temp("x.csv"), {}, vpu, {}, &error),
                  CsvExport::Result::Failed);
         QVERIFY(!error.isEmpty());
     }
@@ -162,7 +158,7 @@ private slots:
     // the view moves or the scale changes, and nudge by one pixel.
     void cursorsMeasureAndKeepTheirPlace()
     {
-        auto w = shown(temp("stereo.wav"), 6);  // 1 мС/дел.: ten periods of 1000 Hz
+        auto w = shown(TestEnv::Temp("stereo.wav"), 6);  // 1 мС/дел.: ten periods of 1000 Hz
         ScopeTools &t = *w->Tools;
         t.SetCursorsShown(true);
         const QImage &img = w->RisBox->Image();
@@ -234,20 +230,20 @@ private slots:
     // SVG is a valid picture holding the traces and cursors as paths.
     void screenExportsShowWhatIsShown()
     {
-        auto w = shown(temp("stereo.wav"), 5);
+        auto w = shown(TestEnv::Temp("stereo.wav"), 5);
         w->Tools->SetCursorsShown(true);
         const QImage screen = w->RisBox->Image().convertToFormat(QImage::Format_RGB32);
-        QVERIFY(w->Tools->ExportPng(temp("screen.png")));
-        const QImage png = QImage(temp("screen.png")).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(w->Tools->ExportPng(TestEnv::Temp("screen.png")));
+        const QImage png = QImage(TestEnv::Temp("screen.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(png.width(), screen.width());
         QVERIFY(png.height() > screen.height());
         QCOMPARE(png.copy(0, 0, screen.width(), screen.height()), screen);
         QVERIFY(w->Tools->Caption().join(' ').contains(QStringLiteral("Время/Дел. = 2 мС")));
 
-        QVERIFY(w->Tools->ExportSvg(temp("screen.svg")));
-        QSvgRenderer svg(temp("screen.svg"));
+        QVERIFY(w->Tools->ExportSvg(TestEnv::Temp("screen.svg")));
+        QSvgRenderer svg(TestEnv::Temp("screen.svg"));
         QVERIFY(svg.isValid());
-        QFile f(temp("screen.svg"));
+        QFile f(TestEnv::Temp("screen.svg"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(f.readAll());
         // Each trace is one path with a vertex per point drawn.
@@ -267,7 +263,7 @@ private slots:
     // keeps its meaning.
     void xyFigureOfTheTestSignal()
     {
-        const std::vector<int16_t> raw = samplesOf(temp("lissajous.wav"));
+        const std::vector<int16_t> raw = samplesOf(TestEnv::Temp("lissajous.wav"));
         const QRectF sq = XY::SquareIn(400, 300);
         QCOMPARE(sq.width(), sq.height());
         // Four periods of 250 Hz at 48 kHz.
@@ -285,7 +281,7 @@ private slots:
         QCOMPARE(up, 4);
         QCOMPARE(across, 16);
 
-        auto w = shown(temp("lissajous.wav"), 3);
+        auto w = shown(TestEnv::Temp("lissajous.wav"), 3);
         w->Tools->XYMenu->setChecked(true);
         const QImage &img = w->RisBox->Image();
         const QRectF area = XY::SquareIn(img.width(), img.height());

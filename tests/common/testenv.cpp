@@ -50,6 +50,11 @@ QString Root()
     return g_root ? g_root->path() : QString();
 }
 
+QString Temp(const QString &name)
+{
+    return Root() + QStringLiteral("/") + name;
+}
+
 void Reset()
 {
     QFile::remove(SettingsStore::FilePath());

@@ -14,6 +14,8 @@ namespace TestEnv {
 // data/ that tests may modify) into a fresh temporary tree.
 void Isolate();
 QString Root();
+// A path for a test's own file under Root().
+QString Temp(const QString &name);
 // Empties the settings store and the working folder.
 void Reset();
 }  // namespace TestEnv

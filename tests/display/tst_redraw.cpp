@@ -10,6 +10,7 @@
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
+#include "testwindow.h"
 #include "testregistry.h"
 #include "testwav.h"
 
@@ -25,16 +26,6 @@ namespace {
 
 const QRgb kBlue = VbColor(0xFF0000).rgb() | 0xFF000000u;
 const QRgb kRed = VbColor(0xFF).rgb() | 0xFF000000u;
-
-std::unique_ptr<Pribor> window()
-{
-    auto w = std::make_unique<Pribor>();
-    const QSignalBlocker a(w->U1), b(w->U2), c(w->RasTime);
-    w->U1->SetListIndex(0);
-    w->U2->SetListIndex(0);
-    w->RasTime->SetListIndex(6);
-    return w;
-}
 
 // Puts `file` in the working file's place and shows it, as the open
 // dialog's action and the open command do.
@@ -64,11 +55,6 @@ int rowOf(const Ris &ris, double y)
     return int(ris.ToPixel(0, y).y());
 }
 
-QString temp(const QString &name)
-{
-    return TestEnv::Root() + QStringLiteral("/") + name;
-}
-
 std::vector<int16_t> constantStereo(int frames, int16_t left, int16_t right)
 {
     std::vector<int16_t> s;
@@ -92,14 +78,14 @@ class RedrawTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(TestWav::Write(temp("levels.wav"), 44100, 2, constantStereo(44100, 8192, -16384)));
+        QVERIFY(TestWav::Write(TestEnv::Temp("levels.wav"), 44100, 2, constantStereo(44100, 8192, -16384)));
         std::vector<int16_t> r;
         for (int n = 0; n < 441000; ++n)
             r.push_back(ramp(n));
-        QVERIFY(TestWav::Write(temp("ramp.wav"), 44100, 1, r));
+        QVERIFY(TestWav::Write(TestEnv::Temp("ramp.wav"), 44100, 1, r));
         std::vector<int16_t> spike(88200, 0);
         spike[20000] = 24000;
-        QVERIFY(TestWav::Write(temp("spike.wav"), 44100, 1, spike));
+        QVERIFY(TestWav::Write(TestEnv::Temp("spike.wav"), 44100, 1, spike));
     }
 
     void init()
@@ -112,8 +98,8 @@ private slots:
     void tracesSitAtTheirLevelsInTheirColours()
     {
         ScriptedMessages box;
-        auto w = window();
-        show(*w, temp("levels.wav"));
+        auto w = TestWindow();
+        show(*w, TestEnv::Temp("levels.wav"));
         QVERIFY(box.Shown().empty());
         QCOMPARE(w->st.SampleRate, 44100);
         QVERIFY(w->st.TwoBeam);
@@ -143,8 +129,8 @@ private slots:
 
     void sensitivityAndPositionRepaintWithoutReading()
     {
-        auto w = window();
-        show(*w, temp("levels.wav"));
+        auto w = TestWindow();
+        show(*w, TestEnv::Temp("levels.wav"));
         const QImage &img = w->RisBox->Image();
         const int reads = ScreenRead::ReadCount();
 
@@ -172,8 +158,8 @@ private slots:
     void pagingReadsOneScreenPerMove()
     {
         ScriptedMessages box;
-        auto w = window();
-        show(*w, temp("ramp.wav"));
+        auto w = TestWindow();
+        show(*w, TestEnv::Temp("ramp.wav"));
         QCOMPARE(w->st.DataStart, 49);
         QCOMPARE(w->st.ScrollUnit, 55);  // 882044 / 16000
         QCOMPARE(w->HScroll1->Max(), 16038);
@@ -212,8 +198,8 @@ private slots:
     void theEndOfTheFileShowsAnEmptyScreen()
     {
         ScriptedMessages box;
-        auto w = window();
-        show(*w, temp("ramp.wav"));
+        auto w = TestWindow();
+        show(*w, TestEnv::Temp("ramp.wav"));
         w->HScroll1->SetValue(w->HScroll1->Max());
         QCOMPARE(w->st.ViewStart, w->st.FileLength);
         QCOMPARE(w->st.PointCount, int16_t(0));
@@ -231,9 +217,9 @@ private slots:
 
     void aOneSampleSpikeIsDrawnAtTheSlowestSweep()
     {
-        auto w = window();
+        auto w = TestWindow();
         w->RasTime->SetListIndex(0);
-        show(*w, temp("spike.wav"));
+        show(*w, TestEnv::Temp("spike.wav"));
         QVERIFY(w->st.Decimated);
         QCOMPARE(w->st.PointCount, int16_t(2937));
         const QImage &img = w->RisBox->Image();
@@ -245,9 +231,9 @@ private slots:
     void centringPutsAConstantOnItsPositionLine()
     {
         Globals::CenterBeams = true;
-        auto w = window();
+        auto w = TestWindow();
         w->VScroll1->SetValue(-16384);  // keep the red trace off the blue one
-        show(*w, temp("levels.wav"));
+        show(*w, TestEnv::Temp("levels.wav"));
         const int redRow = rowOf(*w->RisBox, 16384);
         QVERIFY(count(w->RisBox->Image(), kRed, redRow - 2, redRow + 2) >= 2 * w->RisBox->Image().width() - 4);
         const QImage &img = w->RisBox->Image();
@@ -261,7 +247,7 @@ private slots:
     void aShortPassLengthensTheNextPassesWithinBounds()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         w->RasTime->SetListIndex(6);
         w->st.FlName = QStringLiteral("c:\\tmp.wav");
         w->st.SampleRate = 44100;
@@ -290,8 +276,8 @@ private slots:
     void capturingReadsAtTheGivenPositionAndDeletesTheFile()
     {
         ScriptedMessages box;
-        auto w = window();
-        QVERIFY(QFile::copy(temp("levels.wav"), Paths::WorkingFile()));
+        auto w = TestWindow();
+        QVERIFY(QFile::copy(TestEnv::Temp("levels.wav"), Paths::WorkingFile()));
         w->st.FlName = QStringLiteral("c:\\tmp.wav");
         w->st.SampleRate = 44100;
         w->st.TwoBeam = true;
@@ -312,7 +298,7 @@ private slots:
     void aBadRecordNumberPutsTheTemplateInPlace()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         QVERIFY(TestWav::WriteBytes(Paths::WorkingFile(), QByteArray("broken")));
         w->st.FlName = QStringLiteral("c:\\tmp.wav");
         w->st.SampleRate = 8000;
@@ -336,8 +322,8 @@ private slots:
     void aVanishedWorkingFileIsReportedOnce()
     {
         ScriptedMessages box;
-        auto w = window();
-        show(*w, temp("levels.wav"));
+        auto w = TestWindow();
+        show(*w, TestEnv::Temp("levels.wav"));
         QVERIFY(QFile::remove(Paths::WorkingFile()));
         w->RasTime->SetListIndex(3);
         QCOMPARE(box.Shown().size(), size_t(1));
@@ -350,7 +336,7 @@ private slots:
     void nothingLoadedOrNoFileDrawsNothing()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         const int reads = ScreenRead::ReadCount();
         w->RasTime->SetListIndex(2);  // SampleRate 0
         w->st.SampleRate = 44100;
@@ -364,8 +350,8 @@ private slots:
 
     void unselectedSweepAndSensitivityGetDefaults()
     {
-        auto w = window();
-        show(*w, temp("levels.wav"));
+        auto w = TestWindow();
+        show(*w, TestEnv::Temp("levels.wav"));
         {
             const QSignalBlocker quiet(w->U2);
             w->U2->SetListIndex(-1);
@@ -380,7 +366,7 @@ private slots:
 
     void tinyScreensDrawWithoutLooping()
     {
-        auto w = window();
+        auto w = TestWindow();
         w->st.SampleRate = 8000;
         w->st.DataStart = 49;
         uint8_t channels = 1;
@@ -400,13 +386,13 @@ private slots:
     void timeCaptionsShowTheirWholeNumber()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         w->resize(Twips::ToPixels(9510), Twips::ToPixels(7125));
         QFont large = w->konec->font();
         large.setPixelSize(15);
         w->nachalo->setFont(large);
         w->konec->setFont(large);
-        show(*w, temp("ramp.wav"));
+        show(*w, TestEnv::Temp("ramp.wav"));
         const QRect nachaloPlace = w->nachalo->geometry(), konecPlace = w->konec->geometry();
         auto needs = [](QLabel *l) { return l->fontMetrics().horizontalAdvance(l->text()); };
         w->HScroll1->SetValue(3001);

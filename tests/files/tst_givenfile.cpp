@@ -10,6 +10,7 @@
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
+#include "testwindow.h"
 #include "testregistry.h"
 
 #include <QAction>
@@ -24,21 +25,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<Pribor> window()
-{
-    auto w = std::make_unique<Pribor>();
-    const QSignalBlocker a(w->U1), b(w->U2), c(w->RasTime);
-    w->U1->SetListIndex(0);
-    w->U2->SetListIndex(0);
-    w->RasTime->SetListIndex(6);
-    return w;
-}
-
-QString temp(const QString &name)
-{
-    return TestEnv::Root() + QStringLiteral("/") + name;
-}
 
 QByteArray contents(const QString &path)
 {
@@ -93,8 +79,8 @@ private slots:
     void aGoodARefusedAndAMissingFile()
     {
         ScriptedMessages box;
-        auto w = window();
-        const QString good = temp(QStringLiteral("good.wav"));
+        auto w = TestWindow();
+        const QString good = TestEnv::Temp(QStringLiteral("good.wav"));
         QVERIFY(writeSine(good, 22050, 2));
         QVERIFY(OpenPath::OpenGivenFile(*w, good));
         QVERIFY2(box.Shown().empty(), qPrintable(box.Texts().join('|')));
@@ -108,13 +94,13 @@ private slots:
 
         // An 8-bit file and a name that does not exist: refused with one
         // message each, and the window keeps the file it showed.
-        const QString eight = temp(QStringLiteral("eight.wav"));
+        const QString eight = TestEnv::Temp(QStringLiteral("eight.wav"));
         QVERIFY(TestWav::Sox({"-D", "-n", "-r", "8000", "-c", "1", "-b", "8", eight, "synth", "1", "sine", "300"}));
         const QByteArray shown = contents(Paths::WorkingFile());
         QVERIFY(!OpenPath::OpenGivenFile(*w, eight));
         QCOMPARE(box.Shown().size(), size_t(1));
         QVERIFY2(box.Texts()[0].contains(QStringLiteral("16-разрядные")), qPrintable(box.Texts()[0]));
-        QVERIFY(!OpenPath::OpenGivenFile(*w, temp(QStringLiteral("nowhere.wav"))));
+        QVERIFY(!OpenPath::OpenGivenFile(*w, TestEnv::Temp(QStringLiteral("nowhere.wav"))));
         QCOMPARE(box.Shown().size(), size_t(2));
         QVERIFY(box.Shown()[1].title.trimmed() == QStringLiteral("Сигмалит"));
         QCOMPARE(contents(Paths::WorkingFile()), shown);
@@ -126,14 +112,15 @@ private slots:
     void onlyOneDroppedWavOpensAndOnlyWhenOpeningIsOffered()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         OpenPath::AcceptDrops(*w);
-        const QString wav = temp(QStringLiteral("Dropped.WAV")), other = temp(QStringLiteral("other.wav"));
+        const QString wav = TestEnv::Temp(QStringLiteral("Dropped.WAV"));
+        const QString other = TestEnv::Temp(QStringLiteral("other.wav"));
         QVERIFY(writeSine(wav, 8000, 1));
         QVERIFY(writeSine(other, 11025, 2));
-        QVERIFY(QFile::copy(other, temp(QStringLiteral("notes.txt"))));
+        QVERIFY(QFile::copy(other, TestEnv::Temp(QStringLiteral("notes.txt"))));
 
-        QVERIFY(!drop(*w, {temp(QStringLiteral("notes.txt"))}));
+        QVERIFY(!drop(*w, {TestEnv::Temp(QStringLiteral("notes.txt"))}));
         QVERIFY(!drop(*w, {wav, other}));
         w->OpenBitton->setEnabled(false);  // as while capture runs
         QVERIFY(!drop(*w, {wav}));

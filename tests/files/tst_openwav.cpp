@@ -15,6 +15,7 @@
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
+#include "testwindow.h"
 #include "testregistry.h"
 
 #include <QAction>
@@ -33,21 +34,6 @@ const QString kSorry =
     QStringLiteral("Прошу прощения, но данная версия программы обрабатывает только 16-разрядные звуковые файлы!");
 const QRgb kBlue = VbColor(0xFF0000).rgb() | 0xFF000000u;
 const QRgb kRed = VbColor(0xFF).rgb() | 0xFF000000u;
-
-std::unique_ptr<Pribor> window()
-{
-    auto w = std::make_unique<Pribor>();
-    const QSignalBlocker a(w->U1), b(w->U2), c(w->RasTime);
-    w->U1->SetListIndex(0);
-    w->U2->SetListIndex(0);
-    w->RasTime->SetListIndex(6);
-    return w;
-}
-
-QString temp(const QString &name)
-{
-    return TestEnv::Root() + QStringLiteral("/") + name;
-}
 
 void toWorkingFile(Pribor &w, const QString &file)
 {
@@ -144,10 +130,10 @@ private slots:
     void realFilesOfEveryCommonRate()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         for (int rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000}) {
             for (int channels : {1, 2}) {
-                const QString f = temp(QStringLiteral("sox-%1-%2.wav").arg(rate).arg(channels));
+                const QString f = TestEnv::Temp(QStringLiteral("sox-%1-%2.wav").arg(rate).arg(channels));
                 QVERIFY(TestWav::Sox({"-D", "-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b",
                                       "16", f, "synth", "1.5", "sine", "300", "vol", "0.5"}));
                 toWorkingFile(*w, f);
@@ -165,12 +151,13 @@ private slots:
 
     void scrollRangeOfRealFiles()
     {
-        auto w = window();
+        auto w = TestWindow();
         for (int bytes : {32000, 32001, 48000}) {
             // A 44-byte header and the rest samples (an odd byte left over at 32001).
             QByteArray data(bytes - 44, '\0');
-            QVERIFY(TestWav::WriteBytes(temp("len.wav"), TestWav::Header(8000, 1, 16, quint32(data.size())) + data));
-            toWorkingFile(*w, temp("len.wav"));
+            QVERIFY(TestWav::WriteBytes(TestEnv::Temp("len.wav"),
+                                        TestWav::Header(8000, 1, 16, quint32(data.size())) + data));
+            toWorkingFile(*w, TestEnv::Temp("len.wav"));
             w->OpenWorkingFile();
             QCOMPARE(w->st.FileLength, bytes);
             QCOMPARE(w->HScroll1->Max(), bytes == 32000 ? 32004 : bytes == 32001 ? 16002 : 16001);
@@ -181,12 +168,12 @@ private slots:
     void aDataTagBeyondByte100IsFoundByItsChunk()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         // A 64-byte LIST chunk before "data" puts the tag at bytes 109..112.
         const QByteArray list = QByteArray("LIST") + QByteArray("\x40\0\0\0", 4) + QByteArray(64, 'i');
-        QVERIFY(TestWav::Write(temp("far.wav"), 8000, 1, sine(8000, 1), list));
+        QVERIFY(TestWav::Write(TestEnv::Temp("far.wav"), 8000, 1, sine(8000, 1), list));
         w->st.DataStart = 61;
-        toWorkingFile(*w, temp("far.wav"));
+        toWorkingFile(*w, TestEnv::Temp("far.wav"));
         w->OpenWorkingFile();
         QCOMPARE(w->st.DataStart, 117);
         QVERIFY(box.Shown().empty());
@@ -195,12 +182,12 @@ private slots:
     void eightBitFilesAreRefused()
     {
         ScriptedMessages box;
-        auto w = window();
-        QVERIFY(TestWav::Sox({"-D", "-n", "-r", "8000", "-c", "1", "-b", "8", temp("eight.wav"), "synth", "1", "sine",
-                              "300"}));
+        auto w = TestWindow();
+        QVERIFY(TestWav::Sox({"-D", "-n", "-r", "8000", "-c", "1", "-b", "8", TestEnv::Temp("eight.wav"), "synth", "1",
+                              "sine", "300"}));
         w->st.SampleRate = 12345;
         const int reads = ScreenRead::ReadCount();
-        toWorkingFile(*w, temp("eight.wav"));
+        toWorkingFile(*w, TestEnv::Temp("eight.wav"));
         w->OpenWorkingFile();
         QCOMPARE(box.Shown().size(), size_t(1));
         QCOMPARE(box.Shown()[0].text, kSorry);
@@ -216,15 +203,15 @@ private slots:
 
     void aMonoFileSwitchesSubtractionOff()
     {
-        auto w = window();
-        QVERIFY(TestWav::Write(temp("stereo.wav"), 44100, 2, sine(44100, 2)));
-        QVERIFY(TestWav::Write(temp("mono.wav"), 44100, 1, sine(44100, 1)));
-        toWorkingFile(*w, temp("stereo.wav"));
+        auto w = TestWindow();
+        QVERIFY(TestWav::Write(TestEnv::Temp("stereo.wav"), 44100, 2, sine(44100, 2)));
+        QVERIFY(TestWav::Write(TestEnv::Temp("mono.wav"), 44100, 1, sine(44100, 1)));
+        toWorkingFile(*w, TestEnv::Temp("stereo.wav"));
         w->OpenWorkingFile();
         QVERIFY(w->XminY->isEnabled());
         w->XminY_Click();
         QVERIFY(w->st.SubtractMode);
-        toWorkingFile(*w, temp("mono.wav"));
+        toWorkingFile(*w, TestEnv::Temp("mono.wav"));
         w->OpenWorkingFile();
         QVERIFY(!w->st.SubtractMode);
         QCOMPARE(w->XminY->text(), QStringLiteral("X-Y"));
@@ -237,7 +224,7 @@ private slots:
     {
         ScriptedMessages box;
         QVERIFY(TestWav::Write(Paths::MemFolder() + QStringLiteral("/chosen.wav"), 22050, 2, sine(22050, 2)));
-        auto w = window();
+        auto w = TestWindow();
         {
             const QSignalBlocker quiet(w->RasTime);
             w->RasTime->SetListIndex(-1);
@@ -277,7 +264,7 @@ private slots:
     void cancellingChangesNothing()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         const QImage before = w->RisBox->Image();
         const int reads = ScreenRead::ReadCount();
         UiSeam::SetModalHandler([](QDialog *d) {
@@ -363,11 +350,11 @@ private slots:
             {"fourchannels", TestWav::Header(8000, 4, 16, quint32(samples.size())) + samples},
         };
         for (const Broken &b : files)
-            QVERIFY(TestWav::WriteBytes(temp(QString::fromLatin1(b.name) + ".wav"), b.bytes));
-        QVERIFY(TestWav::Sox({"-D", "-n", "-r", "48000", "-c", "2", "-b", "24", temp("24bit.wav"), "synth", "0.5",
-                              "sine", "100"}));
+            QVERIFY(TestWav::WriteBytes(TestEnv::Temp(QString::fromLatin1(b.name) + ".wav"), b.bytes));
+        QVERIFY(TestWav::Sox({"-D", "-n", "-r", "48000", "-c", "2", "-b", "24", TestEnv::Temp("24bit.wav"), "synth",
+                              "0.5", "sine", "100"}));
         QVERIFY(TestWav::Sox({"-D", "-n", "-r", "48000", "-c", "1", "-e", "floating-point", "-b", "32",
-                              temp("float.wav"), "synth", "0.5", "sine", "100"}));
+                              TestEnv::Temp("float.wav"), "synth", "0.5", "sine", "100"}));
         QStringList names;
         for (const Broken &b : files)
             names << QString::fromLatin1(b.name);
@@ -380,14 +367,14 @@ private slots:
             return text.startsWith(QStringLiteral("Файл «tmp.wav»")) || text.startsWith(QStringLiteral("В файле «tmp.wav»"))
                    || text.startsWith(QStringLiteral("Частота дискретизации файла «tmp.wav»"));
         };
-        QVERIFY(TestWav::Write(temp("good.wav"), 44100, 2, sine(44100, 2)));
+        QVERIFY(TestWav::Write(TestEnv::Temp("good.wav"), 44100, 2, sine(44100, 2)));
         for (const QString &name : names) {
             ScriptedMessages box;
-            auto w = window();
+            auto w = TestWindow();
             // A file shown before, so the broken one meets a loaded window.
-            toWorkingFile(*w, temp("good.wav"));
+            toWorkingFile(*w, TestEnv::Temp("good.wav"));
             w->OpenWorkingFile();
-            toWorkingFile(*w, temp(name + ".wav"));
+            toWorkingFile(*w, TestEnv::Temp(name + ".wav"));
             w->OpenWorkingFile();
             for (int sweep = 0; sweep <= 10; ++sweep) {
                 w->RasTime->SetListIndex(sweep);
@@ -415,7 +402,7 @@ private slots:
     void everyNumberShownBelongsToTheFileShown()
     {
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         // Before anything is shown, the screen is the instrument's graticule.
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -571,8 +558,8 @@ private slots:
     void aLongFilePagesToItsEnd()
     {
         ScriptedMessages box;
-        auto w = window();
-        const QString big = temp("big.wav");
+        auto w = TestWindow();
+        const QString big = TestEnv::Temp("big.wav");
         const qint64 size = 600LL * 1024 * 1024;
         const QByteArray tone = TestWav::Samples(sine(4000, 2));
         QVERIFY(TestWav::WriteBytes(big, TestWav::Header(48000, 2, 16, quint32(size - 44)) + tone));
@@ -608,7 +595,7 @@ private slots:
         QVERIFY(!demo.isEmpty());
         QVERIFY(QFileInfo(demo).size() < 1024 * 1024);
         ScriptedMessages box;
-        auto w = window();
+        auto w = TestWindow();
         toWorkingFile(*w, demo);
         w->OpenWorkingFile();
         QVERIFY(box.Shown().empty());
