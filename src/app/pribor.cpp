@@ -39,7 +39,7 @@ QToolButton *makeButton(QWidget *parent, const char *name, const QString &tip, c
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new VbLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     return l;
 }

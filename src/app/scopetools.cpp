@@ -332,8 +332,9 @@ void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int chann
     m.sensitivity[1] = std::max(1, w_->U1->ItemData(std::max(0, w_->U1->ListIndex())));
     m.position[0] = w_->VScroll2->Value();
     m.position[1] = w_->VScroll1->Value();
-    m.voltsPerUnit[0] = VoltsPerUnit(0);
-    m.voltsPerUnit[1] = VoltsPerUnit(1);
+    // The window's copy of the stored factors: this runs on every screen.
+    m.voltsPerUnit[0] = Calibration::VoltsPerUnit(w_->CalFactor[0]);
+    m.voltsPerUnit[1] = Calibration::VoltsPerUnit(w_->CalFactor[1]);
     map_ = m;
     mapValid_ = true;
     if (CursorsShown() && !DrawsXY()) {

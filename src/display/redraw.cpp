@@ -278,7 +278,9 @@ void Pribor::FitTimeLabels()
     const bool between = Label3->isVisible();
     auto fit = [](QLabel *label, int layoutWidth, bool growLeft, int limit) {
         const QRect now = label->geometry();
-        const int need = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        // (The caption's own laid-out line, which its next paint draws.)
+        auto *own = qobject_cast<VbLabel *>(label);
+        const int need = (own ? own->TextWidth() : label->fontMetrics().horizontalAdvance(label->text())) + 2;
         int width = std::max(layoutWidth, need);
         if (growLeft)
             width = std::min(width, std::max(layoutWidth, now.right() + 1 - limit));

@@ -10,6 +10,34 @@
 #include <cstring>
 #include <limits>
 
+namespace {
+// floor() of a value already held well inside int's range (std::floor
+// takes a dozen instructions without SSE4.1's rounding).
+inline int floorToInt(double v)
+{
+    const int t = int(v);
+    return t - (v < t);
+}
+
+// std::floor and std::ceil for any double, by way of a 64-bit integer:
+// past 2^52 (and for infinities and NaN) a double is its own floor.
+inline double wholeBelow(double v)
+{
+    if (!(std::fabs(v) < 4503599627370496.0))
+        return v;
+    const double t = double(int64_t(v));
+    return t - (v < t);
+}
+
+inline double wholeAbove(double v)
+{
+    if (!(std::fabs(v) < 4503599627370496.0))
+        return v;
+    const double t = double(int64_t(v));
+    return t + (v > t);
+}
+}  // namespace
+
 Ris::Ris(QWidget *parent) : QWidget(parent), back_(VbColor(0xE0E0E0))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -64,37 +92,100 @@ void Ris::ClsWithLines(const std::vector<QLineF> &lines, const QColor &color)
     layer_.lines = lines;
     layer_.color = color.rgb();
     std::copy(scale, scale + 4, layer_.scale);
-    drawnTop_.assign(size_t(image_.width()), std::numeric_limits<int>::max());
-    drawnBottom_.assign(size_t(image_.width()), -1);
+    forgetDrawn();
     overLayer_ = true;
 }
 
 void Ris::restoreLayer()
 {
     const int width = image_.width();
+    const bool tracked = overLayer_ && drawn_.size() == size_t(width);
     int64_t drawn = 0;
-    if (overLayer_ && drawnTop_.size() == size_t(width))
-        for (int c = 0; c < width; ++c)
-            drawn += std::max(0, drawnBottom_[size_t(c)] - drawnTop_[size_t(c)] + 1);
+    if (tracked)
+        for (const Drawn &d : drawn_)
+            for (int i = 0; i < d.count; ++i)
+                drawn += d.bottom[i] - d.top[i] + 1;
     // Column by column touches a cache line per pixel; past about an
     // eighth of the picture the plain copy of all of it is cheaper.
-    if (!overLayer_ || drawnTop_.size() != size_t(width) || drawn > int64_t(width) * image_.height() / 8) {
+    if (!tracked || drawn > int64_t(width) * image_.height() / 8) {
         std::memcpy(image_.bits(), layer_.image.constBits(), size_t(image_.sizeInBytes()));
     } else {
         const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
         QRgb *to = reinterpret_cast<QRgb *>(image_.bits());
         const QRgb *from = reinterpret_cast<const QRgb *>(layer_.image.constBits());
-        for (int c = 0; c < width; ++c)
-            for (qsizetype r = drawnTop_[size_t(c)]; r <= drawnBottom_[size_t(c)]; ++r)
-                to[r * stride + c] = from[r * stride + c];
+        for (int c = 0; c < width; ++c) {
+            const Drawn &d = drawn_[size_t(c)];
+            for (int i = 0; i < d.count; ++i)
+                for (qsizetype r = d.top[i]; r <= d.bottom[i]; ++r)
+                    to[r * stride + c] = from[r * stride + c];
+        }
     }
-    drawnTop_.assign(size_t(width), std::numeric_limits<int>::max());
-    drawnBottom_.assign(size_t(width), -1);
+    forgetDrawn();
     overLayer_ = true;
+}
+
+void Ris::forgetDrawn()
+{
+    drawn_.assign(size_t(image_.width()), Drawn{});
+}
+
+void Ris::Drawn::add(int from, int to)
+{
+    if (from > to)
+        return;
+    if (count == 0 || (count < kRuns && from > bottom[count - 1] + 1)) {
+        top[count] = from;
+        bottom[count++] = to;
+        return;
+    }
+    if (from >= top[count - 1] && from <= bottom[count - 1] + 1) {
+        // Overlaps or touches the last run.
+        bottom[count - 1] = std::max(bottom[count - 1], to);
+        return;
+    }
+    // The runs with the new one put in order, then joined where they
+    // overlap or touch; one run too many joins the two nearest.
+    int t[kRuns + 1], b[kRuns + 1], n = 0;
+    bool placed = false;
+    for (int i = 0; i < count; ++i) {
+        if (!placed && from < top[i]) {
+            t[n] = from, b[n++] = to;
+            placed = true;
+        }
+        t[n] = top[i], b[n++] = bottom[i];
+    }
+    if (!placed)
+        t[n] = from, b[n++] = to;
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        if (m > 0 && t[i] <= b[m - 1] + 1) {
+            b[m - 1] = std::max(b[m - 1], b[i]);
+            continue;
+        }
+        t[m] = t[i], b[m++] = b[i];
+    }
+    if (m > kRuns) {
+        int near = 0;
+        for (int i = 1; i + 1 < m; ++i)
+            if (t[i + 1] - b[i] < t[near + 1] - b[near])
+                near = i;
+        b[near] = b[near + 1];
+        for (int i = near + 1; i + 1 < m; ++i)
+            t[i] = t[i + 1], b[i] = b[i + 1];
+        --m;
+    }
+    std::copy(t, t + m, top);
+    std::copy(b, b + m, bottom);
+    count = m;
 }
 
 void Ris::updateVisible()
 {
+    // A screen draws a graticule and two traces or more; the part of the
+    // widget to repaint is worked out once until it is painted.
+    if (updateAsked_)
+        return;
+    updateAsked_ = true;
     QRegion visible(rect());
     if (QWidget *parent = parentWidget()) {
         const QObjectList &siblings = parent->children();
@@ -202,16 +293,33 @@ void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
     auto x = [&](size_t i) { return (double(i) - left) * width / scaleW; };
     auto y = [&](int32_t v) { return (double(v) - top) * rows / scaleH; };
     auto pixel = [&](size_t i) { return QPointF(x(i), y(ys[i])); };
-    auto column = [&](size_t i) { return std::floor(x(i) - shift); };
+    auto column = [&](size_t i) { return wholeBelow(x(i) - shift); };
     if (ys.size() == 1) {
         addSegment(pixel(0), pixel(0));
     } else if (!(scaleW > 0) || double(ys.size()) <= 2 * width) {
         // Right to left, or about a point a column: segment by segment.
-        QPointF prev = pixel(0);
-        for (size_t i = 1; i < ys.size(); ++i) {
-            const QPointF next = pixel(i);
-            addSegment(prev, next);
-            prev = next;
+        // Left to right (the usual case) the segments are laid down here,
+        // with addSegment's arithmetic on pixels worked out once per point.
+        if (!(scaleW > 0)) {
+            QPointF prev = pixel(0);
+            for (size_t i = 1; i < ys.size(); ++i) {
+                const QPointF next = pixel(i);
+                addSegment(prev, next);
+                prev = next;
+            }
+        } else {
+            const size_t n = ys.size();
+            pixelX_.resize(n);
+            pixelY_.resize(n);
+            pixelColumn_.resize(n);
+            for (size_t i = 0; i < n; ++i) {
+                pixelX_[i] = x(i) - shift;
+                pixelY_[i] = y(ys[i]) - shift;
+                pixelColumn_[i] = columnOf(pixelX_[i]);
+            }
+            for (size_t i = 1; i < n; ++i)
+                laySegment(pixelX_[i - 1], pixelY_[i - 1], pixelX_[i], pixelY_[i], pixelColumn_[i - 1],
+                           pixelColumn_[i]);
         }
     } else {
         // Points are taken a pixel column at a time: the segments between
@@ -222,27 +330,53 @@ void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
         const int firstColumn = -(std::max(1, DrawWidth) - 1);
         const double lastColumn = double(spanTop_.size()) + firstColumn;
         const size_t n = ys.size();
+        // Where each column's points end depends on the scale alone, so
+        // the walk is worked out once for both traces and every page of
+        // the same sweep.
+        Walk &walk = walk_;
+        if (walk.points != n || walk.left != left || walk.scaleW != scaleW || walk.width != width
+            || walk.shift != shift) {
+            walk.steps.clear();
+            size_t from = 0;
+            double here = column(0);
+            while (from < n) {
+                // The first point past this column: estimated, then made exact.
+                const double guess = wholeAbove((here + 1 + shift) * scaleW / width + left);
+                size_t to = guess > double(from + 1) ? size_t(std::min(guess, double(n))) : from + 1;
+                while (to > from + 1 && column(to - 1) > here)
+                    --to;
+                while (to < n && column(to) <= here)
+                    ++to;
+                Walk::Step step{here, to, 0, 0, 0, 0};
+                if (to < n) {
+                    step.leaveX = x(to - 1) - shift;
+                    step.enterX = x(to) - shift;
+                    step.leaveColumn = columnOf(step.leaveX);
+                    step.enterColumn = columnOf(step.enterX);
+                    here = column(to);
+                }
+                walk.steps.push_back(step);
+                from = to;
+            }
+            walk.points = n;
+            walk.left = left;
+            walk.scaleW = scaleW;
+            walk.width = width;
+            walk.shift = shift;
+        }
         size_t from = 0;
-        double here = column(0);
-        while (from < n) {
-            // The first point past this column: estimated, then made exact.
-            const double guess = std::ceil((here + 1 + shift) * scaleW / width + left);
-            size_t to = guess > double(from + 1) ? size_t(std::min(guess, double(n))) : from + 1;
-            while (to > from + 1 && column(to - 1) > here)
-                --to;
-            while (to < n && column(to) <= here)
-                ++to;
-            if (to - from > 1 && here >= firstColumn && here < lastColumn) {
+        for (const Walk::Step &step : walk.steps) {
+            const size_t to = step.to;
+            if (to - from > 1 && step.column >= firstColumn && step.column < lastColumn) {
                 const auto [lo, hi] = std::minmax_element(ys.begin() + ptrdiff_t(from), ys.begin() + ptrdiff_t(to));
                 const double y0 = y(*lo) - shift, y1 = y(*hi) - shift;
-                const size_t k = size_t(int(here) - firstColumn);
+                const size_t k = size_t(int(step.column) - firstColumn);
                 spanTop_[k] = std::min(spanTop_[k], std::min(y0, y1));
                 spanBottom_[k] = std::max(spanBottom_[k], std::max(y0, y1));
             }
-            if (to < n) {
-                addSegment(pixel(to - 1), pixel(to));
-                here = column(to);
-            }
+            if (to < n)
+                laySegment(step.leaveX, y(ys[to - 1]) - shift, step.enterX, y(ys[to]) - shift, step.leaveColumn,
+                           step.enterColumn);
             from = to;
         }
     }
@@ -264,34 +398,43 @@ void Ris::beginSpans()
 
 void Ris::addSegment(QPointF a, QPointF b)
 {
-    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
-        return;
     if (b.x() < a.x())
         std::swap(a, b);
-    const int w = std::max(1, DrawWidth);
-    const double ax = a.x() - shift_, ay = a.y() - shift_;
-    const double bx = b.x() - shift_, by = b.y() - shift_;
-    const int firstColumn = -(w - 1);
-    const int lastColumn = image_.width() - 1;
+    const double ax = a.x() - shift_, bx = b.x() - shift_;
+    laySegment(ax, a.y() - shift_, bx, b.y() - shift_, columnOf(ax), columnOf(bx));
+}
+
+// floor(x), held to the columns a span may start in (and so within int's
+// range): a segment's first and last column.
+inline int Ris::columnOf(double x) const
+{
+    const int firstColumn = -(std::max(1, DrawWidth) - 1);
+    const int lastColumn = int(spanTop_.size()) + firstColumn - 1;
+    return !(x > firstColumn) ? firstColumn : x >= lastColumn ? lastColumn : floorToInt(x);
+}
+
+// The segment's part in each pixel column it crosses, in coordinates
+// shifted by half the pen, left to right (ax <= bx); c0 and c1 are the
+// columnOf its ends.
+inline void Ris::laySegment(double ax, double ay, double bx, double by, int c0, int c1)
+{
+    if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by))
+        return;
+    const int firstColumn = -(std::max(1, DrawWidth) - 1);
+    const int lastColumn = int(spanTop_.size()) + firstColumn - 1;
     if (bx < firstColumn || ax >= lastColumn + 1)
         return;
-    const int c0 = std::max(firstColumn, int(std::floor(ax)));
-    const int c1 = std::min(lastColumn, int(std::floor(bx)));
-    const double dx = bx - ax;
+    const double dx = bx - ax, dy = by - ay;
+    auto at = [&](double x) { return ay + (x - ax) * dy / dx; };
+    // A column's right end is the next one's left: each is worked out once
+    // (at the segment's own start that is ay itself: no division).
+    double y0 = dx == 0 || ax >= c0 ? ay : at(double(c0));
     for (int c = c0; c <= c1; ++c) {
-        double y0, y1;
-        if (dx == 0) {
-            y0 = ay;
-            y1 = by;
-        } else {
-            const double xa = std::max(ax, double(c));
-            const double xb = std::min(bx, double(c + 1));
-            y0 = ay + (xa - ax) * (by - ay) / dx;
-            y1 = ay + (xb - ax) * (by - ay) / dx;
-        }
+        const double y1 = dx == 0 ? by : at(std::min(bx, double(c + 1)));
         const size_t k = size_t(c - firstColumn);
-        spanTop_[k] = std::min({spanTop_[k], y0, y1});
-        spanBottom_[k] = std::max({spanBottom_[k], y0, y1});
+        spanTop_[k] = std::min(spanTop_[k], std::min(y0, y1));
+        spanBottom_[k] = std::max(spanBottom_[k], std::max(y0, y1));
+        y0 = dx == 0 ? ay : y1;
     }
 }
 
@@ -302,29 +445,85 @@ void Ris::fillSpans(QRgb color)
     const QRgb pixel = 0xFF000000u | color;
     const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
     QRgb *bits = reinterpret_cast<QRgb *>(image_.bits());
-    for (size_t k = 0; k < spanTop_.size(); ++k) {
-        if (!(spanTop_[k] <= spanBottom_[k]))
-            continue;
+    // The rows each span covers, clamped to the picture (empty: top > bottom).
+    const size_t n = spanTop_.size();
+    rowTop_.resize(n);
+    rowBottom_.resize(n);
+    for (size_t k = 0; k < n; ++k) {
         // Clamp before converting: off-screen ordinates can be huge.
         const double top = std::clamp(spanTop_[k], -2.0 - w, double(height) + 1);
         const double bottom = std::clamp(spanBottom_[k], -2.0 - w, double(height) + 1);
-        const int r0 = std::max(0, int(std::floor(top)));
-        const int r1 = std::min(height - 1, int(std::floor(bottom)) + w - 1);
-        if (r0 > r1)
-            continue;
-        const int c = int(k) - (w - 1);
-        const int c0 = std::max(0, c), c1 = std::min(width - 1, c + w - 1);
-        if (drawnTop_.size() == size_t(width))
-            for (int x = c0; x <= c1; ++x) {
-                drawnTop_[size_t(x)] = std::min(drawnTop_[size_t(x)], r0);
-                drawnBottom_[size_t(x)] = std::max(drawnBottom_[size_t(x)], r1);
+        const bool empty = !(spanTop_[k] <= spanBottom_[k]);
+        rowTop_[k] = empty ? height : std::max(0, floorToInt(top));
+        rowBottom_[k] = empty ? -1 : std::min(height - 1, floorToInt(bottom) + w - 1);
+    }
+    if (drawn_.size() != size_t(width))
+        overLayer_ = false;
+    Drawn *drawn = overLayer_ ? drawn_.data() : nullptr;
+    // One run down pixel column x, noted for restoreLayer.
+    auto fill = [&](int x, int top, int bottom) {
+        if (top > bottom)
+            return;
+        QRgb *at = bits + top * stride + x;
+        for (int r = top; r <= bottom; ++r, at += stride)
+            *at = pixel;
+        if (drawn)
+            drawn[x].add(top, bottom);
+    };
+    // A pen wider than a pixel gives a pixel column w spans (those of array
+    // index x .. x+w-1). Where they overlap or touch, as along any steep
+    // stretch, the column is filled once as one run: each pixel is written
+    // once, down the column, which is most of a dense trace's cost.
+    if (w == 1) {
+        for (int x = 0; x < width; ++x) {
+            fill(x, rowTop_[size_t(x)], rowBottom_[size_t(x)]);
+        }
+        return;
+    }
+    if (w == 2) {
+        for (int x = 0; x < width; ++x) {
+            const int t0 = rowTop_[size_t(x)], b0 = rowBottom_[size_t(x)];
+            const int t1 = rowTop_[size_t(x) + 1], b1 = rowBottom_[size_t(x) + 1];
+            if (t0 <= b1 + 1 && t1 <= b0 + 1) {
+                fill(x, std::min(t0, t1), std::max(b0, b1));
+            } else {
+                fill(x, t0, b0);
+                fill(x, t1, b1);
             }
-        else
-            overLayer_ = false;
-        // Row by row: the pen's columns of one row share a cache line.
-        QRgb *row = bits + r0 * stride;
-        for (int r = r0; r <= r1; ++r, row += stride)
-            std::fill(row + c0, row + c1 + 1, pixel);
+        }
+        return;
+    }
+    std::pair<int, int> runs[8];
+    for (int x = 0; x < width; ++x) {
+        int count = 0;
+        for (int j = 0; j < w; ++j) {
+            const size_t k = size_t(x + j);
+            if (rowTop_[k] > rowBottom_[k])
+                continue;
+            if (count == int(std::size(runs))) {
+                // Wider pens than the traces use: fill what is gathered and go on.
+                for (int i = 0; i < count; ++i)
+                    fill(x, runs[i].first, runs[i].second);
+                count = 0;
+            }
+            runs[count++] = {rowTop_[k], rowBottom_[k]};
+        }
+        if (count == 0)
+            continue;
+        for (int i = 1; i < count; ++i)  // a few at most: by insertion
+            for (int j = i; j > 0 && runs[j] < runs[j - 1]; --j)
+                std::swap(runs[j], runs[j - 1]);
+        int top = runs[0].first, bottom = runs[0].second;
+        for (int i = 1; i < count; ++i) {
+            if (runs[i].first <= bottom + 1) {
+                bottom = std::max(bottom, runs[i].second);
+                continue;
+            }
+            fill(x, top, bottom);
+            top = runs[i].first;
+            bottom = runs[i].second;
+        }
+        fill(x, top, bottom);
     }
 }
 
@@ -339,6 +538,7 @@ void Ris::Paint(const std::function<void(QPainter &)> &paint)
 
 void Ris::paintEvent(QPaintEvent *e)
 {
+    updateAsked_ = false;
     // The picture covers the widget; only a widget grown past it (before
     // its owner redraws) shows background beside it.
     QPainter p(this);

@@ -71,11 +71,14 @@ protected:
 private:
     void beginSpans();
     void addSegment(QPointF a, QPointF b);
+    int columnOf(double x) const;
+    void laySegment(double ax, double ay, double bx, double by, int c0, int c1);
     void fillSpans(QRgb color);
     // Schedules a repaint of the part of the surface that is not covered by
     // the controls stacked above it (the scroll bar beside it overlaps it by
     // a pixel column and need not be repainted with every frame).
     void updateVisible();
+    bool updateAsked_ = false;
 
     // Puts the background layer back where lines and traces were drawn
     // over it since it was last copied, or copies it whole.
@@ -83,13 +86,36 @@ private:
 
     QColor back_;
     QImage image_;
-    // The picture is the layer except, per pixel column, between
-    // drawnTop_ and drawnBottom_ (rows the rasteriser filled since), as long
-    // as overLayer_ holds; a painter's drawing ends that.
+    // The picture is the layer except, per pixel column, in the runs of
+    // rows the rasteriser filled since (drawn_), as long as overLayer_
+    // holds; a painter's drawing ends that. Two traces make two runs in
+    // most columns; past kRuns the nearest runs are joined.
+    static constexpr int kRuns = 4;
+    struct Drawn {
+        int count = 0;
+        int top[kRuns], bottom[kRuns];  // sorted, apart by more than a row
+        void add(int from, int to);
+    };
     bool overLayer_ = false;
-    std::vector<int> drawnTop_, drawnBottom_;
+    std::vector<Drawn> drawn_;
+    void forgetDrawn();
     // Per pixel column: the rows the current line or trace covers.
     std::vector<double> spanTop_, spanBottom_;
+    std::vector<int> rowTop_, rowBottom_;
+    std::vector<double> pixelX_, pixelY_;
+    std::vector<int> pixelColumn_;
+    // The dense traces' walk over the pixel columns, for one scale.
+    struct Walk {
+        struct Step {
+            double column;           // the pixel column
+            size_t to;               // one past its last point
+            double leaveX, enterX;   // the segment to the next column (shifted)
+            int leaveColumn, enterColumn;
+        };
+        std::vector<Step> steps;
+        size_t points = 0;
+        double left = 0, scaleW = 0, width = 0, shift = 0;
+    } walk_;
     double shift_ = 0;
 
     struct Layer {

@@ -5,7 +5,15 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
+#include <QTextDocument>
 #include <algorithm>
+#include <cmath>
+
+namespace {
+// The handle's edge reaches a pixel or two past its rectangle; within a
+// few pixels of the groove's ends it meets the groove's own edge.
+constexpr int kMargin = 2;
+}  // namespace
 
 VbComboBox::VbComboBox(QWidget *parent) : QComboBox(parent)
 {
@@ -58,8 +66,8 @@ void VbScrollBar::paintEvent(QPaintEvent *e)
     // Paging moves the handle on every page, and the stock style draws the
     // bar's outline pixel by pixel through Qt's fill threads: about 0.13 ms
     // a picture, more than the trace itself. So the style draws the bar only
-    // when its look changes (size, handle length, state, pressed part, an
-    // end reached, palette); a move lays the handle over the groove.
+    // when its look changes (size, handle length, state, pressed part,
+    // palette); a move lays the handle over the groove.
     QStyleOptionSlider opt;
     initStyleOption(&opt);
     opt.subControls = QStyle::SC_All;
@@ -81,30 +89,38 @@ void VbScrollBar::paintEvent(QPaintEvent *e)
     QStyle *st = style();
     const QRect handle = st->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
     const QRect groove = st->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
-    // The handle's edge reaches a pixel or two past its rectangle; within a
-    // few pixels of the groove's ends it meets the groove's own edge, and
-    // the style draws those few positions itself.
-    constexpr int kMargin = 2;
     const bool horizontal = orientation() == Qt::Horizontal;
-    const int before = horizontal ? handle.left() - groove.left() : handle.top() - groove.top();
-    const int after = horizontal ? groove.right() - handle.right() : groove.bottom() - handle.bottom();
-    if (!handle.isValid() || before <= 2 * kMargin || after <= 2 * kMargin) {
+    shownHandle_ = QRect();
+    if (!handle.isValid()) {
         QScrollBar::paintEvent(e);
         return;
     }
+    const int before = horizontal ? handle.left() - groove.left() : handle.top() - groove.top();
+    const int after = horizontal ? groove.right() - handle.right() : groove.bottom() - handle.bottom();
+    shownHandle_ = handle;
+    shownClear_ = before > 2 * kMargin && after > 2 * kMargin;
     const int state = int(opt.state) ^ (int(opt.activeSubControls) << 8) ^ (opt.upsideDown ? 1 << 30 : 0);
     const qreal ratio = devicePixelRatioF();
+    auto picture = [&](const QStyleOptionSlider &o) {
+        QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        st->drawComplexControl(QStyle::CC_ScrollBar, &o, &p, this);
+        return image;
+    };
+    // A style that covers every pixel gets plain copies, not blending.
+    auto opaque = [](QImage &image) {
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            if (!std::all_of(row, row + image.width(), [](QRgb p) { return qAlpha(p) == 255; }))
+                return;
+        }
+        image = image.convertToFormat(QImage::Format_RGB32);
+    };
     Layers &l = layers_;
     if (l.size != size() || l.handleSize != handle.size() || l.state != state || l.style != st
         || l.palette != palette().cacheKey() || l.ratio != ratio) {
-        auto picture = [&](const QStyleOptionSlider &o) {
-            QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-            image.setDevicePixelRatio(ratio);
-            image.fill(Qt::transparent);
-            QPainter p(&image);
-            st->drawComplexControl(QStyle::CC_ScrollBar, &o, &p, this);
-            return image;
-        };
         QStyleOptionSlider bare = opt;
         bare.subControls &= ~QStyle::SC_ScrollBarSlider;
         l.groove = picture(bare);
@@ -117,17 +133,9 @@ void VbScrollBar::paintEvent(QPaintEvent *e)
         const QImage full = picture(middle);
         l.handle = full.copy(QRect(cut.topLeft() * ratio, cut.size() * ratio));
         l.handle.setDevicePixelRatio(ratio);
-        // A style that covers every pixel gets plain copies, not blending.
-        auto opaque = [](QImage &image) {
-            for (int y = 0; y < image.height(); ++y) {
-                const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-                if (!std::all_of(row, row + image.width(), [](QRgb p) { return qAlpha(p) == 255; }))
-                    return;
-            }
-            image = image.convertToFormat(QImage::Format_RGB32);
-        };
         opaque(l.groove);
         opaque(l.handle);
+        l.ends.clear();
         l.size = size();
         l.handleSize = handle.size();
         l.state = state;
@@ -136,9 +144,132 @@ void VbScrollBar::paintEvent(QPaintEvent *e)
         l.ratio = ratio;
     }
     QPainter p(this);
+    if (!shownClear_) {
+        // Within a few pixels of the groove's ends the handle's edge meets
+        // the groove's own, so those few positions are kept whole. Paging
+        // from the start of a long file dwells there.
+        auto at = std::find_if(l.ends.begin(), l.ends.end(), [&](const auto &end) { return end.first == handle; });
+        if (at == l.ends.end()) {
+            QImage whole = picture(opt);
+            opaque(whole);
+            at = l.ends.insert(l.ends.end(), {handle, std::move(whole)});
+        }
+        p.drawImage(0, 0, at->second);
+        return;
+    }
     p.drawImage(0, 0, l.groove);
     const QRect across = horizontal ? QRect(groove.left(), 0, groove.width(), height())
                                     : QRect(0, groove.top(), width(), groove.height());
     p.setClipRect(across);
     p.drawImage(handle.topLeft() + l.handleOffset, l.handle);
+}
+
+QRect VbScrollBar::handleRect(bool *clear) const
+{
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect handle = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
+    const QRect groove = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const int before = horizontal ? handle.left() - groove.left() : handle.top() - groove.top();
+    const int after = horizontal ? groove.right() - handle.right() : groove.bottom() - handle.bottom();
+    *clear = handle.isValid() && before > 2 * kMargin && after > 2 * kMargin;
+    return handle;
+}
+
+void VbScrollBar::sliderChange(SliderChange change)
+{
+    // A move between the ends repaints only the handle's old and new place
+    // (and whatever lies over them), not the whole bar: the captions above
+    // the paging bar overlap its top edge and would be repainted with it.
+    if (change == SliderValueChange && shownHandle_.isValid() && shownClear_ && isVisible()) {
+        bool clear = false;
+        const QRect now = handleRect(&clear);
+        if (clear) {
+            const QRect both = shownHandle_.united(now).adjusted(-kMargin, -kMargin, kMargin, kMargin);
+            update(orientation() == Qt::Horizontal ? QRect(both.left(), 0, both.width(), height())
+                                                   : QRect(0, both.top(), width(), both.height()));
+            return;
+        }
+    }
+    QScrollBar::sliderChange(change);
+}
+
+bool VbLabel::plain() const
+{
+    // What QLabel would draw with the style's drawItemText and nothing else.
+    const QString &t = text();
+    return !t.isEmpty() && isEnabled() && frameShape() == QFrame::NoFrame && contentsRect() == rect()
+           && margin() == 0 && indent() <= 0
+           && !wordWrap() && !buddy() && pixmap().isNull() && !movie()
+           && (textFormat() == Qt::PlainText || (textFormat() == Qt::AutoText && !Qt::mightBeRichText(t)))
+           && !(textInteractionFlags() & (Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::TextEditable))
+           && !t.isRightToLeft() && !t.front().isSpace() && !t.back().isSpace()
+           && std::none_of(t.begin(), t.end(),
+                           [](QChar c) {
+                               return c == u'\t' || c == u'\n' || c == u'\r' || c == u'&' || c == QChar(0x9c)
+                                      || c == QChar::LineSeparator;
+                           })
+           && qstrcmp(style()->metaObject()->className(), "QFusionStyle") == 0;
+}
+
+const QTextLine VbLabel::laidOut()
+{
+    // The line as QPainter::drawText(rect, flags, text) lays it out, once
+    // per text and font.
+    Line &l = line_;
+    if (!l.layout || l.text != text()) {
+        l.layout = std::make_unique<QTextLayout>(text(), font(), this);
+        QTextOption option;
+        option.setTextDirection(Qt::LeftToRight);
+        option.setAlignment(Qt::AlignLeft);
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+        l.layout->setTextOption(option);
+        l.layout->setCacheEnabled(true);
+        l.layout->beginLayout();
+        QTextLine line = l.layout->createLine();
+        line.setLineWidth(0x01000000);
+        line.setPosition(QPointF(0, 0));
+        l.layout->endLayout();
+        l.text = text();
+        l.font = font();
+    }
+    return l.layout->lineAt(0);
+}
+
+int VbLabel::TextWidth()
+{
+    if (text().isEmpty() || !plain())
+        return fontMetrics().horizontalAdvance(text());
+    return qRound(laidOut().horizontalAdvance());
+}
+
+void VbLabel::paintEvent(QPaintEvent *e)
+{
+    if (!plain()) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    const QTextLine line = laidOut();
+    // Placed in the rectangle as drawText places it. (QTextLine::height()
+    // is rounded up; drawText goes by the exact ascent and descent.)
+    const QRect r = contentsRect();
+    const int flags = int(QStyle::visualAlignment(Qt::LeftToRight, alignment()));
+    const qreal height = line.ascent() + line.descent(), advance = line.horizontalAdvance();
+    qreal y = 0, x = 0;
+    if (flags & Qt::AlignBottom)
+        y = r.height() - height;
+    else if (flags & Qt::AlignVCenter)
+        y = (r.height() - height) / 2;
+    if (flags & Qt::AlignRight)
+        x = r.width() - advance;
+    else if (flags & Qt::AlignHCenter)
+        x = (r.width() - advance) / 2;
+    QStyleOption opt;
+    opt.initFrom(this);
+    p.setPen(QPen(opt.palette.brush(foregroundRole()), p.pen().widthF()));
+    // (A line that does not fit is cut at the caption's edges, as drawText
+    // cuts it at its rectangle: here the same.)
+    line.draw(&p, QPointF(r.x() + x, r.y() + y));
 }

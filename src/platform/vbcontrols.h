@@ -5,9 +5,15 @@
 // its maximum (the vertical position bars run from 32767 at the top to
 // -32768 at the bottom). Assigning a new value raises the change signal at
 // once, nested in the caller; assigning the same value raises nothing.
+// A caption that keeps its laid-out line between paints.
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QScrollBar>
+#include <QTextLayout>
+#include <memory>
+#include <utility>
+#include <vector>
 
 class VbComboBox : public QComboBox {
     Q_OBJECT
@@ -41,9 +47,15 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *e) override;
+    void sliderChange(SliderChange change) override;
 
 private:
     bool reversed() const { return min_ > max_; }
+    // Where the handle is and whether it lies clear of the groove's ends,
+    // where a move changes nothing but the handle's old and new place.
+    QRect handleRect(bool *clear) const;
+    QRect shownHandle_;
+    bool shownClear_ = false;
     int min_ = 0, max_ = 100;
     // The bar's picture in two layers, drawn by the style once per look:
     // the groove with its arrows, and the handle cut from a picture with
@@ -51,10 +63,37 @@ private:
     struct Layers {
         QImage groove, handle;
         QPoint handleOffset;  // of the handle picture from the handle's corner
+        std::vector<std::pair<QRect, QImage>> ends;  // whole pictures, the handle at an end
         QSize size, handleSize;
         int state = 0;
         qint64 palette = 0;
         const QStyle *style = nullptr;
         qreal ratio = 0;
     } layers_;
+};
+
+// A plain caption painted as QLabel paints it, except that the line is laid
+// out once per text, font and size instead of on every paint: the time
+// captions and the one between them are repainted on every page of a file.
+// Anything else a label can show (rich text, pictures, frames, wrapping,
+// mnemonics, style sheets, other styles) is left to QLabel.
+class VbLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    // The text's width in pixels, as QFontMetrics::horizontalAdvance gives
+    // it, from the same laid-out line the next paint draws.
+    int TextWidth();
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    bool plain() const;
+    const QTextLine laidOut();
+    struct Line {
+        std::unique_ptr<QTextLayout> layout;
+        QString text;
+        QFont font;
+    } line_;
 };

@@ -475,44 +475,50 @@ private slots:
 
     // The graticule layer is put back only where the last screen's traces
     // were; whatever was drawn, the next screen must look as if drawn on a
-    // fresh graticule: after sparse and dense traces, a thick pen, a
-    // painter's drawing and a change of size.
+    // fresh graticule: after sparse and dense traces, two traces and more
+    // than a column keeps runs for, a thick pen, a painter's drawing and a
+    // change of size.
     void nextScreenStartsFromACleanGraticule()
     {
         const std::vector<QLineF> graticule{{0, 0, 600, 0}, {300, -32768, 300, 32767}};
-        auto trace = [](int points, double frequency) {
+        auto trace = [](int points, double frequency, int32_t offset) {
             std::vector<int32_t> ys(size_t(points) + 1);
             for (int i = 0; i <= points; ++i)
-                ys[size_t(i)] = int32_t(20000 * std::sin(i * frequency));
+                ys[size_t(i)] = offset + int32_t(20000 * std::sin(i * frequency));
             return ys;
         };
         Ris ris, fresh;
-        auto screen = [&](Ris &r, const std::vector<int32_t> &ys, int pen, bool paint) {
+        auto screen = [&](Ris &r, int points, double frequency, int traces, int pen, bool paint) {
             r.ScaleLeft = 0;
-            r.ScaleWidth = double(ys.size() - 1);
+            r.ScaleWidth = points;
             r.DrawWidth = 1;
             r.ClsWithLines(graticule, Qt::black);
             r.DrawWidth = pen;
-            r.Trace(ys, Qt::red);
+            // Several traces are squeezed apart so a column crosses each.
+            for (int k = 0; k < traces; ++k)
+                r.Trace(trace(points, frequency, traces == 1 ? 0 : -30000 + 60000 * k / (traces - 1)),
+                        k % 2 ? Qt::blue : Qt::red);
             if (paint)
                 r.Paint([](QPainter &p) { p.fillRect(10, 10, 50, 50, Qt::green); });
         };
         const struct {
             int points;
             double frequency;
-            int pen;
+            int traces, pen;
             bool paint;
             QSize size;
-        } screens[] = {{481, 0.01, 2, false, {601, 385}},  {481, 0.02, 2, false, {601, 385}},
-                       {3197, 0.3, 2, false, {601, 385}}, {225, 0.05, 5, false, {601, 385}},
-                       {481, 0.03, 2, true, {601, 385}},  {481, 0.01, 2, false, {601, 385}},
-                       {481, 0.04, 2, false, {640, 400}}, {481, 0.01, 1, false, {640, 400}}};
+        } screens[] = {{481, 0.01, 1, 2, false, {601, 385}},  {481, 0.02, 1, 2, false, {601, 385}},
+                       {3197, 0.3, 1, 2, false, {601, 385}}, {225, 0.05, 1, 5, false, {601, 385}},
+                       {481, 0.001, 2, 2, false, {601, 385}}, {481, 0.002, 6, 1, false, {601, 385}},
+                       {481, 0.001, 3, 2, false, {601, 385}}, {481, 0.03, 1, 2, true, {601, 385}},
+                       {481, 0.01, 1, 2, false, {601, 385}},  {481, 0.04, 1, 2, false, {640, 400}},
+                       {481, 0.01, 1, 1, false, {640, 400}}};
         for (const auto &s : screens) {
             ris.resize(s.size);
             fresh.resize(s.size);
             fresh.ClsWithLines({}, Qt::black);  // forget the layer
-            screen(ris, trace(s.points, s.frequency), s.pen, s.paint);
-            screen(fresh, trace(s.points, s.frequency), s.pen, s.paint);
+            screen(ris, s.points, s.frequency, s.traces, s.pen, s.paint);
+            screen(fresh, s.points, s.frequency, s.traces, s.pen, s.paint);
             QCOMPARE(ris.Image(), fresh.Image());
         }
     }

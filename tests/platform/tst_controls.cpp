@@ -3,6 +3,7 @@
 #include "testregistry.h"
 
 #include <QApplication>
+#include <QStyleFactory>
 #include <QTest>
 
 namespace {
@@ -19,7 +20,7 @@ protected:
 QImage drawn(QWidget &bar)
 {
     QImage image(bar.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
+    image.fill(QColor(230, 240, 200));
     bar.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }
@@ -64,10 +65,11 @@ private slots:
                          b.show();
                      }),
                      0);
-            for (int v : {1, 2, 77, 250, 499, 500})
+            for (int v : {1, 2, 77, 250, 499, 500, 1})
                 QVERIFY2(both([v](VbScrollBar &b) { b.SetValue(v); }) <= 1, qPrintable(QString::number(v)));
             QVERIFY(both([](VbScrollBar &b) { b.SetRange(400, -400), b.SetValue(-300); }) <= 1);
             QVERIFY(both([](VbScrollBar &b) { b.SetLargeChange(300), b.SetValue(0); }) <= 1);
+            QVERIFY(both([](VbScrollBar &b) { b.SetValue(400); }) <= 1);
             QVERIFY(both([](VbScrollBar &b) { b.setEnabled(false); }) <= 1);
             QVERIFY(both([&](VbScrollBar &b) { b.setEnabled(true), b.resize(size + QSize(40, 40)), b.SetValue(399); })
                     <= 1);
@@ -76,6 +78,52 @@ private slots:
             QVERIFY(both([&](VbScrollBar &b) { QTest::mousePress(&b, Qt::LeftButton, {}, arrow); }) <= 1);
             QVERIFY(both([&](VbScrollBar &b) { QTest::mouseRelease(&b, Qt::LeftButton, {}, arrow); }) <= 1);
         }
+    }
+
+    // A caption keeps its laid-out line between paints; it must look as
+    // QLabel paints the same text, wherever the line sits in its rectangle
+    // and when it does not fit, after a new text, font or size, and where
+    // it leaves the painting to QLabel (disabled, a style sheet).
+    void labelLooksAsQtPaintsIt()
+    {
+        QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+        VbLabel ours;
+        QLabel stock;
+        ours.setStyle(fusion);
+        stock.setStyle(fusion);
+        auto both = [&](auto &&change) {
+            change(ours);
+            change(stock);
+            return largestDifference(ours, stock);
+        };
+        const QString texts[] = {QStringLiteral("<-----Время в секундах соответствующее началу и концу графика----- >"),
+                                 QStringLiteral("0,0052"), QStringLiteral("125,3071"), QStringLiteral("Вольт/Дел.(1)")};
+        const Qt::Alignment alignments[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
+                                            Qt::AlignHCenter | Qt::AlignTop, Qt::AlignLeft | Qt::AlignBottom};
+        const QSize sizes[] = {{500, 17}, {41, 17}, {30, 9}};
+        for (int big = 0; big < 2; ++big)
+            for (const Qt::Alignment a : alignments)
+                for (const QSize size : sizes)
+                    for (const QString &text : texts)
+                        QVERIFY2(both([&](QLabel &l) {
+                                     QFont f = QApplication::font();
+                                     if (big)
+                                         f.setPixelSize(19);
+                                     l.setFont(f);
+                                     l.setAlignment(a);
+                                     l.resize(size);
+                                     l.setText(text);
+                                 }) == 0,
+                                 qPrintable(QStringLiteral("%1 at %2x%3, alignment %4, font %5")
+                                                .arg(text)
+                                                .arg(size.width())
+                                                .arg(size.height())
+                                                .arg(int(a))
+                                                .arg(big)));
+        QVERIFY(both([](QLabel &l) { l.setFont(QApplication::font()); }) == 0);
+        QVERIFY(both([](QLabel &l) { l.resize(100, 25); }) == 0);
+        QVERIFY(both([](QLabel &l) { l.setEnabled(false); }) == 0);
+        QVERIFY(both([](QLabel &l) { l.setEnabled(true), l.setStyleSheet(QStringLiteral("color: #800000")); }) == 0);
     }
 };
 
