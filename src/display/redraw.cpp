@@ -129,7 +129,7 @@ void Pribor::RedrawTraces(int64_t start)
 
     QByteArray block;
     if (!trapped(st, [&] {
-            block = ScreenRead::ReadBlock(Paths::MapPath(st.FlName), readFrom, readLength + extraBytes);
+            block = ScreenRead::ReadBlock(Paths::MapPathForReading(st.FlName), readFrom, readLength + extraBytes);
         }, recoverBadRecord))
         return;
 

@@ -424,13 +424,14 @@ inline void Ris::laySegment(double ax, double ay, double bx, double by, int c0, 
     const int lastColumn = int(spanTop_.size()) + firstColumn - 1;
     if (bx < firstColumn || ax >= lastColumn + 1)
         return;
-    const double dx = bx - ax, dy = by - ay;
-    auto at = [&](double x) { return ay + (x - ax) * dy / dx; };
-    // A column's right end is the next one's left: each is worked out once
-    // (at the segment's own start that is ay itself: no division).
+    // One division a segment: where it crosses a column's edge is worked
+    // out from its slope, and each crossing once (a column's right edge is
+    // the next one's left); its ends are its own points.
+    const double dx = bx - ax, slope = dx == 0 ? 0 : (by - ay) / dx;
+    auto at = [&](double x) { return ay + (x - ax) * slope; };
     double y0 = dx == 0 || ax >= c0 ? ay : at(double(c0));
     for (int c = c0; c <= c1; ++c) {
-        const double y1 = dx == 0 ? by : at(std::min(bx, double(c + 1)));
+        const double y1 = dx == 0 || bx < c + 1 ? by : at(double(c + 1));
         const size_t k = size_t(c - firstColumn);
         spanTop_[k] = std::min(spanTop_[k], std::min(y0, y1));
         spanBottom_[k] = std::max(spanBottom_[k], std::max(y0, y1));

@@ -82,13 +82,33 @@ QString ProgramFolder()
     return QStringLiteral(SIGM_SOURCE_DATA_DIR);
 }
 
-QString WorkingFolder()
+namespace {
+QString workingFolderPath()
 {
     if (!g_working.isEmpty())
-        return ensured(g_working);
+        return g_working;
     if (const QByteArray env = qgetenv("SIGM_WORK_DIR"); !env.isEmpty())
-        return ensured(QString::fromLocal8Bit(env));
-    return ensured(userDataFolder() + QStringLiteral("/work"));
+        return QString::fromLocal8Bit(env);
+    return userDataFolder() + QStringLiteral("/work");
+}
+
+bool onDriveC(const QString &p)
+{
+    return p.size() >= 3 && p[1] == QLatin1Char(':') && (p[2] == QLatin1Char('\\') || p[2] == QLatin1Char('/'))
+           && p[0].toLower() == QLatin1Char('c');
+}
+
+QString mapped(const QString &path, const QString &working)
+{
+    QString p = onDriveC(path) ? working + QLatin1Char('/') + path.mid(3) : path;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return p;
+}
+}  // namespace
+
+QString WorkingFolder()
+{
+    return ensured(workingFolderPath());
 }
 
 QString MemFolder()
@@ -110,13 +130,12 @@ QString MemFolder()
 
 QString MapPath(const QString &path)
 {
-    QString p = path;
-    if (p.size() >= 3 && p[1] == QLatin1Char(':') && (p[2] == QLatin1Char('\\') || p[2] == QLatin1Char('/'))
-        && p[0].toLower() == QLatin1Char('c')) {
-        p = WorkingFolder() + QLatin1Char('/') + p.mid(3);
-    }
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return p;
+    return mapped(path, onDriveC(path) ? WorkingFolder() : QString());
+}
+
+QString MapPathForReading(const QString &path)
+{
+    return mapped(path, workingFolderPath());
 }
 
 QString WorkingFile()

@@ -20,6 +20,9 @@ QString MemFolder();          // created on demand
 // "c:\tmp.wav" → "<working folder>/tmp.wav"; any other path is returned with
 // its backslashes turned into slashes.
 QString MapPath(const QString &path);
+// The same, without creating the working folder: a file to be read is
+// there or not (paging reads a screen this way on every page).
+QString MapPathForReading(const QString &path);
 
 QString WorkingFile();    // c:\tmp.wav
 QString RecordingFile();  // c:\zvuk.wav

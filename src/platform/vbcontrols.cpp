@@ -218,7 +218,7 @@ const QTextLine VbLabel::laidOut()
     // The line as QPainter::drawText(rect, flags, text) lays it out, once
     // per text and font.
     Line &l = line_;
-    if (!l.layout || l.text != text()) {
+    if (!l.layout || l.text != text() || l.font != font()) {
         l.layout = std::make_unique<QTextLayout>(text(), font(), this);
         QTextOption option;
         option.setTextDirection(Qt::LeftToRight);
