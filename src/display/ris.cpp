@@ -296,37 +296,21 @@ void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
     auto column = [&](size_t i) { return wholeBelow(x(i) - shift); };
     if (ys.size() == 1) {
         addSegment(pixel(0), pixel(0));
-    } else if (!(scaleW > 0) || double(ys.size()) <= 2 * width) {
-        // Right to left, or about a point a column: segment by segment.
-        // Left to right (the usual case) the segments are laid down here,
-        // with addSegment's arithmetic on pixels worked out once per point.
-        if (!(scaleW > 0)) {
-            QPointF prev = pixel(0);
-            for (size_t i = 1; i < ys.size(); ++i) {
-                const QPointF next = pixel(i);
-                addSegment(prev, next);
-                prev = next;
-            }
-        } else {
-            const size_t n = ys.size();
-            pixelX_.resize(n);
-            pixelY_.resize(n);
-            pixelColumn_.resize(n);
-            for (size_t i = 0; i < n; ++i) {
-                pixelX_[i] = x(i) - shift;
-                pixelY_[i] = y(ys[i]) - shift;
-                pixelColumn_[i] = columnOf(pixelX_[i]);
-            }
-            for (size_t i = 1; i < n; ++i)
-                laySegment(pixelX_[i - 1], pixelY_[i - 1], pixelX_[i], pixelY_[i], pixelColumn_[i - 1],
-                           pixelColumn_[i]);
+    } else if (!(scaleW > 0)) {
+        // Right to left: segment by segment.
+        QPointF prev = pixel(0);
+        for (size_t i = 1; i < ys.size(); ++i) {
+            const QPointF next = pixel(i);
+            addSegment(prev, next);
+            prev = next;
         }
     } else {
         // Points are taken a pixel column at a time: the segments between
         // the points of one column add just their lowest and highest point
         // to its span (the scale is monotonic, so those are the lowest and
         // highest samples), and the segment leaving the column is drawn
-        // whole. At the decimated sweeps a column holds several points.
+        // whole. At the decimated sweeps a column holds several points; at
+        // the fast ones a segment may cross several columns.
         const int firstColumn = -(std::max(1, DrawWidth) - 1);
         const double lastColumn = double(spanTop_.size()) + firstColumn;
         const size_t n = ys.size();

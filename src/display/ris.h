@@ -102,8 +102,6 @@ private:
     // Per pixel column: the rows the current line or trace covers.
     std::vector<double> spanTop_, spanBottom_;
     std::vector<int> rowTop_, rowBottom_;
-    std::vector<double> pixelX_, pixelY_;
-    std::vector<int> pixelColumn_;
     // The dense traces' walk over the pixel columns, for one scale.
     struct Walk {
         struct Step {
