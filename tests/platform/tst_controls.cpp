@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -86,11 +87,12 @@ private slots:
     // it leaves the painting to QLabel (disabled, a style sheet).
     void labelLooksAsQtPaintsIt()
     {
-        QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+        // (A widget does not own the style it is given; this outlives both.)
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
         VbLabel ours;
         QLabel stock;
-        ours.setStyle(fusion);
-        stock.setStyle(fusion);
+        ours.setStyle(fusion.get());
+        stock.setStyle(fusion.get());
         auto both = [&](auto &&change) {
             change(ours);
             change(stock);
