@@ -7,15 +7,15 @@
 //   2. The live refresh (44.1 kHz stereo, "1 мС", period 100 ms) with the
 //      spectrum window closed and open (65536 points, linear averaging
 //      over 8, peak hold), from the demo generator and the default input.
-// Usage: bench_spectrum [seconds per live run, default 5] [spectra, default 300]
+// Usage: bench_fourier [seconds per live run, default 5] [spectra, default 300]
 #include "benchutil.h"
 #include "acquisition/mci.h"
-#include "analysis/spectrum.h"
+#include "analysis/fourier.h"
 #include "app/pribor.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
-#include "spectrum/spectrumwindow.h"
+#include "fourier/fourierwindow.h"
 
 #include <QAction>
 #include <QApplication>

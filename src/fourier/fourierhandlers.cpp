@@ -5,7 +5,7 @@
 #include "display/screenread.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
-#include "spectrum/spectrumwindow.h"
+#include "fourier/fourierwindow.h"
 
 #include <QAction>
 

@@ -3,13 +3,13 @@
 // a stored file and on the live test signal.
 #include "../display/testwav.h"
 #include "acquisition/mci.h"
-#include "analysis/spectrum.h"
+#include "analysis/fourier.h"
 #include "app/pribor.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
-#include "spectrum/spectrumplot.h"
-#include "spectrum/spectrumwindow.h"
+#include "fourier/fourierplot.h"
+#include "fourier/fourierwindow.h"
 #include "testenv.h"
 #include "testregistry.h"
 
@@ -393,4 +393,4 @@ private slots:
 SIGM_TEST(SpectrumMathTest)
 SIGM_TEST(SpectrumWindowTest)
 
-#include "tst_spectrum.moc"
+#include "tst_fourier.moc"

@@ -3,7 +3,7 @@
 // The spectrum window: what frequencies the screen holds. A floating tool
 // window beside the main window, fed on every redraw while it is open with
 // a stretch of the file around the screen; it changes nothing else.
-#include "analysis/spectrum.h"
+#include "analysis/fourier.h"
 
 #include <QLabel>
 #include <QWidget>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "spectrum/spectrumwindow.h"
+#include "fourier/fourierwindow.h"
 
 #include "analysis/calibration.h"
 #include "app/pribor.h"
@@ -7,7 +7,7 @@
 #include "platform/twips.h"
 #include "platform/vbcolor.h"
 #include "platform/vbrt.h"
-#include "spectrum/spectrumplot.h"
+#include "fourier/fourierplot.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "spectrum/spectrumplot.h"
+#include "fourier/fourierplot.h"
 
 #include <QLocale>
 #include <QPainter>
