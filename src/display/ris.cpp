@@ -459,54 +459,21 @@ void Ris::fillSpans(QRgb color)
     // index x .. x+w-1). Where they overlap or touch, as along any steep
     // stretch, the column is filled once as one run: each pixel is written
     // once, down the column, which is most of a dense trace's cost.
-    if (w == 1) {
-        for (int x = 0; x < width; ++x) {
-            fill(x, rowTop_[size_t(x)], rowBottom_[size_t(x)]);
-        }
-        return;
-    }
-    if (w == 2) {
-        for (int x = 0; x < width; ++x) {
-            const int t0 = rowTop_[size_t(x)], b0 = rowBottom_[size_t(x)];
-            const int t1 = rowTop_[size_t(x) + 1], b1 = rowBottom_[size_t(x) + 1];
-            if (t0 <= b1 + 1 && t1 <= b0 + 1) {
-                fill(x, std::min(t0, t1), std::max(b0, b1));
-            } else {
-                fill(x, t0, b0);
-                fill(x, t1, b1);
-            }
-        }
-        return;
-    }
-    std::pair<int, int> runs[8];
     for (int x = 0; x < width; ++x) {
-        int count = 0;
+        // The spans in turn, joined while they overlap or touch.
+        int top = height, bottom = -1;
         for (int j = 0; j < w; ++j) {
-            const size_t k = size_t(x + j);
-            if (rowTop_[k] > rowBottom_[k])
+            const int t = rowTop_[size_t(x + j)], b = rowBottom_[size_t(x + j)];
+            if (t > b)
                 continue;
-            if (count == int(std::size(runs))) {
-                // Wider pens than the traces use: fill what is gathered and go on.
-                for (int i = 0; i < count; ++i)
-                    fill(x, runs[i].first, runs[i].second);
-                count = 0;
-            }
-            runs[count++] = {rowTop_[k], rowBottom_[k]};
-        }
-        if (count == 0)
-            continue;
-        for (int i = 1; i < count; ++i)  // a few at most: by insertion
-            for (int j = i; j > 0 && runs[j] < runs[j - 1]; --j)
-                std::swap(runs[j], runs[j - 1]);
-        int top = runs[0].first, bottom = runs[0].second;
-        for (int i = 1; i < count; ++i) {
-            if (runs[i].first <= bottom + 1) {
-                bottom = std::max(bottom, runs[i].second);
+            if (t <= bottom + 1 && top <= b + 1) {
+                top = std::min(top, t);
+                bottom = std::max(bottom, b);
                 continue;
             }
             fill(x, top, bottom);
-            top = runs[i].first;
-            bottom = runs[i].second;
+            top = t;
+            bottom = b;
         }
         fill(x, top, bottom);
     }

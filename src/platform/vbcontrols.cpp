@@ -87,18 +87,15 @@ void VbScrollBar::paintEvent(QPaintEvent *e)
         opt.activeSubControls =
             style()->hitTestComplexControl(QStyle::CC_ScrollBar, &opt, mapFromGlobal(QCursor::pos()), this);
     QStyle *st = style();
-    const QRect handle = st->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
-    const QRect groove = st->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
+    QRect handle, groove;
+    shownClear_ = place(opt, &handle, &groove);
     const bool horizontal = orientation() == Qt::Horizontal;
     shownHandle_ = QRect();
     if (!handle.isValid()) {
         QScrollBar::paintEvent(e);
         return;
     }
-    const int before = horizontal ? handle.left() - groove.left() : handle.top() - groove.top();
-    const int after = horizontal ? groove.right() - handle.right() : groove.bottom() - handle.bottom();
     shownHandle_ = handle;
-    shownClear_ = before > 2 * kMargin && after > 2 * kMargin;
     const int state = int(opt.state) ^ (int(opt.activeSubControls) << 8) ^ (opt.upsideDown ? 1 << 30 : 0);
     const qreal ratio = devicePixelRatioF();
     auto picture = [&](const QStyleOptionSlider &o) {
@@ -164,17 +161,14 @@ void VbScrollBar::paintEvent(QPaintEvent *e)
     p.drawImage(handle.topLeft() + l.handleOffset, l.handle);
 }
 
-QRect VbScrollBar::handleRect(bool *clear) const
+bool VbScrollBar::place(const QStyleOptionSlider &opt, QRect *handle, QRect *groove) const
 {
-    QStyleOptionSlider opt;
-    initStyleOption(&opt);
-    const QRect handle = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
-    const QRect groove = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
+    *handle = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
+    *groove = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
     const bool horizontal = orientation() == Qt::Horizontal;
-    const int before = horizontal ? handle.left() - groove.left() : handle.top() - groove.top();
-    const int after = horizontal ? groove.right() - handle.right() : groove.bottom() - handle.bottom();
-    *clear = handle.isValid() && before > 2 * kMargin && after > 2 * kMargin;
-    return handle;
+    const int before = horizontal ? handle->left() - groove->left() : handle->top() - groove->top();
+    const int after = horizontal ? groove->right() - handle->right() : groove->bottom() - handle->bottom();
+    return handle->isValid() && before > 2 * kMargin && after > 2 * kMargin;
 }
 
 void VbScrollBar::sliderChange(SliderChange change)
@@ -183,9 +177,10 @@ void VbScrollBar::sliderChange(SliderChange change)
     // (and whatever lies over them), not the whole bar: the captions above
     // the paging bar overlap its top edge and would be repainted with it.
     if (change == SliderValueChange && shownHandle_.isValid() && shownClear_ && isVisible()) {
-        bool clear = false;
-        const QRect now = handleRect(&clear);
-        if (clear) {
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        QRect now, groove;
+        if (place(opt, &now, &groove)) {
             const QRect both = shownHandle_.united(now).adjusted(-kMargin, -kMargin, kMargin, kMargin);
             update(orientation() == Qt::Horizontal ? QRect(both.left(), 0, both.width(), height())
                                                    : QRect(0, both.top(), width(), both.height()));

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+class QStyleOptionSlider;
+
 class VbComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -51,9 +53,10 @@ protected:
 
 private:
     bool reversed() const { return min_ > max_; }
-    // Where the handle is and whether it lies clear of the groove's ends,
-    // where a move changes nothing but the handle's old and new place.
-    QRect handleRect(bool *clear) const;
+    // The handle's and the groove's rectangles; true when the handle lies
+    // clear of the groove's ends, where a move changes nothing but the
+    // handle's old and new place.
+    bool place(const QStyleOptionSlider &opt, QRect *handle, QRect *groove) const;
     QRect shownHandle_;
     bool shownClear_ = false;
     int min_ = 0, max_ = 100;
