@@ -68,6 +68,7 @@ void Ris::Cls()
         image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(back_);
     overLayer_ = false;
+    changed_ = image_.rect();
     updateVisible();
 }
 
@@ -105,6 +106,24 @@ void Ris::restoreLayer()
         for (const Drawn &d : drawn_)
             for (int i = 0; i < d.count; ++i)
                 drawn += d.bottom[i] - d.top[i] + 1;
+    // What changes is the runs drawn since: the rows and columns they span
+    // are what the next paint copies to the window.
+    if (tracked) {
+        int left = width, right = -1, top = image_.height(), bottom = -1;
+        for (int c = 0; c < width; ++c) {
+            const Drawn &d = drawn_[size_t(c)];
+            if (d.count == 0)
+                continue;
+            left = std::min(left, c);
+            right = c;
+            top = std::min(top, d.top[0]);
+            bottom = std::max(bottom, d.bottom[d.count - 1]);
+        }
+        if (right >= 0)
+            changed_ |= QRect(QPoint(left, top), QPoint(right, bottom));
+    } else {
+        changed_ = image_.rect();
+    }
     // Column by column touches a cache line per pixel; past about an
     // eighth of the picture the plain copy of all of it is cheaper.
     if (!tracked || drawn > int64_t(width) * image_.height() / 8) {
@@ -181,22 +200,26 @@ void Ris::Drawn::add(int from, int to)
 
 void Ris::updateVisible()
 {
-    // A screen draws a graticule and two traces or more; the part of the
-    // widget to repaint is worked out once until it is painted.
-    if (updateAsked_)
-        return;
-    updateAsked_ = true;
-    QRegion visible(rect());
-    if (QWidget *parent = parentWidget()) {
-        const QObjectList &siblings = parent->children();
-        // Siblings after this one are stacked above it.
-        for (qsizetype i = siblings.indexOf(this) + 1; i > 0 && i < siblings.size(); ++i) {
-            auto *w = qobject_cast<QWidget *>(siblings[i]);
-            if (w && w->isVisible() && !w->isWindow() && w->geometry().intersects(geometry()))
-                visible -= w->geometry().translated(-pos());
+    // A screen draws a graticule and two traces or more: the part of the
+    // widget that shows is worked out once until it is painted, and a
+    // drawing asks again only when it grows the part already asked for.
+    if (!updateAsked_) {
+        updateAsked_ = true;
+        visible_ = QRegion(rect());
+        if (QWidget *parent = parentWidget()) {
+            const QObjectList &siblings = parent->children();
+            // Siblings after this one are stacked above it.
+            for (qsizetype i = siblings.indexOf(this) + 1; i > 0 && i < siblings.size(); ++i) {
+                auto *w = qobject_cast<QWidget *>(siblings[i]);
+                if (w && w->isVisible() && !w->isWindow() && w->geometry().intersects(geometry()))
+                    visible_ -= w->geometry().translated(-pos());
+            }
         }
     }
-    update(visible);
+    if (requested_.contains(changed_))
+        return;
+    requested_ |= changed_;
+    update(visible_ & requested_);
 }
 
 QPointF Ris::ToPixel(double x, double y) const
@@ -445,6 +468,7 @@ void Ris::fillSpans(QRgb color)
     if (drawn_.size() != size_t(width))
         overLayer_ = false;
     Drawn *drawn = overLayer_ ? drawn_.data() : nullptr;
+    int left = width, right = -1, highest = height, lowest = -1;
     // One run down pixel column x, noted for restoreLayer.
     auto fill = [&](int x, int top, int bottom) {
         if (top > bottom)
@@ -454,6 +478,10 @@ void Ris::fillSpans(QRgb color)
             *at = pixel;
         if (drawn)
             drawn[x].add(top, bottom);
+        left = std::min(left, x);
+        right = x;
+        highest = std::min(highest, top);
+        lowest = std::max(lowest, bottom);
     };
     // A pen wider than a pixel gives a pixel column w spans (those of array
     // index x .. x+w-1). Where they overlap or touch, as along any steep
@@ -477,6 +505,8 @@ void Ris::fillSpans(QRgb color)
         }
         fill(x, top, bottom);
     }
+    if (right >= 0)
+        changed_ |= QRect(QPoint(left, highest), QPoint(right, lowest));
 }
 
 void Ris::Paint(const std::function<void(QPainter &)> &paint)
@@ -491,6 +521,9 @@ void Ris::Paint(const std::function<void(QPainter &)> &paint)
 void Ris::paintEvent(QPaintEvent *e)
 {
     updateAsked_ = false;
+    // Every change was asked for as it was made; what this paint leaves
+    // out stays in Qt's own list for the next.
+    changed_ = requested_ = QRect();
     // The picture covers the widget; only a widget grown past it (before
     // its owner redraws) shows background beside it.
     QPainter p(this);

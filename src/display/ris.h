@@ -79,6 +79,12 @@ private:
     // a pixel column and need not be repainted with every frame).
     void updateVisible();
     bool updateAsked_ = false;
+    QRegion visible_;
+    // The part of the picture changed since it was last painted, and the
+    // part a repaint has been asked for: a page changes the rows its old
+    // and new traces cover, and copying just those to the window (and the
+    // window to the screen) is most of what a page saves.
+    QRect changed_, requested_;
 
     // Puts the background layer back where lines and traces were drawn
     // over it since it was last copied, or copies it whole.

@@ -15,8 +15,10 @@
 #include "testwav.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLocale>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -377,6 +379,53 @@ private slots:
             QVERIFY(count(w->RisBox->Image(), qRgb(0, 0, 0)) > 0);
         }
         QVERIFY(count(w->RisBox->Image(), kBlue) > 0);
+    }
+
+    // A page repaints only the rows its old and new traces cover; what the
+    // window shows after any change must still be what painting it whole
+    // shows.
+    void theWindowShowsWhatAWholeRepaintShows()
+    {
+        ScriptedMessages box;
+        auto w = TestWindow();
+        w->resize(Twips::ToPixels(9510), Twips::ToPixels(7125));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        // The first pixel where the window differs from a whole repaint.
+        auto differs = [&]() -> QString {
+            QApplication::processEvents();
+            const QImage shown = w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage whole = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            if (shown.size() != whole.size())
+                return QStringLiteral("the window's size");
+            for (int y = 0; y < whole.height(); ++y)
+                for (int x = 0; x < whole.width(); ++x)
+                    if (shown.pixel(x, y) != whole.pixel(x, y))
+                        return QStringLiteral("pixel %1,%2 shows %3, a whole repaint %4")
+                            .arg(x)
+                            .arg(y)
+                            .arg(shown.pixel(x, y), 0, 16)
+                            .arg(whole.pixel(x, y), 0, 16);
+            return {};
+        };
+        QString diff;
+#define SAME_AFTER(change)                                                                               \
+    do {                                                                                                 \
+        change;                                                                                          \
+        diff = differs();                                                                                \
+        QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral(#change) + QStringLiteral(": ") + diff));     \
+    } while (0)
+        SAME_AFTER(show(*w, TestEnv::Temp("ramp.wav")));
+        for (int step : {1, 10, 1, -1, -10, 400})
+            SAME_AFTER(w->HScroll1->SetValue(w->HScroll1->Value() + step));
+        SAME_AFTER(w->U2->SetListIndex(1));
+        SAME_AFTER(w->VScroll2->SetValue(w->VScroll2->Value() + 3000));
+        SAME_AFTER(w->XminY_Click());
+        SAME_AFTER(w->XminY_Click());
+        SAME_AFTER(w->RasTime->SetListIndex(2));
+        SAME_AFTER(w->HScroll1->SetValue(w->HScroll1->Value() + 1));
+#undef SAME_AFTER
+        QVERIFY(box.Shown().empty());
     }
 
     // A time to a tenth of a millisecond can be wider than its caption's
