@@ -13,14 +13,21 @@ namespace vb {
 double RoundHalfEven(double v)
 {
     // nearbyint honours the current rounding mode, which is round-to-nearest-
-    // even unless someone changed it; do not rely on that.
-    const double fl = std::floor(v);
-    const double diff = v - fl;
+    // even unless someone changed it; do not rely on that. Past 2^52 (and
+    // for infinities and NaN) a double is its own rounding; below, the
+    // floor goes through an integer, which is what every interpolated
+    // point of a fast sweep pays (std::floor is a library call without
+    // SSE4.1).
+    if (!(std::fabs(v) < 4503599627370496.0) || v == 0)
+        return v;
+    const int64_t t = int64_t(v);
+    const int64_t fl = t - (v < double(t));
+    const double diff = v - double(fl);
     if (diff > 0.5)
-        return fl + 1.0;
+        return double(fl + 1);
     if (diff < 0.5)
-        return fl;
-    return std::fmod(fl, 2.0) == 0.0 ? fl : fl + 1.0;
+        return double(fl);
+    return (fl & 1) == 0 ? double(fl) : double(fl + 1);
 }
 
 int16_t CInt(double v)
