@@ -8,8 +8,10 @@
 #include "display/tracebuffers.h"
 #include "platform/errors.h"
 #include "platform/vbcontrols.h"
+#include "testenv.h"
 #include "testregistry.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QPainter>
 #include <QTest>
@@ -339,6 +341,34 @@ private slots:
         plan = ScreenRead::PlanRead(st, 99600, 445);
         QCOMPARE(plan.length, 400);
         QCOMPARE(ScreenRead::PlanRead(st, 100000, 445).length, 0);
+    }
+
+    // One screen's bytes, read straight from the system: the edges of the
+    // file and each way a read can fail give the number the program reports.
+    void screenReadsStopAtTheFileAndNameTheirFailure()
+    {
+        const QString path = TestEnv::Temp("bytes.bin");
+        QByteArray bytes;
+        for (int i = 0; i < 1000; ++i)
+            bytes.append(char(i % 251));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+        f.close();
+        QCOMPARE(ScreenRead::ReadBlock(path, 1, 10), bytes.left(10));
+        QCOMPARE(ScreenRead::ReadBlock(path, 995, 100), bytes.mid(994));  // cut at the end
+        QCOMPARE(ScreenRead::ReadBlock(path, 1001, 100), QByteArray());
+        QCOMPARE(ScreenRead::ReadBlock(path, 5, 0), QByteArray());
+        auto failure = [](auto read) {
+            try {
+                read();
+            } catch (const VbError &e) {
+                return e.Number;
+            }
+            return 0;
+        };
+        QCOMPARE(failure([&] { ScreenRead::ReadBlock(path, 0, 10); }), Err::BadRecordNumber);
+        QCOMPARE(failure([&] { ScreenRead::ReadBlock(path + QStringLiteral(".gone"), 1, 10); }), Err::FileNotFound);
+        QCOMPARE(failure([&] { ScreenRead::ReadBlock(TestEnv::Temp(QString()), 1, 10); }), Err::FileNotFound);
     }
 
     void positioningMovesByDivisionScreenOrDrag()
