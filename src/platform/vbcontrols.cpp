@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QStyleOptionSlider>
 #include <QTextDocument>
 #include <algorithm>
@@ -232,11 +233,140 @@ const QTextLine VbLabel::laidOut()
     return l.layout->lineAt(0);
 }
 
+namespace {
+// The characters of the time captions. Each is one glyph whose advance
+// does not depend on its neighbours, in the fonts this program meets; a
+// font where that fails (kerning, ligatures, a fallback font) is found out
+// once and its captions go through QTextLayout.
+const char16_t kNumberChars[] = u"0123456789,.";
+constexpr int kNumberCount = int(std::size(kNumberChars)) - 1;
+
+int numberIndex(QChar c)
+{
+    for (int k = 0; k < kNumberCount; ++k)
+        if (c.unicode() == kNumberChars[k])
+            return k;
+    return -1;
+}
+
+struct NumberGlyphs {
+    QFont font;
+    bool usable = false;
+    QRawFont raw;
+    quint32 glyph[kNumberCount] = {};
+    qreal advance[kNumberCount] = {};
+    qreal baseline = 0, ascent = 0, descent = 0;
+};
+
+// Every ordered pair of the characters, laid out as QPainter::drawText
+// lays out a caption: one glyph each, at the same advance wherever it
+// stands, or the font is not usable for numbers put together.
+NumberGlyphs measureNumberGlyphs(const QFont &font)
+{
+    NumberGlyphs g;
+    g.font = font;
+    QString pairs;
+    for (int a = 0; a < kNumberCount; ++a)
+        for (int b = 0; b < kNumberCount; ++b)
+            pairs += QChar(kNumberChars[a]), pairs += QChar(kNumberChars[b]);
+    QTextLayout layout(pairs, font);
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(0x01000000);
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    if (runs.size() != 1)
+        return g;
+    const QList<quint32> glyphs = runs[0].glyphIndexes();
+    const QList<QPointF> at = runs[0].positions();
+    if (glyphs.size() != pairs.size() || at.size() != pairs.size() || at[0].x() != 0)
+        return g;
+    bool seen[kNumberCount] = {};
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        const int k = numberIndex(pairs[i]);
+        const qreal advance = (i + 1 < at.size() ? at[i + 1].x() : line.horizontalAdvance()) - at[i].x();
+        if (at[i].y() != at[0].y())
+            return g;
+        if (!seen[k]) {
+            seen[k] = true;
+            g.glyph[k] = glyphs[i];
+            g.advance[k] = advance;
+        } else if (g.glyph[k] != glyphs[i] || g.advance[k] != advance) {
+            return g;
+        }
+    }
+    g.raw = runs[0].rawFont();
+    g.baseline = at[0].y();
+    g.ascent = line.ascent();
+    g.descent = line.descent();
+    g.usable = true;
+    return g;
+}
+
+const NumberGlyphs &numberGlyphs(const QFont &font)
+{
+    // A handful of fonts at most: the captions share theirs.
+    static std::vector<NumberGlyphs> known;
+    for (const NumberGlyphs &g : known)
+        if (g.font == font)
+            return g;
+    if (known.size() >= 8)
+        known.erase(known.begin());
+    known.push_back(measureNumberGlyphs(font));
+    return known.back();
+}
+}  // namespace
+
+bool VbLabel::numberLine()
+{
+    Number &n = number_;
+    if (n.text == text() && n.font == font())
+        return n.valid;
+    n.text = text();
+    n.font = font();
+    n.valid = false;
+    if (n.text.isEmpty() || n.text.size() > 64)
+        return false;
+    QList<quint32> glyphs;
+    QList<QPointF> at;
+    const NumberGlyphs *g = nullptr;
+    qreal x = 0;
+    for (QChar c : n.text) {
+        const int k = numberIndex(c);
+        if (k < 0)
+            return false;
+        if (!g) {
+            g = &numberGlyphs(n.font);
+            if (!g->usable)
+                return false;
+        }
+        glyphs.append(g->glyph[k]);
+        at.append(QPointF(x, g->baseline));
+        x += g->advance[k];
+    }
+    n.run = QGlyphRun();
+    n.run.setRawFont(g->raw);
+    n.run.setGlyphIndexes(glyphs);
+    n.run.setPositions(at);
+    n.ascent = g->ascent;
+    n.descent = g->descent;
+    n.baseline = g->baseline;
+    n.advance = x;
+    n.valid = true;
+    return true;
+}
+
 int VbLabel::TextWidth()
 {
     if (text().isEmpty() || !plain())
         return fontMetrics().horizontalAdvance(text());
-    return qRound(laidOut().horizontalAdvance());
+    return qRound(numberLine() ? number_.advance : laidOut().horizontalAdvance());
 }
 
 void VbLabel::paintEvent(QPaintEvent *e)
@@ -246,12 +376,15 @@ void VbLabel::paintEvent(QPaintEvent *e)
         return;
     }
     QPainter p(this);
-    const QTextLine line = laidOut();
+    const QTransform &device = p.deviceTransform();
+    const bool number = device.type() <= QTransform::TxTranslate && numberLine();
+    const QTextLine line = number ? QTextLine() : laidOut();
     // Placed in the rectangle as drawText places it. (QTextLine::height()
     // is rounded up; drawText goes by the exact ascent and descent.)
     const QRect r = contentsRect();
     const int flags = int(QStyle::visualAlignment(Qt::LeftToRight, alignment()));
-    const qreal height = line.ascent() + line.descent(), advance = line.horizontalAdvance();
+    const qreal height = number ? number_.ascent + number_.descent : line.ascent() + line.descent();
+    const qreal advance = number ? number_.advance : line.horizontalAdvance();
     qreal y = 0, x = 0;
     if (flags & Qt::AlignBottom)
         y = r.height() - height;
@@ -266,5 +399,16 @@ void VbLabel::paintEvent(QPaintEvent *e)
     p.setPen(QPen(opt.palette.brush(foregroundRole()), p.pen().widthF()));
     // (A line that does not fit is cut at the caption's edges, as drawText
     // cuts it at its rectangle: here the same.)
-    line.draw(&p, QPointF(r.x() + x, r.y() + y));
+    if (!number) {
+        line.draw(&p, QPointF(r.x() + x, r.y() + y));
+        return;
+    }
+    // QTextLine::draw cuts the line's origin and baseline, where they fall
+    // on the device, to Qt's 1/64 pixel grid (towards zero) and adds the
+    // advances to that; a glyph run's positions are cut one by one. So the
+    // run starts where the line's first glyph would land.
+    const auto cut = [](qreal v) { return std::trunc(v * 64) / 64; };
+    const qreal left = cut(device.dx() + r.x() + x) - device.dx();
+    const qreal top = cut(device.dy() + r.y() + y + number_.baseline) - device.dy() - number_.baseline;
+    p.drawGlyphRun(QPointF(left, top), number_.run);
 }

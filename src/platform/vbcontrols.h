@@ -7,6 +7,7 @@
 // once, nested in the caller; assigning the same value raises nothing.
 // A caption that keeps its laid-out line between paints.
 #include <QComboBox>
+#include <QGlyphRun>
 #include <QImage>
 #include <QLabel>
 #include <QScrollBar>
@@ -99,4 +100,14 @@ private:
         QString text;
         QFont font;
     } line_;
+    // A number (digits, comma, point) is put together from its glyphs, as
+    // long as the font lays them out side by side; see numberLine.
+    bool numberLine();
+    struct Number {
+        QString text;
+        QFont font;
+        QGlyphRun run;
+        qreal ascent = 0, descent = 0, baseline = 0, advance = 0;
+        bool valid = false;
+    } number_;
 };

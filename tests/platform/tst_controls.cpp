@@ -18,17 +18,18 @@ protected:
     void paintEvent(QPaintEvent *e) override { QScrollBar::paintEvent(e); }
 };
 
-QImage drawn(QWidget &bar)
+// (At an offset, as a control inside a window is painted.)
+QImage drawn(QWidget &bar, QPoint at = QPoint())
 {
-    QImage image(bar.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(bar.size() + QSize(at.x(), at.y()), QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(230, 240, 200));
-    bar.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    bar.render(&image, at, QRegion(), QWidget::DrawChildren);
     return image;
 }
 
-int largestDifference(QWidget &a, QWidget &b)
+int largestDifference(QWidget &a, QWidget &b, QPoint at = QPoint())
 {
-    const QImage p = drawn(a), q = drawn(b);
+    const QImage p = drawn(a, at), q = drawn(b, at);
     int worst = 0;
     for (int y = 0; y < p.height(); ++y)
         for (int x = 0; x < p.width(); ++x) {
@@ -96,10 +97,11 @@ private slots:
         auto both = [&](auto &&change) {
             change(ours);
             change(stock);
-            return largestDifference(ours, stock);
+            return std::max(largestDifference(ours, stock), largestDifference(ours, stock, QPoint(5, 3)));
         };
         const QString texts[] = {QStringLiteral("<-----Время в секундах соответствующее началу и концу графика----- >"),
-                                 QStringLiteral("0,0052"), QStringLiteral("125,3071"), QStringLiteral("Вольт/Дел.(1)")};
+                                 QStringLiteral("0,0052"), QStringLiteral("125,3071"), QStringLiteral("Вольт/Дел.(1)"),
+                                 QStringLiteral("3.1416")};
         const Qt::Alignment alignments[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
                                             Qt::AlignHCenter | Qt::AlignTop, Qt::AlignLeft | Qt::AlignBottom};
         const QSize sizes[] = {{500, 17}, {41, 17}, {30, 9}};
