@@ -249,10 +249,11 @@ int numberIndex(QChar c)
     return -1;
 }
 
+// Plain numbers only: the cache outlives the application, and a font or a
+// raw font kept here would be let go after the font engines are gone.
 struct NumberGlyphs {
-    QFont font;
+    QString font;  // QFont::key()
     bool usable = false;
-    QRawFont raw;
     quint32 glyph[kNumberCount] = {};
     qreal advance[kNumberCount] = {};
     qreal baseline = 0, ascent = 0, descent = 0;
@@ -264,7 +265,7 @@ struct NumberGlyphs {
 NumberGlyphs measureNumberGlyphs(const QFont &font)
 {
     NumberGlyphs g;
-    g.font = font;
+    g.font = font.key();
     QString pairs;
     for (int a = 0; a < kNumberCount; ++a)
         for (int b = 0; b < kNumberCount; ++b)
@@ -301,7 +302,10 @@ NumberGlyphs measureNumberGlyphs(const QFont &font)
             return g;
         }
     }
-    g.raw = runs[0].rawFont();
+    // The caption draws with the font's own raw font: it must be the one
+    // the layout used.
+    if (!(QRawFont::fromFont(font) == runs[0].rawFont()))
+        return g;
     g.baseline = at[0].y();
     g.ascent = line.ascent();
     g.descent = line.descent();
@@ -313,8 +317,9 @@ const NumberGlyphs &numberGlyphs(const QFont &font)
 {
     // A handful of fonts at most: the captions share theirs.
     static std::vector<NumberGlyphs> known;
+    const QString key = font.key();
     for (const NumberGlyphs &g : known)
-        if (g.font == font)
+        if (g.font == key)
             return g;
     if (known.size() >= 8)
         known.erase(known.begin());
@@ -351,7 +356,11 @@ bool VbLabel::numberLine()
         x += g->advance[k];
     }
     n.run = QGlyphRun();
-    n.run.setRawFont(g->raw);
+    if (!n.raw.isValid() || n.rawFor != n.font) {
+        n.raw = QRawFont::fromFont(n.font);
+        n.rawFor = n.font;
+    }
+    n.run.setRawFont(n.raw);
     n.run.setGlyphIndexes(glyphs);
     n.run.setPositions(at);
     n.ascent = g->ascent;

@@ -8,6 +8,7 @@
 // A caption that keeps its laid-out line between paints.
 #include <QComboBox>
 #include <QGlyphRun>
+#include <QRawFont>
 #include <QImage>
 #include <QLabel>
 #include <QScrollBar>
@@ -107,6 +108,8 @@ private:
         QString text;
         QFont font;
         QGlyphRun run;
+        QFont rawFor;
+        QRawFont raw;
         qreal ascent = 0, descent = 0, baseline = 0, advance = 0;
         bool valid = false;
     } number_;
