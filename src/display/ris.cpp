@@ -162,6 +162,21 @@ void Ris::Drawn::add(int from, int to)
         bottom[count - 1] = std::max(bottom[count - 1], to);
         return;
     }
+    if (count < kRuns) {
+        // Clear of its neighbours (a second trace above the first): put in
+        // its place, nothing to join.
+        int i = 0;
+        while (i < count && top[i] <= from)
+            ++i;
+        if ((i == 0 || from > bottom[i - 1] + 1) && (i == count || to < top[i] - 1)) {
+            for (int k = count; k > i; --k)
+                top[k] = top[k - 1], bottom[k] = bottom[k - 1];
+            top[i] = from;
+            bottom[i] = to;
+            ++count;
+            return;
+        }
+    }
     // The runs with the new one put in order, then joined where they
     // overlap or touch; one run too many joins the two nearest.
     int t[kRuns + 1], b[kRuns + 1], n = 0;

@@ -10,26 +10,6 @@
 
 namespace vb {
 
-double RoundHalfEven(double v)
-{
-    // nearbyint honours the current rounding mode, which is round-to-nearest-
-    // even unless someone changed it; do not rely on that. Past 2^52 (and
-    // for infinities and NaN) a double is its own rounding; below, the
-    // floor goes through an integer, which is what every interpolated
-    // point of a fast sweep pays (std::floor is a library call without
-    // SSE4.1).
-    if (!(std::fabs(v) < 4503599627370496.0) || v == 0)
-        return v;
-    const int64_t t = int64_t(v);
-    const int64_t fl = t - (v < double(t));
-    const double diff = v - double(fl);
-    if (diff > 0.5)
-        return double(fl + 1);
-    if (diff < 0.5)
-        return double(fl);
-    return (fl & 1) == 0 ? double(fl) : double(fl + 1);
-}
-
 int16_t CInt(double v)
 {
     if (std::isnan(v))
@@ -38,16 +18,6 @@ int16_t CInt(double v)
     if (r < -32768.0 || r > 32767.0)
         RaiseError(Err::Overflow);
     return static_cast<int16_t>(r);
-}
-
-int32_t CLng(double v)
-{
-    if (std::isnan(v))
-        RaiseError(Err::Overflow);
-    const double r = RoundHalfEven(v);
-    if (r < -2147483648.0 || r > 2147483647.0)
-        RaiseError(Err::Overflow);
-    return static_cast<int32_t>(r);
 }
 
 float CSng(double v)

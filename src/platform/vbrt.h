@@ -4,16 +4,43 @@
 // round half to even, and 16/32-bit arithmetic raises error 6 on overflow
 // instead of wrapping silently.
 #include <QString>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
 namespace vb {
 
+[[noreturn]] void RaiseOverflow();
+
 // Round half to even, the rounding every integer conversion uses.
-double RoundHalfEven(double v);
+// (nearbyint honours the current rounding mode, which is round-to-nearest-
+// even unless someone changed it; this does not rely on that.) Past 2^52,
+// and for infinities and NaN, a double is its own rounding; below, the floor
+// goes through an integer: std::floor is a library call without SSE4.1, and
+// every interpolated point of a fast sweep comes through here.
+inline double RoundHalfEven(double v)
+{
+    if (!(std::fabs(v) < 4503599627370496.0) || v == 0)
+        return v;
+    const int64_t t = int64_t(v);
+    const int64_t fl = t - (v < double(t));
+    const double diff = v - double(fl);
+    if (diff > 0.5)
+        return double(fl + 1);
+    if (diff < 0.5)
+        return double(fl);
+    return (fl & 1) == 0 ? double(fl) : double(fl + 1);
+}
 
 int16_t CInt(double v);   // raises 6 outside -32768..32767
-int32_t CLng(double v);   // raises 6 outside the 32-bit range
+// Raises 6 outside the 32-bit range (and for NaN).
+inline int32_t CLng(double v)
+{
+    const double r = RoundHalfEven(v);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0))
+        RaiseOverflow();
+    return static_cast<int32_t>(r);
+}
 float CSng(double v);     // raises 6 when the value does not fit a float
 
 int16_t Add16(int32_t a, int32_t b);
@@ -23,7 +50,6 @@ int16_t Check16(int64_t v);
 
 // The 32-bit ones run per point of every screen, so they are inline with
 // the raise kept out of line.
-[[noreturn]] void RaiseOverflow();
 inline int32_t Check32(int64_t v)
 {
     if (v < INT32_MIN || v > INT32_MAX)
