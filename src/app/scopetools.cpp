@@ -526,7 +526,7 @@ QStringList ScopeTools::Caption() const
 Scene ScopeTools::CurrentScene() const
 {
     const ScopeState &st = w_->st;
-    const Ris &ris = *w_->RisBox;
+    Ris &ris = *w_->RisBox;
     Scene s;
     s.size = ris.Image().size();
     s.background = ris.BackColor();

@@ -67,6 +67,7 @@ void Ris::Cls()
     if (image_.size() != size() && !size().isEmpty())
         image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(back_);
+    stalePending_ = false;
     overLayer_ = false;
     changed_ = image_.rect();
     updateVisible();
@@ -99,6 +100,7 @@ void Ris::ClsWithLines(const std::vector<QLineF> &lines, const QColor &color)
 
 void Ris::restoreLayer()
 {
+    settle();
     const int width = image_.width();
     const bool tracked = overLayer_ && drawn_.size() == size_t(width);
     int64_t drawn = 0;
@@ -129,18 +131,35 @@ void Ris::restoreLayer()
     if (!tracked || drawn > int64_t(width) * image_.height() / 8) {
         std::memcpy(image_.bits(), layer_.image.constBits(), size_t(image_.sizeInBytes()));
     } else {
-        const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
-        QRgb *to = reinterpret_cast<QRgb *>(image_.bits());
-        const QRgb *from = reinterpret_cast<const QRgb *>(layer_.image.constBits());
-        for (int c = 0; c < width; ++c) {
-            const Drawn &d = drawn_[size_t(c)];
-            for (int i = 0; i < d.count; ++i)
-                for (qsizetype r = d.top[i]; r <= d.bottom[i]; ++r)
-                    to[r * stride + c] = from[r * stride + c];
-        }
+        // Put back column by column as the next trace reaches each column
+        // (see fillSpans), or all at once before anything else.
+        stale_.swap(drawn_);
+        stalePending_ = true;
     }
     forgetDrawn();
     overLayer_ = true;
+}
+
+void Ris::putBack(int column)
+{
+    const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
+    QRgb *to = reinterpret_cast<QRgb *>(image_.bits()) + column;
+    const QRgb *from = reinterpret_cast<const QRgb *>(layer_.image.constBits()) + column;
+    const Drawn &d = stale_[size_t(column)];
+    for (int i = 0; i < d.count; ++i)
+        for (qsizetype r = d.top[i]; r <= d.bottom[i]; ++r)
+            to[r * stride] = from[r * stride];
+}
+
+void Ris::settle()
+{
+    if (!stalePending_)
+        return;
+    stalePending_ = false;
+    if (stale_.size() != size_t(image_.width()) || layer_.image.size() != image_.size())
+        return;
+    for (int c = 0; c < image_.width(); ++c)
+        putBack(c);
 }
 
 void Ris::forgetDrawn()
@@ -255,6 +274,7 @@ void Ris::Strip(const QStringList &lines, const std::vector<QColor> &colors)
 {
     if (StripHeight <= 0)
         return;
+    settle();
     overLayer_ = false;
     QPainter p(&image_);
     const QRect strip(0, image_.height() - StripHeight, image_.width(), StripHeight);
@@ -276,6 +296,7 @@ void Ris::Strip(const QStringList &lines, const std::vector<QColor> &colors)
 
 void Ris::Marker(double y, const QColor &color)
 {
+    settle();
     const int rows = std::max(1, image_.height() - std::max(0, StripHeight));
     const double py = std::clamp(ToPixel(0, y).y(), 0.0, double(rows - 1));
     const double right = image_.width() - 1;
@@ -482,7 +503,13 @@ void Ris::fillSpans(QRgb color)
     }
     if (drawn_.size() != size_t(width))
         overLayer_ = false;
+    if (stalePending_ && (!overLayer_ || stale_.size() != size_t(width)))
+        settle();
     Drawn *drawn = overLayer_ ? drawn_.data() : nullptr;
+    // The last screen's runs go back column by column just before this
+    // trace's own: mostly the same cache lines, still at hand.
+    const bool puttingBack = stalePending_;
+    stalePending_ = false;
     int left = width, right = -1, highest = height, lowest = -1;
     // One run down pixel column x, noted for restoreLayer.
     auto fill = [&](int x, int top, int bottom) {
@@ -503,6 +530,8 @@ void Ris::fillSpans(QRgb color)
     // stretch, the column is filled once as one run: each pixel is written
     // once, down the column, which is most of a dense trace's cost.
     for (int x = 0; x < width; ++x) {
+        if (puttingBack)
+            putBack(x);
         // The spans in turn, joined while they overlap or touch.
         int top = height, bottom = -1;
         for (int j = 0; j < w; ++j) {
@@ -526,6 +555,7 @@ void Ris::fillSpans(QRgb color)
 
 void Ris::Paint(const std::function<void(QPainter &)> &paint)
 {
+    settle();
     overLayer_ = false;
     QPainter p(&image_);
     paint(p);
@@ -535,6 +565,7 @@ void Ris::Paint(const std::function<void(QPainter &)> &paint)
 
 void Ris::paintEvent(QPaintEvent *e)
 {
+    settle();
     updateAsked_ = false;
     // Every change was asked for as it was made; what this paint leaves
     // out stays in Qt's own list for the next.
@@ -558,6 +589,7 @@ void Ris::resizeEvent(QResizeEvent *)
 {
     // A new size starts an empty screen; the owner redraws the traces.
     if (!size().isEmpty() && image_.size() != size()) {
+        stalePending_ = false;
         image_ = QImage(size(), QImage::Format_RGB32);
         EmptyScreen();
     }

@@ -46,7 +46,11 @@ public:
     // result is kept as a background layer and copied back while the
     // lines, the scale and the size stay the same.
     void ClsWithLines(const std::vector<QLineF> &lines, const QColor &color);
-    const QImage &Image() const { return image_; }
+    const QImage &Image()
+    {
+        settle();
+        return image_;
+    }
     // Paints over the picture with a painter in pixel coordinates (what
     // lies over the traces: cursors, readouts, the X-Y figure).
     void Paint(const std::function<void(class QPainter &)> &paint);
@@ -105,6 +109,13 @@ private:
     bool overLayer_ = false;
     std::vector<Drawn> drawn_;
     void forgetDrawn();
+    // The last screen's runs, not yet put back from the layer while
+    // stalePending_: the next trace puts each column's back as it reaches
+    // it; anything else that reads or paints the picture settles first.
+    std::vector<Drawn> stale_;
+    bool stalePending_ = false;
+    void putBack(int column);
+    void settle();
     // Per pixel column: the rows the current line or trace covers.
     std::vector<double> spanTop_, spanBottom_;
     std::vector<int> rowTop_, rowBottom_;
