@@ -2,6 +2,7 @@
 #include "display/ris.h"
 
 #include "platform/vbcolor.h"
+#include "platform/vbrt.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,24 +18,6 @@ inline int floorToInt(double v)
 {
     const int t = int(v);
     return t - (v < t);
-}
-
-// std::floor and std::ceil for any double, by way of a 64-bit integer:
-// past 2^52 (and for infinities and NaN) a double is its own floor.
-inline double wholeBelow(double v)
-{
-    if (!(std::fabs(v) < 4503599627370496.0))
-        return v;
-    const double t = double(int64_t(v));
-    return t - (v < t);
-}
-
-inline double wholeAbove(double v)
-{
-    if (!(std::fabs(v) < 4503599627370496.0))
-        return v;
-    const double t = double(int64_t(v));
-    return t + (v > t);
 }
 }  // namespace
 
@@ -103,19 +86,17 @@ void Ris::restoreLayer()
     settle();
     const int width = image_.width();
     const bool tracked = overLayer_ && drawn_.size() == size_t(width);
-    int64_t drawn = 0;
-    if (tracked)
-        for (const Drawn &d : drawn_)
-            for (int i = 0; i < d.count; ++i)
-                drawn += d.bottom[i] - d.top[i] + 1;
     // What changes is the runs drawn since: the rows and columns they span
     // are what the next paint copies to the window.
+    int64_t drawn = 0;
     if (tracked) {
         int left = width, right = -1, top = image_.height(), bottom = -1;
         for (int c = 0; c < width; ++c) {
             const Drawn &d = drawn_[size_t(c)];
             if (d.count == 0)
                 continue;
+            for (int i = 0; i < d.count; ++i)
+                drawn += d.bottom[i] - d.top[i] + 1;
             left = std::min(left, c);
             right = c;
             top = std::min(top, d.top[0]);
@@ -352,7 +333,7 @@ void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
     auto x = [&](size_t i) { return (double(i) - left) * width / scaleW; };
     auto y = [&](int32_t v) { return (double(v) - top) * rows / scaleH; };
     auto pixel = [&](size_t i) { return QPointF(x(i), y(ys[i])); };
-    auto column = [&](size_t i) { return wholeBelow(x(i) - shift); };
+    auto column = [&](size_t i) { return vb::Floor(x(i) - shift); };
     if (ys.size() == 1) {
         addSegment(pixel(0), pixel(0));
     } else if (!(scaleW > 0)) {
@@ -384,7 +365,7 @@ void Ris::Trace(const std::vector<int32_t> &ys, const QColor &color)
             double here = column(0);
             while (from < n) {
                 // The first point past this column: estimated, then made exact.
-                const double guess = wholeAbove((here + 1 + shift) * scaleW / width + left);
+                const double guess = vb::Ceil((here + 1 + shift) * scaleW / width + left);
                 size_t to = guess > double(from + 1) ? size_t(std::min(guess, double(n))) : from + 1;
                 while (to > from + 1 && column(to - 1) > here)
                     --to;

@@ -209,24 +209,32 @@ bool VbLabel::plain() const
            && qstrcmp(style()->metaObject()->className(), "QFusionStyle") == 0;
 }
 
+namespace {
+// One line, as QPainter::drawText(rect, flags, text) lays out a caption.
+QTextLine layOutAsDrawText(QTextLayout &layout)
+{
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(0x01000000);
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    return line;
+}
+}  // namespace
+
 const QTextLine VbLabel::laidOut()
 {
-    // The line as QPainter::drawText(rect, flags, text) lays it out, once
-    // per text and font.
+    // Laid out once per text and font.
     Line &l = line_;
     if (!l.layout || l.text != text() || l.font != font()) {
         l.layout = std::make_unique<QTextLayout>(text(), font(), this);
-        QTextOption option;
-        option.setTextDirection(Qt::LeftToRight);
-        option.setAlignment(Qt::AlignLeft);
-        option.setFlags(QTextOption::IncludeTrailingSpaces);
-        l.layout->setTextOption(option);
         l.layout->setCacheEnabled(true);
-        l.layout->beginLayout();
-        QTextLine line = l.layout->createLine();
-        line.setLineWidth(0x01000000);
-        line.setPosition(QPointF(0, 0));
-        l.layout->endLayout();
+        layOutAsDrawText(*l.layout);
         l.text = text();
         l.font = font();
     }
@@ -271,16 +279,7 @@ NumberGlyphs measureNumberGlyphs(const QFont &font)
         for (int b = 0; b < kNumberCount; ++b)
             pairs += QChar(kNumberChars[a]), pairs += QChar(kNumberChars[b]);
     QTextLayout layout(pairs, font);
-    QTextOption option;
-    option.setTextDirection(Qt::LeftToRight);
-    option.setAlignment(Qt::AlignLeft);
-    option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(0x01000000);
-    line.setPosition(QPointF(0, 0));
-    layout.endLayout();
+    const QTextLine line = layOutAsDrawText(layout);
     const QList<QGlyphRun> runs = layout.glyphRuns();
     if (runs.size() != 1)
         return g;
@@ -333,6 +332,8 @@ bool VbLabel::numberLine()
     Number &n = number_;
     if (n.text == text() && n.font == font())
         return n.valid;
+    if (n.font != font() || !n.raw.isValid())
+        n.raw = QRawFont::fromFont(font());
     n.text = text();
     n.font = font();
     n.valid = false;
@@ -356,10 +357,6 @@ bool VbLabel::numberLine()
         x += g->advance[k];
     }
     n.run = QGlyphRun();
-    if (!n.raw.isValid() || n.rawFor != n.font) {
-        n.raw = QRawFont::fromFont(n.font);
-        n.rawFor = n.font;
-    }
     n.run.setRawFont(n.raw);
     n.run.setGlyphIndexes(glyphs);
     n.run.setPositions(at);

@@ -108,8 +108,7 @@ private:
         QString text;
         QFont font;
         QGlyphRun run;
-        QFont rawFor;
-        QRawFont raw;
+        QRawFont raw;  // the font's, kept while the font stays
         qreal ascent = 0, descent = 0, baseline = 0, advance = 0;
         bool valid = false;
     } number_;

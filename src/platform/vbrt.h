@@ -12,24 +12,40 @@ namespace vb {
 
 [[noreturn]] void RaiseOverflow();
 
+// std::floor and std::ceil by way of a 64-bit integer (without SSE4.1 they
+// are library calls, and the drawing and every interpolated point of a fast
+// sweep take them). Past 2^52, and for infinities and NaN, a double is its
+// own floor and ceiling. (Zero comes back as +0.)
+inline double Floor(double v)
+{
+    if (!(std::fabs(v) < 4503599627370496.0))
+        return v;
+    const double t = double(int64_t(v));
+    return t - (v < t);
+}
+
+inline double Ceil(double v)
+{
+    if (!(std::fabs(v) < 4503599627370496.0))
+        return v;
+    const double t = double(int64_t(v));
+    return t + (v > t);
+}
+
 // Round half to even, the rounding every integer conversion uses.
 // (nearbyint honours the current rounding mode, which is round-to-nearest-
-// even unless someone changed it; this does not rely on that.) Past 2^52,
-// and for infinities and NaN, a double is its own rounding; below, the floor
-// goes through an integer: std::floor is a library call without SSE4.1, and
-// every interpolated point of a fast sweep comes through here.
+// even unless someone changed it; this does not rely on that.)
 inline double RoundHalfEven(double v)
 {
     if (!(std::fabs(v) < 4503599627370496.0) || v == 0)
         return v;
-    const int64_t t = int64_t(v);
-    const int64_t fl = t - (v < double(t));
-    const double diff = v - double(fl);
+    const double fl = Floor(v);
+    const double diff = v - fl;
     if (diff > 0.5)
-        return double(fl + 1);
+        return fl + 1;
     if (diff < 0.5)
-        return double(fl);
-    return (fl & 1) == 0 ? double(fl) : double(fl + 1);
+        return fl;
+    return (int64_t(fl) & 1) == 0 ? fl : fl + 1;
 }
 
 int16_t CInt(double v);   // raises 6 outside -32768..32767

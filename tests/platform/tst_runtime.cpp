@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/errors.h"
 #include "platform/vbrt.h"
+#include "testraise.h"
 #include "testregistry.h"
 
 #include <QLocale>
@@ -33,14 +34,7 @@ private slots:
 
     void integerOverflowRaisesSix()
     {
-        auto number = [](auto f) {
-            try {
-                f();
-            } catch (const VbError &e) {
-                return e.Number;
-            }
-            return 0;
-        };
+        auto number = [](auto f) { return RaisedNumber(f); };
         QCOMPARE(number([] { vb::CInt(32767.5); }), 6);     // rounds to 32768
         QCOMPARE(number([] { vb::CInt(-32768.5); }), 0);    // rounds to -32768, fits
         QCOMPARE(number([] { vb::CInt(-32769); }), 6);
