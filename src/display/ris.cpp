@@ -121,15 +121,12 @@ void Ris::restoreLayer()
     overLayer_ = true;
 }
 
-void Ris::putBack(int column)
+inline void Ris::putBack(int column, QRgb *bits, const QRgb *from, qsizetype stride) const
 {
-    const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
-    QRgb *to = reinterpret_cast<QRgb *>(image_.bits()) + column;
-    const QRgb *from = reinterpret_cast<const QRgb *>(layer_.image.constBits()) + column;
     const Drawn &d = stale_[size_t(column)];
     for (int i = 0; i < d.count; ++i)
-        for (qsizetype r = d.top[i]; r <= d.bottom[i]; ++r)
-            to[r * stride] = from[r * stride];
+        for (qsizetype at = d.top[i] * stride + column, end = d.bottom[i] * stride + column; at <= end; at += stride)
+            bits[at] = from[at];
 }
 
 void Ris::settle()
@@ -139,8 +136,11 @@ void Ris::settle()
     stalePending_ = false;
     if (stale_.size() != size_t(image_.width()) || layer_.image.size() != image_.size())
         return;
+    QRgb *bits = reinterpret_cast<QRgb *>(image_.bits());
+    const auto *from = reinterpret_cast<const QRgb *>(layer_.image.constBits());
+    const qsizetype stride = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
     for (int c = 0; c < image_.width(); ++c)
-        putBack(c);
+        putBack(c, bits, from, stride);
 }
 
 void Ris::forgetDrawn()
@@ -148,20 +148,8 @@ void Ris::forgetDrawn()
     drawn_.assign(size_t(image_.width()), Drawn{});
 }
 
-void Ris::Drawn::add(int from, int to)
+void Ris::Drawn::insert(int from, int to)
 {
-    if (from > to)
-        return;
-    if (count == 0 || (count < kRuns && from > bottom[count - 1] + 1)) {
-        top[count] = from;
-        bottom[count++] = to;
-        return;
-    }
-    if (from >= top[count - 1] && from <= bottom[count - 1] + 1) {
-        // Overlaps or touches the last run.
-        bottom[count - 1] = std::max(bottom[count - 1], to);
-        return;
-    }
     if (count < kRuns) {
         // Clear of its neighbours (a second trace above the first): put in
         // its place, nothing to join.
@@ -484,12 +472,13 @@ void Ris::fillSpans(QRgb color)
     }
     if (drawn_.size() != size_t(width))
         overLayer_ = false;
-    if (stalePending_ && (!overLayer_ || stale_.size() != size_t(width)))
+    if (stalePending_ && (!overLayer_ || stale_.size() != size_t(width) || layer_.image.size() != image_.size()))
         settle();
     Drawn *drawn = overLayer_ ? drawn_.data() : nullptr;
     // The last screen's runs go back column by column just before this
     // trace's own: mostly the same cache lines, still at hand.
     const bool puttingBack = stalePending_;
+    const auto *layerBits = puttingBack ? reinterpret_cast<const QRgb *>(layer_.image.constBits()) : nullptr;
     stalePending_ = false;
     int left = width, right = -1, highest = height, lowest = -1;
     // One run down pixel column x, noted for restoreLayer.
@@ -512,7 +501,7 @@ void Ris::fillSpans(QRgb color)
     // once, down the column, which is most of a dense trace's cost.
     for (int x = 0; x < width; ++x) {
         if (puttingBack)
-            putBack(x);
+            putBack(x, bits, layerBits, stride);
         // The spans in turn, joined while they overlap or touch.
         int top = height, bottom = -1;
         for (int j = 0; j < w; ++j) {

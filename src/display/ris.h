@@ -14,6 +14,7 @@
 #include <QPointF>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <cstdint>
 #include <vector>
@@ -104,7 +105,21 @@ private:
     struct Drawn {
         int count = 0;
         int top[kRuns], bottom[kRuns];  // sorted, apart by more than a row
-        void add(int from, int to);
+        void add(int from, int to)
+        {
+            // Most runs are a column's first, or lie below or on its last.
+            if (from > to)
+                return;
+            if (count == 0 || (count < kRuns && from > bottom[count - 1] + 1)) {
+                top[count] = from;
+                bottom[count++] = to;
+            } else if (from >= top[count - 1] && from <= bottom[count - 1] + 1) {
+                bottom[count - 1] = std::max(bottom[count - 1], to);
+            } else {
+                insert(from, to);
+            }
+        }
+        void insert(int from, int to);
     };
     bool overLayer_ = false;
     std::vector<Drawn> drawn_;
@@ -114,7 +129,9 @@ private:
     // it; anything else that reads or paints the picture settles first.
     std::vector<Drawn> stale_;
     bool stalePending_ = false;
-    void putBack(int column);
+    // Column `column` of `bits` back from the layer's `from` where the
+    // last screen drew (both pictures share `stride`, in pixels).
+    void putBack(int column, QRgb *bits, const QRgb *from, qsizetype stride) const;
     void settle();
     // Per pixel column: the rows the current line or trace covers.
     std::vector<double> spanTop_, spanBottom_;

@@ -3,6 +3,8 @@
 
 #include "platform/vbrt.h"
 
+#include <QLocale>
+#include <charconv>
 #include <cmath>
 
 namespace Screen {
@@ -42,8 +44,31 @@ int64_t toFixed(double v)
 QString secondsText(int64_t fixed)
 {
     // The fixed-point value itself, to a tenth of a millisecond: rounding
-    // to whole milliseconds would show a 0.5 ms screen as "0 … 0".
-    return vb::FormatGeneral(double(fixed) / 10000.0);
+    // to whole milliseconds would show a 0.5 ms screen as "0 … 0". Two
+    // are written on every page, so they are put together from their
+    // digits, as the general format writes them (its 15 digits hold any
+    // time a file can have); a locale with digits of its own goes that way.
+    const QLocale locale;
+    const QString point = locale.decimalPoint();
+    if (fixed < 0 || fixed >= int64_t(1e14) || point.size() > 4 || locale.zeroDigit() != QLatin1String("0"))
+        return vb::FormatGeneral(double(fixed) / 10000.0);
+    QChar text[32];
+    int size = 0;
+    char whole[24];
+    const char *end = std::to_chars(whole, whole + sizeof whole, fixed / 10000).ptr;
+    for (const char *c = whole; c != end; ++c)
+        text[size++] = QLatin1Char(*c);
+    int part = int(fixed % 10000), digits = 4;
+    if (part != 0) {
+        while (part % 10 == 0)
+            part /= 10, --digits;
+        for (QChar c : point)
+            text[size++] = c;
+        for (int k = digits - 1, p = part; k >= 0; --k, p /= 10)
+            text[size + k] = QLatin1Char(char('0' + p % 10));
+        size += digits;
+    }
+    return QString(text, size);
 }
 }  // namespace
 

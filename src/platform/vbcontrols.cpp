@@ -249,13 +249,7 @@ namespace {
 const char16_t kNumberChars[] = u"0123456789,.";
 constexpr int kNumberCount = int(std::size(kNumberChars)) - 1;
 
-int numberIndex(QChar c)
-{
-    for (int k = 0; k < kNumberCount; ++k)
-        if (c.unicode() == kNumberChars[k])
-            return k;
-    return -1;
-}
+}  // namespace
 
 // Plain numbers only: the cache outlives the application, and a font or a
 // raw font kept here would be let go after the font engines are gone.
@@ -266,6 +260,15 @@ struct NumberGlyphs {
     qreal advance[kNumberCount] = {};
     qreal baseline = 0, ascent = 0, descent = 0;
 };
+
+namespace {
+int numberIndex(QChar c)
+{
+    for (int k = 0; k < kNumberCount; ++k)
+        if (c.unicode() == kNumberChars[k])
+            return k;
+    return -1;
+}
 
 // Every ordered pair of the characters, laid out as QPainter::drawText
 // lays out a caption: one glyph each, at the same advance wherever it
@@ -312,17 +315,17 @@ NumberGlyphs measureNumberGlyphs(const QFont &font)
     return g;
 }
 
-const NumberGlyphs &numberGlyphs(const QFont &font)
+std::shared_ptr<const NumberGlyphs> numberGlyphs(const QFont &font)
 {
     // A handful of fonts at most: the captions share theirs.
-    static std::vector<NumberGlyphs> known;
+    static std::vector<std::shared_ptr<const NumberGlyphs>> known;
     const QString key = font.key();
-    for (const NumberGlyphs &g : known)
-        if (g.font == key)
+    for (const auto &g : known)
+        if (g->font == key)
             return g;
     if (known.size() >= 8)
         known.erase(known.begin());
-    known.push_back(measureNumberGlyphs(font));
+    known.push_back(std::make_shared<const NumberGlyphs>(measureNumberGlyphs(font)));
     return known.back();
 }
 }  // namespace
@@ -332,26 +335,30 @@ bool VbLabel::numberLine()
     Number &n = number_;
     if (n.text == text() && n.font == font())
         return n.valid;
-    if (n.font != font() || !n.raw.isValid())
+    if (n.font != font() || !n.raw.isValid()) {
         n.raw = QRawFont::fromFont(font());
+        n.glyphs.reset();
+    }
     n.text = text();
     n.font = font();
     n.valid = false;
-    if (n.text.isEmpty() || n.text.size() > 64)
+    if (n.text.isEmpty() || n.text.size() > 64 || numberIndex(n.text.front()) < 0)
+        return false;
+    // Measured once per font (a page changes the text, not the font).
+    if (!n.glyphs)
+        n.glyphs = numberGlyphs(n.font);
+    const NumberGlyphs *g = n.glyphs.get();
+    if (!g->usable)
         return false;
     QList<quint32> glyphs;
     QList<QPointF> at;
-    const NumberGlyphs *g = nullptr;
+    glyphs.reserve(n.text.size());
+    at.reserve(n.text.size());
     qreal x = 0;
     for (QChar c : n.text) {
         const int k = numberIndex(c);
         if (k < 0)
             return false;
-        if (!g) {
-            g = &numberGlyphs(n.font);
-            if (!g->usable)
-                return false;
-        }
         glyphs.append(g->glyph[k]);
         at.append(QPointF(x, g->baseline));
         x += g->advance[k];

@@ -77,6 +77,8 @@ private:
     } layers_;
 };
 
+struct NumberGlyphs;  // a font's digits, measured once (vbcontrols.cpp)
+
 // A plain caption painted as QLabel paints it, except that the line is laid
 // out once per text, font and size instead of on every paint: the time
 // captions and the one between them are repainted on every page of a file.
@@ -109,6 +111,7 @@ private:
         QFont font;
         QGlyphRun run;
         QRawFont raw;  // the font's, kept while the font stays
+        std::shared_ptr<const NumberGlyphs> glyphs;  // the font's, once measured
         qreal ascent = 0, descent = 0, baseline = 0, advance = 0;
         bool valid = false;
     } number_;
