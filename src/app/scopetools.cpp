@@ -327,7 +327,8 @@ void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int chann
     }
     m.points = w_->RisBox->ScaleWidth;
     m.widthPx = w_->RisBox->Image().width();
-    m.heightPx = w_->RisBox->Image().height();
+    // The traces' rows: the readout strip, when shown, takes the bottom ones.
+    m.heightPx = std::max(1, w_->RisBox->Image().height() - std::max(0, w_->RisBox->StripHeight));
     m.sensitivity[0] = std::max(1, w_->U2->ItemData(std::max(0, w_->U2->ListIndex())));
     m.sensitivity[1] = std::max(1, w_->U1->ItemData(std::max(0, w_->U1->ListIndex())));
     m.position[0] = w_->VScroll2->Value();

@@ -224,6 +224,25 @@ private slots:
         const Cursors::Readout after = t.Readout();
         QCOMPARE(span.firstFrame, int64_t(std::llround(std::min(after.t1, after.t2) * 44100)));
         QVERIFY(std::abs(span.frameCount - std::llround(std::fabs(after.dt) * 44100)) <= 1);
+
+        // With the measurements' strip beneath, the traces take fewer rows:
+        // crest to trough still reads the same volts.
+        w->U2->SetListIndex(0);
+        w->MeasureMenu_Click();
+        w->PageViewTo(w->st.ViewStart);
+        QVERIFY(w->RisBox->StripHeight > 0);
+        const QImage &squeezed = w->RisBox->Image();
+        top = squeezed.height(), bottom = -1;
+        // (The strip writes channel 1's line in the trace's colour.)
+        for (int y = 0; y < squeezed.height() - w->RisBox->StripHeight; ++y)
+            if (!columnsWith(squeezed, kBlue, y).empty()) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt2)))), QPoint(5, bottom - 1));
+        const double dv = t.Readout().dv;
+        QVERIFY2(std::fabs(std::fabs(dv) - 0.72) < 3 * m.VoltsPerPixel(0), qPrintable(QString::number(dv)));
     }
 
     // The PNG is the screen pixel for pixel with the settings beneath; the
