@@ -11,14 +11,17 @@
 #include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
+#include "app/scopetools.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
+#include "fourier/fourierwindow.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
 
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 void Pribor::FrameTimer_Timer()
 {
@@ -122,10 +125,15 @@ void Pribor::FrameTimer_Timer()
         }
     }
 
+    // What a redraw from the file hands on besides the traces: the block
+    // to the X-Y figure and the exports (a copy: the stream's memory moves
+    // on), and the readings under the screen.
+    Tools->NoteBlock(QByteArray(block.constData(), block.size()));
     if (!RunTrapped(TrapSite::Redraw, [&] {
             if (shift)
                 built = Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w);
             Traces::Build(built, block, st.Channels, st);
+            MeasureScreen(block, w);
             if (shift && st.PointCount == built.pointCount) {
                 Trigger::ShiftLeft(st.LeftBuffer, shiftFrames * built.factor);
                 Trigger::ShiftLeft(st.RightBuffer, shiftFrames * built.factor);
@@ -139,6 +147,21 @@ void Pribor::FrameTimer_Timer()
             PrepareScreen(st.PointCount, vb::CInt(w), 0, st.Channels);
         }))
         return;
-    if (singleAt >= 0)
+    if (singleAt >= 0) {
+        // (The stop's redraw from the saved file feeds the spectrum.)
         RunTrapped(TrapSite::Redraw, [&] { StopOnSingleFrame(singleAt, bytesPerFrame); });
+        return;
+    }
+    if (SpektrWindow && (!spectrumFed_.isValid() || spectrumFed_.hasExpired(kSpectrumPeriodMs))) {
+        spectrumFed_.start();
+        // The newest transform's length; the recording's start stays where
+        // this frame put it (nothing is asked to be kept beyond it).
+        const char *newest = nullptr;
+        qint64 bytes = 0;
+        CaptureFormat now;
+        if (engine.Newest(SpektrWindow->Analyzer.Size(), std::numeric_limits<qint64>::max(), &newest, &bytes, &now)
+                == 0
+            && now.channels == st.Channels)
+            SpektrWindow->AnalyseNewest(newest, bytes, st.Channels, st.SampleRate);
+    }
 }

@@ -210,9 +210,12 @@ public:
     // Reads the stopped file again with the view at byte `position`.
     void PageViewTo(int64_t position);
     // Spectrum window: shown while Spektr is checked; fed by each redraw
-    // that reads the file, with the screen read (start, bytes).
+    // that reads the file, with the screen read (start, bytes), and by the
+    // live picture at display rate from memory, as often as the fastest
+    // refresh would (kSpectrumPeriodMs).
     void Spektr_Click();
     void FeedSpectrum(int32_t start, int32_t length);
+    static constexpr int kSpectrumPeriodMs = 100;
     SpectrumWindow *SpektrWindow = nullptr;
 
     // Help and about.
@@ -244,6 +247,7 @@ private:
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;
+    QElapsedTimer spectrumFed_;  // at display rate: since the spectrum's last stretch
     double passStartSeconds_ = 0;
     bool recovering_ = false;
     SaveZvuk *saveZvuk_ = nullptr;

@@ -193,12 +193,26 @@ void SpectrumWindow::Analyse(const QString &path, int32_t screenStart, int32_t s
     if (start < 1 || !f.seek(start - 1))
         return;
     const QByteArray bytes = f.read(std::min(want, std::max<qint64>(end - start, 0)));
-    const int frames = int(bytes.size() / frameBytes);
+    analyse(bytes.constData(), bytes.size(), channels, sampleRate);
+}
+
+void SpectrumWindow::AnalyseNewest(const char *data, qint64 bytes, int channels, int32_t sampleRate)
+{
+    if (channels < 1 || channels > 2 || sampleRate <= 0 || !data)
+        return;
+    const qint64 frameBytes = 2 * channels;
+    const qint64 take = std::min(bytes / frameBytes, qint64(Analyzer.Size())) * frameBytes;
+    analyse(data + (bytes / frameBytes * frameBytes - take), take, channels, sampleRate);
+}
+
+void SpectrumWindow::analyse(const char *data, qint64 bytes, int channels, int32_t sampleRate)
+{
+    const int frames = int(bytes / (2 * channels));
     if (frames < 2)
         return;
     std::vector<int16_t> samples(size_t(frames) * size_t(channels));
     for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+        samples[i] = qFromLittleEndian<qint16>(data + 2 * i);
     Analyzer.AddInterleaved16(samples.data(), frames, channels, sampleRate);
     showResult();
 }

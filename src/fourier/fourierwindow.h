@@ -36,6 +36,10 @@ public:
     // spectrum. A stretch that cannot be read leaves the last one shown.
     void Analyse(const QString &path, int32_t screenStart, int32_t screenBytes, int32_t dataStart, int channels,
                  int32_t sampleRate);
+    // The same for the newest samples in memory (interleaved 16-bit, up to
+    // one transform's length from the end of `bytes`): the live picture at
+    // display rate, which writes no screen to a file.
+    void AnalyseNewest(const char *data, qint64 bytes, int channels, int32_t sampleRate);
 
     // The volts a channel's full scale stands for, for levels in dBV.
     static double VoltsPerFullScale(int channel);
@@ -50,6 +54,7 @@ protected:
 
 private:
     void applyChoices();
+    void analyse(const char *data, qint64 bytes, int channels, int32_t sampleRate);
     void showResult();
     void storeSettings();
     Pribor *main_;

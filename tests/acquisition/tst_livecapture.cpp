@@ -6,6 +6,7 @@
 #include "acquisition/savezvuk.h"
 #include "analysis/calibration.h"
 #include "display/ris.h"
+#include "fourier/fourierwindow.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
@@ -176,6 +177,8 @@ private slots:
         auto w = startedWindow();
         Globals::DisplayRate = true;
         w->RasTime->SetListIndex(6);  // "1 мС"
+        w->MeasureMenu_Click();
+        w->Spektr_Click();
         w->zapis_Click();
         QVERIFY(w->FrameTimer->isActive() && w->Timer1->isActive());
         // Frames come from the stream: no pass is saved for them, and a
@@ -189,6 +192,13 @@ private slots:
         // Later frames show later samples; nothing on screen repeats for ever.
         const std::vector<int32_t> earlier = w->st.LeftBuffer;
         QTRY_VERIFY_WITH_TIMEOUT(w->st.LeftBuffer != earlier, 2000);
+        // The frames feed the readings under the screen and the spectrum
+        // window as a refresh from the file does: the demo's 1000 Hz.
+        QVERIFY(w->ReadingsShown[0]);
+        QVERIFY2(std::abs(w->Readings[0].frequency - 1000) < 1, qPrintable(QString::number(w->Readings[0].frequency)));
+        QVERIFY(w->SpektrWindow && w->SpektrWindow->Analyzer.SpectraAveraged() > 0);
+        const double tone = w->SpektrWindow->Analyzer.StrongestPeak(0).frequency;
+        QVERIFY2(std::abs(tone - 1000) < w->SpektrWindow->Analyzer.BinWidth(), qPrintable(QString::number(tone)));
         // Over a second of frames the recording behind them stays short.
         QTest::qWait(1100);
         w->Stopbiton->click();
