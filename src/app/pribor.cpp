@@ -75,6 +75,10 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);
     Tools = new ScopeTools(this);
+    // The level marker's filter goes on after the tools' (the last one put
+    // on sees the mouse first): a press on the marker drags the trigger
+    // level even while the cursors are shown.
+    RisBox->installEventFilter(this);
 }
 
 Pribor::~Pribor()

@@ -96,7 +96,6 @@ void Pribor::buildTriggerMenu()
     QAction *placeItems[] = {TrigLeft, TrigOneDiv, TrigCentre};
     placeItems[int(Trig.place)]->setChecked(true);
     MeasureMenu->setChecked(MeasureShown);
-    RisBox->installEventFilter(this);
     ShowCalibration();
 }
 

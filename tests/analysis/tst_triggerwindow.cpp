@@ -4,6 +4,7 @@
 #include "acquisition/mci.h"
 #include "analysis/calibration.h"
 #include "app/pribor.h"
+#include "app/scopetools.h"
 #include "calibration/kalibr.h"
 #include "display/ris.h"
 #include "platform/paths.h"
@@ -164,7 +165,9 @@ private slots:
         w->TrigPrev->trigger();
         QVERIFY2(std::abs(w->st.ViewStart - first) <= 8, qPrintable(QString::number(w->st.ViewStart - first)));
 
-        // The level marker is dragged with the mouse and stored.
+        // The level marker is dragged with the mouse and stored, cursors
+        // shown or not.
+        w->Tools->SetCursorsShown(true);
         const double units = Calibration::ToUnits(0, w->CalFactor[0]);
         const QPoint marker(w->RisBox->width() - 4, int(w->RisBox->ToPixel(0, -(units + w->VScroll2->Value())).y()));
         QTest::mousePress(w->RisBox, Qt::LeftButton, {}, marker);
