@@ -416,12 +416,15 @@ void VbLabel::paintEvent(QPaintEvent *e)
         line.draw(&p, QPointF(r.x() + x, r.y() + y));
         return;
     }
-    // QTextLine::draw cuts the line's origin and baseline, where they fall
-    // on the device, to Qt's 1/64 pixel grid (towards zero) and adds the
-    // advances to that; a glyph run's positions are cut one by one. So the
-    // run starts where the line's first glyph would land.
+    // QTextLine::draw cuts the line's origin and baseline to Qt's 1/64
+    // pixel grid, towards zero, in the painter's own coordinates (the
+    // device's translation comes after), and adds the advances to that; a
+    // glyph run's positions are cut one by one. So the run starts where
+    // the line's first glyph would land. (Where they fall on the device
+    // is not the same: a caption wider than its label, or a grab of part
+    // of a window, puts one of the two left of zero.)
     const auto cut = [](qreal v) { return std::trunc(v * 64) / 64; };
-    const qreal left = cut(device.dx() + r.x() + x) - device.dx();
-    const qreal top = cut(device.dy() + r.y() + y + number_.baseline) - device.dy() - number_.baseline;
+    const qreal left = cut(r.x() + x);
+    const qreal top = cut(r.y() + y + number_.baseline) - number_.baseline;
     p.drawGlyphRun(QPointF(left, top), number_.run);
 }

@@ -18,18 +18,19 @@ protected:
     void paintEvent(QPaintEvent *e) override { QScrollBar::paintEvent(e); }
 };
 
-// (At an offset, as a control inside a window is painted.)
-QImage drawn(QWidget &bar, QPoint at = QPoint())
+// (At an offset, as a control inside a window is painted; or only `part`
+// of it, put at the offset, as a grab of part of a window paints it.)
+QImage drawn(QWidget &bar, QPoint at = QPoint(), const QRegion &part = QRegion())
 {
     QImage image(bar.size() + QSize(at.x(), at.y()), QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(230, 240, 200));
-    bar.render(&image, at, QRegion(), QWidget::DrawChildren);
+    bar.render(&image, at, part, QWidget::DrawChildren);
     return image;
 }
 
-int largestDifference(QWidget &a, QWidget &b, QPoint at = QPoint())
+int largestDifference(QWidget &a, QWidget &b, QPoint at = QPoint(), const QRegion &part = QRegion())
 {
-    const QImage p = drawn(a, at), q = drawn(b, at);
+    const QImage p = drawn(a, at, part), q = drawn(b, at, part);
     int worst = 0;
     for (int y = 0; y < p.height(); ++y)
         for (int x = 0; x < p.width(); ++x) {
@@ -97,7 +98,13 @@ private slots:
         auto both = [&](auto &&change) {
             change(ours);
             change(stock);
-            return std::max(largestDifference(ours, stock), largestDifference(ours, stock, QPoint(5, 3)));
+            int worst = std::max(largestDifference(ours, stock), largestDifference(ours, stock, QPoint(5, 3)));
+            // Parts of it, so the caption lies left of and above the device's origin.
+            const QSize size = ours.size();
+            for (const QRect part : {QRect(size.width() / 3, size.height() - 4, 30, 4),
+                                     QRect(size.width() / 2 + 1, 0, 9, size.height())})
+                worst = std::max(worst, largestDifference(ours, stock, QPoint(5, 3), part & ours.rect()));
+            return worst;
         };
         const QString texts[] = {QStringLiteral("<-----Время в секундах соответствующее началу и концу графика----- >"),
                                  QStringLiteral("0,0052"), QStringLiteral("125,3071"), QStringLiteral("Вольт/Дел.(1)"),
