@@ -237,8 +237,61 @@ const QTextLine VbLabel::laidOut()
         layOutAsDrawText(*l.layout);
         l.text = text();
         l.font = font();
+        l.runs.clear();
+        l.ink.clear();
+        l.inkAll = QRectF();
+        // Lines, not glyphs, carry underlines and the like.
+        if (!font().underline() && !font().overline() && !font().strikeOut()) {
+            l.runs = l.layout->glyphRuns();
+            for (const QGlyphRun &run : l.runs) {
+                const QRawFont raw = run.rawFont();
+                const QList<quint32> glyphs = run.glyphIndexes();
+                const QList<QPointF> at = run.positions();
+                std::vector<QRectF> ink;
+                for (qsizetype i = 0; i < glyphs.size() && i < at.size(); ++i) {
+                    // Two pixels round the outline's box, for antialiasing and hinting.
+                    ink.push_back(raw.boundingRect(glyphs[i]).translated(at[i]).adjusted(-2, -2, 2, 2));
+                    l.inkAll |= ink.back();
+                }
+                l.ink.push_back(std::move(ink));
+            }
+        }
     }
     return l.layout->lineAt(0);
+}
+
+bool VbLabel::drawPart(QPainter &p, const QTextLine &line, QPointF origin, const QRect &part)
+{
+    // A whole caption, or most of it, is drawn as a line.
+    const Line &l = line_;
+    if (l.runs.isEmpty() || l.ink.size() != size_t(l.runs.size()) || part.width() * 2 > l.inkAll.width()
+        || p.deviceTransform().type() > QTransform::TxTranslate)
+        return false;
+    // The line's origin and baseline cut to Qt's 1/64 pixel grid as
+    // QTextLine::draw cuts them (see paintEvent); the glyphs' places are
+    // already on it.
+    const auto cut = [](qreal v) { return std::trunc(v * 64) / 64; };
+    const QPointF at(cut(origin.x()), cut(origin.y() + line.ascent()) - line.ascent());
+    const QRectF reach = QRectF(part).translated(-at);
+    for (qsizetype k = 0; k < l.runs.size(); ++k) {
+        const std::vector<QRectF> &ink = l.ink[size_t(k)];
+        const QList<quint32> all = l.runs[k].glyphIndexes();
+        const QList<QPointF> allAt = l.runs[k].positions();
+        QList<quint32> glyphs;
+        QList<QPointF> places;
+        for (size_t i = 0; i < ink.size(); ++i)
+            if (ink[i].intersects(reach)) {
+                glyphs.append(all[qsizetype(i)]);
+                places.append(allAt[qsizetype(i)]);
+            }
+        if (glyphs.isEmpty())
+            continue;
+        QGlyphRun some = l.runs[k];
+        some.setGlyphIndexes(glyphs);
+        some.setPositions(places);
+        p.drawGlyphRun(at, some);
+    }
+    return true;
 }
 
 namespace {
@@ -413,7 +466,9 @@ void VbLabel::paintEvent(QPaintEvent *e)
     // (A line that does not fit is cut at the caption's edges, as drawText
     // cuts it at its rectangle: here the same.)
     if (!number) {
-        line.draw(&p, QPointF(r.x() + x, r.y() + y));
+        const QPointF origin(r.x() + x, r.y() + y);
+        if (!drawPart(p, line, origin, e->rect()))
+            line.draw(&p, origin);
         return;
     }
     // QTextLine::draw cuts the line's origin and baseline to Qt's 1/64

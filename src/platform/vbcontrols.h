@@ -102,7 +102,15 @@ private:
         std::unique_ptr<QTextLayout> layout;
         QString text;
         QFont font;
+        // The line's glyphs and, per run and glyph, where its ink can reach
+        // (from the line's origin): a paint of a narrow part of the caption
+        // (the paging bar's handle passing under it) draws only the glyphs
+        // that reach it, not the whole line clipped.
+        QList<QGlyphRun> runs;
+        std::vector<std::vector<QRectF>> ink;
+        QRectF inkAll;
     } line_;
+    bool drawPart(QPainter &p, const QTextLine &line, QPointF origin, const QRect &part);
     // A number (digits, comma, point) is put together from its glyphs, as
     // long as the font lays them out side by side; see numberLine.
     bool numberLine();
