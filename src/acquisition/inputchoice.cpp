@@ -17,8 +17,27 @@ QString Stored()
         .trimmed();
 }
 
+QString StoredDescription()
+{
+    return SettingsStore::GetSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Description"))
+        .trimmed();
+}
+
+QString DescriptionOf(const QString &choice)
+{
+    for (const SoundInputInfo &i : List())
+        if (i.name == choice)
+            return i.monitor ? QStringLiteral("Звук компьютера: ") + i.description : i.description;
+    return QString();
+}
+
 void Store(const QString &choice)
 {
+    // A choice that is not listed now keeps the name it was stored with.
+    const QString description = DescriptionOf(choice);
+    if (!description.isEmpty() || choice != Stored())
+        SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Description"),
+                                   description);
     SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Source"), choice);
 }
 
@@ -36,8 +55,9 @@ std::unique_ptr<CaptureSource> Make(const QString &choice, int *error, QString *
                 return input;
         }
         *error = 0;
+        const QString described = choice == Stored() ? StoredDescription() : QString();
         *notice = QStringLiteral("Выбранный звуковой вход «%1» не найден. Используется вход по умолчанию.")
-                      .arg(choice);
+                      .arg(described.isEmpty() ? choice : described);
     }
     return MakeSoundInput(QString(), error);
 }

@@ -18,9 +18,14 @@ inline constexpr char kDemo[] = "demo";
 QList<SoundInputInfo> List();
 
 // The stored choice: empty = the server's default input, kDemo, or an id.
-// Section "Input" of the settings, key "Source".
+// Section "Input" of the settings, key "Source"; with it, under
+// "Description", the input's name as the menu showed it, for telling the
+// user about it once it is gone (the id is the server's, not a person's).
 QString Stored();
+QString StoredDescription();
 void Store(const QString &choice);
+// The menu's name for input `choice` while the server lists it, else "".
+QString DescriptionOf(const QString &choice);
 
 // The input for `choice`. A chosen input that is gone gives the default
 // input and a notice for the user in *notice. nullptr with *error as

@@ -188,8 +188,10 @@ void ScopeTools::fillInputMenu()
         add(caption, i.name);
         storedListed = storedListed || i.name == stored;
     }
-    if (!storedListed)
-        add(QStringLiteral("%1 (нет в системе)").arg(stored), stored);
+    if (!storedListed) {
+        const QString described = InputChoice::StoredDescription();
+        add(QStringLiteral("%1 (нет в системе)").arg(described.isEmpty() ? stored : described), stored);
+    }
     InputMenu->addSeparator();
     add(QStringLiteral("Демонстрационный генератор"), QString::fromLatin1(InputChoice::kDemo));
 }
@@ -198,6 +200,7 @@ void ScopeTools::ChooseInput(const QString &choice)
 {
     InputChoice::Store(choice);
     storedChoice_ = choice;
+    fellBack_ = false;
     CaptureEngine &engine = CaptureEngine::Instance();
     engine.SetPreferredInput(choice);
     if (w_->st.CaptureRunning && !w_->SaveZvukWindow()) {
@@ -229,6 +232,7 @@ bool ScopeTools::FallBackFromLostInput(int error)
 {
     if (error != MciErr::DeviceLost || w_->SaveZvukWindow() || !chosenInputGone())
         return false;
+    fellBack_ = true;
     mciSendString(QStringLiteral("Close Zvuk"));
     w_->EndCaptureAfterFailure();
     CaptureEngine::Instance().Shutdown();
@@ -238,10 +242,11 @@ bool ScopeTools::FallBackFromLostInput(int error)
 
 void ScopeTools::inputsChanged()
 {
-    if (!w_->st.CaptureRunning || w_->SaveZvukWindow() || !chosenInputGone())
+    if (fellBack_ || !w_->st.CaptureRunning || w_->SaveZvukWindow() || !chosenInputGone())
         return;
     // The chosen input went away: capture carries on from the default one
     // and the lookup tells the user so.
+    fellBack_ = true;
     w_->Stopbiton_Click();
     CaptureEngine::Instance().Shutdown();
     w_->zapis_Click();
@@ -257,7 +262,10 @@ QString ScopeTools::InputInUse() const
         return inputInUse_.isEmpty() ? QStringLiteral("по умолчанию") : QStringLiteral("по умолчанию — ") + inputInUse_;
     if (stored == QLatin1String(InputChoice::kDemo))
         return QStringLiteral("Демонстрационный генератор");
-    return chosenDescription_.isEmpty() ? stored : chosenDescription_;
+    if (!chosenDescription_.isEmpty())
+        return chosenDescription_;
+    const QString described = InputChoice::StoredDescription();
+    return described.isEmpty() ? stored : described;
 }
 
 void ScopeTools::showInputLabel()

@@ -97,4 +97,8 @@ private:
     QString inputInUse_;
     QString chosenDescription_;
     QString storedChoice_;  // the stored input choice, as last read or chosen
+    // Capture went over to the default input because the chosen one is
+    // gone: once is enough (the watch would otherwise restart it, and tell
+    // the user again, every time it looks). A new choice clears it.
+    bool fellBack_ = false;
 };
