@@ -23,11 +23,16 @@ QString StoredDescription()
         .trimmed();
 }
 
+QString Caption(const SoundInputInfo &i)
+{
+    return i.monitor ? QStringLiteral("Звук компьютера: ") + i.description : i.description;
+}
+
 QString DescriptionOf(const QString &choice)
 {
     for (const SoundInputInfo &i : List())
         if (i.name == choice)
-            return i.monitor ? QStringLiteral("Звук компьютера: ") + i.description : i.description;
+            return Caption(i);
     return QString();
 }
 

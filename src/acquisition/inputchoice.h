@@ -24,7 +24,9 @@ QList<SoundInputInfo> List();
 QString Stored();
 QString StoredDescription();
 void Store(const QString &choice);
-// The menu's name for input `choice` while the server lists it, else "".
+// The menu's name for input `i`, and for input `choice` while the server
+// lists it (else "").
+QString Caption(const SoundInputInfo &i);
 QString DescriptionOf(const QString &choice);
 
 // The input for `choice`. A chosen input that is gone gives the default

@@ -126,9 +126,8 @@ void Pribor::FrameTimer_Timer()
     }
 
     // What a redraw from the file hands on besides the traces: the block
-    // to the X-Y figure and the exports (a copy: the stream's memory moves
-    // on), and the readings under the screen.
-    Tools->NoteBlock(QByteArray(block.constData(), block.size()));
+    // to the X-Y figure, and the readings under the screen.
+    Tools->NoteLiveBlock(block);
     if (!RunTrapped(TrapSite::Redraw, [&] {
             if (shift)
                 built = Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w);

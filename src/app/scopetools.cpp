@@ -35,6 +35,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -148,6 +149,7 @@ void ScopeTools::Load()
     XYMenu->setChecked(SettingsStore::GetSetting(kApp, kViewSection, QStringLiteral("XY"), QStringLiteral("False"))
                        == QLatin1String("True"));
     storedChoice_ = InputChoice::Stored();
+    chosenDescription_ = InputChoice::StoredDescription();
     CaptureEngine::Instance().SetPreferredInput(storedChoice_);
     showInputLabel();
 }
@@ -174,24 +176,17 @@ void ScopeTools::fillInputMenu()
         a->setEnabled(env.isEmpty());
         a->setData(choice);
         group->addAction(a);
-        connect(a, &QAction::triggered, this, [this, choice, caption] {
-            chosenDescription_ = caption;
-            ChooseInput(choice);
-        });
+        connect(a, &QAction::triggered, this, [this, choice] { ChooseInput(choice); });
     };
     add(QStringLiteral("По умолчанию (вход звукового сервера)"), QString());
     bool storedListed = stored.isEmpty() || stored == QLatin1String(InputChoice::kDemo);
     for (const SoundInputInfo &i : InputChoice::List()) {
-        QString caption = i.description;
-        if (i.monitor)
-            caption = QStringLiteral("Звук компьютера: ") + caption;
-        add(caption, i.name);
+        add(InputChoice::Caption(i), i.name);
         storedListed = storedListed || i.name == stored;
     }
-    if (!storedListed) {
-        const QString described = InputChoice::StoredDescription();
-        add(QStringLiteral("%1 (нет в системе)").arg(described.isEmpty() ? stored : described), stored);
-    }
+    if (!storedListed)
+        add(QStringLiteral("%1 (нет в системе)").arg(chosenDescription_.isEmpty() ? stored : chosenDescription_),
+            stored);
     InputMenu->addSeparator();
     add(QStringLiteral("Демонстрационный генератор"), QString::fromLatin1(InputChoice::kDemo));
 }
@@ -200,6 +195,7 @@ void ScopeTools::ChooseInput(const QString &choice)
 {
     InputChoice::Store(choice);
     storedChoice_ = choice;
+    chosenDescription_ = InputChoice::StoredDescription();
     fellBack_ = false;
     CaptureEngine &engine = CaptureEngine::Instance();
     engine.SetPreferredInput(choice);
@@ -262,10 +258,7 @@ QString ScopeTools::InputInUse() const
         return inputInUse_.isEmpty() ? QStringLiteral("по умолчанию") : QStringLiteral("по умолчанию — ") + inputInUse_;
     if (stored == QLatin1String(InputChoice::kDemo))
         return QStringLiteral("Демонстрационный генератор");
-    if (!chosenDescription_.isEmpty())
-        return chosenDescription_;
-    const QString described = InputChoice::StoredDescription();
-    return described.isEmpty() ? stored : described;
+    return chosenDescription_.isEmpty() ? stored : chosenDescription_;
 }
 
 void ScopeTools::showInputLabel()
@@ -283,6 +276,14 @@ void ScopeTools::showInputLabel()
 }
 
 // ---- Display hooks ----
+
+void ScopeTools::NoteLiveBlock(const QByteArray &block)
+{
+    if (!DrawsXY())
+        return;
+    block_.resize(block.size());
+    std::memcpy(block_.data(), block.constData(), size_t(block.size()));
+}
 
 bool ScopeTools::DrawsXY() const
 {

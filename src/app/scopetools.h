@@ -28,6 +28,11 @@ public:
     // Hooks of the redraw: the block of samples just read, and the end of
     // a frame (cursors and readouts go over the traces).
     void NoteBlock(const QByteArray &block) { block_ = block; }
+    // The same for a block that is not the caller's to keep (the capture
+    // stream's memory moves on): copied into storage of its own, reused
+    // from frame to frame, and only while the X-Y figure, its one reader,
+    // is drawn.
+    void NoteLiveBlock(const QByteArray &block);
     bool DrawsXY() const;
     void PaintXY(int32_t sensitivityX, int32_t sensitivityY);
     void AfterScreen(int32_t points, int sweep, int32_t start, int channels);
@@ -95,7 +100,7 @@ private:
     Cursor selected_ = Time1;
     bool dragging_ = false;
     QString inputInUse_;
-    QString chosenDescription_;
+    QString chosenDescription_;  // the stored choice's name in the menu
     QString storedChoice_;  // the stored input choice, as last read or chosen
     // Capture went over to the default input because the chosen one is
     // gone: once is enough (the watch would otherwise restart it, and tell

@@ -264,8 +264,7 @@ bool VbLabel::drawPart(QPainter &p, const QTextLine &line, QPointF origin, const
 {
     // A whole caption, or most of it, is drawn as a line.
     const Line &l = line_;
-    if (l.runs.isEmpty() || l.ink.size() != size_t(l.runs.size()) || part.width() * 2 > l.inkAll.width()
-        || p.deviceTransform().type() > QTransform::TxTranslate)
+    if (l.runs.isEmpty() || part.width() * 2 > l.inkAll.width() || p.deviceTransform().type() > QTransform::TxTranslate)
         return false;
     // The line's origin and baseline cut to Qt's 1/64 pixel grid as
     // QTextLine::draw cuts them (see paintEvent); the glyphs' places are

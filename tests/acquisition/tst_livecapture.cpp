@@ -5,7 +5,9 @@
 #include "acquisition/wavfile.h"
 #include "acquisition/savezvuk.h"
 #include "analysis/calibration.h"
+#include "app/scopetools.h"
 #include "display/ris.h"
+#include "export/scene.h"
 #include "fourier/fourierwindow.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -199,6 +201,17 @@ private slots:
         QVERIFY(w->SpektrWindow && w->SpektrWindow->Analyzer.SpectraAveraged() > 0);
         const double tone = w->SpektrWindow->Analyzer.StrongestPeak(0).frequency;
         QVERIFY2(std::abs(tone - 1000) < w->SpektrWindow->Analyzer.BinWidth(), qPrintable(QString::number(tone)));
+        // And the X-Y figure: drawn from each frame's samples, so it moves
+        // on (the demo's 1000 Hz against 250 Hz), not from a screen read before.
+        w->Tools->XYMenu->setChecked(true);
+        auto figure = [&] {
+            const Scene scene = w->Tools->CurrentScene();
+            return scene.strokes.empty() ? QPolygonF() : scene.strokes.back().points;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(figure().size() > 100, 2000);
+        const QPolygonF first = figure();
+        QTRY_VERIFY_WITH_TIMEOUT(figure() != first, 2000);
+        w->Tools->XYMenu->setChecked(false);
         // Over a second of frames the recording behind them stays short.
         QTest::qWait(1100);
         w->Stopbiton->click();
