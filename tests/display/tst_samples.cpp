@@ -359,10 +359,9 @@ private slots:
         QCOMPARE(ScreenRead::ReadBlock(path, 995, 100), bytes.mid(994));  // cut at the end
         QCOMPARE(ScreenRead::ReadBlock(path, 1001, 100), QByteArray());
         QCOMPARE(ScreenRead::ReadBlock(path, 5, 0), QByteArray());
-        auto failure = [](auto read) { return RaisedNumber(read); };
-        QCOMPARE(failure([&] { ScreenRead::ReadBlock(path, 0, 10); }), Err::BadRecordNumber);
-        QCOMPARE(failure([&] { ScreenRead::ReadBlock(path + QStringLiteral(".gone"), 1, 10); }), Err::FileNotFound);
-        QCOMPARE(failure([&] { ScreenRead::ReadBlock(TestEnv::Temp(QString()), 1, 10); }), Err::FileNotFound);
+        QCOMPARE(RaisedNumber([&] { ScreenRead::ReadBlock(path, 0, 10); }), Err::BadRecordNumber);
+        QCOMPARE(RaisedNumber([&] { ScreenRead::ReadBlock(path + QStringLiteral(".gone"), 1, 10); }), Err::FileNotFound);
+        QCOMPARE(RaisedNumber([&] { ScreenRead::ReadBlock(TestEnv::Temp(QString()), 1, 10); }), Err::FileNotFound);
     }
 
     void positioningMovesByDivisionScreenOrDrag()
