@@ -6,6 +6,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -211,10 +212,16 @@ void Ris::updateVisible()
         visible_ = QRegion(rect());
         if (QWidget *parent = parentWidget()) {
             const QObjectList &siblings = parent->children();
-            // Siblings after this one are stacked above it.
+            // Siblings after this one are stacked above it. Only one that
+            // paints all of itself hides the picture: under a caption
+            // without a background (the "X1" mark over the top left
+            // corner) the picture shows, and must be brought up to date.
             for (qsizetype i = siblings.indexOf(this) + 1; i > 0 && i < siblings.size(); ++i) {
                 auto *w = qobject_cast<QWidget *>(siblings[i]);
-                if (w && w->isVisible() && !w->isWindow() && w->geometry().intersects(geometry()))
+                const bool opaque = w
+                                    && (w->testAttribute(Qt::WA_OpaquePaintEvent) || w->autoFillBackground()
+                                        || qobject_cast<QScrollBar *>(w));
+                if (opaque && w->isVisible() && !w->isWindow() && w->geometry().intersects(geometry()))
                     visible_ -= w->geometry().translated(-pos());
             }
         }

@@ -424,6 +424,13 @@ private slots:
         SAME_AFTER(w->XminY_Click());
         SAME_AFTER(w->RasTime->SetListIndex(2));
         SAME_AFTER(w->HScroll1->SetValue(w->HScroll1->Value() + 1));
+        // A level on the top row, then off it: that row runs under the
+        // caption without a background that marks the position bar.
+        SAME_AFTER(show(*w, TestEnv::Temp("levels.wav")));
+        SAME_AFTER(w->U2->SetListIndex(0));
+        SAME_AFTER(w->VScroll2->SetValue(32768 - 8192 - 100));
+        QVERIFY(count(w->RisBox->Image(), kBlue, 0, 0) > 0);
+        SAME_AFTER(w->VScroll2->SetValue(20000));
 #undef SAME_AFTER
         QVERIFY(box.Shown().empty());
     }
