@@ -146,6 +146,12 @@ void Ris::settle()
 
 void Ris::forgetDrawn()
 {
+    // A column's runs past its count are never read: emptying it is enough.
+    if (drawn_.size() == size_t(image_.width())) {
+        for (Drawn &d : drawn_)
+            d.count = 0;
+        return;
+    }
     drawn_.assign(size_t(image_.width()), Drawn{});
 }
 
@@ -506,7 +512,26 @@ void Ris::fillSpans(QRgb color)
     // index x .. x+w-1). Where they overlap or touch, as along any steep
     // stretch, the column is filled once as one run: each pixel is written
     // once, down the column, which is most of a dense trace's cost.
-    for (int x = 0; x < width; ++x) {
+    if (w == 2) {
+        // The traces' pen: the generic loop below, unrolled for its two spans.
+        const int *tops = rowTop_.data(), *bottoms = rowBottom_.data();
+        for (int x = 0; x < width; ++x) {
+            if (puttingBack)
+                putBack(x, bits, layerBits, stride);
+            const int at = tops[x], ab = bottoms[x], bt = tops[x + 1], bb = bottoms[x + 1];
+            if (at > ab) {
+                fill(x, bt, bb);
+            } else if (bt > bb) {
+                fill(x, at, ab);
+            } else if (bt <= ab + 1 && at <= bb + 1) {
+                fill(x, std::min(at, bt), std::max(ab, bb));
+            } else {
+                fill(x, at, ab);
+                fill(x, bt, bb);
+            }
+        }
+    }
+    for (int x = 0; w != 2 && x < width; ++x) {
         if (puttingBack)
             putBack(x, bits, layerBits, stride);
         // The spans in turn, joined while they overlap or touch.

@@ -139,20 +139,27 @@ void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
     if (known < nodes || gaps < nodes - 1 || int64_t(h) >= int64_t(buf.size()))
         return;
     const int32_t *y = buf.data();
+    const int32_t x0 = (nodes / 2 - 1) * k;
+    // A point's abscissa depends only on its place in its window of nodes:
+    // worked out once per place, not once per point.
+    double abscissa[6 * 9];
+    const int32_t places = (nodes - 1) * k;
+    if (places > int32_t(std::size(abscissa)))
+        RaiseError(Err::SubscriptOutOfRange);
+    for (int32_t x = 0; x < places; ++x)
+        abscissa[x] = quintic ? Byte2::Abscissa6(float(k), x0, x) : Byte2::Abscissa4(float(k), int16_t(x0), int16_t(x));
     for (int32_t m = 0; m < gaps; ++m) {
         // Window of known slotCount base, base + k, ... centred on the gap where
         // it fits; node s = 0 lies at base + (nodes/2 - 1) × k.
         const int32_t first = std::clamp<int32_t>(m - (nodes / 2 - 1), 0, gaps - (nodes - 1));
         const int32_t base = first * k;
-        const int32_t x0 = (nodes / 2 - 1) * k;
         for (int r = 1; r < k; ++r) {
             const int32_t slot = m * k + r;
-            const int32_t x = slot - base;
+            const double s = abscissa[slot - base];
             buf[size_t(slot)] =
-                quintic ? Byte2::Interp6(float(k), y[base], y[base + k], y[base + 2 * k], y[base + 3 * k],
-                                         y[base + 4 * k], y[base + 5 * k], x0, x)
-                        : Byte2::Interp4(float(k), y[base], y[base + k], y[base + 2 * k], y[base + 3 * k],
-                                         int16_t(x0), int16_t(x));
+                quintic ? Byte2::Quintic(s, y[base], y[base + k], y[base + 2 * k], y[base + 3 * k], y[base + 4 * k],
+                                         y[base + 5 * k])
+                        : Byte2::Cubic(s, y[base], y[base + k], y[base + 2 * k], y[base + 3 * k]);
         }
     }
 }
@@ -162,9 +169,24 @@ void RemoveMean(std::vector<int32_t> &buf, int16_t pointCount)
     const int32_t n = std::min<int32_t>(pointCount, int32_t(buf.size()) - 1);
     if (n < 0)
         return;
+    // The sum is kept in single precision, rounded after every sample. While
+    // the magnitudes add up to no more than 2^24 every partial sum is an
+    // integer a float holds exactly, so no step rounds and the exact
+    // integer sum is the same number: a loop without that chain of
+    // conversions, which a screen of quiet or moderate signal takes.
+    const int32_t *v = buf.data();
+    int64_t exact = 0, magnitude = 0;
+    for (int32_t i = 0; i <= n; ++i) {
+        exact += v[i];
+        magnitude += v[i] < 0 ? -int64_t(v[i]) : int64_t(v[i]);
+    }
     float sum = 0;
-    for (int32_t i = 0; i <= n; ++i)
-        sum = float(double(sum) + buf[size_t(i)]);
+    if (magnitude <= (int64_t(1) << 24)) {
+        sum = float(exact);
+    } else {
+        for (int32_t i = 0; i <= n; ++i)
+            sum = float(double(sum) + v[i]);
+    }
     const int16_t mean = vb::CInt(double(sum) / (pointCount + 1));
     for (int32_t i = 0; i <= n; ++i)
         buf[size_t(i)] = vb::Sub32(buf[size_t(i)], mean);

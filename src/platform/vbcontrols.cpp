@@ -262,9 +262,8 @@ const QTextLine VbLabel::laidOut()
 
 bool VbLabel::drawPart(QPainter &p, const QTextLine &line, QPointF origin, const QRect &part)
 {
-    // A whole caption, or most of it, is drawn as a line.
     const Line &l = line_;
-    if (l.runs.isEmpty() || part.width() * 2 > l.inkAll.width() || p.deviceTransform().type() > QTransform::TxTranslate)
+    if (l.runs.isEmpty() || p.deviceTransform().type() > QTransform::TxTranslate)
         return false;
     // The line's origin and baseline cut to Qt's 1/64 pixel grid as
     // QTextLine::draw cuts them (see paintEvent); the glyphs' places are
@@ -272,7 +271,18 @@ bool VbLabel::drawPart(QPainter &p, const QTextLine &line, QPointF origin, const
     const auto cut = [](qreal v) { return std::trunc(v * 64) / 64; };
     const QPointF at(cut(origin.x()), cut(origin.y() + line.ascent()) - line.ascent());
     const QRectF reach = QRectF(part).translated(-at);
-    for (qsizetype k = 0; k < l.runs.size(); ++k) {
+    // The glyphs whose ink reaches the part painted: a strip the paging
+    // bar's handle uncovers, or the few rows of the caption's descenders
+    // that lie over the bar. When most of them do, the line is drawn whole.
+    qsizetype total = 0, reached = 0;
+    for (const std::vector<QRectF> &ink : l.ink) {
+        total += qsizetype(ink.size());
+        for (const QRectF &box : ink)
+            reached += box.intersects(reach) ? 1 : 0;
+    }
+    if (reached * 2 > total)
+        return false;
+    for (qsizetype k = 0; reached > 0 && k < l.runs.size(); ++k) {
         const std::vector<QRectF> &ink = l.ink[size_t(k)];
         const QList<quint32> all = l.runs[k].glyphIndexes();
         const QList<QPointF> allAt = l.runs[k].positions();

@@ -259,6 +259,14 @@ private slots:
         std::vector<int32_t> ramp{0, 1, 2, 3, 4, 5};  // mean 2.5 rounds to 2
         Traces::RemoveMean(ramp, 5);
         QCOMPARE(ramp, (std::vector<int32_t>{-2, -1, 0, 1, 2, 3}));
+        // The mean is that of the single-precision running sum, which past
+        // 2^24 rounds at every sample: here it drifts up by 487, enough to
+        // take the mean of 32734.233 to 32735.
+        std::vector<int32_t> loud(1000, 32767);
+        loud[0] = 0;
+        Traces::RemoveMean(loud, 999);
+        QCOMPARE(loud[0], -32735);
+        QCOMPARE(loud[999], 32);
     }
 
     void graticuleVerticalLines()

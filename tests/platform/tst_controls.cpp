@@ -101,8 +101,11 @@ private slots:
             int worst = std::max(largestDifference(ours, stock), largestDifference(ours, stock, QPoint(5, 3)));
             // Parts of it, so the caption lies left of and above the device's origin.
             const QSize size = ours.size();
+            // (The last, the caption's bottom rows across its width, is what
+            // the paging bar under the caption between the times repaints.)
             for (const QRect part : {QRect(size.width() / 3, size.height() - 4, 30, 4),
-                                     QRect(size.width() / 2 + 1, 0, 9, size.height())})
+                                     QRect(size.width() / 2 + 1, 0, 9, size.height()),
+                                     QRect(0, size.height() - 4, size.width(), 4)})
                 worst = std::max(worst, largestDifference(ours, stock, QPoint(5, 3), part & ours.rect()));
             return worst;
         };
