@@ -142,11 +142,8 @@ void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
     const int32_t x0 = (nodes / 2 - 1) * k;
     // A point's abscissa depends only on its place in its window of nodes:
     // worked out once per place, not once per point.
-    double abscissa[6 * 9];
-    const int32_t places = (nodes - 1) * k;
-    if (places > int32_t(std::size(abscissa)))
-        RaiseError(Err::SubscriptOutOfRange);
-    for (int32_t x = 0; x < places; ++x)
+    std::vector<double> abscissa(size_t((nodes - 1) * k));
+    for (int32_t x = 0; x < int32_t(abscissa.size()); ++x)
         abscissa[x] = quintic ? Byte2::Abscissa6(float(k), x0, x) : Byte2::Abscissa4(float(k), int16_t(x0), int16_t(x));
     for (int32_t m = 0; m < gaps; ++m) {
         // Window of known slotCount base, base + k, ... centred on the gap where
@@ -155,7 +152,7 @@ void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
         const int32_t base = first * k;
         for (int r = 1; r < k; ++r) {
             const int32_t slot = m * k + r;
-            const double s = abscissa[slot - base];
+            const double s = abscissa[size_t(slot - base)];
             buf[size_t(slot)] =
                 quintic ? Byte2::Quintic(s, y[base], y[base + k], y[base + 2 * k], y[base + 3 * k], y[base + 4 * k],
                                          y[base + 5 * k])
