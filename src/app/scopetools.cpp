@@ -517,8 +517,11 @@ QStringList ScopeTools::Caption() const
     const QString sweep = sweepIndex < 0 ? QString() : QString::fromUtf8(Panel::kSweep[size_t(sweepIndex)].text);
     QString line;
     if (DrawsXY()) {
-        line = QStringLiteral("X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   за экран %3/дел.")
-                   .arg(sensitivityText(w_->U2), sensitivityText(w_->U1), sweep);
+        // Across is channel 1, not time: the sweep only says how long a
+        // stretch of signal the figure is drawn from.
+        const QString span = sweepIndex < 0 ? QString() : Screen::SpanText(w_->RasTime->ItemData(sweepIndex));
+        line = QStringLiteral("X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   фигура за %3 с (развёртка %4/дел.)")
+                   .arg(sensitivityText(w_->U2), sensitivityText(w_->U1), span, sweep);
     } else if (st.SubtractMode) {
         line = QStringLiteral("Канал 1 − канал 2: %1/дел.   Время/Дел. = %2")
                    .arg(sensitivityText(w_->U2), sweep);

@@ -313,6 +313,10 @@ private slots:
         QCOMPARE(outside, 0);
         QCOMPARE(w->XminY->text(), QStringLiteral("X-Y"));
         QVERIFY(w->U1->isEnabled() && w->VScroll1->isEnabled());  // the vertical axis's controls
+        // The exports' caption names the stretch of signal, not a time per division across.
+        const QString caption = w->Tools->Caption().join(' ');
+        QVERIFY2(caption.contains(QRegularExpression(QStringLiteral("фигура за 0[,.]1 с \\(развёртка 10 мС/дел\\.\\)"))),
+                 qPrintable(caption));
     }
 };
 
