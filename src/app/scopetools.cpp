@@ -238,7 +238,27 @@ bool ScopeTools::FallBackFromLostInput(int error)
 
 void ScopeTools::inputsChanged()
 {
-    if (fellBack_ || !w_->st.CaptureRunning || w_->SaveZvukWindow() || !chosenInputGone())
+    if (fellBack_) {
+        // The chosen input is back (a device plugged in again): capture
+        // returns to it as if it were chosen again, the label saying so. A
+        // recording to memory keeps the input it started with.
+        if (chosenInputGone() || w_->SaveZvukWindow())
+            return;
+        CaptureEngine &engine = CaptureEngine::Instance();
+        if (w_->st.CaptureRunning) {
+            fellBack_ = false;
+            w_->Stopbiton_Click();
+            engine.Shutdown();
+            w_->zapis_Click();
+        } else if (!engine.Recording()) {
+            fellBack_ = false;
+            engine.Shutdown();
+            inputInUse_.clear();
+        }
+        showInputLabel();
+        return;
+    }
+    if (!w_->st.CaptureRunning || w_->SaveZvukWindow() || !chosenInputGone())
         return;
     // The chosen input went away: capture carries on from the default one
     // and the lookup tells the user so.

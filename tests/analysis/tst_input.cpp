@@ -117,6 +117,15 @@ private slots:
         QTest::qWait(3500);
         QCOMPARE(box.Texts().size(), 1);
         QVERIFY(w.st.CaptureRunning);
+        // Plugged in again: capture goes back to it without a word.
+        const QString again =
+            pactl({"load-module", "module-remap-source", "master=scope2.monitor", "source_name=scopein2"});
+        QVERIFY(!again.isEmpty());
+        QTRY_VERIFY2_WITH_TIMEOUT(w.st.CaptureRunning && crossings(w) >= 7 && crossings(w) <= 10,
+                                  qPrintable(QString::number(crossings(w))), 6000);
+        QCOMPARE(box.Texts().size(), 1);
+        QCOMPARE(w.Tools->InputInUse(), described);
+        pactl({"unload-module", again});
 
         w.Stopbiton_Click();
         w.Tools->ChooseInput(QString());
