@@ -197,18 +197,26 @@ void ScopeTools::ChooseInput(const QString &choice)
     storedChoice_ = choice;
     chosenDescription_ = InputChoice::StoredDescription();
     fellBack_ = false;
+    CaptureEngine::Instance().SetPreferredInput(choice);
+    retakeInput();
+    showInputLabel();
+}
+
+bool ScopeTools::retakeInput()
+{
     CaptureEngine &engine = CaptureEngine::Instance();
-    engine.SetPreferredInput(choice);
     if (w_->st.CaptureRunning && !w_->SaveZvukWindow()) {
-        // Live capture goes on at once with the new input.
+        // Live capture goes on at once, from the input it looks up afresh.
         w_->Stopbiton_Click();
         engine.Shutdown();
         w_->zapis_Click();
-    } else if (!engine.Recording()) {
-        engine.Shutdown();
-        inputInUse_.clear();
+        return true;
     }
-    showInputLabel();
+    if (engine.Recording())
+        return false;
+    engine.Shutdown();
+    inputInUse_.clear();
+    return true;
 }
 
 namespace {
@@ -244,17 +252,8 @@ void ScopeTools::inputsChanged()
         // recording to memory keeps the input it started with.
         if (chosenInputGone() || w_->SaveZvukWindow())
             return;
-        CaptureEngine &engine = CaptureEngine::Instance();
-        if (w_->st.CaptureRunning) {
+        if (retakeInput())
             fellBack_ = false;
-            w_->Stopbiton_Click();
-            engine.Shutdown();
-            w_->zapis_Click();
-        } else if (!engine.Recording()) {
-            fellBack_ = false;
-            engine.Shutdown();
-            inputInUse_.clear();
-        }
         showInputLabel();
         return;
     }
@@ -263,9 +262,7 @@ void ScopeTools::inputsChanged()
     // The chosen input went away: capture carries on from the default one
     // and the lookup tells the user so.
     fellBack_ = true;
-    w_->Stopbiton_Click();
-    CaptureEngine::Instance().Shutdown();
-    w_->zapis_Click();
+    retakeInput();
 }
 
 QString ScopeTools::InputInUse() const

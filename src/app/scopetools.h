@@ -87,6 +87,10 @@ private:
     void exportPicture(bool svg);
     void exportCsv(CsvWhat what);
     void showInputLabel();
+    // Capture takes the input it looks up now: live capture restarts at
+    // once, a stopped engine lets go of its input for the next start. A
+    // recording to memory keeps its input (false).
+    bool retakeInput();
     Scene overlay() const;
 
     Pribor *w_;

@@ -530,26 +530,27 @@ void Ris::fillSpans(QRgb color)
                 fill(x, bt, bb);
             }
         }
-    }
-    for (int x = 0; w != 2 && x < width; ++x) {
-        if (puttingBack)
-            putBack(x, bits, layerBits, stride);
-        // The spans in turn, joined while they overlap or touch.
-        int top = height, bottom = -1;
-        for (int j = 0; j < w; ++j) {
-            const int t = rowTop_[size_t(x + j)], b = rowBottom_[size_t(x + j)];
-            if (t > b)
-                continue;
-            if (t <= bottom + 1 && top <= b + 1) {
-                top = std::min(top, t);
-                bottom = std::max(bottom, b);
-                continue;
+    } else {
+        for (int x = 0; x < width; ++x) {
+            if (puttingBack)
+                putBack(x, bits, layerBits, stride);
+            // The spans in turn, joined while they overlap or touch.
+            int top = height, bottom = -1;
+            for (int j = 0; j < w; ++j) {
+                const int t = rowTop_[size_t(x + j)], b = rowBottom_[size_t(x + j)];
+                if (t > b)
+                    continue;
+                if (t <= bottom + 1 && top <= b + 1) {
+                    top = std::min(top, t);
+                    bottom = std::max(bottom, b);
+                    continue;
+                }
+                fill(x, top, bottom);
+                top = t;
+                bottom = b;
             }
             fill(x, top, bottom);
-            top = t;
-            bottom = b;
         }
-        fill(x, top, bottom);
     }
     if (right >= 0)
         changed_ |= QRect(QPoint(left, highest), QPoint(right, lowest));

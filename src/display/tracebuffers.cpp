@@ -140,11 +140,17 @@ void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
         return;
     const int32_t *y = buf.data();
     const int32_t x0 = (nodes / 2 - 1) * k;
+    auto abscissaAt = [&](int32_t x) {
+        return quintic ? Byte2::Abscissa6(float(k), x0, x) : Byte2::Abscissa4(float(k), int16_t(x0), int16_t(x));
+    };
     // A point's abscissa depends only on its place in its window of nodes:
-    // worked out once per place, not once per point.
-    std::vector<double> abscissa(size_t((nodes - 1) * k));
-    for (int32_t x = 0; x < int32_t(abscissa.size()); ++x)
-        abscissa[x] = quintic ? Byte2::Abscissa6(float(k), x0, x) : Byte2::Abscissa4(float(k), int16_t(x0), int16_t(x));
+    // worked out once per place, not once per point, for every factor a
+    // screen uses (at most 9 across 5 gaps).
+    double table[5 * 9];
+    const int32_t places = (nodes - 1) * k;
+    const bool tabled = places <= int32_t(std::size(table));
+    for (int32_t x = 0; tabled && x < places; ++x)
+        table[x] = abscissaAt(x);
     for (int32_t m = 0; m < gaps; ++m) {
         // Window of known slotCount base, base + k, ... centred on the gap where
         // it fits; node s = 0 lies at base + (nodes/2 - 1) × k.
@@ -152,7 +158,7 @@ void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
         const int32_t base = first * k;
         for (int r = 1; r < k; ++r) {
             const int32_t slot = m * k + r;
-            const double s = abscissa[size_t(slot - base)];
+            const double s = tabled ? table[slot - base] : abscissaAt(slot - base);
             buf[size_t(slot)] =
                 quintic ? Byte2::Quintic(s, y[base], y[base + k], y[base + 2 * k], y[base + 3 * k], y[base + 4 * k],
                                          y[base + 5 * k])

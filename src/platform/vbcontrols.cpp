@@ -225,6 +225,13 @@ QTextLine layOutAsDrawText(QTextLayout &layout)
     layout.endLayout();
     return line;
 }
+
+// A coordinate cut to Qt's 1/64 pixel grid, towards zero, as QTextLine::draw
+// cuts a line's origin and baseline (see VbLabel::paintEvent).
+qreal cutToGlyphGrid(qreal v)
+{
+    return std::trunc(v * 64) / 64;
+}
 }  // namespace
 
 const QTextLine VbLabel::laidOut()
@@ -268,8 +275,7 @@ bool VbLabel::drawPart(QPainter &p, const QTextLine &line, QPointF origin, const
     // The line's origin and baseline cut to Qt's 1/64 pixel grid as
     // QTextLine::draw cuts them (see paintEvent); the glyphs' places are
     // already on it.
-    const auto cut = [](qreal v) { return std::trunc(v * 64) / 64; };
-    const QPointF at(cut(origin.x()), cut(origin.y() + line.ascent()) - line.ascent());
+    const QPointF at(cutToGlyphGrid(origin.x()), cutToGlyphGrid(origin.y() + line.ascent()) - line.ascent());
     const QRectF reach = QRectF(part).translated(-at);
     // The glyphs whose ink reaches the part painted: a strip the paging
     // bar's handle uncovers, or the few rows of the caption's descenders
@@ -487,8 +493,7 @@ void VbLabel::paintEvent(QPaintEvent *e)
     // the line's first glyph would land. (Where they fall on the device
     // is not the same: a caption wider than its label, or a grab of part
     // of a window, puts one of the two left of zero.)
-    const auto cut = [](qreal v) { return std::trunc(v * 64) / 64; };
-    const qreal left = cut(r.x() + x);
-    const qreal top = cut(r.y() + y + number_.baseline) - number_.baseline;
+    const qreal left = cutToGlyphGrid(r.x() + x);
+    const qreal top = cutToGlyphGrid(r.y() + y + number_.baseline) - number_.baseline;
     p.drawGlyphRun(QPointF(left, top), number_.run);
 }

@@ -103,9 +103,10 @@ private:
         QString text;
         QFont font;
         // The line's glyphs and, per run and glyph, where its ink can reach
-        // (from the line's origin): a paint of a narrow part of the caption
-        // (the paging bar's handle passing under it) draws only the glyphs
-        // that reach it, not the whole line clipped.
+        // (from the line's origin): a paint of a small part of the caption
+        // (a strip the paging bar's handle uncovers, or the rows that lie
+        // over the bar) draws only the glyphs that reach it, not the whole
+        // line clipped.
         QList<QGlyphRun> runs;
         std::vector<std::vector<QRectF>> ink;
         QRectF inkAll;
