@@ -5,14 +5,15 @@
 
 #include "app/timemen.h"
 #include "app/windowbounds.h"
+#include "files/workingcopy.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -187,12 +188,13 @@ void Pribor::Form_Unload()
         if (keepRecording && !st.CaptureRunning && st.FlName == QStringLiteral("c:\\tmp.wav")
             && QFile::exists(Paths::WorkingFile()))
             QFile::copy(Paths::WorkingFile(), RescueFileName());
-        if (!QFile::remove(Paths::WorkingFile()))
-            return;
-        QDir program(Paths::ProgramFolder());
-        for (const QString &name : program.entryList({QStringLiteral("*.tmp")}, QDir::Files))
-            if (!program.remove(name))
-                return;
+        // Only the files this program makes, by name, in the user's working
+        // folder: the program folder is shared (an installed one belongs to
+        // the system) and other files there are not ours to delete.
+        const QString working = Paths::WorkingFile();
+        for (const QString &own : {working, WorkingCopy::PartialName(working), Paths::RecordingFile()})
+            if (QFileInfo(own).isFile())
+                QFile::remove(own);
     } catch (...) {
     }
 }

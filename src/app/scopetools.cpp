@@ -615,14 +615,14 @@ Scene ScopeTools::CurrentScene() const
     return s;
 }
 
-bool ScopeTools::ExportPng(const QString &path) const
+bool ScopeTools::ExportPng(const QString &path, QString *error) const
 {
-    return PictureExport::WritePng(path, w_->RisBox->Image(), Caption());
+    return PictureExport::WritePng(path, w_->RisBox->Image(), Caption(), error);
 }
 
-bool ScopeTools::ExportSvg(const QString &path) const
+bool ScopeTools::ExportSvg(const QString &path, QString *error) const
 {
-    return PictureExport::WriteSvg(path, CurrentScene());
+    return PictureExport::WriteSvg(path, CurrentScene(), error);
 }
 
 CsvExport::Span ScopeTools::CsvSpan(CsvWhat what) const
@@ -679,8 +679,9 @@ void ScopeTools::exportPicture(bool svg)
                                                 filter);
     if (path.isEmpty())
         return;
-    if (!(svg ? ExportSvg(path) : ExportPng(path)))
-        MsgBox(QStringLiteral("Не удалось записать файл %1.").arg(path), MsgButtons::OK, MsgIcon::Critical, kTitle);
+    QString error;
+    if (!(svg ? ExportSvg(path, &error) : ExportPng(path, &error)))
+        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, kTitle);
 }
 
 void ScopeTools::exportCsv(CsvWhat what)

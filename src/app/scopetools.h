@@ -52,8 +52,8 @@ public:
     // Exports of what is shown.
     Scene CurrentScene() const;
     QStringList Caption() const;
-    bool ExportPng(const QString &path) const;
-    bool ExportSvg(const QString &path) const;
+    bool ExportPng(const QString &path, QString *error) const;
+    bool ExportSvg(const QString &path, QString *error) const;
     enum class CsvWhat { Screen, BetweenCursors, WholeFile };
     CsvExport::Span CsvSpan(CsvWhat what) const;
     CsvExport::Result ExportCsv(const QString &path, CsvWhat what, QString *error);

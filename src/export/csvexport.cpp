@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/csvexport.h"
 
+#include "export/atomicfile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <charconv>
 #include <sndfile.h>
@@ -58,19 +59,16 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
         return Result::Failed;
     }
 
-    QSaveFile out(csvPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Не удалось создать файл %1.").arg(csvPath);
+    AtomicFile::Writer out(csvPath);
+    if (!out.Open(error) || !out.Write(Header(channels) + '\n', error))
         return Result::Failed;
-    }
-    out.write(Header(channels) + '\n');
 
     std::vector<short> samples(size_t(kBlockFrames) * size_t(channels));
     std::vector<char> text(size_t(kBlockFrames) * 64);
     const double rate = info.samplerate;
     int64_t done = 0;
     if (progress && !progress(0, total)) {
-        out.cancelWriting();
+        out.Cancel();
         return Result::Cancelled;
     }
     while (done < total) {
@@ -88,21 +86,16 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
             }
             *p++ = '\n';
         }
-        if (out.write(text.data(), p - text.data()) != p - text.data()) {
-            *error = QStringLiteral("Не удалось записать файл %1.").arg(csvPath);
-            out.cancelWriting();
+        if (!out.Write(text.data(), p - text.data(), error))
             return Result::Failed;
-        }
         done += got;
         if (progress && !progress(done, total)) {
-            out.cancelWriting();
+            out.Cancel();
             return Result::Cancelled;
         }
     }
-    if (!out.commit()) {
-        *error = QStringLiteral("Не удалось записать файл %1.").arg(csvPath);
+    if (!out.Commit(error))
         return Result::Failed;
-    }
     return Result::Done;
 }
 

@@ -21,9 +21,10 @@ using Progress = std::function<bool(int64_t done, int64_t total)>;
 
 enum class Result { Done, Cancelled, Failed };
 
-// Writes `span` of `wavPath` to `csvPath` (replaced only when complete;
-// a cancelled or failed export leaves no file). voltsPerUnit[c] turns a
-// sample of channel c into volts. *error gets a text on failure.
+// Writes `span` of `wavPath` to `csvPath` (replaced only when complete, and
+// never when a folder, FIFO or device is there; a cancelled or failed export
+// leaves no file). voltsPerUnit[c] turns a sample of channel c into volts.
+// *error gets a text on failure.
 Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
              const Progress &progress, QString *error);
 

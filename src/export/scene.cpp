@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/scene.h"
 
+#include "export/atomicfile.h"
+
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -82,15 +85,13 @@ QImage Compose(const QImage &screen, const QStringList &caption)
     return out;
 }
 
-bool WritePng(const QString &path, const QImage &screen, const QStringList &caption)
+QByteArray SvgOf(const Scene &scene)
 {
-    return Compose(screen, caption).save(path, "PNG");
-}
-
-bool WriteSvg(const QString &path, const Scene &scene)
-{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator gen;
-    gen.setFileName(path);
+    gen.setOutputDevice(&buffer);
     const QSize size(scene.size.width(), scene.size.height() + CaptionHeight(int(scene.caption.size())));
     gen.setSize(size);
     gen.setResolution(96);  // one SVG pixel per screen pixel in viewers
@@ -99,12 +100,54 @@ bool WriteSvg(const QString &path, const Scene &scene)
     gen.setDescription(scene.caption.join(QLatin1Char('\n')));
     QPainter p;
     if (!p.begin(&gen))
-        return false;
+        return {};
     p.fillRect(QRect(QPoint(0, 0), scene.size), scene.background);
     // No clip: the SVG painter drops text under a clip.
     scene.Paint(p);
     paintCaption(p, scene.size.height(), scene.size.width(), scene.caption);
-    return p.end();
+    if (!p.end())
+        return {};
+    return bytes;
+}
+
+bool SavePng(const QString &path, const QImage &image, QString *error)
+{
+    // Refused before encoding: a FIFO answers at once.
+    if (const QString refused = AtomicFile::Refusal(path); !refused.isEmpty()) {
+        *error = refused;
+        return false;
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG")) {
+        *error = QStringLiteral("Не удалось записать файл %1: ошибка кодирования PNG.").arg(path);
+        return false;
+    }
+    return AtomicFile::Write(path, bytes, error);
+}
+
+bool SaveSvg(const QString &path, const QByteArray &svg, QString *error)
+{
+    if (svg.isEmpty()) {
+        *error = QStringLiteral("Не удалось записать файл %1: ошибка кодирования SVG.").arg(path);
+        return false;
+    }
+    return AtomicFile::Write(path, svg, error);
+}
+
+bool WritePng(const QString &path, const QImage &screen, const QStringList &caption, QString *error)
+{
+    return SavePng(path, Compose(screen, caption), error);
+}
+
+bool WriteSvg(const QString &path, const Scene &scene, QString *error)
+{
+    if (const QString refused = AtomicFile::Refusal(path); !refused.isEmpty()) {
+        *error = refused;
+        return false;
+    }
+    return SaveSvg(path, SvgOf(scene), error);
 }
 
 }  // namespace PictureExport

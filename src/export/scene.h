@@ -42,8 +42,16 @@ namespace PictureExport {
 QImage Compose(const QImage &screen, const QStringList &caption);
 // Height of the caption band for `lines` lines.
 int CaptionHeight(int lines);
-bool WritePng(const QString &path, const QImage &screen, const QStringList &caption);
 // The scene as a vector picture with the same caption band.
-bool WriteSvg(const QString &path, const Scene &scene);
+QByteArray SvgOf(const Scene &scene);
+
+// Write a picture all or nothing (see AtomicFile): false, with a text that
+// says what failed, leaves whatever was at `path` as it was.
+bool SavePng(const QString &path, const QImage &image, QString *error);
+bool SaveSvg(const QString &path, const QByteArray &svg, QString *error);
+
+// The screen with its caption as PNG; the scene as SVG.
+bool WritePng(const QString &path, const QImage &screen, const QStringList &caption, QString *error);
+bool WriteSvg(const QString &path, const Scene &scene, QString *error);
 
 }  // namespace PictureExport

@@ -71,7 +71,7 @@ bool Copy(const QString &from, const QString &to, const Progress &progress)
 
     const int64_t total = st.st_size;
     Partial partial;
-    partial.path = dst + ".part";
+    partial.path = QFile::encodeName(PartialName(to));
     ::unlink(partial.path.constData());
     Fd out;
     out.fd = ::open(partial.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -120,6 +120,11 @@ bool Copy(const QString &from, const QString &to, const Progress &progress)
         raiseErrno(errno);
     partial.keep = true;
     return true;
+}
+
+QString PartialName(const QString &to)
+{
+    return to + QStringLiteral(".part");
 }
 
 }  // namespace WorkingCopy

@@ -20,4 +20,7 @@ using Progress = std::function<bool(int64_t done, int64_t total)>;
 // false when cancelled. Nothing is left behind either way.
 bool Copy(const QString &from, const QString &to, const Progress &progress = {});
 
+// The unfinished copy's name beside `to` (left only by a crash).
+QString PartialName(const QString &to);
+
 }  // namespace WorkingCopy

@@ -8,12 +8,15 @@
 #include "app/scopetools.h"
 #include "display/ris.h"
 #include "export/csvexport.h"
+#include "export/scene.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
 #include "testregistry.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLocale>
@@ -22,8 +25,16 @@
 #include <QSvgRenderer>
 #include <QTest>
 #include <QToolButton>
+#include <atomic>
 #include <clocale>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -252,14 +263,15 @@ private slots:
         auto w = shown(TestEnv::Temp("stereo.wav"), 5);
         w->Tools->SetCursorsShown(true);
         const QImage screen = w->RisBox->Image().convertToFormat(QImage::Format_RGB32);
-        QVERIFY(w->Tools->ExportPng(TestEnv::Temp("screen.png")));
+        QString error;
+        QVERIFY(w->Tools->ExportPng(TestEnv::Temp("screen.png"), &error));
         const QImage png = QImage(TestEnv::Temp("screen.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(png.width(), screen.width());
         QVERIFY(png.height() > screen.height());
         QCOMPARE(png.copy(0, 0, screen.width(), screen.height()), screen);
         QVERIFY(w->Tools->Caption().join(' ').contains(QStringLiteral("Время/Дел. = 2 мС")));
 
-        QVERIFY(w->Tools->ExportSvg(TestEnv::Temp("screen.svg")));
+        QVERIFY(w->Tools->ExportSvg(TestEnv::Temp("screen.svg"), &error));
         QSvgRenderer svg(TestEnv::Temp("screen.svg"));
         QVERIFY(svg.isValid());
         QFile f(TestEnv::Temp("screen.svg"));
@@ -275,6 +287,129 @@ private slots:
         }
         QVERIFY(text.contains(QStringLiteral("stroke=\"#008c00\"")));  // cursors
         QVERIFY(text.contains(QStringLiteral(">t1 = ")));  // the readout, as text
+    }
+
+    // PNG, SVG and CSV exports are all or nothing: a FIFO, a folder or a
+    // device as the target is refused at once without being opened; on a
+    // full disk the export fails with the reason, leaves no partial file and
+    // keeps the file it was to replace; with room again it succeeds.
+    void exportsFailWholeAndSayWhy()
+    {
+        auto w = shown(TestEnv::Temp("stereo.wav"), 5);
+        const double vpu[2] = {Cursors::kNominalVoltsPerUnit, Cursors::kNominalVoltsPerUnit};
+        enum Kind { Png, Svg, Csv };
+        auto exportTo = [&](Kind kind, const QString &path, QString *error) {
+            switch (kind) {
+            case Png: return w->Tools->ExportPng(path, error);
+            case Svg: return w->Tools->ExportSvg(path, error);
+            case Csv:
+                return CsvExport::Write(TestEnv::Temp("stereo.wav"), path, {}, vpu, {}, error)
+                       == CsvExport::Result::Done;
+            }
+            return false;
+        };
+        const QString odd = TestEnv::Temp("odd");
+        QDir(odd).removeRecursively();
+        QVERIFY(QDir().mkpath(odd + "/folder"));
+        QCOMPARE(::mkfifo(QFile::encodeName(odd + "/pipe").constData(), 0644), 0);
+        QStringList targets = {odd + "/pipe", odd + "/folder"};
+        if (::mknod(QFile::encodeName(odd + "/null").constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+            targets << odd + "/null";  // only as root
+        // Should an export open the FIFO, this reader lets it go on, so a
+        // fault fails the test rather than hanging it.
+        const QByteArray pipe = QFile::encodeName(odd + "/pipe");
+        struct Unblock {
+            std::atomic<bool> done{false};
+            std::thread reader;
+            ~Unblock()
+            {
+                done = true;
+                reader.join();
+            }
+        } unblock;
+        unblock.reader = std::thread([&] {
+            for (int i = 0; i < 300 && !unblock.done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const int fd = unblock.done ? -1 : ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+            char sink[4096];
+            while (fd >= 0 && !unblock.done)
+                if (::read(fd, sink, sizeof sink) <= 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (fd >= 0)
+                ::close(fd);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        for (const Kind kind : {Png, Svg, Csv}) {
+            for (const QString &target : targets) {
+                QString error;
+                QVERIFY2(!exportTo(kind, target, &error), qPrintable(target));
+                QVERIFY2(error.contains(target) && error.contains(QStringLiteral("это ")), qPrintable(error));
+            }
+        }
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+        QVERIFY(QFileInfo(odd + "/folder").isDir());
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(odd + "/pipe").constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(QDir(odd).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+                 int(targets.size()));
+
+        // A small disk of its own, filled to the last block.
+        const QString disk = TestEnv::Temp("full");
+        QVERIFY(QDir().mkpath(disk));
+        if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=4m") != 0)
+            QSKIP(qPrintable(QStringLiteral("a small tmpfs cannot be mounted here (%1), so the full-disk cases "
+                                            "are not run")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        struct Unmount {
+            QByteArray at;
+            ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+        } unmount{QFile::encodeName(disk)};
+        const QByteArray old = QByteArrayLiteral("the picture and table from before");
+        const QStringList names = {"old.png", "old.svg", "old.csv"};
+        for (const QString &name : names) {
+            QFile f(disk + "/" + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(old), old.size());
+        }
+        const QByteArray fillerName = QFile::encodeName(disk + "/filler");
+        {
+            const int fd = ::open(fillerName.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            const QByteArray block(4096, 'x');
+            while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+            }
+            QCOMPARE(errno, ENOSPC);
+            QCOMPARE(::close(fd), 0);
+        }
+        const QStringList before = QDir(disk).entryList(QDir::Files | QDir::Hidden);
+        for (const Kind kind : {Png, Svg, Csv}) {
+            for (const QString &name : {names[kind], QStringLiteral("new%1").arg(int(kind))}) {
+                const QString target = disk + "/" + name;
+                QString error;
+                QVERIFY2(!exportTo(kind, target, &error), qPrintable(target));
+                QVERIFY2(error.contains(target) && error.contains(QStringLiteral("нет места")), qPrintable(error));
+            }
+            QFile f(disk + "/" + names[kind]);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), old);
+        }
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), before);  // nothing left half-written
+
+        // Room again: each export replaces its old file with a whole one.
+        QCOMPARE(::unlink(fillerName.constData()), 0);
+        for (const Kind kind : {Png, Svg, Csv}) {
+            QString error;
+            QVERIFY2(exportTo(kind, disk + "/" + names[kind], &error), qPrintable(error));
+        }
+        const QImage picture = PictureExport::Compose(w->RisBox->Image(), w->Tools->Caption());
+        QCOMPARE(QImage(disk + "/old.png").convertToFormat(QImage::Format_RGB32), picture);
+        QVERIFY(QSvgRenderer(disk + "/old.svg").isValid());
+        QFile csv(disk + "/old.csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().count('\n'), 30870 + 1);
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList({"old.csv", "old.png", "old.svg"}));
     }
 
     // The X-Y figure of 1000 Hz against 250 Hz has four lobes across for one

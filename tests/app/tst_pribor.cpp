@@ -352,26 +352,35 @@ private slots:
         QCOMPARE(setting("WindowsState"), QStringLiteral("2"));
     }
 
-    void shutdownDeletesTheWorkingFiles()
+    // The shut-down removes the program's own files from the working folder
+    // and nothing else: not "*.tmp" in the program folder (for the package,
+    // a system folder), not someone else's file beside ours.
+    void shutdownDeletesOnlyItsOwnFiles()
     {
         store("help", "1");
         const QString tmp = Paths::WorkingFile();
-        const QString stray = Paths::ProgramFolder() + "/stray.tmp";
-        for (const QString &f : {tmp, stray}) {
+        const QStringList own = {tmp, tmp + ".part", Paths::RecordingFile()};
+        const QStringList foreign = {Paths::ProgramFolder() + "/stray.tmp", Paths::WorkingFolder() + "/stray.tmp",
+                                     Paths::WorkingFolder() + "/notes.txt"};
+        for (const QString &f : own + foreign) {
             QFile file(f);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         auto w = started();
         w->close();
-        QVERIFY(!QFile::exists(tmp));
-        QVERIFY(!QFile::exists(stray));
+        for (const QString &f : own)
+            QVERIFY2(!QFile::exists(f), qPrintable(f));
+        for (const QString &f : foreign) {
+            QVERIFY2(QFile::exists(f), qPrintable(f));
+            QFile::remove(f);
+        }
     }
 
     void aFailingShutdownStepStillCloses()
     {
         store("help", "1");
         // A folder where the working file belongs makes the shut-down's
-        // steps on it fail; the later steps are skipped, the window closes.
+        // step on it fail; the window still closes.
         const QString stray = Paths::ProgramFolder() + "/kept.tmp";
         {
             QFile file(stray);
