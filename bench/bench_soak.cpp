@@ -31,6 +31,7 @@ int main(int argc, char **argv)
     const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
     const int sweep = argc > 2 ? std::atoi(argv[2]) : 6;
     int boxes = 0;
+    bool stoppedAtEnd = false;
     {
         QApplication app(argc, argv);
         QTemporaryDir dir;
@@ -68,6 +69,17 @@ int main(int argc, char **argv)
             minuteTicks = 0;
         });
         perMinute.start(60000);
+        // The moment capture stops, however it stops (with a box or without).
+        QTimer watch;
+        bool stopSeen = false;
+        QObject::connect(&watch, &QTimer::timeout, &probe, [&] {
+            if (!stopSeen && (!w.Stopbiton->isEnabled() || !w.Timer1->isActive())) {
+                stopSeen = true;
+                std::printf("%7.1f s  capture STOPPED\n", clock.elapsed() / 1000.0);
+                std::fflush(stdout);
+            }
+        });
+        watch.start(200);
         QEventLoop loop;
         QTimer::singleShot(int(minutes * 60000), &loop, &QEventLoop::quit);
         loop.exec();
@@ -76,10 +88,11 @@ int main(int argc, char **argv)
                     "at the end\n",
                     elapsed / 60.0, ticks, ticks / elapsed, slowest, boxes,
                     w.Stopbiton->isEnabled() ? "still running" : "STOPPED");
+        stoppedAtEnd = stopSeen;
         w.Stopbiton_Click();
         w.close();
         mciSendString("Close Zvuk");
     }
     std::fflush(nullptr);
-    std::_Exit(boxes == 0 ? 0 : 1);
+    std::_Exit(boxes == 0 && !stoppedAtEnd ? 0 : 1);
 }

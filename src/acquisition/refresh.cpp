@@ -62,10 +62,12 @@ void Pribor::EndTickAfterDeviceFailure(int r)
     // An input chosen in the window that was unplugged: go on from the default one.
     if (Tools->FallBackFromLostInput(r))
         return;
+    // Capture ends before the box is shown: while it is up, nothing that
+    // still believed capture ran (the refresh, the frame timer, the input
+    // watch) may find the same failure and say it again.
+    const int c = mciSendString(QStringLiteral("Close Zvuk"));
+    EndCaptureAfterFailure();
     ShowDeviceError(r);
-    if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
+    if (c != 0)
         ShowDeviceError(c);
-    // The device is closed now: a stop would only fail to save again.
-    if (Stopbiton->isEnabled())
-        EndCaptureAfterFailure();
 }
