@@ -104,8 +104,7 @@ public:
     double FloorForDensity(double density) const;
 
 private:
-    void addChannelPower(size_t ch);
-    double toneAmplitude(const std::vector<double> &p, double bin) const;
+    void addChannelPower(size_t ch, double offset);
 
     int size_ = 0;
     WindowKind window_ = WindowKind::Hann;
