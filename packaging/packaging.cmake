@@ -8,6 +8,12 @@ set(SIGM_APP_ID "io.github.sigmalit.sigmalit")
 set(SIGM_HOMEPAGE "https://github.com/sigmalit/sigmalit" CACHE STRING "Project home page")
 set(SIGM_BUGTRACKER "${SIGM_HOMEPAGE}/issues" CACHE STRING "Where problems are reported")
 set(SIGM_SCREENSHOT_URL "${SIGM_HOMEPAGE}/raw/main/docs/screenshot.png" CACHE STRING "Screenshot in the metadata")
+# Who answers for the package, "Name <address>"; scripts/package.sh passes it
+# from SIGM_MAINTAINER, or from DEBFULLNAME and DEBEMAIL as Debian's own tools
+# take them. The project has no contact address yet, and the package format
+# wants one (a name alone is malformed), so until there is one this default
+# stands out as a placeholder: a package to be handed on must be given a real
+# maintainer.
 set(SIGM_MAINTAINER "Sigmalit developers <maintainers@sigmalit.example.org>" CACHE STRING "Package maintainer")
 
 target_compile_definitions(sigmalit PRIVATE SIGM_APP_ID="${SIGM_APP_ID}")
@@ -40,6 +46,17 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${gen}/sigmalit.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${gen}/copyright ${gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sigmalit)
+# help.htm is what the help window shows, so it stays with the program's data:
+# a system may leave /usr/share/doc out, and the program must not depend on it.
+install(FILES ${pkg}/sigmalit.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME sigmalit)
+# CPack's strip leaves the compiler's notes in the program; Debian's strip
+# takes them out, and so does this when the package is made.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sigmalit\"
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sigmalit)

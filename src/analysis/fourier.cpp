@@ -214,25 +214,35 @@ void Analyzer::Add(const std::vector<const float *> &channels, int frames, doubl
     double *in = fft_->Input();
     for (size_t ch = 0; ch < channels.size(); ++ch) {
         const float *x = channels[ch];
+        // The offset is taken out before the transform and put back into
+        // 0 Hz alone. Left in, its window's sidelobes (and, on a stretch
+        // shorter than the transform, its whole widened lobe) stand above a
+        // small tone and are read as the peak, its harmonics and noise.
+        double offset = 0;
         for (int n = 0; n < frames; ++n)
-            in[n] = double(x[n]) * windowed_[size_t(n)];
+            offset += double(x[n]) * windowed_[size_t(n)];
+        offset /= coherentSum_;
+        for (int n = 0; n < frames; ++n)
+            in[n] = (double(x[n]) - offset) * windowed_[size_t(n)];
         std::fill(in + frames, in + size_, 0.0);
-        addChannelPower(ch);
+        addChannelPower(ch, offset);
     }
     ++count_;
     if (averaging_ == Averaging::Linear)
         ringNext_ = (ringNext_ + 1) % averages_;
 }
 
-void Analyzer::addChannelPower(size_t ch)
+void Analyzer::addChannelPower(size_t ch, double offset)
 {
     fft_->PowerInto(power_.data());
     const int bins = Bins();
     // One-sided amplitude of a sine: twice the bin over the window's sum.
+    // 0 Hz and half the sample rate have no mirror half to add: there the
+    // bin over the sum is the level itself.
     const double scale = 4.0 / (coherentSum_ * coherentSum_);
     for (int k = 0; k < bins; ++k)
         power_[size_t(k)] *= scale;
-    power_[0] *= 0.25;
+    power_[0] = offset * offset;
     power_[size_t(bins - 1)] *= 0.25;
 
     std::vector<double> &avg = average_[ch];
@@ -285,16 +295,6 @@ void Analyzer::addChannelPower(size_t ch)
         held[size_t(k)] = std::max(held[size_t(k)], avg[size_t(k)]);
 }
 
-double Analyzer::toneAmplitude(const std::vector<double> &p, double bin) const
-{
-    const Coefficients &c = coefficientsOf(window_);
-    const int k = int(std::lround(bin));
-    if (k < 0 || k >= int(p.size()))
-        return 0;
-    const double d = (k - bin) * frames_ / size_;
-    return std::sqrt(p[size_t(k)]) * coherentSum_ / kernel(c, frames_, d);
-}
-
 Peak Analyzer::StrongestPeak(int channel) const
 {
     Peak r;
@@ -302,37 +302,96 @@ Peak Analyzer::StrongestPeak(int channel) const
         return r;
     const std::vector<double> &p = average_[size_t(channel)];
     const Coefficients &c = coefficientsOf(window_);
-    const double lobeBins = c.lobe * size_ / frames_;
+    const double binsPerWindowBin = double(size_) / frames_;
+    const double lobeBins = c.lobe * binsPerWindowBin;
+    // What leaks from 0 Hz lies within the main lobe there: not a tone.
     const int first = int(std::ceil(lobeBins)) + 1;
-    const int last = Bins() - 2;
+    const int nyquist = Bins() - 1;
+    // The bin at half the sample rate has no mirror half added (see
+    // addChannelPower): counted four times it stands on the same footing
+    // as the others, so a tone there is found there.
+    auto level = [&](int k) { return k == nyquist ? 4 * p[size_t(k)] : p[size_t(k)]; };
     int best = -1;
-    for (int k = first; k <= last; ++k)
-        if (p[size_t(k)] > 0 && (best < 0 || p[size_t(k)] > p[size_t(best)]))
+    for (int k = first; k <= nyquist; ++k)
+        if (level(k) > 0 && (best < 0 || level(k) > level(best)))
             best = k;
     if (best < 0)
         return r;
-
-    // The tone lies between the strongest bin and its stronger neighbour,
-    // where the ratio of the two bins is what the window's transform
-    // gives for exactly one position.
-    const int other = p[size_t(best + 1)] >= p[size_t(best - 1)] ? best + 1 : best - 1;
-    const double observed = std::sqrt(p[size_t(other)] / p[size_t(best)]);
-    auto ratioAt = [&](double nu) {
-        return kernel(c, frames_, (other - nu) * frames_ / size_) / kernel(c, frames_, (best - nu) * frames_ / size_);
-    };
-    // The ratio grows as the tone moves from `best` towards `other`.
-    double lo = best, hi = (best + other) / 2.0;
-    for (int i = 0; i < 60; ++i) {
-        const double mid = (lo + hi) / 2;
-        if (ratioAt(mid) < observed)
-            lo = mid;
-        else
-            hi = mid;
-    }
     r.found = true;
-    r.bin = (lo + hi) / 2;
+    if (best == nyquist) {
+        // A tone at half the sample rate and its mirror image are one line;
+        // its level is that bin as it stands. Nearer to it than the main
+        // lobe, a tone merges with its image and reads only roughly.
+        r.bin = nyquist;
+        r.frequency = r.bin * BinWidth();
+        r.amplitude = std::sqrt(p[size_t(nyquist)]);
+        return r;
+    }
+
+    // The window's transform, slid along the bins of the main lobe, is
+    // fitted to their magnitudes; the best fit gives the tone's place and
+    // level. Two bins alone are not enough: on a stretch shorter than the
+    // transform the flat-top's crest spans many bins and is not quite flat,
+    // so its strongest bin lies up to a few bins from the tone.
+    const int reach = std::max(1, int(std::floor(lobeBins - 1e-9)));
+    const int stride = std::max(1, reach / 24);  // enough points for the shape
+    std::vector<int> at;
+    std::vector<double> magnitude;
+    for (int k = best - reach / stride * stride; k <= best + reach; k += stride) {
+        if (k >= 1 && k < nyquist) {
+            at.push_back(k);
+            magnitude.push_back(std::sqrt(p[size_t(k)]));
+        }
+    }
+    // For a place `nu` (in bins), the amplitude that fits best is
+    // sum(m K) / sum(K^2), and the fit is better the larger (sum m K)^2 / sum K^2.
+    auto fit = [&](double nu, double *amplitude) {
+        double mk = 0, kk = 0;
+        for (size_t i = 0; i < at.size(); ++i) {
+            const double k = kernel(c, frames_, (at[i] - nu) / binsPerWindowBin);
+            mk += magnitude[i] * k;
+            kk += k * k;
+        }
+        if (amplitude)
+            *amplitude = kk > 0 ? mk / kk * coherentSum_ : 0;
+        return kk > 0 ? mk * mk / kk : 0;
+    };
+    // The strongest bin lies within one window bin of the tone for every
+    // window here: a coarse look over that span, then a golden-section
+    // search around the best point of it.
+    const double span = std::max(1.0, binsPerWindowBin);
+    constexpr int kSteps = 16;
+    double centre = best, bestFit = -1;
+    for (int i = -kSteps; i <= kSteps; ++i) {
+        const double nu = best + span * i / kSteps;
+        const double f = fit(nu, nullptr);
+        if (f > bestFit) {
+            bestFit = f;
+            centre = nu;
+        }
+    }
+    const double g = (std::sqrt(5.0) - 1) / 2;
+    double lo = centre - span / kSteps, hi = centre + span / kSteps;
+    double x1 = hi - g * (hi - lo), x2 = lo + g * (hi - lo);
+    double f1 = fit(x1, nullptr), f2 = fit(x2, nullptr);
+    for (int i = 0; i < 50 && hi - lo > 1e-5; ++i) {
+        if (f1 < f2) {
+            lo = x1;
+            x1 = x2;
+            f1 = f2;
+            x2 = lo + g * (hi - lo);
+            f2 = fit(x2, nullptr);
+        } else {
+            hi = x2;
+            x2 = x1;
+            f2 = f1;
+            x1 = hi - g * (hi - lo);
+            f1 = fit(x1, nullptr);
+        }
+    }
+    r.bin = std::clamp((lo + hi) / 2, 0.0, double(nyquist));
     r.frequency = r.bin * BinWidth();
-    r.amplitude = toneAmplitude(p, r.bin);
+    fit(r.bin, &r.amplitude);
     return r;
 }
 

@@ -82,7 +82,8 @@ public:
 
     // Takes up to Size() samples of each channel (the same number for all);
     // a shorter stretch is windowed over its own length and padded with
-    // zeros, so levels stay right and only the resolution suffers.
+    // zeros, so levels stay right and only the resolution suffers. A
+    // stretch's offset shows at 0 Hz only, without the window's leakage.
     void Add(const std::vector<const float *> &channels, int frames, double sampleRate);
     // Interleaved 16-bit samples as read from a WAV file.
     void AddInterleaved16(const int16_t *samples, int frames, int channels, double sampleRate);
@@ -95,7 +96,9 @@ public:
     const std::vector<double> &Power(int channel) const { return average_[size_t(channel)]; }
     const std::vector<double> &Held(int channel) const { return held_[size_t(channel)]; }
 
-    // Strongest tone of a channel's averaged spectrum, away from 0 Hz.
+    // Strongest tone of a channel's averaged spectrum, away from 0 Hz. A
+    // tone at half the sample rate reads there; one nearer to it than the
+    // window's main lobe merges with its mirror image and reads roughly.
     Peak StrongestPeak(int channel) const;
     // THD and THD+N of the strongest tone, over harmonics 2 to 10.
     Distortion DistortionOf(int channel) const;
@@ -104,8 +107,7 @@ public:
     double FloorForDensity(double density) const;
 
 private:
-    void addChannelPower(size_t ch);
-    double toneAmplitude(const std::vector<double> &p, double bin) const;
+    void addChannelPower(size_t ch, double offset);
 
     int size_ = 0;
     WindowKind window_ = WindowKind::Hann;

@@ -3,6 +3,7 @@
 
 #include "analysis/calibration.h"
 #include "app/pribor.h"
+#include "app/windowbounds.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
 #include "platform/vbcolor.h"
@@ -15,9 +16,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QtEndian>
@@ -276,8 +279,22 @@ void SpectrumWindow::PlaceAndShow()
 {
     const QString x = SettingsStore::GetSetting(kApp, kSection, QStringLiteral("XPosition"), QString());
     const QString y = SettingsStore::GetSetting(kApp, kSection, QStringLiteral("YPosition"), QString());
-    const auto left = vb::ParseNumber(x), top = vb::ParseNumber(y);
-    move(Twips::ToPixels(left ? *left : main_->LeftTw() + 600), Twips::ToPixels(top ? *top : main_->TopTw() + 2400));
+    // A place that does not read as a number, or lies beyond any screen
+    // (100 000 pixels), counts as absent.
+    auto stored = [](const QString &text, double fallback) {
+        const auto v = vb::ParseNumber(text);
+        return v && std::fabs(*v) <= 1.5e6 ? *v : fallback;
+    };
+    const double left = stored(x, main_->LeftTw() + 600), top = stored(y, main_->TopTw() + 2400);
+    // Kept where its title bar can be reached, whatever the stored place.
+    std::vector<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.push_back(screen->availableGeometry());
+    const QRect wanted(Twips::ToPixels(left), Twips::ToPixels(top), width(), height());
+    const QRect fitted = WindowBounds::Fit(wanted, screens);
+    if (fitted.size() != wanted.size())
+        resize(fitted.size());
+    move(fitted.topLeft());
     show();
 }
 

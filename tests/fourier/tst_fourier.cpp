@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -206,6 +207,68 @@ private slots:
         QCOMPARE(high.DistortionOf(0).harmonics, 0);
     }
 
+    // The edges of what the readouts see: a stretch much shorter than the
+    // transform (the flat-top's crest then spans bins and is not quite
+    // flat), an offset far above a small tone (its leakage is no tone, no
+    // harmonic and no noise; 0 Hz still shows the offset), and a
+    // full-scale tone at half the sample rate (no mirror half to add).
+    void edgesOfTheSpectrum()
+    {
+        const double rate = 44100;
+        for (WindowKind w : kWindows) {
+            for (int size : {4096, 65536}) {
+                for (int frames : {size / 2, size / 4, size / 16}) {
+                    Analyzer a;
+                    a.Configure(size, w, Averaging::Off, 1);
+                    for (double hz : {1000.0, 1003.7, 5432.1}) {
+                        add(a, tones(frames, rate, {{hz, 0.5}}), rate);
+                        const Spectrum::Peak p = a.StrongestPeak(0);
+                        const QString what = QStringLiteral("window %1, %2 of %3: %4 Hz reads %5 Hz, %6 dBFS")
+                                                 .arg(int(w)).arg(frames).arg(size).arg(hz)
+                                                 .arg(p.frequency, 0, 'f', 3).arg(Spectrum::ToDbfs(p.amplitude));
+                        QVERIFY2(p.found && std::abs(p.frequency - hz) < 0.05 * a.BinWidth(), qPrintable(what));
+                        QVERIFY2(std::abs(Spectrum::ToDbfs(p.amplitude) - 20 * std::log10(0.5)) < 0.05,
+                                 qPrintable(what));
+                    }
+                }
+
+                const int frames = size / 4;
+                std::vector<float> x = tones(frames, rate, {{1000, 0.01}});
+                for (float &v : x)
+                    v += 0.3f;
+                Analyzer a;
+                a.Configure(size, w, Averaging::Off, 1);
+                add(a, x, rate);
+                const Spectrum::Peak p = a.StrongestPeak(0);
+                const Spectrum::Distortion d = a.DistortionOf(0);
+                const QString what = QStringLiteral("window %1, %2 of %3 with an offset: %4 Hz %5 dBFS, THD %6, THD+N %7")
+                                         .arg(int(w)).arg(frames).arg(size).arg(p.frequency)
+                                         .arg(Spectrum::ToDbfs(p.amplitude)).arg(d.thd).arg(d.thdPlusNoise);
+                QVERIFY2(std::abs(p.frequency - 1000) < 0.05 * a.BinWidth(), qPrintable(what));
+                QVERIFY2(std::abs(Spectrum::ToDbfs(p.amplitude) + 40) < 0.05, qPrintable(what));
+                QVERIFY2(d.valid && d.thd < 1e-3 && d.thdPlusNoise < 1e-3, qPrintable(what));
+                QVERIFY2(std::abs(std::sqrt(a.Power(0)[0]) - 0.3) < 1e-4, qPrintable(what));
+            }
+
+            // 32767 is just under full scale (32768): -0.0003 dBFS.
+            for (int frames : {4096, 3072}) {
+                std::vector<int16_t> s(static_cast<size_t>(frames));
+                for (int i = 0; i < frames; ++i)
+                    s[size_t(i)] = (i % 2) ? -32767 : 32767;
+                Analyzer a;
+                a.Configure(4096, w, Averaging::Off, 1);
+                a.AddInterleaved16(s.data(), frames, 1, rate);
+                const Spectrum::Peak p = a.StrongestPeak(0);
+                const QString what = QStringLiteral("window %1, %2 frames at half the rate: %3 Hz %4 dBFS")
+                                         .arg(int(w)).arg(frames).arg(p.frequency).arg(Spectrum::ToDbfs(p.amplitude));
+                QVERIFY2(p.found && p.frequency == rate / 2, qPrintable(what));
+                QVERIFY2(std::abs(Spectrum::ToDbfs(p.amplitude)) < 0.01, qPrintable(what));
+                QVERIFY(std::abs(db(a.Power(0).back())) < 0.01);
+                QCOMPARE(a.DistortionOf(0).harmonics, 0);
+            }
+        }
+    }
+
     // Averaged white noise of known density reads its floor within 1 dB.
     void noiseFloorMatchesItsDensity()
     {
@@ -349,6 +412,18 @@ private slots:
         QCOMPARE(s->SizeBox->currentText(), QStringLiteral("65536"));
         QCOMPARE(s->WindowBox->currentIndex(), 2);
         QVERIFY(s->PeakHoldBox->isChecked());
+        QCOMPARE(s->pos(), QPoint(300, 200));  // a place on the screen is kept
+        // A place and size from a bigger or another screen: brought onto
+        // this one, no larger than it.
+        s->close();
+        SettingsStore::SaveSetting("Sigm", "Spectrum", "XPosition", "-200000");
+        SettingsStore::SaveSetting("Sigm", "Spectrum", "YPosition", "150000");
+        SettingsStore::SaveSetting("Sigm", "Spectrum", "Width", "3900");
+        s = openSpectrum(*w);
+        const QRect screen = s->screen()->availableGeometry();
+        QVERIFY2(screen.contains(QRect(s->pos(), s->size())), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5,%6 %7x%8")
+                                                                .arg(s->x()).arg(s->y()).arg(s->width()).arg(s->height())
+                                                                .arg(screen.x()).arg(screen.y()).arg(screen.width()).arg(screen.height())));
         SettingsStore::SaveSetting("Sigm", "Spectrum", "Size", "0");
         w->close();  // shut-down closes it and stores its choices
         QCOMPARE(spectrumSetting("Size"), QStringLiteral("6"));
