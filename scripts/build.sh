@@ -3,5 +3,6 @@
 # Configures and builds into ./build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/configure.sh
+configure_build "$PWD"
 cmake --build build -j"$(nproc)"

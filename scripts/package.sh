@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package into build/ (only the program, stripped, with
-# Debian's hardening flags, in a build tree of its own, build/package, so the
-# development build keeps its flags; the tests and benchmarks are not built).
+# Builds the Debian package into build/ from the program built there (with
+# Debian's hardening flags, see configure.sh; what build.sh built is not
+# compiled again, and the tests and benchmarks are not needed for it).
 #   scripts/package.sh          build sigmalit_<version>_<arch>.deb
 #   scripts/package.sh --check  also unpack it into a temporary root, run the
 #                               unpacked program, validate the desktop entry and
@@ -14,7 +14,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build"
-tree="$out/package"
 check=0
 [ "${1:-}" = "--check" ] && check=1
 
@@ -26,18 +25,12 @@ fi
 # A maintainer given once is not kept for the next package.
 who=(-USIGM_MAINTAINER)
 [ -n "$maintainer" ] && who=(-DSIGM_MAINTAINER="$maintainer")
-# Fortify, stack protector, read-only relocations and immediate binding, as
-# a Debian build gets them (the file prefix map is relative to the checkout).
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-flags() { (cd "$root" && dpkg-buildflags --get "$1"); }
+source "$root/scripts/configure.sh"
 # Packaging installs without building everything first.
-cmake -S "$root" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-  -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" \
-  "${who[@]}" >/dev/null
-cmake --build "$tree" -j"$(nproc)" --target sigmalit sigmalit_docs
-rm -f "$tree"/sigmalit_*.deb "$out"/sigmalit_*.deb
-(cd "$tree" && cpack -G DEB >/dev/null)
-mv "$tree"/sigmalit_*.deb "$out"/
+configure_build "$root" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${who[@]}"
+cmake --build "$out" -j"$(nproc)" --target sigmalit sigmalit_docs
+rm -f "$out"/sigmalit_*.deb
+(cd "$out" && cpack -G DEB >/dev/null)
 deb=$(ls "$out"/sigmalit_*.deb)
 echo "$deb"
 [ "$check" = 1 ] || exit 0

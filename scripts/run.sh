@@ -12,7 +12,8 @@ if [ -x "$exe" ] && [ -f "$root/build/CMakeCache.txt" ] &&
 fi
 "$root/scripts/install-deps.sh"
 if [ ! -f "$root/build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  source "$root/scripts/configure.sh"
+  configure_build "$root"
 fi
 cmake --build "$root/build" -j"$(nproc)" --target sigmalit
 # A build that changed nothing leaves the program's time alone; mark it so
