@@ -41,6 +41,17 @@ struct ScopeState {
     std::vector<int32_t> LeftBuffer;
     std::vector<int32_t> RightBuffer;
     int16_t PointCount = 0;
+    // What the buffers hold besides the samples read: how many frames past
+    // the read position their first point lies (a trigger placed to a
+    // fraction of a frame), and the mean taken out of each channel's
+    // points to centre the picture (setting F0), in sample units.
+    double BufferShiftFrames = 0;
+    int32_t MeanRemoved[2] = {0, 0};
+    // A stopped view paged to a trigger: the read position and sweep index
+    // it was placed for, and the frames its screen is shifted by from there.
+    int64_t TriggerViewAt = -1;
+    int16_t TriggerViewSweep = -1;
+    double TriggerViewShift = 0;
 };
 
 // Program-wide flags, shared by several windows.

@@ -148,6 +148,7 @@ bool Pribor::OpenWorkingFile()
     // The samples end where the data chunk does (what follows is not an
     // oscillogram); a tag found elsewhere reads on to the end, as before.
     st.SampleEnd = st.DataStart == walked ? layout.dataOffset + layout.dataBytes : st.FileLength;
+    st.TriggerViewAt = -1;
 
     const WavOpen::ScrollRange range = WavOpen::ScrollRangeFor(st.FileLength);
     st.ScrollUnit = range.scrollUnit;
