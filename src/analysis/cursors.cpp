@@ -67,6 +67,13 @@ Readout Read(double t1, double t2, double v1, double v2)
     return r;
 }
 
+double FileSeconds(int64_t position, int64_t firstSample, int channels, double rate)
+{
+    if (position <= firstSample || channels <= 0 || !(rate > 0))
+        return 0;
+    return double(position - firstSample) / (2.0 * channels * rate);
+}
+
 QString SecondsText(double seconds)
 {
     static const char *const units[3] = {"с", "мс", "мкс"};

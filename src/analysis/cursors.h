@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <cmath>
+#include <cstdint>
 
 namespace Cursors {
 
@@ -43,6 +44,11 @@ struct Readout {
 };
 
 Readout Read(double t1, double t2, double v1, double v2);
+
+// Seconds from a file's first sample (at 1-based byte `firstSample`) to the
+// sample at 1-based byte `position`, in frames of `channels` 16-bit samples
+// at `rate`: the time the CSV gives that sample. 0 before the first.
+double FileSeconds(int64_t position, int64_t firstSample, int channels, double rate);
 
 // Numbers for the readout in the locale's format, 4 significant digits,
 // with the unit scaled to с/мс/мкс, В/мВ/мкВ, Гц/кГц.

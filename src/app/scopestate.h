@@ -13,6 +13,10 @@ struct ScopeState {
     int64_t SampleEnd = 0;        // bytes up to the end of the samples (0: the whole file)
     int32_t SampleRate = 0;       // frames per second; 0 = nothing loaded
     int32_t DataStart = 0;        // 1-based position of the first sample byte
+    // 1-based position of the file's true first sample, as its data chunk
+    // has it: time 0 of the cursors and of the CSV. DataStart, which the
+    // screen is read from, lies a frame or two further in.
+    int64_t SampleOrigin = 0;
     int32_t ScrollUnit = 0;       // file bytes per step of HScroll1
     int64_t ViewStart = 0;        // 1-based position of the displayed stretch
     int16_t LastScrollValue = 0;

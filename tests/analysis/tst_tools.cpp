@@ -2,6 +2,7 @@
 // Cursors, exports and the X-Y picture, on real files shown in a real main
 // window; the CSV writer and the X-Y geometry also on their own.
 #include "../display/testwav.h"
+#include "analysis/calibration.h"
 #include "analysis/cursors.h"
 #include "analysis/xyplot.h"
 #include "app/pribor.h"
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <clocale>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -102,7 +104,11 @@ private slots:
                               "sine", "1000", "square", "130", "vol", "0.9"}));
     }
     void init() { TestEnv::Reset(); }
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void cleanup()
+    {
+        QLocale::setDefault(QLocale::c());
+        Globals::CenterBeams = true;
+    }
 
     // Whatever the locale, every sample comes back from the CSV in volts,
     // the times are the frames' times, and a cancelled export leaves nothing.
@@ -243,6 +249,32 @@ private slots:
         drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt2)))), QPoint(5, bottom - 1));
         const double dv = t.Readout().dv;
         QVERIFY2(std::fabs(std::fabs(dv) - 0.72) < 3 * m.VoltsPerPixel(0), qPrintable(QString::number(dv)));
+
+        // One time base: a cursor at the screen's left edge, the first row
+        // of the screen's CSV and the first point drawn are one sample, at
+        // the time the file gives it (its first sample at 0); the caption
+        // says so to its tenth of a millisecond.
+        Globals::CenterBeams = false;
+        w->PageViewTo(w->st.ViewStart);
+        const std::vector<int16_t> raw = samplesOf(TestEnv::Temp("stereo.wav"));
+        const double t0 = m.SecondsAt(0);
+        const CsvExport::Span screen = t.CsvSpan(ScopeTools::CsvWhat::Screen);
+        QVERIFY2(std::fabs(t0 * 44100 - double(screen.firstFrame)) < 1e-6,
+                 qPrintable(QStringLiteral("%1 s, frame %2").arg(t0).arg(screen.firstFrame)));
+        QCOMPARE(w->st.LeftBuffer[0], int32_t(raw[size_t(2 * screen.firstFrame)]));
+        QCOMPARE(w->st.RightBuffer[0], int32_t(raw[size_t(2 * screen.firstFrame + 1)]));
+        const double vpu[2] = {ScopeTools::VoltsPerUnit(0), ScopeTools::VoltsPerUnit(1)};
+        QString error;
+        QCOMPARE(CsvExport::Write(Paths::MapPath(w->st.FlName), TestEnv::Temp("screen.csv"), screen, vpu, {}, &error),
+                 CsvExport::Result::Done);
+        QFile csv(TestEnv::Temp("screen.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        csv.readLine();
+        const QList<QByteArray> first = csv.readLine().trimmed().split(',');
+        QVERIFY(std::fabs(first[0].toDouble() - t0) < 1e-9);
+        QCOMPARE(std::lround(first[1].toDouble() / vpu[0]), long(w->st.LeftBuffer[0]));
+        const double caption = QLocale().toDouble(w->nachalo->text());
+        QVERIFY2(std::fabs(caption - t0) <= 0.5e-4 + 1 / 44100.0, qPrintable(w->nachalo->text()));
     }
 
     // The PNG is the screen pixel for pixel with the settings beneath; the
