@@ -38,13 +38,13 @@ double ScreenMap::PixelAtSeconds(double seconds) const
 double ScreenMap::VoltsAt(int channel, double py) const
 {
     const double user = kTop + py * kFullRange / std::max(1, heightPx);
-    const double sample = -(user + position[channel]) / std::max(1, sensitivity[channel]);
+    const double sample = -(user + position[channel]) / std::max(1, sensitivity[channel]) + removed[channel];
     return sample * voltsPerUnit[channel];
 }
 
 double ScreenMap::PixelAtVolts(int channel, double volts) const
 {
-    const double sample = volts / voltsPerUnit[channel];
+    const double sample = volts / voltsPerUnit[channel] - removed[channel];
     const double user = -(sample * std::max(1, sensitivity[channel]) + position[channel]);
     return (user - kTop) * heightPx / kFullRange;
 }

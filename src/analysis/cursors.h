@@ -27,6 +27,10 @@ struct ScreenMap {
     double voltsPerUnit[2] = {kNominalVoltsPerUnit, kNominalVoltsPerUnit};
     int sensitivity[2] = {1, 1};
     int position[2] = {0, 0};
+    // Sample units taken out of the drawn trace (its mean, when the
+    // picture is centred): put back, so a cursor on the trace reads the
+    // signal's true volts, as the readings beneath the screen do.
+    double removed[2] = {0, 0};
 
     double SecondsAt(double px) const;
     double PixelAtSeconds(double seconds) const;

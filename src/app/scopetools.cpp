@@ -366,6 +366,9 @@ void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int chann
     // The window's copy of the stored factors: this runs on every screen.
     m.voltsPerUnit[0] = Calibration::VoltsPerUnit(w_->CalFactor[0]);
     m.voltsPerUnit[1] = Calibration::VoltsPerUnit(w_->CalFactor[1]);
+    // The subtracted trace lost the difference of the two means.
+    m.removed[0] = st.MeanRemoved[0] - (st.SubtractMode ? st.MeanRemoved[1] : 0);
+    m.removed[1] = st.MeanRemoved[1];
     map_ = m;
     mapValid_ = true;
     if (CursorsShown() && !DrawsXY()) {

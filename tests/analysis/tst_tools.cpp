@@ -275,6 +275,38 @@ private slots:
         QCOMPARE(std::lround(first[1].toDouble() / vpu[0]), long(w->st.LeftBuffer[0]));
         const double caption = QLocale().toDouble(w->nachalo->text());
         QVERIFY2(std::fabs(caption - t0) <= 0.5e-4 + 1 / 44100.0, qPrintable(w->nachalo->text()));
+
+        // With the mean taken out of the picture (setting F0) a cursor on
+        // the trace reads the signal's true volts, as the readings beneath
+        // it do: on the crest the strip's maximum, in the trough its minimum.
+        Globals::CenterBeams = true;
+        std::vector<int16_t> lifted;
+        for (int n = 0; n < 22050; ++n) {
+            lifted.push_back(int16_t(std::lround(7000 + 9000 * std::sin(2 * M_PI * 1000 * n / 44100.0))));
+            lifted.push_back(0);
+        }
+        QVERIFY(TestWav::Write(TestEnv::Temp("lifted.wav"), 44100, 2, lifted));
+        auto v = shown(TestEnv::Temp("lifted.wav"), 6);
+        QVERIFY(v->MeasureShown);  // (stored by the window above)
+        v->Tools->SetCursorsShown(true);
+        const QImage &centred = v->RisBox->Image();
+        top = centred.height(), bottom = -1;
+        for (int y = 0; y < centred.height() - v->RisBox->StripHeight; ++y)
+            if (!columnsWith(centred, kBlue, y).empty()) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        const Cursors::ScreenMap &cm = v->Tools->Map();
+        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->Tools->CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
+        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->Tools->CursorValue(ScopeTools::Volt2)))),
+             QPoint(5, bottom - 1));
+        const Cursors::Readout lr = v->Tools->Readout();
+        const double perUnit = Calibration::VoltsPerUnit(v->CalFactor[0]);
+        QVERIFY(v->ReadingsShown[0]);
+        QVERIFY2(std::fabs(lr.v1 - v->Readings[0].maximum * perUnit) < 3 * cm.VoltsPerPixel(0),
+                 qPrintable(QStringLiteral("%1 V, strip %2 V").arg(lr.v1).arg(v->Readings[0].maximum * perUnit)));
+        QVERIFY2(std::fabs(lr.v2 - v->Readings[0].minimum * perUnit) < 3 * cm.VoltsPerPixel(0),
+                 qPrintable(QStringLiteral("%1 V, strip %2 V").arg(lr.v2).arg(v->Readings[0].minimum * perUnit)));
     }
 
     // The PNG is the screen pixel for pixel with the settings beneath; the
