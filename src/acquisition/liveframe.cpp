@@ -61,20 +61,16 @@ void Pribor::FrameTimer_Timer()
 
     // The newest screen, and a stop shows at least two screens or as much
     // as a pass of the refresh timer would hold. With the trigger on, the
-    // search takes two screens (each with the frame a fast sweep shifts
-    // by) and the part shown before the trigger, so a signal with an event
-    // on every screen always has one whose whole screen is there; the stop
-    // keeps all of it and two frames before it (a view of the saved file
-    // starts a frame or two in), so a single trigger's screen is saved and
-    // can be shown.
+    // search reaches back far enough for a steady signal to have an event
+    // with its whole screen there in every frame, and over all that came
+    // since the last frame; the stop keeps all of it and two frames before
+    // it (a view of the saved file starts a frame or two in), so a single
+    // trigger's screen is saved and can be shown.
     const int bytesPerFrame = 2 * st.Channels;
     const qint64 frames = 2 * qint64(wordCount) / bytesPerFrame;
     const bool triggered = Trig.mode != Trigger::Mode::Off;
     constexpr qint64 kFirstShownFrame = 2;
-    const qint64 stretch =
-        triggered ? 2 * (frames + 1)
-                        + qint64(std::ceil(Trigger::FramesBefore(Trig.place, (wordCount - 4) / st.Channels)))
-                  : frames;
+    const qint64 stretch = triggered ? FrameTriggerSearch(wordCount, w) : frames;
     const qint64 passFrames = qint64(Capture::PassLimitMs(1.2f, w)) * st.SampleRate / 1000;
     const char *data = nullptr;
     qint64 got = 0;
@@ -110,7 +106,7 @@ void Pribor::FrameTimer_Timer()
         if (!RunTrapped(TrapSite::Redraw, [&] { at = PlaceFrameTrigger(search, wordCount, w); }))
             return;
         if (at) {
-            shift = w >= 200;
+            shift = at->shifted;
             const qsizetype from = qsizetype(at->frame * bytesPerFrame);
             const qsizetype length = 2 * qsizetype(wordCount) + (shift ? bytesPerFrame : 0);
             block = QByteArray::fromRawData(search.constData() + from, std::min(length, search.size() - from));
@@ -133,16 +129,10 @@ void Pribor::FrameTimer_Timer()
                 built = Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w);
             Traces::Build(built, block, st.Channels, st);
             MeasureScreen(block, w);
-            if (shift && st.PointCount == built.pointCount) {
-                Trigger::ShiftLeft(st.LeftBuffer, shiftFrames * built.factor);
-                Trigger::ShiftLeft(st.RightBuffer, shiftFrames * built.factor);
-                st.PointCount = plan.pointCount;
-            }
-            if (Globals::CenterBeams) {
-                Traces::RemoveMean(st.LeftBuffer, st.PointCount);
-                if (st.Channels == 2)
-                    Traces::RemoveMean(st.RightBuffer, st.PointCount);
-            }
+            if (shift)
+                Traces::ShiftStart(st, built, plan, shiftFrames);
+            if (Globals::CenterBeams)
+                Traces::Centre(st, st.Channels);
             PrepareScreen(st.PointCount, vb::CInt(w), 0, st.Channels);
         }))
         return;

@@ -38,13 +38,13 @@ double ScreenMap::PixelAtSeconds(double seconds) const
 double ScreenMap::VoltsAt(int channel, double py) const
 {
     const double user = kTop + py * kFullRange / std::max(1, heightPx);
-    const double sample = -(user + position[channel]) / std::max(1, sensitivity[channel]);
+    const double sample = -(user + position[channel]) / std::max(1, sensitivity[channel]) + removed[channel];
     return sample * voltsPerUnit[channel];
 }
 
 double ScreenMap::PixelAtVolts(int channel, double volts) const
 {
-    const double sample = volts / voltsPerUnit[channel];
+    const double sample = volts / voltsPerUnit[channel] - removed[channel];
     const double user = -(sample * std::max(1, sensitivity[channel]) + position[channel]);
     return (user - kTop) * heightPx / kFullRange;
 }
@@ -65,6 +65,13 @@ Readout Read(double t1, double t2, double v1, double v2)
     r.v2 = v2;
     r.dv = v2 - v1;
     return r;
+}
+
+double FileSeconds(int64_t position, int64_t firstSample, int channels, double rate)
+{
+    if (position <= firstSample || channels <= 0 || !(rate > 0))
+        return 0;
+    return double(position - firstSample) / (2.0 * channels * rate);
 }
 
 QString SecondsText(double seconds)

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <cmath>
+#include <cstdint>
 
 namespace Cursors {
 
@@ -26,6 +27,10 @@ struct ScreenMap {
     double voltsPerUnit[2] = {kNominalVoltsPerUnit, kNominalVoltsPerUnit};
     int sensitivity[2] = {1, 1};
     int position[2] = {0, 0};
+    // Sample units taken out of the drawn trace (its mean, when the
+    // picture is centred): put back, so a cursor on the trace reads the
+    // signal's true volts, as the readings beneath the screen do.
+    double removed[2] = {0, 0};
 
     double SecondsAt(double px) const;
     double PixelAtSeconds(double seconds) const;
@@ -43,6 +48,11 @@ struct Readout {
 };
 
 Readout Read(double t1, double t2, double v1, double v2);
+
+// Seconds from a file's first sample (at 1-based byte `firstSample`) to the
+// sample at 1-based byte `position`, in frames of `channels` 16-bit samples
+// at `rate`: the time the CSV gives that sample. 0 before the first.
+double FileSeconds(int64_t position, int64_t firstSample, int channels, double rate);
 
 // Numbers for the readout in the locale's format, 4 significant digits,
 // with the unit scaled to с/мс/мкс, В/мВ/мкВ, Гц/кГц.

@@ -94,7 +94,7 @@ std::optional<double> FindPrevious(std::span<const int16_t> x, const Condition &
     return std::nullopt;
 }
 
-double FramesBefore(Place place, int32_t screenFrames)
+double FramesBefore(Place place, double screenFrames)
 {
     switch (place) {
     case Place::LeftEdge: return 0;
@@ -140,17 +140,39 @@ std::optional<double> PlaceLatestScreen(std::span<const int16_t> x, const Condit
     return *p - framesBefore;
 }
 
-ScreenStart SplitStart(double start, bool upsampled)
+int64_t LiveSearchFrames(int32_t screenFrames, double framesBefore, int32_t spareFrames, int32_t sampleRate,
+                         int64_t framesSince)
+{
+    const int64_t slowest = 2 * int64_t(std::max(0, sampleRate)) / kSlowestHz;
+    const int64_t where = std::max({2 * int64_t(screenFrames), slowest, framesSince});
+    return where + int64_t(std::ceil(framesBefore)) + screenFrames + spareFrames + 1;
+}
+
+ScreenStart SplitStart(double start, bool everyFrameDrawn)
 {
     const double whole = std::floor(start);
     const double fraction = start - whole;
     ScreenStart s;
     s.frame = int64_t(whole);
-    if (upsampled)
+    s.shifted = everyFrameDrawn;
+    if (everyFrameDrawn)
         s.shiftFrames = fraction;
     else if (fraction >= 0.5)
         s.frame += 1;
     return s;
+}
+
+AlignedStart AlignStart(double start, int frameBytes, int alignBytes, bool everyFrameDrawn)
+{
+    AlignedStart a;
+    if (!(start > 0) || frameBytes <= 0 || alignBytes <= 0)
+        return a;
+    const double bytes = start * frameBytes;
+    const double steps = everyFrameDrawn ? std::floor(bytes / alignBytes) : std::round(bytes / alignBytes);
+    a.offsetBytes = int64_t(steps) * alignBytes;
+    if (everyFrameDrawn)
+        a.shiftFrames = std::max(0.0, start - double(a.offsetBytes) / frameBytes);
+    return a;
 }
 
 void ShiftLeft(std::vector<int32_t> &buf, double by)

@@ -44,8 +44,22 @@ std::optional<double> FindPrevious(std::span<const int16_t> x, const Condition &
 template <class F>
 size_t ForEachCrossing(std::span<const int16_t> x, const Condition &c, F &&f);
 
-// Frames shown before the trigger point on a screen of `screenFrames`.
-double FramesBefore(Place place, int32_t screenFrames);
+// Frames shown before the trigger point on a screen whose drawn points
+// span `screenFrames` frames from the first to the last: the point lies on
+// the graticule's line (the first division, the centre), wherever the
+// screen's rounding puts that line.
+double FramesBefore(Place place, double screenFrames);
+
+// How many of the newest frames a live picture at display rate searches
+// for its trigger. A screen needs `framesBefore` frames before its trigger
+// and `screenFrames` + `spareFrames` after it; the trigger itself may lie
+// anywhere in a stretch long enough for two screens, for two periods of
+// the slowest signal a sound card passes (kSlowestHz), and for all that
+// came in since the last search (`framesSince`), so a steady signal has
+// an event there in every frame and no event goes unseen between frames.
+constexpr int kSlowestHz = 20;
+int64_t LiveSearchFrames(int32_t screenFrames, double framesBefore, int32_t spareFrames, int32_t sampleRate,
+                         int64_t framesSince);
 
 // Where a screen of `screenFrames` frames (plus `spareFrames` more that
 // must also have been recorded) starts in `x` so that a trigger lies
@@ -62,14 +76,28 @@ std::optional<double> PlaceLatestScreen(std::span<const int16_t> x, const Condit
                                         int32_t screenFrames, int32_t spareFrames);
 
 // How a screen that should start `start` frames in is read: from a whole
-// frame, and shifted left by `shiftFrames` after it is built. Upsampled
-// sweeps read from the frame below and shift by the fraction (they need
-// one frame more read); the others take the nearest frame.
+// frame, and shifted left by `shiftFrames` after it is built. A screen
+// that draws every frame (upsampled or one point a frame) reads from the
+// frame below and shifts by the fraction (it needs one frame more read),
+// so its trigger stands still to a fraction of a point; a decimated one,
+// whose points are minima and maxima of many frames, takes the nearest.
 struct ScreenStart {
     int64_t frame = 0;
     double shiftFrames = 0;
+    bool shifted = false;  // read one frame more and shift by shiftFrames
 };
-ScreenStart SplitStart(double start, bool upsampled);
+ScreenStart SplitStart(double start, bool everyFrameDrawn);
+
+// Where a stopped view goes to show a screen starting `start` frames after
+// the first sample read (`frameBytes` a frame), when reads start on
+// `alignBytes` boundaries: the aligned byte offset at or below it, and the
+// frames left to shift the drawn screen by (less than alignBytes / frameBytes).
+// Without `everyFrameDrawn` the nearest aligned offset and no shift.
+struct AlignedStart {
+    int64_t offsetBytes = 0;
+    double shiftFrames = 0;
+};
+AlignedStart AlignStart(double start, int frameBytes, int alignBytes, bool everyFrameDrawn);
 
 // Shifts a display buffer left by `by` slots (not negative, may be
 // fractional), interpolating linearly between neighbouring slots; slots

@@ -202,6 +202,8 @@ public:
     // At display rate: where the newest triggered screen starts in
     // `stretch`, the newest samples of the stream; none when no trigger fits.
     std::optional<Trigger::ScreenStart> PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep);
+    // How many of the newest frames a display-rate frame searches for its trigger.
+    qint64 FrameTriggerSearch(int32_t wordCount, int sweep);
     // Single mode: the triggered pass is kept and shown as after Стоп.
     void StopOnSingleTrigger(int64_t readFrom);
     // Single mode at display rate: stops and shows the triggered screen,
@@ -247,6 +249,7 @@ private:
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;
+    QElapsedTimer frameSearched_;  // at display rate: since the last trigger search
     QElapsedTimer spectrumFed_;  // at display rate: since the spectrum's last stretch
     double passStartSeconds_ = 0;
     bool recovering_ = false;

@@ -13,6 +13,10 @@ struct ScopeState {
     int64_t SampleEnd = 0;        // bytes up to the end of the samples (0: the whole file)
     int32_t SampleRate = 0;       // frames per second; 0 = nothing loaded
     int32_t DataStart = 0;        // 1-based position of the first sample byte
+    // 1-based position of the file's true first sample, as its data chunk
+    // has it: time 0 of the cursors and of the CSV. DataStart, which the
+    // screen is read from, lies a frame or two further in.
+    int64_t SampleOrigin = 0;
     int32_t ScrollUnit = 0;       // file bytes per step of HScroll1
     int64_t ViewStart = 0;        // 1-based position of the displayed stretch
     int16_t LastScrollValue = 0;
@@ -41,6 +45,17 @@ struct ScopeState {
     std::vector<int32_t> LeftBuffer;
     std::vector<int32_t> RightBuffer;
     int16_t PointCount = 0;
+    // What the buffers hold besides the samples read: how many frames past
+    // the read position their first point lies (a trigger placed to a
+    // fraction of a frame), and the mean taken out of each channel's
+    // points to centre the picture (setting F0), in sample units.
+    double BufferShiftFrames = 0;
+    int32_t MeanRemoved[2] = {0, 0};
+    // A stopped view paged to a trigger: the read position and sweep index
+    // it was placed for, and the frames its screen is shifted by from there.
+    int64_t TriggerViewAt = -1;
+    int16_t TriggerViewSweep = -1;
+    double TriggerViewShift = 0;
 };
 
 // Program-wide flags, shared by several windows.

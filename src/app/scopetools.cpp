@@ -343,7 +343,11 @@ void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int chann
         return;
     Cursors::ScreenMap m;
     const double rate = st.SampleRate;
-    m.startSeconds = st.CaptureRunning || start <= st.DataStart ? 0 : (start - st.DataStart) / (2.0 * channels * rate);
+    // The file's own time, as the CSV has it: from its first sample, to
+    // the first point drawn (which a trigger may put between two frames).
+    const int64_t origin = st.SampleOrigin > 0 ? st.SampleOrigin : st.DataStart;
+    if (!st.CaptureRunning)
+        m.startSeconds = Cursors::FileSeconds(start, origin, channels, rate) + st.BufferShiftFrames / rate;
     const ScreenRead::ScreenSize size = ScreenRead::SizeFor(st.SampleRate, sweep, channels);
     const Traces::Plan plan = Traces::PlanFor(size.wordCount, channels, st.SampleRate, sweep);
     switch (plan.mode) {
@@ -362,6 +366,9 @@ void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int chann
     // The window's copy of the stored factors: this runs on every screen.
     m.voltsPerUnit[0] = Calibration::VoltsPerUnit(w_->CalFactor[0]);
     m.voltsPerUnit[1] = Calibration::VoltsPerUnit(w_->CalFactor[1]);
+    // The subtracted trace lost the difference of the two means.
+    m.removed[0] = st.MeanRemoved[0] - (st.SubtractMode ? st.MeanRemoved[1] : 0);
+    m.removed[1] = st.MeanRemoved[1];
     map_ = m;
     mapValid_ = true;
     if (CursorsShown() && !DrawsXY()) {
@@ -628,24 +635,16 @@ bool ScopeTools::ExportSvg(const QString &path, QString *error) const
 CsvExport::Span ScopeTools::CsvSpan(CsvWhat what) const
 {
     const ScopeState &st = w_->st;
-    const double rate = st.SampleRate;
     CsvExport::Span span;
     switch (what) {
     case CsvWhat::WholeFile:
         break;
-    case CsvWhat::Screen: {
-        span.firstFrame = std::llround(map_.startSeconds * rate);
-        const int sweep = sweep_ > 0 ? sweep_ : 1;
-        span.frameCount = std::llround(rate / sweep);
+    case CsvWhat::Screen:
+        span = CsvExport::ScreenSpan(map_.startSeconds, st.SampleRate, sweep_);
         break;
-    }
-    case CsvWhat::BetweenCursors: {
-        const double a = std::min(value_[Time1], value_[Time2]);
-        const double b = std::max(value_[Time1], value_[Time2]);
-        span.firstFrame = std::max<int64_t>(0, std::llround(a * rate));
-        span.frameCount = std::llround(b * rate) - span.firstFrame + 1;
+    case CsvWhat::BetweenCursors:
+        span = CsvExport::SpanBetween(value_[Time1], value_[Time2], st.SampleRate);
         break;
-    }
     }
     return span;
 }

@@ -11,6 +11,7 @@
 #include "calibration/kalibr.h"
 #include "display/ris.h"
 #include "display/screenread.h"
+#include "display/tracebuffers.h"
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
@@ -33,6 +34,19 @@ constexpr uint32_t kTraceColour[2] = {0xFF0000, 0xFF};  // blue, red as the trac
 int sourceIndex(const Options::TriggerOptions &t, int channels)
 {
     return channels == 2 && t.source == 2 ? 1 : 0;
+}
+
+// The frames a screen of `wordCount` words shows before its trigger, so the
+// event lands on its graticule line; and whether the screen draws every
+// frame (and so can be shifted by a fraction of one).
+struct TriggerScreen {
+    double framesBefore = 0;
+    bool everyFrameDrawn = false;
+};
+TriggerScreen triggerScreen(Trigger::Place place, int32_t wordCount, int channels, int32_t rate, int sweep)
+{
+    const Traces::Plan plan = Traces::PlanFor(wordCount, channels, rate, sweep);
+    return {Trigger::FramesBefore(place, Traces::FramesAcross(plan)), plan.mode != Traces::Mode::Decimation};
 }
 
 }  // namespace
@@ -173,17 +187,18 @@ bool Pribor::PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, i
     const int32_t frames = (wordCount - 4) / channels;
     const Trigger::Condition c = liveCondition(x, src);
     // The screen reads 4 words beyond its frames, and one frame more for
-    // the fraction of a frame the fast sweeps shift by.
+    // the fraction of a frame it is shifted by.
     const int32_t spare = 4 / channels + 1;
-    const auto start = Trigger::PlaceScreen(x, c, Trigger::FramesBefore(Trig.place, frames), frames, spare);
+    const TriggerScreen screen = triggerScreen(Trig.place, wordCount, channels, st.SampleRate, sweep);
+    const auto start = Trigger::PlaceScreen(x, c, screen.framesBefore, frames, spare);
     if (!start)
         return Trig.mode == Trigger::Mode::Auto;  // auto runs free; normal and single wait
 
-    // Upsampled: shift the picture by the fraction, so a steady signal
-    // stands still to a fraction of a point.
-    const Trigger::ScreenStart at = Trigger::SplitStart(*start, sweep >= 200);
+    // Shift the picture by the fraction, so a steady signal stands still
+    // to a fraction of a point.
+    const Trigger::ScreenStart at = Trigger::SplitStart(*start, screen.everyFrameDrawn);
     readFrom += at.frame * 2 * channels;
-    if (sweep >= 200) {
+    if (at.shifted) {
         extraBytes = 2 * channels;
         shiftFrames = at.shiftFrames;
     }
@@ -214,11 +229,23 @@ std::optional<Trigger::ScreenStart> Pribor::PlaceFrameTrigger(const QByteArray &
     const std::vector<int16_t> x = Trigger::Decode(stretch, channels, src);
     const int32_t frames = (wordCount - 4) / channels;
     const int32_t spare = 4 / channels + 1;  // as PlaceLiveTrigger's
-    const auto start = Trigger::PlaceLatestScreen(x, liveCondition(x, src), Trigger::FramesBefore(Trig.place, frames),
-                                                  frames, spare);
+    const TriggerScreen screen = triggerScreen(Trig.place, wordCount, channels, st.SampleRate, sweep);
+    const auto start = Trigger::PlaceLatestScreen(x, liveCondition(x, src), screen.framesBefore, frames, spare);
     if (!start)
         return std::nullopt;
-    return Trigger::SplitStart(*start, sweep >= 200);
+    return Trigger::SplitStart(*start, screen.everyFrameDrawn);
+}
+
+qint64 Pribor::FrameTriggerSearch(int32_t wordCount, int sweep)
+{
+    const int channels = st.Channels;
+    // (A frame after a long pause finds no more than the stream keeps.)
+    const int64_t since =
+        frameSearched_.isValid() ? std::min<int64_t>(frameSearched_.elapsed(), 2000) * st.SampleRate / 1000 : 0;
+    frameSearched_.start();
+    const TriggerScreen screen = triggerScreen(Trig.place, wordCount, channels, st.SampleRate, sweep);
+    return Trigger::LiveSearchFrames((wordCount - 4) / channels, screen.framesBefore, 4 / channels + 1, st.SampleRate,
+                                     since);
 }
 
 void Pribor::MeasureScreen(const QByteArray &block, int sweep)
@@ -322,11 +349,17 @@ void Pribor::pageTrigger(bool forward)
         return;
     const int channels = st.TwoBeam ? 2 : 1;
     const int frameBytes = 2 * channels;
-    const int32_t frames = ScreenRead::SizeFor(st.SampleRate, RasTime->ItemData(sweepIndex), channels).framesPerScreen;
-    const double before = Trigger::FramesBefore(Trig.place, frames);
-    // Frames counted from the first sample of the file. A view rounded to
-    // whole frames may stand a frame or two off its trigger.
-    const double here = double(st.ViewStart - st.DataStart) / frameBytes + before;
+    const int sweep = RasTime->ItemData(sweepIndex);
+    const ScreenRead::ScreenSize size = ScreenRead::SizeFor(st.SampleRate, sweep, channels);
+    const int32_t frames = size.framesPerScreen;
+    const TriggerScreen screen = triggerScreen(Trig.place, size.wordCount, channels, st.SampleRate, sweep);
+    const double before = screen.framesBefore;
+    // Frames counted from the first sample read; a view paged here before
+    // stands on its trigger to a fraction of a frame.
+    double shown = double(st.ViewStart - st.DataStart) / frameBytes;
+    if (st.ViewStart == st.TriggerViewAt && sweepIndex == st.TriggerViewSweep)
+        shown += st.TriggerViewShift;
+    const double here = shown + before;
     const int src = sourceIndex(Trig, channels);
     VbComboBox *sens = src == 0 ? U2 : U1;
     Trigger::Condition c;
@@ -377,8 +410,13 @@ void Pribor::pageTrigger(bool forward)
     });
     if (!found)
         return;  // no further trigger: the view stays
-    const int64_t startFrame = std::max<int64_t>(0, std::llround(*found - before));
-    PageViewTo(st.DataStart + startFrame * frameBytes);
+    // Reads start on 4-byte steps from DataStart: the view goes to the step
+    // at or below the screen's start and the redraw shifts the rest.
+    const Trigger::AlignedStart at = Trigger::AlignStart(*found - before, frameBytes, 4, screen.everyFrameDrawn);
+    st.TriggerViewAt = st.DataStart + at.offsetBytes;
+    st.TriggerViewSweep = int16_t(sweepIndex);
+    st.TriggerViewShift = at.shiftFrames;
+    PageViewTo(st.TriggerViewAt);
 }
 
 bool Pribor::eventFilter(QObject *watched, QEvent *event)

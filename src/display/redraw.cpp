@@ -115,6 +115,13 @@ void Pribor::RedrawTraces(int64_t start)
             trapped(st, [&] { FileOps::Kill(kWorkingFile); }, recoverBadRecord);
             return;
         }
+    } else if (!st.CaptureRunning && readFrom == st.TriggerViewAt && sweepIndex == st.TriggerViewSweep
+               && readFrom + readLength + 4 <= ScreenRead::EndOfSamples(st)) {
+        // A view paged to a trigger stands on it to a fraction of a frame:
+        // read up to two frames more and shift by what the aligned read
+        // position left over.
+        extraBytes = 4;
+        shiftFrames = st.TriggerViewShift;
     }
     // The strip of readouts takes rows at the bottom of the picture.
     RisBox->StripHeight = MeasureShown ? 2 * RisBox->fontMetrics().height() + 6 : 0;
@@ -123,7 +130,7 @@ void Pribor::RedrawTraces(int64_t start)
     Traces::Plan plan, built;
     if (!trapped(st, [&] {
             plan = Traces::PlanFor(wordCount, st.Channels, st.SampleRate, w);
-            built = extraBytes ? Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w) : plan;
+            built = extraBytes ? Traces::PlanFor(wordCount + extraBytes / 2, st.Channels, st.SampleRate, w) : plan;
         }, recoverBadRecord))
         return;
 
@@ -136,11 +143,8 @@ void Pribor::RedrawTraces(int64_t start)
     Tools->NoteBlock(block);
     if (!trapped(st, [&] {
             Traces::Build(built, block, st.Channels, st);
-            if (extraBytes && st.PointCount == built.pointCount) {
-                Trigger::ShiftLeft(st.LeftBuffer, shiftFrames * built.factor);
-                Trigger::ShiftLeft(st.RightBuffer, shiftFrames * built.factor);
-                st.PointCount = plan.pointCount;
-            }
+            if (extraBytes)
+                Traces::ShiftStart(st, built, plan, shiftFrames);
             MeasureScreen(block, w);
         }, recoverBadRecord))
         return;
@@ -158,11 +162,8 @@ void Pribor::RedrawTraces(int64_t start)
                 if (cameUpShort && last < st.LeftBuffer.size() && st.LeftBuffer[last] == 0
                     && st.CaptureLengthFactor < kMaxCaptureLengthFactor)
                     st.CaptureLengthFactor *= 2;
-                if (Globals::CenterBeams) {
-                    Traces::RemoveMean(st.LeftBuffer, st.PointCount);
-                    if (st.Channels == 2)
-                        Traces::RemoveMean(st.RightBuffer, st.PointCount);
-                }
+                if (Globals::CenterBeams)
+                    Traces::Centre(st, st.Channels);
             },
             recoverBadRecord))
         return;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/tracebuffers.h"
 
+#include "analysis/trigger.h"
 #include "display/byte2.h"
 #include "platform/errors.h"
 #include "platform/vbrt.h"
@@ -87,6 +88,8 @@ void Build(const Plan &plan, const QByteArray &block, int channels, ScopeState &
 {
     st.PointCount = 0;
     st.Decimated = false;
+    st.BufferShiftFrames = 0;
+    st.MeanRemoved[0] = st.MeanRemoved[1] = 0;
     const int32_t lb = int32_t(block.size());
     const int32_t l = channels == 2 ? lb - 2 : lb;
     const int32_t step = 2 * channels;
@@ -167,11 +170,11 @@ void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
     }
 }
 
-void RemoveMean(std::vector<int32_t> &buf, int16_t pointCount)
+int16_t RemoveMean(std::vector<int32_t> &buf, int16_t pointCount)
 {
     const int32_t n = std::min<int32_t>(pointCount, int32_t(buf.size()) - 1);
     if (n < 0)
-        return;
+        return 0;
     // The sum is kept in single precision, rounded after every sample. While
     // the magnitudes add up to no more than 2^24 every partial sum is an
     // integer a float holds exactly, so no step rounds and the exact
@@ -193,6 +196,35 @@ void RemoveMean(std::vector<int32_t> &buf, int16_t pointCount)
     const int16_t mean = vb::CInt(double(sum) / (pointCount + 1));
     for (int32_t i = 0; i <= n; ++i)
         buf[size_t(i)] = vb::Sub32(buf[size_t(i)], mean);
+    return mean;
+}
+
+void Centre(ScopeState &st, int channels)
+{
+    st.MeanRemoved[0] = RemoveMean(st.LeftBuffer, st.PointCount);
+    st.MeanRemoved[1] = channels == 2 ? RemoveMean(st.RightBuffer, st.PointCount) : 0;
+}
+
+double FramesAcross(const Plan &plan)
+{
+    const double points = std::max<int16_t>(0, plan.pointCount);
+    switch (plan.mode) {
+    case Mode::Decimation: return points * plan.groupFrames / 2.0;
+    case Mode::Upsample: return points / std::max(1, plan.factor);
+    case Mode::Direct: break;
+    }
+    return points;
+}
+
+void ShiftStart(ScopeState &st, const Plan &built, const Plan &shown, double shiftFrames)
+{
+    if (st.PointCount != built.pointCount)
+        return;
+    const double points = shiftFrames * (built.mode == Mode::Upsample ? built.factor : 1);
+    Trigger::ShiftLeft(st.LeftBuffer, points);
+    Trigger::ShiftLeft(st.RightBuffer, points);
+    st.PointCount = shown.pointCount;
+    st.BufferShiftFrames = shiftFrames;
 }
 
 }  // namespace Traces

@@ -39,7 +39,21 @@ void Build(const Plan &plan, const QByteArray &block, int channels, ScopeState &
 void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known);
 
 // Subtracts the mean of buf[0..pointCount] (summed in single precision,
-// rounded to 16 bits) from each of those values.
-void RemoveMean(std::vector<int32_t> &buf, int16_t pointCount);
+// rounded to 16 bits) from each of those values, and returns that mean.
+int16_t RemoveMean(std::vector<int32_t> &buf, int16_t pointCount);
+
+// Centres both channels' points (the picture without its mean) and keeps
+// what was taken out in st.MeanRemoved, so a reading can put it back.
+void Centre(ScopeState &st, int channels);
+
+// Frames spanned by a screen's points from the first to the last: one a
+// point, 1/k upsampled, half a min/max group decimated.
+double FramesAcross(const Plan &plan);
+
+// Buffers built by `built` from a block read with extra frames at its end
+// are moved left by `shiftFrames` frames (interpolating between points)
+// and cut back to the `shown` plan's points; st.BufferShiftFrames says so.
+// An empty screen is left as it is.
+void ShiftStart(ScopeState &st, const Plan &built, const Plan &shown, double shiftFrames);
 
 }  // namespace Traces

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <sndfile.h>
 #include <vector>
 
@@ -25,6 +26,24 @@ char *putVolts(char *p, char *end, double volts)
     return std::to_chars(p, end, volts, std::chars_format::general, 7).ptr;
 }
 }  // namespace
+
+Span ScreenSpan(double startSeconds, int32_t rate, int sweep)
+{
+    Span span;
+    // (A time worked out from a whole frame may land a hair beside it.)
+    span.firstFrame = std::max<int64_t>(0, int64_t(std::ceil(startSeconds * rate - 1e-6)));
+    span.frameCount = std::llround(double(rate) / std::max(1, sweep));
+    return span;
+}
+
+Span SpanBetween(double t1, double t2, int32_t rate)
+{
+    Span span;
+    const double a = std::min(t1, t2), b = std::max(t1, t2);
+    span.firstFrame = std::max<int64_t>(0, std::llround(a * rate));
+    span.frameCount = std::max<int64_t>(0, std::llround(b * rate) - span.firstFrame + 1);
+    return span;
+}
 
 QByteArray Header(int channels)
 {

@@ -16,6 +16,13 @@ struct Span {
     int64_t frameCount = -1;  // < 0: to the end of the file
 };
 
+// The frames of a screen whose first point lies `startSeconds` into the
+// file (frames at whole multiples of 1/rate; a point between two frames
+// starts at the later) and that lasts 1/sweep seconds.
+Span ScreenSpan(double startSeconds, int32_t rate, int sweep);
+// The frames whose times lie between two cursor times, both included.
+Span SpanBetween(double t1, double t2, int32_t rate);
+
 // Told the frames written so far and the total; returns false to cancel.
 using Progress = std::function<bool(int64_t done, int64_t total)>;
 

@@ -148,6 +148,10 @@ bool Pribor::OpenWorkingFile()
     // The samples end where the data chunk does (what follows is not an
     // oscillogram); a tag found elsewhere reads on to the end, as before.
     st.SampleEnd = st.DataStart == walked ? layout.dataOffset + layout.dataBytes : st.FileLength;
+    // Times count from the data chunk's first sample, as the CSV's do; a
+    // tag found past it (not the chunk's) counts from where it is read.
+    st.SampleOrigin = walked <= st.DataStart ? walked : st.DataStart;
+    st.TriggerViewAt = -1;
 
     const WavOpen::ScrollRange range = WavOpen::ScrollRangeFor(st.FileLength);
     st.ScrollUnit = range.scrollUnit;

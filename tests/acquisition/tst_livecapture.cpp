@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QtEndian>
 #include <QTimer>
+#include <chrono>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -97,6 +99,61 @@ private:
     std::unique_ptr<CaptureSource> demo_ = MakeDemoSource();
     int channels_ = 2;
 };
+
+// A sine of ToneSource::hz on both channels at half full scale, paced by
+// the wall clock as the demo generator is. The frequency may change while
+// it runs.
+class ToneSource : public CaptureSource {
+public:
+    static inline double hz = 1000;
+    QString Description() const override { return QStringLiteral("Тон"); }
+    int Start(const CaptureFormat &format) override
+    {
+        format_ = format;
+        start_ = Clock::now();
+        produced_ = 0;
+        return 0;
+    }
+    void Stop() override {}
+    bool ReadAvailable(QByteArray &out) override
+    {
+        const auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_).count();
+        const qint64 due = qint64(us) * format_.sampleRate / 1000000;
+        const qsizetype at = out.size();
+        out.resize(at + (due - produced_) * format_.BytesPerFrame());
+        auto *p = reinterpret_cast<qint16 *>(out.data() + at);
+        for (; produced_ < due; ++produced_) {
+            const double phase = std::fmod(hz * double(produced_) / format_.sampleRate, 1.0);
+            for (int c = 0; c < format_.channels; ++c)
+                *p++ = qint16(std::lround(16384 * std::sin(2 * M_PI * phase)));
+        }
+        return true;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    CaptureFormat format_;
+    Clock::time_point start_;
+    qint64 produced_ = 0;
+};
+
+// Where the rising crossing of 0 nearest `slot` lies in b[0..points]; a
+// decimated screen holds highs and lows in turn, and their mean is used.
+double crossingNear(const std::vector<int32_t> &b, int points, bool decimated, double slot)
+{
+    const int step = decimated ? 2 : 1;
+    auto at = [&](int i) { return decimated ? (b[size_t(i)] + b[size_t(i) + 1]) / 2.0 : double(b[size_t(i)]); };
+    double best = 1e9;
+    for (int i = step; i + step <= points && i + 1 < int(b.size()); i += step) {
+        const double y0 = at(i - step), y1 = at(i);
+        if (y0 < 0 && y1 >= 0) {
+            const double x = i - step + step * (-y0 / (y1 - y0)) + (decimated ? 0.5 : 0);
+            if (std::abs(x - slot) < std::abs(best - slot))
+                best = x;
+        }
+    }
+    return best;
+}
 
 // Sub-slot position of the first crossing of `level` upwards in b[from..to].
 double risingCrossing(const std::vector<int32_t> &b, double level, int from, int to)
@@ -313,6 +370,59 @@ private slots:
         const qint64 shownFrame = (w->st.ViewStart - w->st.DataStart) / 4;
         QVERIFY2(shownFrame >= 0 && info.frames >= shownFrame + framesPerScreen && info.frames >= 2 * framesPerScreen,
                  qPrintable(QStringLiteral("screen at frame %1 of %2").arg(shownFrame).arg(info.frames)));
+        w->close();
+    }
+
+    // At display rate the trigger finds a steady signal's event in every
+    // frame, and puts it on the first division's line within a pixel, at
+    // the fastest sweep (half a period of 1001.7 Hz on screen), at "1 мС"
+    // and at the slowest (a few periods of 3.7 Hz over a second).
+    void displayRateTriggerHoldsEveryFrameFromTheFastestToTheSlowestSweep()
+    {
+        CaptureEngine::Instance().SetSourceFactory([](int *) { return std::unique_ptr<CaptureSource>(new ToneSource); });
+        struct Restore {
+            ~Restore()
+            {
+                AcqTest::UseFake::restore();
+                Globals::DisplayRate = false;
+                Globals::CenterBeams = true;
+            }
+        } restore;
+        SettingsStore::SaveSetting("Sigm", "Trigger", "Mode", "1");  // auto, channel 1, rising, one division in
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->show();
+        Globals::DisplayRate = true;
+        Globals::CenterBeams = false;  // (half a period has a mean of its own)
+        w->Trig.levelVolts = 0;
+        QStringList off;
+        for (const auto &[index, hz] : {std::pair{10, 1001.7}, std::pair{6, 1001.7}, std::pair{0, 3.7}}) {
+            ToneSource::hz = hz;
+            w->RasTime->SetListIndex(index);
+            if (!w->st.CaptureRunning)
+                w->zapis_Click();
+            QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+            QTest::qWait(index == 0 ? 3300 : 300);  // the stream holds a search's worth
+            std::vector<double> pixels;
+            for (int f = 0; f < 24; ++f) {
+                QTest::qWait(20);
+                w->st.PointCount = -1;
+                w->FrameTimer_Timer();
+                const int points = w->st.PointCount;
+                QVERIFY2(points > 100, qPrintable(QStringLiteral("frame %1 drew %2 points").arg(f).arg(points)));
+                const double line = points / 10.0;
+                const double x = crossingNear(w->st.LeftBuffer, points, w->st.Decimated, line);
+                const double px = (x - line) * w->RisBox->width() / points;
+                pixels.push_back(px);
+                if (!(std::abs(px) <= 1.0))
+                    off << QStringLiteral("sweep %1, frame %2: %3 px off").arg(index).arg(f).arg(px);
+            }
+            const auto [lo, hi] = std::minmax_element(pixels.begin(), pixels.end());
+            if (*hi - *lo > 1.0)
+                off << QStringLiteral("sweep %1: the event wanders over %2 px").arg(index).arg(*hi - *lo);
+        }
+        QVERIFY2(off.isEmpty(), qPrintable(off.mid(0, 12).join('\n') + QStringLiteral("\n(%1 in all)").arg(off.size())));
+        QVERIFY(w->st.CaptureRunning);
         w->close();
     }
 

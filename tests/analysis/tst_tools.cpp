@@ -2,6 +2,7 @@
 // Cursors, exports and the X-Y picture, on real files shown in a real main
 // window; the CSV writer and the X-Y geometry also on their own.
 #include "../display/testwav.h"
+#include "analysis/calibration.h"
 #include "analysis/cursors.h"
 #include "analysis/xyplot.h"
 #include "app/pribor.h"
@@ -27,6 +28,7 @@
 #include <QToolButton>
 #include <atomic>
 #include <clocale>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -113,7 +115,11 @@ private slots:
                               "sine", "1000", "square", "130", "vol", "0.9"}));
     }
     void init() { TestEnv::Reset(); }
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void cleanup()
+    {
+        QLocale::setDefault(QLocale::c());
+        Globals::CenterBeams = true;
+    }
 
     // Whatever the locale, every sample comes back from the CSV in volts,
     // the times are the frames' times, and a cancelled export leaves nothing.
@@ -254,6 +260,64 @@ private slots:
         drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt2)))), QPoint(5, bottom - 1));
         const double dv = t.Readout().dv;
         QVERIFY2(std::fabs(std::fabs(dv) - 0.72) < 3 * m.VoltsPerPixel(0), qPrintable(QString::number(dv)));
+
+        // One time base: a cursor at the screen's left edge, the first row
+        // of the screen's CSV and the first point drawn are one sample, at
+        // the time the file gives it (its first sample at 0); the caption
+        // says so to its tenth of a millisecond.
+        Globals::CenterBeams = false;
+        w->PageViewTo(w->st.ViewStart);
+        const std::vector<int16_t> raw = samplesOf(TestEnv::Temp("stereo.wav"));
+        const double t0 = m.SecondsAt(0);
+        const CsvExport::Span screen = t.CsvSpan(ScopeTools::CsvWhat::Screen);
+        QVERIFY2(std::fabs(t0 * 44100 - double(screen.firstFrame)) < 1e-6,
+                 qPrintable(QStringLiteral("%1 s, frame %2").arg(t0).arg(screen.firstFrame)));
+        QCOMPARE(w->st.LeftBuffer[0], int32_t(raw[size_t(2 * screen.firstFrame)]));
+        QCOMPARE(w->st.RightBuffer[0], int32_t(raw[size_t(2 * screen.firstFrame + 1)]));
+        const double vpu[2] = {ScopeTools::VoltsPerUnit(0), ScopeTools::VoltsPerUnit(1)};
+        QString error;
+        QCOMPARE(CsvExport::Write(Paths::MapPath(w->st.FlName), TestEnv::Temp("screen.csv"), screen, vpu, {}, &error),
+                 CsvExport::Result::Done);
+        QFile csv(TestEnv::Temp("screen.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        csv.readLine();
+        const QList<QByteArray> first = csv.readLine().trimmed().split(',');
+        QVERIFY(std::fabs(first[0].toDouble() - t0) < 1e-9);
+        QCOMPARE(std::lround(first[1].toDouble() / vpu[0]), long(w->st.LeftBuffer[0]));
+        const double caption = QLocale().toDouble(w->nachalo->text());
+        QVERIFY2(std::fabs(caption - t0) <= 0.5e-4 + 1 / 44100.0, qPrintable(w->nachalo->text()));
+
+        // With the mean taken out of the picture (setting F0) a cursor on
+        // the trace reads the signal's true volts, as the readings beneath
+        // it do: on the crest the strip's maximum, in the trough its minimum.
+        Globals::CenterBeams = true;
+        std::vector<int16_t> lifted;
+        for (int n = 0; n < 22050; ++n) {
+            lifted.push_back(int16_t(std::lround(7000 + 9000 * std::sin(2 * M_PI * 1000 * n / 44100.0))));
+            lifted.push_back(0);
+        }
+        QVERIFY(TestWav::Write(TestEnv::Temp("lifted.wav"), 44100, 2, lifted));
+        auto v = shown(TestEnv::Temp("lifted.wav"), 6);
+        QVERIFY(v->MeasureShown);  // (stored by the window above)
+        v->Tools->SetCursorsShown(true);
+        const QImage &centred = v->RisBox->Image();
+        top = centred.height(), bottom = -1;
+        for (int y = 0; y < centred.height() - v->RisBox->StripHeight; ++y)
+            if (!columnsWith(centred, kBlue, y).empty()) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        const Cursors::ScreenMap &cm = v->Tools->Map();
+        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->Tools->CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
+        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->Tools->CursorValue(ScopeTools::Volt2)))),
+             QPoint(5, bottom - 1));
+        const Cursors::Readout lr = v->Tools->Readout();
+        const double perUnit = Calibration::VoltsPerUnit(v->CalFactor[0]);
+        QVERIFY(v->ReadingsShown[0]);
+        QVERIFY2(std::fabs(lr.v1 - v->Readings[0].maximum * perUnit) < 3 * cm.VoltsPerPixel(0),
+                 qPrintable(QStringLiteral("%1 V, strip %2 V").arg(lr.v1).arg(v->Readings[0].maximum * perUnit)));
+        QVERIFY2(std::fabs(lr.v2 - v->Readings[0].minimum * perUnit) < 3 * cm.VoltsPerPixel(0),
+                 qPrintable(QStringLiteral("%1 V, strip %2 V").arg(lr.v2).arg(v->Readings[0].minimum * perUnit)));
     }
 
     // The PNG is the screen pixel for pixel with the settings beneath; the

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -195,6 +196,70 @@ private slots:
         QVERIFY(box.Shown().empty());
         // The labels tell where the screen starts: read at 165893, (165893 - 49) / 88200 s.
         QCOMPARE(w->nachalo->text(), QStringLiteral("1") + QLocale().decimalPoint() + QStringLiteral("8803"));
+    }
+
+    // Paging a stopped file from trigger to trigger puts every event on the
+    // first division's line, to within a pixel, at every sweep, one
+    // channel or two: the screen is shifted by the fraction of a frame the
+    // crossing lies at and by what the read's 4-byte steps leave over.
+    void triggerPagingPutsEveryEventOnItsLine()
+    {
+        ScriptedMessages box;
+        auto w = TestWindow();
+        w->show();
+        w->TrigAuto->trigger();
+        w->TrigOneDiv->trigger();
+        w->Trig.levelVolts = 0;
+        const int sweeps[11] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000};
+        QStringList off;
+        for (int channels : {1, 2}) {
+            for (int index = 0; index <= 10; ++index) {
+                // About 2.3 periods a screen, at no whole number of frames a period.
+                const double hz = 2.3 * sweeps[index] * 1.0137;
+                const int frames = int(44100 * (8 / hz + 2.0 / sweeps[index]));
+                std::vector<int16_t> s;
+                for (int n = 0; n < frames; ++n)
+                    for (int c = 0; c < channels; ++c)
+                        s.push_back(int16_t(std::lround(12000 * std::sin(2 * M_PI * hz * n / 44100 - 0.3))));
+                const QString file = TestEnv::Temp("tone.wav");
+                QVERIFY(TestWav::Write(file, 44100, channels, s));
+                {
+                    const QSignalBlocker quiet(w->RasTime);
+                    w->RasTime->SetListIndex(index);
+                }
+                show(*w, file);
+                w->PrintBiton->setEnabled(true);  // as an opened file has it
+                for (int page = 0; page < 4; ++page) {
+                    const int64_t before = w->st.ViewStart;
+                    (page < 3 ? w->TrigNext : w->TrigPrev)->trigger();
+                    QVERIFY2(w->st.ViewStart != before,
+                             qPrintable(QStringLiteral("%1 Гц: page %2 stayed").arg(hz).arg(page)));
+                    const auto &b = w->st.LeftBuffer;
+                    const int points = w->st.PointCount;
+                    const double line = points / 10.0, perSlot = double(w->RisBox->width()) / points;
+                    // The rising crossing of 0 nearest the line (a decimated
+                    // screen holds highs and lows in turn: their mean).
+                    double best = 1e9;
+                    const int step = w->st.Decimated ? 2 : 1;
+                    auto at = [&](int i) {
+                        return w->st.Decimated ? (b[size_t(i)] + b[size_t(i) + 1]) / 2.0 : double(b[size_t(i)]);
+                    };
+                    for (int i = step; i + step <= points; i += step) {
+                        const double y0 = at(i - step), y1 = at(i);
+                        if (y0 < 0 && y1 >= 0) {
+                            const double x = i - step + step * (-y0 / (y1 - y0)) + (w->st.Decimated ? 0.5 : 0);
+                            if (std::abs(x - line) < std::abs(best - line))
+                                best = x;
+                        }
+                    }
+                    const double px = (best - line) * perSlot;
+                    if (!(std::abs(px) <= 1.0))
+                        off << QStringLiteral("%1 ch, sweep %2, page %3: %4 px").arg(channels).arg(index).arg(page).arg(px);
+                }
+            }
+        }
+        QVERIFY2(off.isEmpty(), qPrintable(off.join('\n')));
+        QVERIFY(box.Shown().empty());
     }
 
     void theEndOfTheFileShowsAnEmptyScreen()
