@@ -3,6 +3,8 @@
 #include "app/pribor.h"
 #include "platform/exitnow.h"
 #include "files/openpath.h"
+#include "platform/messagebox.h"
+#include "platform/settings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -47,6 +49,17 @@ int main(int argc, char *argv[])
     QTranslator qtRussian;
     if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtRussian);
+    // Settings that could not be stored are said once in a box; a failure
+    // that repeats in the same run (a full disk) goes to stderr only.
+    SettingsStore::SetFailureHandler([](const QString &what) {
+        static bool told = false;
+        std::fprintf(stderr, "Сигмалит: %s\n", what.toUtf8().constData());
+        if (told || what.isEmpty())
+            return;
+        told = true;
+        MsgBox(what.left(1).toUpper() + what.mid(1) + QLatin1Char('.'), MsgButtons::OK, MsgIcon::Exclamation,
+               QStringLiteral("Сигмалит"));
+    });
     int rc = 0;
     {
         Pribor window;

@@ -38,6 +38,7 @@ QString DescriptionOf(const QString &choice)
 
 void Store(const QString &choice)
 {
+    SettingsStore::Batch batch;
     // A choice that is not listed now keeps the name it was stored with.
     const QString description = DescriptionOf(choice);
     if (!description.isEmpty() || choice != Stored())

@@ -48,8 +48,16 @@ void Pribor::UnlockPanelAfterRecording()
 
 QString Pribor::RescueFileName()
 {
-    return Paths::MemFolder() + QStringLiteral("/sigm-")
-           + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HH-mm-ss")) + QStringLiteral(".wav");
+    // Never an existing file: two programs may rescue in the same second,
+    // and the later one must not take the earlier one's recording.
+    QString base = Paths::MemFolder() + QStringLiteral("/sigm-")
+                   + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HH-mm-ss"));
+    if (Paths::Instance() > 1)
+        base += QLatin1Char('-') + QString::number(Paths::Instance());
+    QString name = base + QStringLiteral(".wav");
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + QStringLiteral("(%1).wav").arg(n);
+    return name;
 }
 
 void Pribor::KeepMemoryRecording(int cause)

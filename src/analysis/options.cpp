@@ -40,6 +40,7 @@ TriggerOptions LoadTrigger()
 
 void SaveTrigger(const TriggerOptions &t)
 {
+    SettingsStore::Batch batch;
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Mode"), QString::number(int(t.mode)));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Source"), QString::number(t.source));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Slope"), QString::number(int(t.slope)));

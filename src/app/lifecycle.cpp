@@ -144,6 +144,9 @@ void Pribor::Form_Load()
 
 void Pribor::Form_Unload()
 {
+    // Everything stored on the way out (the level meter's and the spectrum
+    // window's places too) goes to the settings file in one write.
+    SettingsStore::Batch settingsBatch;
     // Every failure here ends the sequence silently; the window still closes.
     try {
         st.Unloading = true;

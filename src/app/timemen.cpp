@@ -135,6 +135,7 @@ void TimeMen::OKBiton_Click()
 {
     if (ChosenInterval < 1)
         ChosenInterval = 0;
+    SettingsStore::Batch batch;
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Interval"), QString::number(int(ChosenInterval)));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("F0"), vb::BoolText(Globals::CenterBeams));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Disktet48"), vb::BoolText(Globals::Sample48k));

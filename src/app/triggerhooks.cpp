@@ -15,6 +15,7 @@
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
+#include "platform/settings.h"
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
@@ -148,9 +149,12 @@ void Pribor::CalibMenu_Click()
         dialog.SetChannel(c + 1, CalFactor[c], ReadingsShown[c] ? Readings[c].peakToPeak : 0.0);
     if (ShowModal(&dialog) != QDialog::Accepted)
         return;
-    for (int c = 0; c < 2; ++c) {
-        CalFactor[c] = dialog.Factor(c + 1);
-        Calibration::StoreFactor(c + 1, CalFactor[c]);
+    {
+        SettingsStore::Batch batch;
+        for (int c = 0; c < 2; ++c) {
+            CalFactor[c] = dialog.Factor(c + 1);
+            Calibration::StoreFactor(c + 1, CalFactor[c]);
+        }
     }
     ShowCalibration();
     if (!st.CaptureRunning && PrintBiton->isEnabled())
@@ -293,7 +297,7 @@ void Pribor::StopOnSingleTrigger(int64_t readFrom)
     singleFired_ = false;
     // The triggered pass is in the working file now; the stop would save
     // the pass that followed it over it. Keep it aside, stop, and show it.
-    const QString kept = Paths::WorkingFolder() + QStringLiteral("/single.keep");
+    const QString kept = Paths::MapPath(QStringLiteral("c:\\single.keep"));
     FileOps::FileCopy(Paths::MapPath(kWorkingFile), kept);
     Stopbiton_Click();
     if (st.CaptureRunning)

@@ -300,6 +300,7 @@ void SpectrumWindow::PlaceAndShow()
 
 void SpectrumWindow::storeSettings()
 {
+    SettingsStore::Batch batch;
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("XPosition"),
                                vb::FormatGeneral(double(float(Twips::FromPixels(x())))));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("YPosition"),

@@ -198,6 +198,7 @@ void Scala::Form_Unload()
         SavedInterval = 100;
     main_->Timer1->setInterval(int(vb::RoundHalfEven(SavedInterval)));
     main_->Uroven->setChecked(false);
+    SettingsStore::Batch batch;
     StorePosition();
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Nach"), QString::number(HScrollNach->Value()));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("End"), QString::number(HScrollEnd->Value()));

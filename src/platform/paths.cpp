@@ -3,8 +3,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace Paths {
 namespace {
@@ -92,15 +98,80 @@ QString workingFolderPath()
     return userDataFolder() + QStringLiteral("/work");
 }
 
+// Each running program owns its working files: two programs sharing
+// tmp.wav would show each other's oscillograms and delete them on exit. The
+// first program takes the classic names; the next ones, while the first
+// runs, take tmp-2.wav, tmp-3.wav ... An flock on a file beside the working
+// file says which names are taken. The kernel lets go of it when its
+// program ends, however it ends, so a crashed program's names are simply
+// taken by the next one to start. The lock files stay: removing one another
+// program has just opened would let two programs hold the same name.
+constexpr int kMaxInstances = 99;
+
+struct Claim {
+    QString folder;
+    int number = 0;  // 0: not claimed yet
+    int fd = -1;
+};
+Claim g_claim;
+
+void releaseClaim()
+{
+    if (g_claim.fd >= 0)
+        ::close(g_claim.fd);
+    g_claim = Claim();
+}
+
+QString numbered(const QString &name, int number)
+{
+    if (number <= 1)
+        return name;
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    const QString suffix = QLatin1Char('-') + QString::number(number);
+    return dot < 0 ? name + suffix : name.left(dot) + suffix + name.mid(dot);
+}
+
+int claimedNumber(const QString &folder)
+{
+    if (g_claim.number != 0 && g_claim.folder == folder)
+        return g_claim.number;
+    releaseClaim();
+    g_claim.folder = folder;
+    g_claim.number = 1;  // a folder that takes no lock file: the classic name, unguarded
+    QDir().mkpath(folder);
+    for (int n = 1; n <= kMaxInstances; ++n) {
+        const QByteArray lock =
+            QFile::encodeName(folder + QLatin1Char('/') + numbered(QStringLiteral("tmp.wav"), n) + QStringLiteral(".lock"));
+        // Close-on-exec: a program started from here must not keep the name
+        // taken after this one has ended. Read-only: a file held open for
+        // writing would keep the folder's disk from turning read-only.
+        const int fd = ::open(lock.constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0)
+            break;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            g_claim.number = n;
+            g_claim.fd = fd;
+            break;
+        }
+        const int e = errno;
+        ::close(fd);
+        if (e != EWOULDBLOCK && e != EINTR)
+            break;
+    }
+    return g_claim.number;
+}
+
 bool onDriveC(const QString &p)
 {
     return p.size() >= 3 && p[1] == QLatin1Char(':') && (p[2] == QLatin1Char('\\') || p[2] == QLatin1Char('/'))
            && p[0].toLower() == QLatin1Char('c');
 }
 
+// The drive root holds only this program's own files (tmp.wav, zvuk.wav),
+// so every name on it is this instance's.
 QString mapped(const QString &path, const QString &working)
 {
-    QString p = onDriveC(path) ? working + QLatin1Char('/') + path.mid(3) : path;
+    QString p = onDriveC(path) ? working + QLatin1Char('/') + numbered(path.mid(3), claimedNumber(working)) : path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return p;
 }
@@ -149,7 +220,16 @@ QString RecordingFile()
 }
 
 void SetProgramFolder(const QString &folder) { g_program = folder; }
-void SetWorkingFolder(const QString &folder) { g_working = folder; }
+int Instance()
+{
+    return claimedNumber(workingFolderPath());
+}
+
+void SetWorkingFolder(const QString &folder)
+{
+    g_working = folder;
+    releaseClaim();
+}
 void SetMemFolder(const QString &folder) { g_mem = folder; }
 
 }  // namespace Paths

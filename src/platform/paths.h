@@ -18,7 +18,8 @@ QString WorkingFolder();      // created on demand
 QString MemFolder();          // created on demand
 
 // "c:\tmp.wav" → "<working folder>/tmp.wav"; any other path is returned with
-// its backslashes turned into slashes.
+// its backslashes turned into slashes. A program started while another one
+// runs gets names of its own on that drive ("tmp-2.wav"), held until it ends.
 QString MapPath(const QString &path);
 // The same, without creating the working folder: a file to be read is
 // there or not (paging reads a screen this way on every page).
@@ -27,7 +28,12 @@ QString MapPathForReading(const QString &path);
 QString WorkingFile();    // c:\tmp.wav
 QString RecordingFile();  // c:\zvuk.wav
 
-// Overrides for tests (empty string restores the default).
+// Which running program this is: 1 for the first, which has the classic
+// names; n for one that has "tmp-n.wav".
+int Instance();
+
+// Overrides for tests (empty string restores the default). A new working
+// folder gives up the names held in the old one.
 void SetProgramFolder(const QString &folder);
 void SetWorkingFolder(const QString &folder);
 void SetMemFolder(const QString &folder);

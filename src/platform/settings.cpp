@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -35,15 +36,38 @@ struct Line {
     bool header = false;
 };
 
+// Which file was read, to see at a store whether another program has
+// written it since.
+struct Stamp {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    qint64 mtimeNs = 0;
+    bool operator==(const Stamp &) const = default;
+};
+
 struct Document {
     bool loaded = false;
     bool writable = true;  // false: the file is there but unusable, leave it alone
     std::vector<Line> lines;
     QHash<QString, size_t> index;  // folded "section\nkey" → first line holding it
+    Stamp stamp;
+};
+
+// A value written since the last store.
+struct Change {
+    QString section, key, value;
 };
 
 QString g_path;
 Document g_doc;
+std::vector<Change> g_pending;
+QHash<QString, size_t> g_pendingIndex;  // folded "section\nkey" → its place in g_pending
+int g_batchDepth = 0;
+quint64 g_fileWrites = 0;
+QString g_lastError;
+FailureHandler g_onFailure;
 
 QString defaultPath()
 {
@@ -163,13 +187,35 @@ void reindex(Document &doc)
 
 // Reads the whole file, once. Anything but a regular file (a FIFO would
 // block the start, a device would never end) counts as no file at all.
-bool readFile(const QString &path, QByteArray &bytes, bool &unusable)
+Stamp stampOf(const struct stat &sb)
+{
+    Stamp st;
+    st.exists = true;
+    st.dev = sb.st_dev;
+    st.ino = sb.st_ino;
+    st.size = sb.st_size;
+    st.mtimeNs = qint64(sb.st_mtim.tv_sec) * 1000000000 + sb.st_mtim.tv_nsec;
+    return st;
+}
+
+Stamp stampOf(const QString &path)
+{
+    struct stat sb {};
+    if (::stat(QFile::encodeName(path).constData(), &sb) != 0)
+        return Stamp();
+    return stampOf(sb);
+}
+
+bool readFile(const QString &path, QByteArray &bytes, bool &unusable, Stamp &stamp)
 {
     unusable = false;
+    stamp = Stamp();
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != ENOENT) {
+        // No file, or no folder for it yet: nothing to read, and the first
+        // store makes them (or says why it cannot).
+        if (errno != ENOENT && errno != ENOTDIR) {
             unusable = true;
             complain(QStringLiteral("файл настроек %1 не читается (%2), действуют настройки по умолчанию")
                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
@@ -178,6 +224,8 @@ bool readFile(const QString &path, QByteArray &bytes, bool &unusable)
     }
     struct stat sb {};
     bool ok = ::fstat(fd, &sb) == 0;
+    if (ok)
+        stamp = stampOf(sb);
     if (ok && !S_ISREG(sb.st_mode)) {
         unusable = true;
         complain(QStringLiteral("%1 не является обычным файлом, действуют настройки по умолчанию").arg(path));
@@ -211,15 +259,13 @@ bool readFile(const QString &path, QByteArray &bytes, bool &unusable)
     return ok;
 }
 
-Document &doc()
+Document readDocument(const QString &path)
 {
-    if (g_doc.loaded)
-        return g_doc;
-    g_doc = Document();
-    g_doc.loaded = true;
+    Document d;
+    d.loaded = true;
     QByteArray bytes;
     bool unusable = false;
-    if (readFile(FilePath(), bytes, unusable)) {
+    if (readFile(path, bytes, unusable, d.stamp)) {
         QString section;
         qsizetype from = 0;
         if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -234,35 +280,87 @@ Document &doc()
             Line l = parse(raw, section);
             if (l.header)
                 section = l.section;
-            g_doc.lines.push_back(std::move(l));
+            d.lines.push_back(std::move(l));
             from = end + 1;
         }
     }
-    g_doc.writable = !unusable;
-    reindex(g_doc);
+    d.writable = !unusable;
+    reindex(d);
+    return d;
+}
+
+Document &doc()
+{
+    if (!g_doc.loaded)
+        g_doc = readDocument(FilePath());
     return g_doc;
 }
 
-void store(const Document &d)
+// Sets one value in the lines as read: its own line changes, or a new line
+// goes after the last line of its section (a new section at the end).
+void put(Document &d, const QString &sec, const QString &key, const QString &value)
 {
-    const QString path = FilePath();
-    if (!d.writable)
-        return;  // said so when it was read
-    // It may have been replaced since it was read; never write into a FIFO.
-    const QFileInfo fi(path);
-    if (fi.exists() && !fi.isFile())
+    const auto it = d.index.constFind(fold(sec, key));
+    if (it != d.index.constEnd()) {
+        Line &l = d.lines[*it];
+        l.value = value;
+        l.raw = (l.key + QLatin1Char('=') + escape(value)).toUtf8();
         return;
-    QDir().mkpath(fi.absolutePath());
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return;
-    QByteArray out;
-    for (const Line &l : d.lines) {
-        out += l.raw;
-        out += '\n';
     }
-    f.write(out);
-    f.commit();
+    Line l;
+    l.entry = true;
+    l.section = sec;
+    l.key = key;
+    l.value = value;
+    l.raw = (key + QLatin1Char('=') + escape(value)).toUtf8();
+    size_t at = d.lines.size();
+    bool found = false;
+    for (size_t i = d.lines.size(); i-- > 0;) {
+        const Line &x = d.lines[i];
+        if ((x.entry || x.header) && sameName(x.section, sec)) {
+            at = i + 1;
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        if (!d.lines.empty() && !d.lines.back().raw.trimmed().isEmpty())
+            d.lines.push_back(Line());
+        Line header;
+        header.header = true;
+        header.section = sec;
+        header.raw = (QLatin1Char('[') + sec + QLatin1Char(']')).toUtf8();
+        d.lines.push_back(std::move(header));
+        at = d.lines.size();
+    }
+    d.lines.insert(d.lines.begin() + std::ptrdiff_t(at), std::move(l));
+    // The lines after it move down by one. Shifting the index rather than
+    // building it again: folding every key of a large file on each new key
+    // held up the close for seconds.
+    for (size_t &i : d.index)
+        if (i >= at)
+            ++i;
+    d.index.insert(fold(sec, key), at);
+}
+
+void clearPending()
+{
+    g_pending.clear();
+    g_pendingIndex.clear();
+}
+
+bool fail(const QString &what)
+{
+    g_lastError = what;
+    if (g_onFailure) {
+        try {
+            g_onFailure(what);
+        } catch (...) {
+        }
+    } else {
+        complain(what);
+    }
+    return false;
 }
 
 QString sectionName(const QString &app, const QString &section)
@@ -286,6 +384,7 @@ void SetFilePath(const QString &path)
 void Reload()
 {
     g_doc = Document();
+    clearPending();
 }
 
 QString GetSetting(const QString &app, const QString &section, const QString &key,
@@ -301,44 +400,104 @@ void SaveSetting(const QString &app, const QString &section, const QString &key,
 {
     Document &d = doc();
     const QString sec = sectionName(app, section);
-    const auto it = d.index.constFind(fold(sec, key));
-    if (it != d.index.constEnd()) {
-        Line &l = d.lines[*it];
-        l.value = value;
-        l.raw = (l.key + QLatin1Char('=') + escape(value)).toUtf8();
-        store(d);
-        return;
+    put(d, sec, key, value);
+    const QString folded = fold(sec, key);
+    if (const auto it = g_pendingIndex.constFind(folded); it != g_pendingIndex.constEnd()) {
+        g_pending[*it].value = value;
+    } else {
+        g_pendingIndex.insert(folded, g_pending.size());
+        g_pending.push_back({sec, key, value});
     }
-    Line l;
-    l.entry = true;
-    l.section = sec;
-    l.key = key;
-    l.value = value;
-    l.raw = (key + QLatin1Char('=') + escape(value)).toUtf8();
-    // After the last line of the section (its last entry, or its header).
-    size_t at = d.lines.size();
-    bool found = false;
-    for (size_t i = d.lines.size(); i-- > 0;) {
-        const Line &x = d.lines[i];
-        if ((x.entry || x.header) && sameName(x.section, sec)) {
-            at = i + 1;
-            found = true;
-            break;
+    if (g_batchDepth == 0)
+        Store();
+}
+
+bool Store()
+{
+    if (g_pending.empty())
+        return true;
+    Document &d = doc();
+    const QString path = FilePath();
+    if (!d.writable) {
+        clearPending();  // said so when it was read; kept for this run only
+        return true;
+    }
+    const QFileInfo fi(path);
+    if (!QDir().mkpath(fi.absolutePath()))
+        return fail(QStringLiteral("настройки не сохранены: не удалось создать папку %1").arg(fi.absolutePath()));
+
+    // Another program may store at the same moment: one at a time, each on
+    // top of what the other wrote. A lock that cannot be had in time (a
+    // folder that takes no lock file) does not keep the values from being
+    // stored.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.tryLock(2000);
+
+    // Written since it was read (another running program, or by hand): this
+    // program's own changes go on top of it, and its other keys are kept.
+    const Stamp now = stampOf(path);
+    if (!(now == d.stamp)) {
+        Document fresh = readDocument(path);
+        if (!fresh.writable) {
+            // It became a FIFO or a folder meanwhile: never written to.
+            d.writable = false;
+            clearPending();
+            return true;
         }
+        for (const Change &c : g_pending)
+            put(fresh, c.section, c.key, c.value);
+        d = std::move(fresh);
     }
-    if (!found) {
-        if (!d.lines.empty() && !d.lines.back().raw.trimmed().isEmpty())
-            d.lines.push_back(Line());
-        Line header;
-        header.header = true;
-        header.section = sec;
-        header.raw = (QLatin1Char('[') + sec + QLatin1Char(']')).toUtf8();
-        d.lines.push_back(std::move(header));
-        at = d.lines.size();
+
+    QByteArray out;
+    for (const Line &l : d.lines) {
+        out += l.raw;
+        out += '\n';
     }
-    d.lines.insert(d.lines.begin() + std::ptrdiff_t(at), std::move(l));
-    reindex(d);
-    store(d);
+    // The old file stays as it was until the new one is complete on disk.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("настройки не сохранены: не удалось создать файл рядом с %1 (%2)")
+                        .arg(path, f.errorString()));
+    if (f.write(out) != out.size()) {
+        const QString why = f.errorString();
+        f.cancelWriting();
+        return fail(QStringLiteral("настройки не сохранены: не удалось записать файл %1 (%2)").arg(path, why));
+    }
+    if (!f.commit())
+        return fail(QStringLiteral("настройки не сохранены: не удалось записать файл %1 (%2)")
+                        .arg(path, f.errorString()));
+    ++g_fileWrites;
+    d.stamp = stampOf(path);
+    clearPending();
+    g_lastError.clear();
+    return true;
+}
+
+Batch::Batch()
+{
+    ++g_batchDepth;
+}
+
+Batch::~Batch()
+{
+    if (--g_batchDepth == 0)
+        Store();
+}
+
+QString LastError()
+{
+    return g_lastError;
+}
+
+void SetFailureHandler(FailureHandler handler)
+{
+    g_onFailure = std::move(handler);
+}
+
+quint64 FileWrites()
+{
+    return g_fileWrites;
 }
 
 }  // namespace SettingsStore

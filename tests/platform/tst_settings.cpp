@@ -8,9 +8,26 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+namespace {
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat sb {};
+    return ::stat(QFile::encodeName(path).constData(), &sb) == 0 ? sb.st_ino : 0;
+}
+}  // namespace
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -53,6 +70,95 @@ private slots:
         SettingsStore::SaveSetting("Sigm", "Setting", "empty", QString());
         QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "odd"), odd);
         QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "empty", "dflt"), QString());
+    }
+
+    void storedOnceWholeOrNotAtAll()
+    {
+        const QString path = SettingsStore::FilePath();
+        const QString folder = QFileInfo(path).absolutePath();
+        QStringList told;
+        SettingsStore::SetFailureHandler([&told](const QString &what) { told << what; });
+        const auto restore = qScopeGuard([] { SettingsStore::SetFailureHandler({}); });
+
+        // A write of its own (a menu choice) is stored at once, as it always was.
+        SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+        QCOMPARE(bytesOf(path), QByteArray("[Sigm\\Setting]\nhelp=1\n"));
+
+        // The many writes of one action (the close stores the window, the
+        // level meter and the spectrum window) reach the file once, when the
+        // action ends, as a new file put in the old one's place.
+        const quint64 writes = SettingsStore::FileWrites();
+        const ino_t inode = inodeOf(path);
+        {
+            SettingsStore::Batch close;
+            for (int i = 0; i < 200; ++i) {
+                SettingsStore::Batch window;  // a handler run from inside another
+                SettingsStore::SaveSetting("Sigm", QStringLiteral("Part%1").arg(i % 3), QStringLiteral("K%1").arg(i % 20),
+                                           QString::number(i));
+            }
+            QCOMPARE(SettingsStore::GetSetting("Sigm", "Part1", "K19"), QStringLiteral("199"));
+            QCOMPARE(SettingsStore::FileWrites(), writes);
+            QCOMPARE(bytesOf(path), QByteArray("[Sigm\\Setting]\nhelp=1\n"));
+            QCOMPARE(inodeOf(path), inode);
+        }
+        QCOMPARE(SettingsStore::FileWrites(), writes + 1);
+        QVERIFY(inodeOf(path) != inode);
+        SettingsStore::Reload();
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Part1", "K19"), QStringLiteral("199"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "part0", "k0"), QStringLiteral("180"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "help"), QStringLiteral("1"));
+
+        // Another program stored meanwhile: what it wrote stays, and only the
+        // values changed here go on top.
+        {
+            QFile other(path + ".other");
+            QVERIFY(other.open(QIODevice::WriteOnly));
+            other.write(bytesOf(path) + "[Sigm\\Scala]\nNach=77\n");
+            other.close();
+            QVERIFY(::rename(QFile::encodeName(other.fileName()).constData(), QFile::encodeName(path).constData()) == 0);
+        }
+        SettingsStore::SaveSetting("Sigm", "Part2", "K0", "mine");
+        SettingsStore::Reload();
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Scala", "Nach"), QStringLiteral("77"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Part2", "K0"), QStringLiteral("mine"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Part1", "K19"), QStringLiteral("199"));
+        QVERIFY(told.isEmpty());
+
+        // The disk refuses the new file part way (a file size limit does it
+        // even for root): the old file stays whole, the failure names the
+        // file, and the value is stored by the next store that can.
+        const QByteArray before = bytesOf(path);
+        {
+            struct rlimit old {};
+            QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+            const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit small = old;
+            small.rlim_cur = rlim_t(before.size() + 100);
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+            SettingsStore::SaveSetting("Sigm", "Setting", "Long", QString(20000, QLatin1Char('x')));
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldSignal);
+        }
+        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(path), qPrintable(told[0]));
+        QCOMPARE(SettingsStore::LastError(), told[0]);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"settings.ini"});
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Long").size(), 20000);
+        QVERIFY(SettingsStore::Store());
+        SettingsStore::Reload();
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "Long").size(), 20000);
+
+        // A folder that cannot be made (a file where it should be): said so.
+        const QString blocked = TestEnv::Temp("blocked");
+        QVERIFY(QFile(blocked).open(QIODevice::WriteOnly));
+        SettingsStore::SetFilePath(blocked + "/sigmalit/settings.ini");
+        SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
+        QCOMPARE(told.size(), 2);
+        QVERIFY2(told[1].contains(blocked), qPrintable(told[1]));
+        QVERIFY(QFileInfo(blocked).isFile());
+        SettingsStore::SetFilePath(path);
+        QFile::remove(blocked);
     }
 
     void aDamagedFileReadsAsDefaults()
