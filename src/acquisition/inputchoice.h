@@ -28,6 +28,12 @@ void Store(const QString &choice);
 // lists it (else "").
 QString Caption(const SoundInputInfo &i);
 QString DescriptionOf(const QString &choice);
+// Any program can name an input: its name as one line (control characters
+// and line breaks become blanks) of at most `maxChars` characters, a longer
+// one losing its middle; and the same for a menu item, where '&' would
+// mark a shortcut.
+QString OneLine(const QString &name, int maxChars = 100);
+QString MenuText(const QString &name);
 
 // The input for `choice`. A chosen input that is gone gives the default
 // input and a notice for the user in *notice. nullptr with *error as
