@@ -67,7 +67,7 @@ QString OneLine(const QString &name, int maxChars)
 
 QString MenuText(const QString &name)
 {
-    return OneLine(name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return OneLine(name, 100).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 std::unique_ptr<CaptureSource> Make(const QString &choice, int *error, QString *notice)

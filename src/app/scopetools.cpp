@@ -289,7 +289,7 @@ void ScopeTools::showInputLabel()
     if (!chosen)
         return;
     InputLabel->setText(InputLabel->fontMetrics().elidedText(QStringLiteral("Вход: ") + InputChoice::OneLine(InputInUse()),
-                                                            Qt::ElideMiddle, std::max(40, w_->RisBox->width() - 20)));
+                                                            Qt::ElideRight, std::max(40, w_->RisBox->width() - 20)));
     InputLabel->adjustSize();
     InputLabel->move(4, std::max(0, w_->RisBox->height() - InputLabel->height() - 4));
     InputLabel->raise();

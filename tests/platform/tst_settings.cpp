@@ -70,7 +70,7 @@ private slots:
         f.write("[Sigm\\Setting]\nold=\\s a\\\\b\\nc\\t\nplain = \xc2\xa0x\\u\n");
         f.close();
         SettingsStore::Reload();
-        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "old"), QStringLiteral(" a\\b\nc\t"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "old"), QStringLiteral("  a\\b\nc\t"));
         QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "plain"), QStringLiteral("xu"));
     }
 
