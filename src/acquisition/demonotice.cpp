@@ -45,6 +45,7 @@ QLabel *CreateDemoNotice(QWidget *drawingArea)
 {
     auto *label = new QLabel(drawingArea);
     label->setObjectName(QStringLiteral("DemoNotice"));
+    label->setTextFormat(Qt::PlainText);
     label->setText(QStringLiteral("Демо-генератор вместо звукового входа"));
     label->setToolTip(QStringLiteral("Звуковой вход не найден (или выбран SIGM_INPUT=demo): показаны сигналы "
                                      "встроенного генератора — 1000 Гц в 1-м канале, 250 Гц во 2-м."));

@@ -4,6 +4,8 @@
 #include "acquisition/mci.h"
 #include "platform/settings.h"
 
+#include <algorithm>
+
 namespace InputChoice {
 
 QList<SoundInputInfo> List()
@@ -45,6 +47,28 @@ void Store(const QString &choice)
         SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Description"),
                                    description);
     SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Source"), choice);
+}
+
+QString OneLine(const QString &name, int maxChars)
+{
+    QString line = name;
+    for (QChar &c : line)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    if (line.size() <= maxChars)
+        return line;
+    qsizetype head = std::max(1, maxChars / 2 - 1), tail = std::max(1, maxChars - int(head) - 1);
+    // Never half of a character outside the basic plane.
+    if (line[head - 1].isHighSurrogate())
+        --head;
+    if (line[line.size() - tail].isLowSurrogate())
+        --tail;
+    return line.left(head) + QChar(0x2026) + line.right(tail);
+}
+
+QString MenuText(const QString &name)
+{
+    return OneLine(name, 100).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 std::unique_ptr<CaptureSource> Make(const QString &choice, int *error, QString *notice)

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <limits>
 #include <memory>
 
 namespace InputChoice {
@@ -28,6 +29,12 @@ void Store(const QString &choice);
 // lists it (else "").
 QString Caption(const SoundInputInfo &i);
 QString DescriptionOf(const QString &choice);
+// Any program can name an input: its name as one line (control characters
+// and line breaks become blanks) of at most `maxChars` characters, a longer
+// one losing its middle; and as a menu item, of at most 100 characters and
+// with '&' kept from marking a shortcut.
+QString OneLine(const QString &name, int maxChars = std::numeric_limits<int>::max());
+QString MenuText(const QString &name);
 
 // The input for `choice`. A chosen input that is gone gives the default
 // input and a notice for the user in *notice. nullptr with *error as

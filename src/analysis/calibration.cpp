@@ -4,6 +4,7 @@
 #include "platform/settings.h"
 #include "platform/vbrt.h"
 
+#include <QLocale>
 #include <cmath>
 
 namespace Calibration {
@@ -41,8 +42,8 @@ bool IsValidFactor(double factor)
 
 bool IsNominal(double factor)
 {
-    // Stored as text with nine digits: anything that reads back within
-    // rounding of 1 is the nominal scale.
+    // A factor worked out from a measurement is seldom exactly 1: anything
+    // within rounding of 1 is the nominal scale.
     return std::abs(factor - 1.0) < 1e-9;
 }
 
@@ -69,7 +70,7 @@ void StoreFactor(int channel, double factor)
 {
     if (!IsValidFactor(factor))
         factor = 1.0;
-    SettingsStore::SaveSetting(kApp, kSection, keyFor(channel), QString::number(factor, 'g', 9));
+    SettingsStore::SaveSetting(kApp, kSection, keyFor(channel), QString::number(factor, 'g', QLocale::FloatingPointShortest));
 }
 
 }  // namespace Calibration

@@ -4,6 +4,7 @@
 #include "platform/settings.h"
 #include "platform/vbrt.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
@@ -44,7 +45,7 @@ void SaveTrigger(const TriggerOptions &t)
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Mode"), QString::number(int(t.mode)));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Source"), QString::number(t.source));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Slope"), QString::number(int(t.slope)));
-    SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Level"), QString::number(t.levelVolts, 'g', 9));
+    SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Level"), QString::number(t.levelVolts, 'g', QLocale::FloatingPointShortest));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Position"), QString::number(int(t.place)));
 }
 

@@ -59,6 +59,7 @@ ScopeTools::ScopeTools(Pribor *window) : QObject(window), w_(window)
     w_->RisBox->installEventFilter(this);
     InputLabel = new QLabel(w_->RisBox);
     InputLabel->setObjectName(QStringLiteral("InputLabel"));
+    InputLabel->setTextFormat(Qt::PlainText);
     InputLabel->setStyleSheet(QStringLiteral("QLabel { background: rgba(255,255,255,200); color: black; "
                                              "border: 1px solid gray; padding: 1px 4px; }"));
     InputLabel->hide();
@@ -161,16 +162,17 @@ void ScopeTools::fillInputMenu()
     InputMenu->clear();
     const QString env = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
     const QString stored = InputChoice::Stored();
-    QAction *now = InputMenu->addAction(QStringLiteral("Сейчас: ") + InputInUse());
+    QAction *now = InputMenu->addAction(QStringLiteral("Сейчас: ") + InputChoice::MenuText(InputInUse()));
     now->setEnabled(false);
     if (!env.isEmpty()) {
-        QAction *a = InputMenu->addAction(QStringLiteral("Вход задан переменной SIGM_INPUT=") + env);
+        QAction *a =
+            InputMenu->addAction(QStringLiteral("Вход задан переменной SIGM_INPUT=") + InputChoice::MenuText(env));
         a->setEnabled(false);
     }
     InputMenu->addSeparator();
     auto *group = new QActionGroup(InputMenu);
     auto add = [&](const QString &caption, const QString &choice) {
-        QAction *a = InputMenu->addAction(caption);
+        QAction *a = InputMenu->addAction(InputChoice::MenuText(caption));
         a->setCheckable(true);
         a->setChecked(choice == stored);
         a->setEnabled(env.isEmpty());
@@ -286,7 +288,8 @@ void ScopeTools::showInputLabel()
     InputLabel->setVisible(chosen);
     if (!chosen)
         return;
-    InputLabel->setText(QStringLiteral("Вход: ") + InputInUse());
+    InputLabel->setText(InputLabel->fontMetrics().elidedText(QStringLiteral("Вход: ") + InputChoice::OneLine(InputInUse()),
+                                                            Qt::ElideRight, std::max(40, w_->RisBox->width() - 20)));
     InputLabel->adjustSize();
     InputLabel->move(4, std::max(0, w_->RisBox->height() - InputLabel->height() - 4));
     InputLabel->raise();

@@ -38,7 +38,7 @@ Kalibr::Kalibr(QWidget *parent) : QDialog(parent)
         grid->addWidget(apply, row, 4);
         auto *reset = new QPushButton(QStringLiteral("Номинал"), this);
         reset->setAutoDefault(false);
-        connect(reset, &QPushButton::clicked, this, [this, c] { FactorEdit[c]->setText(vb::FormatGeneral(1)); });
+        connect(reset, &QPushButton::clicked, this, [this, c] { showFactor(c, 1.0); });
         grid->addWidget(reset, row, 5);
     }
     auto *hint = new QLabel(QStringLiteral("Подайте на вход сигнал известного размаха, включите измерения, "
@@ -56,29 +56,38 @@ Kalibr::Kalibr(QWidget *parent) : QDialog(parent)
 void Kalibr::SetChannel(int channel, double factor, double peakToPeakUnits)
 {
     const int c = channel == 2 ? 1 : 0;
-    FactorEdit[c]->setText(vb::FormatGeneral(QString::number(factor, 'g', 6).toDouble()));
+    showFactor(c, factor);
     peakToPeak_[c] = peakToPeakUnits;
     Measured[c]->setText(peakToPeakUnits > 0 ? Measure::Volts(peakToPeakUnits * Calibration::VoltsPerUnit(factor))
                                              : QStringLiteral("—"));
     KnownEdit[c]->setEnabled(peakToPeakUnits > 0);
 }
 
+void Kalibr::showFactor(int c, double factor)
+{
+    FactorEdit[c]->setText(vb::FormatGeneral(QString::number(factor, 'g', 6).toDouble()));
+    shownFactor_[c] = factor;
+    shownText_[c] = FactorEdit[c]->text();
+}
+
 double Kalibr::Factor(int channel) const
 {
-    const auto v = vb::ParseNumber(FactorEdit[channel == 2 ? 1 : 0]->text());
+    const int c = channel == 2 ? 1 : 0;
+    const QString text = FactorEdit[c]->text();
+    const auto v = text == shownText_[c] ? std::optional<double>(shownFactor_[c]) : vb::ParseShown(text);
     return v && Calibration::IsValidFactor(*v) ? *v : 1.0;
 }
 
 bool Kalibr::FromKnown(int channel)
 {
     const int c = channel == 2 ? 1 : 0;
-    const auto known = vb::ParseNumber(KnownEdit[c]->text());
+    const auto known = vb::ParseShown(KnownEdit[c]->text());
     const auto factor = known ? Calibration::FactorFor(peakToPeak_[c], *known) : std::nullopt;
     if (!factor) {
         MsgBox(QStringLiteral("Нужны сигнал на экране и его размах в вольтах (больше нуля)."),
                MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
         return false;
     }
-    FactorEdit[c]->setText(vb::FormatGeneral(QString::number(*factor, 'g', 6).toDouble()));
+    showFactor(c, *factor);
     return true;
 }

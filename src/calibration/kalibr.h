@@ -17,7 +17,9 @@ public:
     // `peakToPeakUnits` is what the screen measures on that channel in raw
     // units (0: nothing measured; the known-signal way is then disabled).
     void SetChannel(int channel, double factor, double peakToPeakUnits);
-    // The factor in the channel's field; 1 for what does not read as one.
+    // The factor in the channel's field, read in the user's locale (a field
+    // left as shown gives back the exact factor); 1 for what does not read
+    // as one.
     double Factor(int channel) const;
 
     // Works out channel's factor from the known peak-to-peak typed for it.
@@ -29,5 +31,11 @@ public:
     QLabel *Measured[2];
 
 private:
+    void showFactor(int c, double factor);
+
     double peakToPeak_[2] = {0, 0};
+    // The factor behind each field's text: six digits are shown, and a
+    // field left as shown gives back the factor itself, not its rounding.
+    double shownFactor_[2] = {1, 1};
+    QString shownText_[2];
 };

@@ -85,6 +85,9 @@ Verdict Inspect(const ReadAt &read, int64_t fileSize, Layout *out)
             break;
         pos = body + size + (size & 1);
     }
+    // A refusal says what the file holds (its channels, its rate).
+    if (out)
+        *out = l;
     if (!haveFmt || !haveData)
         return Verdict::NotWav;
     if (l.formatTag != 1)

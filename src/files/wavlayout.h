@@ -46,7 +46,8 @@ using ReadAt = std::function<int64_t(int64_t offset, char *buffer, int64_t count
 
 // Walks the RIFF chunks of a file of `fileSize` bytes read through `read`.
 // Size fields are not trusted: a data chunk is what is present of it,
-// whole frames only.
+// whole frames only. A file refused for its format still gives what its
+// format chunk says, for the message.
 Verdict Inspect(const ReadAt &read, int64_t fileSize, Layout *out);
 // The same over bytes in memory.
 Verdict Inspect(const QByteArray &bytes, Layout *out);

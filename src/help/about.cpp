@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QtMath>
 
 namespace {
@@ -116,7 +117,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::RichText);
     Label1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    Label1->setToolTip(page.toString());
+    Label1->setToolTip(Qt::convertFromPlainText(page.toString()));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

@@ -16,6 +16,9 @@ MsgAnswer showReal(const MsgRequest &r)
 {
     QMessageBox box;
     box.setWindowTitle(r.title);
+    // Messages carry paths, device names and error texts from outside: a
+    // tag in them is text, never an image to load.
+    box.setTextFormat(Qt::PlainText);
     box.setText(r.text);
     switch (r.icon) {
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;

@@ -87,14 +87,16 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// What reading trims off a line: spaces and tabs, and also \v, \f, the
+// no-break space and Unicode's other spaces.
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    return c.isSpace();
 }
 
 // Backslashes and line breaks are escaped so that any text survives; blanks
 // at either end are escaped too, since blanks around a value are not part of
-// it when the file is read.
+// it when the file is read. Blanks inside stay as they are, readable.
 QString escape(const QString &v)
 {
     int first = 0, last = int(v.size()) - 1;
@@ -115,14 +117,41 @@ QString escape(const QString &v)
             out += QStringLiteral("\\s");
         else if ((i < first || i > last) && c == QLatin1Char('\t'))
             out += QStringLiteral("\\t");
+        else if ((i < first || i > last) && c == QLatin1Char('\v'))
+            out += QStringLiteral("\\v");
+        else if ((i < first || i > last) && c == QLatin1Char('\f'))
+            out += QStringLiteral("\\f");
+        else if (i < first || i > last)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         else
             out += c;
     }
     return out;
 }
 
+// Four hex digits at `at` (what escape writes for an odd blank).
+bool hexAt(const QString &v, qsizetype at, char16_t *code)
+{
+    if (at + 4 > v.size())
+        return false;
+    char16_t u = 0;
+    for (qsizetype k = at; k < at + 4; ++k) {
+        const char16_t c = v[k].unicode();
+        const int d = c >= u'0' && c <= u'9'   ? c - u'0'
+                      : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                      : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                               : -1;
+        if (d < 0)
+            return false;
+        u = char16_t(u * 16 + d);
+    }
+    *code = char16_t(u);
+    return true;
+}
+
 QString unescape(const QString &v)
 {
+    char16_t code = 0;
     QString out;
     for (int i = 0; i < v.size(); ++i) {
         if (v[i] == QLatin1Char('\\') && i + 1 < v.size()) {
@@ -135,7 +164,14 @@ QString unescape(const QString &v)
                 out += QLatin1Char(' ');
             else if (n == QLatin1Char('t'))
                 out += QLatin1Char('\t');
-            else
+            else if (n == QLatin1Char('v'))
+                out += QLatin1Char('\v');
+            else if (n == QLatin1Char('f'))
+                out += QLatin1Char('\f');
+            else if (n == QLatin1Char('u') && hexAt(v, i + 1, &code)) {
+                out += QChar(code);
+                i += 4;
+            } else
                 out += n;
         } else {
             out += v[i];

@@ -43,19 +43,44 @@ int16_t Add16(int32_t a, int32_t b) { return Check16(int64_t(a) + b); }
 int16_t Sub16(int32_t a, int32_t b) { return Check16(int64_t(a) - b); }
 int16_t Mul16(int32_t a, int32_t b) { return Check16(int64_t(a) * b); }
 
+namespace {
+
+// Grouping is never accepted: a locale whose group separator is another's
+// decimal separator would read "1,234" as 1234.
+std::optional<double> parseIn(QLocale locale, const QString &text)
+{
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double v = locale.toDouble(text, &ok);
+    if (ok && std::isfinite(v))
+        return v;
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<double> ParseNumber(const QString &text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
-    bool ok = false;
-    double v = QLocale::c().toDouble(t, &ok);
-    if (ok && std::isfinite(v))
+    if (auto v = parseIn(QLocale::c(), t))
         return v;
-    v = QLocale().toDouble(t, &ok);
-    if (ok && std::isfinite(v))
+    return parseIn(QLocale(), t);
+}
+
+std::optional<double> ParseShown(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    const QLocale locale;
+    if (auto v = parseIn(locale, t))
         return v;
-    return std::nullopt;
+    const QString group = locale.groupSeparator();
+    if (!group.isEmpty() && t.contains(group))
+        return std::nullopt;
+    return parseIn(QLocale::c(), t);
 }
 
 std::optional<bool> ParseBool(const QString &text)

@@ -77,9 +77,15 @@ inline int32_t Sub32(int64_t a, int64_t b) { return Check32(a - b); }
 // Both factors must be 32-bit values themselves for the product to be meaningful.
 inline int32_t Mul32(int64_t a, int64_t b) { return Check32(Check32(a) * int64_t(Check32(b))); }
 
-// Text to number as the settings and captions use it: plain decimal with
-// either the C or the user's decimal separator. Empty on anything else.
+// Stored text to number, as the settings file holds numbers: plain decimal
+// with a point, or with the user's decimal separator (positions are stored
+// that way). Never with digit grouping. Empty on anything else.
 std::optional<double> ParseNumber(const QString &text);
+// A number the user typed or the window showed (FormatGeneral): read in the
+// user's locale, never with digit grouping ("1,234" is 1.234 in Russian and
+// no number in English). A point is taken as the decimal separator too,
+// unless the locale groups digits with it.
+std::optional<double> ParseShown(const QString &text);
 // "True"/"False" in any case, or a number (non-zero is true).
 std::optional<bool> ParseBool(const QString &text);
 

@@ -6,13 +6,24 @@
 #include "acquisition/inputchoice.h"
 #include "app/pribor.h"
 #include "app/scopetools.h"
+#include "display/ris.h"
+#include "platform/settings.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
 #include "testregistry.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -39,11 +50,117 @@ int crossings(const Pribor &w)
     return n;
 }
 
+// Notes whoever opens a FIFO to read it and hands them an empty file, so
+// that a fault shows as a failed check rather than a hung test.
+class FifoWatch {
+public:
+    explicit FifoWatch(const QString &path) : path_(QFile::encodeName(path))
+    {
+        ::unlink(path_.constData());
+        made_ = ::mkfifo(path_.constData(), 0600) == 0;
+        if (made_)
+            thread_ = std::thread([this] {
+                while (!done_) {
+                    const int fd = ::open(path_.constData(), O_WRONLY | O_CLOEXEC);
+                    if (!done_)
+                        opened_ = true;
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+            });
+    }
+    ~FifoWatch()
+    {
+        done_ = true;
+        if (thread_.joinable()) {
+            // A reader of our own lets the writer's open return.
+            const int release = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            thread_.join();
+            ::close(release);
+        }
+        ::unlink(path_.constData());
+    }
+    bool Made() const { return made_; }
+    bool Opened() const { return opened_; }
+
+private:
+    QByteArray path_;
+    bool made_ = false;
+    std::atomic<bool> opened_{false}, done_{false};
+    std::thread thread_;
+};
+
 }  // namespace
 
 class InputChoiceTest : public QObject {
     Q_OBJECT
 private slots:
+    // Any program can name a sound input, and paths and error texts come
+    // from outside too: they are shown as text. An image tag pointing at a
+    // FIFO is never opened (it would hang the window at every start), '&'
+    // is no shortcut, and line breaks or a huge name do not break the menu.
+    void hostileNamesAreShownAsText()
+    {
+        TestEnv::Reset();
+        const QString fifo = TestEnv::Temp("image.fifo");
+        FifoWatch watch(fifo);
+        QVERIFY(watch.Made());
+        const QString image = QStringLiteral("<img src=\"%1\">").arg(fifo);
+        const QString hostile =
+            QStringLiteral("R&D ") + image + QStringLiteral("\nline two\tx ") + QString(3000, QLatin1Char('W'));
+        SettingsStore::SaveSetting("Sigm", "Input", "Source", "hostile.source");
+        SettingsStore::SaveSetting("Sigm", "Input", "Description", hostile);
+        SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");  // no first-start hint
+
+        QStringList texts;
+        {
+            ScriptedMessages box;
+            Pribor w;
+            w.Form_Load();
+            w.resize(800, 600);
+            w.show();
+            QLabel *label = w.Tools->InputLabel;
+            QTRY_VERIFY_WITH_TIMEOUT(label->text().contains(image), 2000);  // once the resized area is seen
+            label->grab();
+            QVERIFY(label->width() <= w.RisBox->width());
+            emit w.Tools->InputMenu->aboutToShow();
+            int named = 0;
+            for (QAction *a : w.Tools->InputMenu->actions()) {
+                const QString t = a->text();
+                if (!t.contains(QStringLiteral("<img src=")))
+                    continue;
+                ++named;
+                QVERIFY2(QKeySequence::mnemonic(t).isEmpty(), qPrintable(t.left(80)));
+                QVERIFY(t.contains(QStringLiteral("R&&D")));
+                QVERIFY(!t.contains(QLatin1Char('\n')) && !t.contains(QLatin1Char('\t')));
+                QVERIFY2(t.size() < 200, qPrintable(QString::number(t.size())));
+            }
+            QCOMPARE(named, 2);  // in use, and the chosen one not in the system
+            w.Tools->InputMenu->grab();
+            texts = box.Texts();
+            w.close();
+        }
+        // Through the real box: the notices shown, a path and an error text.
+        texts << QStringLiteral("Файл «%1.wav» не найден, выберите файл ещё раз!").arg(hostile)
+              << QStringLiteral("<b>Ошибка</b> %1").arg(image);
+        int boxes = 0;
+        for (const QString &text : texts) {
+            QTimer poll;
+            poll.setInterval(10);
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                if (auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    m->grab();
+                    ++boxes;
+                    m->done(QMessageBox::Ok);
+                }
+            });
+            poll.start();
+            MsgBox(text, MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+        }
+        QCOMPARE(boxes, int(texts.size()));
+        QVERIFY2(!watch.Opened(), "an image named in a text was loaded");
+    }
+
     void choosingSwitchesCaptureAndAGoneInputFallsBack()
     {
         if (qEnvironmentVariableIsEmpty("SIGM_TEST_PULSE_SOURCE"))

@@ -208,6 +208,13 @@ private slots:
                 // One clear message, the previous oscillogram kept.
                 QVERIFY2(box.Shown().size() == 1, qPrintable(name + ": " + box.Texts().join('|')));
                 QVERIFY2(!box.Texts()[0].contains(QStringLiteral("№")), qPrintable(name + ": " + box.Texts()[0]));
+                // It names what the file really holds.
+                const QString says = name == QLatin1String("threechannels") ? QStringLiteral("каналов: 3.")
+                                     : name == QLatin1String("zerochannels") ? QStringLiteral("каналов: 0.")
+                                     : name == QLatin1String("onehertz")     ? QStringLiteral("(1 Гц)")
+                                     : name == QLatin1String("hugerate")     ? QStringLiteral("(2000000000 Гц)")
+                                                                             : QString();
+                QVERIFY2(box.Texts()[0].contains(says), qPrintable(name + ": " + box.Texts()[0]));
                 QCOMPARE(workingBytes(), goodFile);
                 QCOMPARE(w->st.SampleRate, 8000);
                 QVERIFY(w->st.TwoBeam);

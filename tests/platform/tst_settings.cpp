@@ -68,8 +68,27 @@ private slots:
         const QString odd = QStringLiteral(" leading blank, = sign; back\\slash\nnew line ");
         SettingsStore::SaveSetting("Sigm", "Setting", "odd", odd);
         SettingsStore::SaveSetting("Sigm", "Setting", "empty", QString());
-        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "odd"), odd);
-        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "empty", "dflt"), QString());
+        // Every kind of blank at either end, which reading trims off a line.
+        const QString blanks[] = {QStringLiteral("\u00a0name\u00a0"), QStringLiteral("\vname\v"),
+                                  QStringLiteral("\fname\f"), QStringLiteral("\t \u2003\u3000x\u202f"),
+                                  QStringLiteral("\u0085\u2028\\u00a0\\")};
+        for (int i = 0; i < int(std::size(blanks)); ++i)
+            SettingsStore::SaveSetting("Sigm", "Setting", QStringLiteral("blank%1").arg(i), blanks[i]);
+        for (int pass = 0; pass < 2; ++pass) {
+            QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "odd"), odd);
+            QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "empty", "dflt"), QString());
+            for (int i = 0; i < int(std::size(blanks)); ++i)
+                QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", QStringLiteral("blank%1").arg(i)), blanks[i]);
+            SettingsStore::Reload();  // and once more as the file reads
+        }
+        // What earlier versions wrote reads as it did.
+        QFile f(SettingsStore::FilePath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[Sigm\\Setting]\nold=\\s a\\\\b\\nc\\t\nplain = \xc2\xa0x\\u\n");
+        f.close();
+        SettingsStore::Reload();
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "old"), QStringLiteral("  a\\b\nc\t"));
+        QCOMPARE(SettingsStore::GetSetting("Sigm", "Setting", "plain"), QStringLiteral("xu"));
     }
 
     void storedOnceWholeOrNotAtAll()
