@@ -74,7 +74,14 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     placeAtDesign();
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);
+    // The readers of each screen, in the order they paint over it: the
+    // trigger marker and readings, then the cursors.
+    screenMarks_ = makeScreenMarks();
+    Readers.Add(screenMarks_.get());
     Tools = new ScopeTools(this);
+    Readers.Add(Tools);
+    spectrumFeed_ = makeSpectrumFeed();
+    Readers.Add(spectrumFeed_.get());
     // The level marker's filter goes on after the tools' (the last one put
     // on sees the mouse first): a press on the marker drags the trigger
     // level even while the cursors are shown.

@@ -8,6 +8,7 @@
 #include "analysis/measure.h"
 #include "analysis/options.h"
 #include "app/scopestate.h"
+#include "display/screenreaders.h"
 #include "print/commondialog.h"  // printing: the printer dialog control
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QToolButton>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -64,6 +66,10 @@ public:
 
     // Cursors, exports, input choice and the X-Y picture.
     ScopeTools *Tools = nullptr;
+
+    // The features that read each screen, registered at start-up (the
+    // display publishes to them; see display/screenreaders.h).
+    ScreenReaders Readers;
 
     // Sound device: shown while the demo generator stands in for a sound input.
     QLabel *DemoNotice = nullptr;
@@ -247,7 +253,13 @@ private:
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;
-    QElapsedTimer spectrumFed_;  // at display rate: since the spectrum's last stretch
+    // The window's own readers of the screen: the trigger marker and the
+    // readings under it, and the spectrum window's feed.
+    std::unique_ptr<ScreenReader> screenMarks_, spectrumFeed_;
+    std::unique_ptr<ScreenReader> makeScreenMarks();
+    std::unique_ptr<ScreenReader> makeSpectrumFeed();
+    // The frame PrepareScreen publishes: the picture's map, from the controls.
+    ScreenFrame paintedFrame(int32_t points, int sweep, int64_t start, int channels, bool tracesDrawn) const;
     double passStartSeconds_ = 0;
     bool recovering_ = false;
     SaveZvuk *saveZvuk_ = nullptr;

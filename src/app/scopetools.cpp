@@ -79,6 +79,9 @@ ScopeTools::ScopeTools(Pribor *window) : QObject(window), w_(window)
         }
         tools->showInputLabel();
     });
+    CaptureEngine::Instance().SetInputLostHandler([self](int error) {
+        return self && self->FallBackFromLostInput(error);
+    });
     auto *devices = new QMediaDevices(this);
     connect(devices, &QMediaDevices::audioInputsChanged, this, &ScopeTools::inputsChanged);
     connect(devices, &QMediaDevices::audioOutputsChanged, this, &ScopeTools::inputsChanged);
@@ -294,12 +297,15 @@ void ScopeTools::showInputLabel()
 
 // ---- Display hooks ----
 
-void ScopeTools::NoteLiveBlock(const QByteArray &block)
+void ScopeTools::SamplesRead(const ScreenFrame &f)
 {
-    if (!DrawsXY())
+    // A block from the capture stream is copied only while the X-Y figure,
+    // its one reader, is drawn; a screen read from the file is kept always,
+    // for the figure the exports draw. The storage is reused from frame to frame.
+    if (f.streamed && !DrawsXY())
         return;
-    block_.resize(block.size());
-    std::memcpy(block_.data(), block.constData(), size_t(block.size()));
+    block_.resize(f.samples.size());
+    std::memcpy(block_.data(), f.samples.data(), size_t(f.samples.size()));
 }
 
 bool ScopeTools::DrawsXY() const
@@ -307,9 +313,10 @@ bool ScopeTools::DrawsXY() const
     return XYMenu->isChecked();
 }
 
-void ScopeTools::PaintXY(int32_t sensitivityX, int32_t sensitivityY)
+void ScopeTools::PaintInstead(const ScreenFrame &f, Ris &surface)
 {
-    const QSize size = w_->RisBox->Image().size();
+    const int32_t sensitivityX = f.map.sensitivity[0], sensitivityY = f.map.sensitivity[1];
+    const QSize size = surface.Image().size();
     Scene scene;
     scene.size = size;
     const QRectF sq = XY::SquareIn(size.width(), size.height());
@@ -320,55 +327,32 @@ void ScopeTools::PaintXY(int32_t sensitivityX, int32_t sensitivityY)
         scene.strokes.push_back({QPolygonF({QPointF(sq.left(), sq.top() + o), QPointF(sq.right(), sq.top() + o)}),
                                  black, 1, false});
     }
-    if (w_->st.Channels == 2) {
+    if (f.channels == 2) {
         const std::vector<QPointF> pts =
-            XY::Figure(block_.constData(), block_.size() / 4, sq, {sensitivityX, w_->VScroll2->Value()},
-                       {sensitivityY, w_->VScroll1->Value()});
+            XY::Figure(block_.constData(), block_.size() / 4, sq, {sensitivityX, f.map.position[0]},
+                       {sensitivityY, f.map.position[1]});
         if (pts.size() > 1)
             scene.strokes.push_back({QPolygonF(QList<QPointF>(pts.begin(), pts.end())), VbColor(0xFF0000), 1, false});
     } else {
         scene.texts.push_back({QPointF(sq.left() + 8, sq.top() + 8),
                                QStringLiteral("Для X-Y нужен двухлучевой режим"), Qt::black});
     }
-    w_->RisBox->Paint([&](QPainter &p) { scene.Paint(p); });
+    surface.Paint([&](QPainter &p) { scene.Paint(p); });
 }
 
-void ScopeTools::AfterScreen(int32_t points, int sweep, int32_t start, int channels)
+void ScopeTools::PaintOver(const ScreenFrame &f, Ris &surface)
 {
-    const ScopeState &st = w_->st;
-    points_ = points;
-    sweep_ = sweep;
-    mapValid_ = false;
-    if (st.SampleRate <= 0 || sweep <= 0 || channels <= 0)
+    points_ = f.points;
+    sweep_ = f.sweep;
+    mapValid_ = f.mapValid;
+    if (!f.mapValid)
         return;
-    Cursors::ScreenMap m;
-    const double rate = st.SampleRate;
-    m.startSeconds = st.CaptureRunning || start <= st.DataStart ? 0 : (start - st.DataStart) / (2.0 * channels * rate);
-    const ScreenRead::ScreenSize size = ScreenRead::SizeFor(st.SampleRate, sweep, channels);
-    const Traces::Plan plan = Traces::PlanFor(size.wordCount, channels, st.SampleRate, sweep);
-    switch (plan.mode) {
-    case Traces::Mode::Decimation: m.secondsPerPoint = plan.groupFrames / 2.0 / rate; break;
-    case Traces::Mode::Upsample: m.secondsPerPoint = 1.0 / (plan.factor * rate); break;
-    case Traces::Mode::Direct: m.secondsPerPoint = 1.0 / rate; break;
-    }
-    m.points = w_->RisBox->ScaleWidth;
-    m.widthPx = w_->RisBox->Image().width();
-    // The traces' rows: the readout strip, when shown, takes the bottom ones.
-    m.heightPx = std::max(1, w_->RisBox->Image().height() - std::max(0, w_->RisBox->StripHeight));
-    m.sensitivity[0] = std::max(1, w_->U2->ItemData(std::max(0, w_->U2->ListIndex())));
-    m.sensitivity[1] = std::max(1, w_->U1->ItemData(std::max(0, w_->U1->ListIndex())));
-    m.position[0] = w_->VScroll2->Value();
-    m.position[1] = w_->VScroll1->Value();
-    // The window's copy of the stored factors: this runs on every screen.
-    m.voltsPerUnit[0] = Calibration::VoltsPerUnit(w_->CalFactor[0]);
-    m.voltsPerUnit[1] = Calibration::VoltsPerUnit(w_->CalFactor[1]);
-    map_ = m;
-    mapValid_ = true;
-    if (CursorsShown() && !DrawsXY()) {
+    map_ = f.map;
+    if (CursorsShown() && f.tracesDrawn) {
         if (!placed_)
             placeInitialCursors();
         const Scene s = overlay();
-        w_->RisBox->Paint([&](QPainter &p) { s.Paint(p); });
+        surface.Paint([&](QPainter &p) { s.Paint(p); });
     }
     showInputLabel();
 }

@@ -5,6 +5,7 @@
 // (CSV), the choice of sound input, and the X-Y picture. The arithmetic is
 // in analysis/ and export/; this class only wires it to the window.
 #include "analysis/cursors.h"
+#include "display/screenreaders.h"
 #include "export/csvexport.h"
 #include "export/scene.h"
 
@@ -17,7 +18,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 
-class ScopeTools : public QObject {
+class ScopeTools : public QObject, public ScreenReader {
     Q_OBJECT
 public:
     explicit ScopeTools(Pribor *window);
@@ -25,17 +26,14 @@ public:
     // Start-up: the stored X-Y mode and input choice.
     void Load();
 
-    // Hooks of the redraw: the block of samples just read, and the end of
-    // a frame (cursors and readouts go over the traces).
-    void NoteBlock(const QByteArray &block) { block_ = block; }
-    // The same for a block that is not the caller's to keep (the capture
-    // stream's memory moves on): copied into storage of its own, reused
-    // from frame to frame, and only while the X-Y figure, its one reader,
-    // is drawn.
-    void NoteLiveBlock(const QByteArray &block);
+    // Reading the screen: the block of samples just read is kept for the
+    // X-Y figure; the X-Y figure is drawn instead of the traces; cursors
+    // and readouts go over them.
+    void SamplesRead(const ScreenFrame &f) override;
+    bool DrawsInstead() const override { return DrawsXY(); }
+    void PaintInstead(const ScreenFrame &f, Ris &surface) override;
+    void PaintOver(const ScreenFrame &f, Ris &surface) override;
     bool DrawsXY() const;
-    void PaintXY(int32_t sensitivityX, int32_t sensitivityY);
-    void AfterScreen(int32_t points, int sweep, int32_t start, int channels);
 
     // Cursors.
     enum Cursor { Time1, Time2, Volt1, Volt2 };

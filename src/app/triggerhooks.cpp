@@ -37,6 +37,30 @@ int sourceIndex(const Options::TriggerOptions &t, int channels)
 
 }  // namespace
 
+namespace {
+
+// The readings under the screen are taken from each screen's samples; the
+// trigger marker and the strip of readings go over the traces.
+class ScreenMarks : public ScreenReader {
+public:
+    explicit ScreenMarks(Pribor *w) : w_(w) {}
+    void SamplesRead(const ScreenFrame &f) override
+    {
+        w_->MeasureScreen(QByteArray::fromRawData(f.samples.data(), f.samples.size()), f.sweep);
+    }
+    void PaintOver(const ScreenFrame &, Ris &) override { w_->DrawScreenExtras(); }
+
+private:
+    Pribor *w_;
+};
+
+}  // namespace
+
+std::unique_ptr<ScreenReader> Pribor::makeScreenMarks()
+{
+    return std::make_unique<ScreenMarks>(this);
+}
+
 void Pribor::buildTriggerMenu()
 {
     Sinhro = new QMenu(QStringLiteral("Синхронизация"), this);
