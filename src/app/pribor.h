@@ -28,7 +28,10 @@ class QTimer;
 class Ris;
 class Scala;  // level meter
 class SpectrumWindow;
-class ScopeTools;
+class CursorTool;
+class ExportTool;
+class InputTool;
+class XYTool;
 class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
@@ -64,8 +67,12 @@ public:
     QTimer *FrameTimer = nullptr;
     static constexpr int kFramePeriodMs = 20;
 
-    // Cursors, exports, input choice and the X-Y picture.
-    ScopeTools *Tools = nullptr;
+    // Beyond the front panel, each off until switched on: cursors, the
+    // X-Y picture, exports and the choice of input (src/app/*tool.cpp).
+    CursorTool *CursorsTool = nullptr;
+    XYTool *XYView = nullptr;
+    ExportTool *Exports = nullptr;
+    InputTool *Input = nullptr;
 
     // The features that read each screen, registered at start-up (the
     // display publishes to them; see display/screenreaders.h).
@@ -240,6 +247,7 @@ private:
     void buildControls();
     void buildMenus();
     void buildTriggerMenu();
+    void buildTools();
     void pageTrigger(bool forward);
     // The trigger condition as set in the menu, the level calibrated (and
     // moved by the mean of `x` with centred beams), for channel `src`.
