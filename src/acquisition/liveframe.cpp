@@ -8,11 +8,11 @@
 // stretch.
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
+#include "platform/errortable.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
 

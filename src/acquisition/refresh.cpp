@@ -2,9 +2,9 @@
 // The live refresh: each tick shows the pass recorded since the last one.
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
+#include "platform/errortable.h"
 #include "platform/vbcontrols.h"
 
 #include <QThread>

@@ -4,11 +4,11 @@
 // state; the handlers keep the names the program is built around and are
 // defined beside the subsystem that does the work (acquisition/, display/,
 // files/, print/, help/, levelmeter/), each a few lines that call into it.
-#include "acquisition/errortable.h"
 #include "analysis/measure.h"
 #include "analysis/options.h"
 #include "app/scopestate.h"
 #include "display/screenreaders.h"
+#include "platform/errortable.h"
 #include "print/commondialog.h"  // printing: the printer dialog control
 
 #include <QElapsedTimer>

@@ -2,16 +2,16 @@
 // RedrawTraces and PrepareScreen: the one way anything reaches the drawing
 // surface. A redraw reads one screen of FlName, turns it into display
 // buffers and paints graticule, times and traces from them.
-#include "acquisition/errortable.h"
+#include "analysis/calibration.h"
 #include "analysis/trigger.h"
 #include "app/pribor.h"
 #include "display/ris.h"
-#include "analysis/calibration.h"
 #include "display/screen.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
 #include "files/openfile.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/twips.h"

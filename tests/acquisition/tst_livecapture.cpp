@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/pribor.h"
 #include "acqtestutil.h"
 #include "acquisition/mci.h"
-#include "acquisition/wavfile.h"
 #include "acquisition/savezvuk.h"
 #include "analysis/calibration.h"
 #include "app/exporttool.h"
+#include "app/pribor.h"
 #include "app/xytool.h"
 #include "display/ris.h"
 #include "export/scene.h"
@@ -13,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
+#include "platform/wavfile.h"
 #include "testenv.h"
 #include "testregistry.h"
 
