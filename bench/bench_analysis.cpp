@@ -15,7 +15,6 @@
 // file at 100 мС with the readouts off and on; paging to the next trigger.
 //
 // Usage: bench_analysis [passes, default 500]
-#include "acquisition/wavfile.h"
 #include "analysis/measure.h"
 #include "analysis/trigger.h"
 #include "app/pribor.h"
@@ -23,6 +22,7 @@
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
+#include "platform/wavfile.h"
 
 #include <QAction>
 #include <QApplication>

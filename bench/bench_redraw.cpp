@@ -23,13 +23,13 @@
 //    resident memory, which must stay flat in the file's size.
 //
 // Usage: bench_redraw [megabytes of the large file, default 400] [pages per sweep, default 200]
-#include "acquisition/wavfile.h"
 #include "app/pribor.h"
 #include "benchutil.h"
 #include "display/ris.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/vbcontrols.h"
+#include "platform/wavfile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Live capture start and stop.
 #include "acquisition/capturetables.h"
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
 #include "files/openfile.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/vbcontrols.h"

@@ -79,6 +79,11 @@ void CaptureEngine::SetInputListener(InputListener listener)
     listeners_.push_back(std::move(listener));
 }
 
+bool CaptureEngine::RaiseInputLost(int error)
+{
+    return error == MciErr::DeviceLost && inputLostHandler_ && inputLostHandler_(error);
+}
+
 void CaptureEngine::SetPreferredInput(const QString &choice)
 {
     preferred_ = choice;

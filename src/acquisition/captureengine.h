@@ -54,6 +54,14 @@ public:
     // recording runs, so a long recording can end at once.
     void SetLossListener(std::function<void()> listener);
 
+    // A device command of the live picture failed with `error`. When that is
+    // the input lost, the handler the window set is told; it answers true
+    // when it carried capture on (from another input) and the failure is
+    // not to be reported. The last handler set is the one told.
+    using InputLostHandler = std::function<bool(int error)>;
+    void SetInputLostHandler(InputLostHandler handler) { inputLostHandler_ = std::move(handler); }
+    bool RaiseInputLost(int error);
+
     // Starts a recording in `format`. `limitFrames` < 0 records until
     // saved or closed. With `continuePass`, a recording that follows the
     // last save within a moment starts at that save's cut. 0 or MciErr.
@@ -116,6 +124,7 @@ private:
     QString preferred_;
     QString inputNotice_;
     std::function<void()> lossListener_;
+    InputLostHandler inputLostHandler_;
     // The demo generator stands in only until a real input has been used:
     // a real input that goes away is reported, never silently replaced.
     bool realInputSeen_ = false;

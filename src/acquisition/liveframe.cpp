@@ -8,20 +8,17 @@
 // stretch.
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
-#include "fourier/fourierwindow.h"
+#include "platform/errortable.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
 
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 void Pribor::FrameTimer_Timer()
 {
@@ -121,14 +118,22 @@ void Pribor::FrameTimer_Timer()
         }
     }
 
-    // What a redraw from the file hands on besides the traces: the block
-    // to the X-Y figure, and the readings under the screen.
-    Tools->NoteLiveBlock(block);
+    // The screen as the features read it (the X-Y figure, the readings
+    // under the screen, the spectrum), as a redraw from the file hands it on.
+    ScreenFrame read;
+    read.samples = block;
+    read.channels = st.Channels;
+    read.sampleRate = st.SampleRate;
+    read.sweep = w;
+    read.firstFrame = intoRecording + (block.constData() - data) / bytesPerFrame;
+    read.frameCount = frames;
+    read.live = true;
+    read.streamed = true;
     if (!RunTrapped(TrapSite::Redraw, [&] {
             if (shift)
                 built = Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w);
             Traces::Build(built, block, st.Channels, st);
-            MeasureScreen(block, w);
+            Readers.SamplesRead(read);
             if (shift)
                 Traces::ShiftStart(st, built, plan, shiftFrames);
             if (Globals::CenterBeams)
@@ -141,16 +146,5 @@ void Pribor::FrameTimer_Timer()
         RunTrapped(TrapSite::Redraw, [&] { StopOnSingleFrame(singleAt, bytesPerFrame); });
         return;
     }
-    if (SpektrWindow && (!spectrumFed_.isValid() || spectrumFed_.hasExpired(kSpectrumPeriodMs))) {
-        spectrumFed_.start();
-        // The newest transform's length; the recording's start stays where
-        // this frame put it (nothing is asked to be kept beyond it).
-        const char *newest = nullptr;
-        qint64 bytes = 0;
-        CaptureFormat now;
-        if (engine.Newest(SpektrWindow->Analyzer.Size(), std::numeric_limits<qint64>::max(), &newest, &bytes, &now)
-                == 0
-            && now.channels == st.Channels)
-            SpektrWindow->AnalyseNewest(newest, bytes, st.Channels, st.SampleRate);
-    }
+    Readers.Shown(read);
 }

@@ -4,8 +4,8 @@
 #include "acquisition/mci.h"
 
 #include "acquisition/captureengine.h"
-#include "acquisition/wavfile.h"
 #include "platform/paths.h"
+#include "platform/wavfile.h"
 
 #include <QRegularExpression>
 

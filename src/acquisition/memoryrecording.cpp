@@ -2,16 +2,16 @@
 // Memory recording: up to one minute straight into the working file.
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "acquisition/savezvuk.h"
 #include "app/pribor.h"
 #include "platform/errors.h"
-#include "acquisition/wavfile.h"
+#include "platform/errortable.h"
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
+#include "platform/wavfile.h"
 
 #include <QAction>
 #include <QDateTime>

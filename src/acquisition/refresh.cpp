@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live refresh: each tick shows the pass recorded since the last one.
+#include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
+#include "platform/errortable.h"
 #include "platform/vbcontrols.h"
 
 #include <QThread>
@@ -60,7 +60,7 @@ void Pribor::EndTickAfterDeviceFailure(int r)
         return;
     }
     // An input chosen in the window that was unplugged: go on from the default one.
-    if (Tools->FallBackFromLostInput(r))
+    if (CaptureEngine::Instance().RaiseInputLost(r))
         return;
     // Capture ends before the box is shown: while it is up, nothing that
     // still believed capture ran (the refresh, the frame timer, the input

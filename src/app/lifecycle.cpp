@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, shut-down and the commands the main window carries out itself.
 #include "app/pribor.h"
-#include "app/scopetools.h"
+#include "app/inputtool.h"
+#include "app/xytool.h"
 
 #include "app/timemen.h"
 #include "app/windowbounds.h"
@@ -99,7 +100,8 @@ void Pribor::Form_Load()
     Globals::DisplayRate = StoredDisplayRate();
 
     // Beyond the front panel: X-Y picture and the chosen input.
-    Tools->Load();
+    XYView->Load();
+    Input->Load();
 
     // 4. Geometry and state.
     //    A stored size too small to show anything is not a size anyone chose.

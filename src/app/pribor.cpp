@@ -3,7 +3,10 @@
 
 #include "acquisition/demonotice.h"
 #include "app/icons.h"
-#include "app/scopetools.h"
+#include "app/cursortool.h"
+#include "app/exporttool.h"
+#include "app/inputtool.h"
+#include "app/xytool.h"
 #include "display/paneltables.h"
 #include "display/ris.h"
 #include "platform/twips.h"
@@ -74,7 +77,17 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     placeAtDesign();
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);
-    Tools = new ScopeTools(this);
+    // The readers of each screen, in the order they paint over it: the
+    // trigger marker and readings, then the cursors.
+    screenMarks_ = makeScreenMarks();
+    Readers.Add(screenMarks_.get());
+    buildTools();
+    Readers.Add(CursorsTool);
+    Readers.Add(XYView);
+    Readers.Add(Exports);
+    Readers.Add(Input);
+    spectrumFeed_ = makeSpectrumFeed();
+    Readers.Add(spectrumFeed_.get());
     // The level marker's filter goes on after the tools' (the last one put
     // on sees the mouse first): a press on the marker drags the trigger
     // level even while the cursors are shown.
@@ -85,8 +98,41 @@ Pribor::~Pribor()
 {
     // The drawing surface outlives this class's part of the window while
     // QWidget deletes the children; its filters must not be told about that.
-    RisBox->removeEventFilter(Tools);
+    RisBox->removeEventFilter(CursorsTool);
+    RisBox->removeEventFilter(Input);
     RisBox->removeEventFilter(this);
+}
+
+void Pribor::buildTools()
+{
+    ToolHost host;
+    host.window = this;
+    host.st = &st;
+    host.surface = RisBox;
+    host.fileMenu = File;
+    host.setupMenu = Setup;
+    host.quit = Quit;
+    host.sweep = RasTime;
+    host.sensitivity1 = U2;
+    host.sensitivity2 = U1;
+    host.position1 = VScroll2;
+    host.position2 = VScroll1;
+    host.startTime = nachalo;
+    host.endTime = konec;
+    host.repaint = [this] {
+        // While capturing, the next refresh draws with the new state.
+        if (!st.CaptureRunning && st.SampleRate > 0)
+            RasTime_Click();
+    };
+    host.stopCapture = [this] { Stopbiton_Click(); };
+    host.startCapture = [this] { zapis_Click(); };
+    host.endCaptureAfterFailure = [this] { EndCaptureAfterFailure(); };
+    host.recordingToMemory = [this] { return SaveZvukWindow() != nullptr; };
+    Setup->addSeparator();
+    CursorsTool = new CursorTool(host, [this] { return XYView->Shown(); }, this);
+    XYView = new XYTool(host, this);
+    Input = new InputTool(host, this);
+    Exports = new ExportTool(host, CursorsTool, XYView, this);
 }
 
 void Pribor::buildControls()

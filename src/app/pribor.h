@@ -4,10 +4,11 @@
 // state; the handlers keep the names the program is built around and are
 // defined beside the subsystem that does the work (acquisition/, display/,
 // files/, print/, help/, levelmeter/), each a few lines that call into it.
-#include "acquisition/errortable.h"
 #include "analysis/measure.h"
 #include "analysis/options.h"
 #include "app/scopestate.h"
+#include "display/screenreaders.h"
+#include "platform/errortable.h"
 #include "print/commondialog.h"  // printing: the printer dialog control
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QToolButton>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -26,7 +28,10 @@ class QTimer;
 class Ris;
 class Scala;  // level meter
 class SpectrumWindow;
-class ScopeTools;
+class CursorTool;
+class ExportTool;
+class InputTool;
+class XYTool;
 class SaveZvuk;  // capture: memory-recording progress window
 class VbComboBox;
 class VbScrollBar;
@@ -62,8 +67,16 @@ public:
     QTimer *FrameTimer = nullptr;
     static constexpr int kFramePeriodMs = 20;
 
-    // Cursors, exports, input choice and the X-Y picture.
-    ScopeTools *Tools = nullptr;
+    // Beyond the front panel, each off until switched on: cursors, the
+    // X-Y picture, exports and the choice of input (src/app/*tool.cpp).
+    CursorTool *CursorsTool = nullptr;
+    XYTool *XYView = nullptr;
+    ExportTool *Exports = nullptr;
+    InputTool *Input = nullptr;
+
+    // The features that read each screen, registered at start-up (the
+    // display publishes to them; see display/screenreaders.h).
+    ScreenReaders Readers;
 
     // Sound device: shown while the demo generator stands in for a sound input.
     QLabel *DemoNotice = nullptr;
@@ -236,6 +249,7 @@ private:
     void buildControls();
     void buildMenus();
     void buildTriggerMenu();
+    void buildTools();
     void pageTrigger(bool forward);
     // The trigger condition as set in the menu, the level calibrated (and
     // moved by the mean of `x` with centred beams), for channel `src`.
@@ -250,7 +264,13 @@ private:
     // Capture state.
     QElapsedTimer captureClock_;
     QElapsedTimer frameSearched_;  // at display rate: since the last trigger search
-    QElapsedTimer spectrumFed_;  // at display rate: since the spectrum's last stretch
+    // The window's own readers of the screen: the trigger marker and the
+    // readings under it, and the spectrum window's feed.
+    std::unique_ptr<ScreenReader> screenMarks_, spectrumFeed_;
+    std::unique_ptr<ScreenReader> makeScreenMarks();
+    std::unique_ptr<ScreenReader> makeSpectrumFeed();
+    // The frame PrepareScreen publishes: the picture's map, from the controls.
+    ScreenFrame paintedFrame(int32_t points, int sweep, int64_t start, int channels, bool tracesDrawn) const;
     double passStartSeconds_ = 0;
     bool recovering_ = false;
     SaveZvuk *saveZvuk_ = nullptr;

@@ -2,16 +2,16 @@
 // RedrawTraces and PrepareScreen: the one way anything reaches the drawing
 // surface. A redraw reads one screen of FlName, turns it into display
 // buffers and paints graticule, times and traces from them.
-#include "acquisition/errortable.h"
+#include "analysis/calibration.h"
 #include "analysis/trigger.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
 #include "display/ris.h"
 #include "display/screen.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
 #include "files/openfile.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
@@ -140,12 +140,22 @@ void Pribor::RedrawTraces(int64_t start)
         }, recoverBadRecord))
         return;
 
-    Tools->NoteBlock(block);
+    // The screen as the features read it.
+    ScreenFrame read;
+    read.samples = block;
+    read.channels = st.Channels;
+    read.sampleRate = st.SampleRate;
+    read.sweep = w;
+    read.filePosition = readFrom;
+    read.fileBytes = readLength;
+    read.firstFrame = std::max<int64_t>(0, readFrom - st.DataStart) / (2 * st.Channels);
+    read.frameCount = readLength / (2 * st.Channels);
+    read.live = st.CaptureRunning;
     if (!trapped(st, [&] {
             Traces::Build(built, block, st.Channels, st);
             if (extraBytes)
                 Traces::ShiftStart(st, built, plan, shiftFrames);
-            MeasureScreen(block, w);
+            Readers.SamplesRead(read);
         }, recoverBadRecord))
         return;
 
@@ -170,8 +180,7 @@ void Pribor::RedrawTraces(int64_t start)
 
     if (!trapped(st, [&] { PrepareScreen(st.PointCount, vb::CInt(w), readFrom, st.Channels); }, recoverBadRecord))
         return;
-    if (SpektrWindow)
-        FeedSpectrum(readFrom, readLength);
+    Readers.Shown(read);
 
     if (singleFired_) {
         trapped(st, [&] { StopOnSingleTrigger(readFrom); }, recoverBadRecord);
@@ -195,7 +204,8 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     const double right = RisBox->ScaleWidth;
 
     // The X-Y picture takes the second channel's selector and bar for its vertical axis.
-    const bool xy = Tools->DrawsXY();
+    ScreenReader *const instead = Readers.DrawingInstead();
+    const bool xy = instead != nullptr;
     const bool secondTrace = st.TwoBeam && (!st.SubtractMode || xy);
     VScroll1->setEnabled(secondTrace);
     U1->setEnabled(secondTrace);
@@ -252,8 +262,9 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     const auto &rightBuf = st.RightBuffer;
     const bool haveLeft = points >= 0 && size_t(points) < left.size();
     const bool haveRight = points >= 0 && size_t(points) < rightBuf.size();
+    const ScreenFrame frame = paintedFrame(points, sweep, start, channels, !xy);
     if (xy) {
-        Tools->PaintXY(s2, s1);
+        instead->PaintInstead(frame, *RisBox);
     } else if (st.SubtractMode) {
         if (haveLeft)
             draw([&](int32_t i) { return vb::Sub32(left[size_t(i)], haveRight ? rightBuf[size_t(i)] : 0); }, s2,
@@ -265,8 +276,53 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
             draw([&](int32_t i) { return rightBuf[size_t(i)]; }, s1, VScroll1, 0xFF);
     }
     RisBox->DrawWidth = 1;
-    DrawScreenExtras();
-    Tools->AfterScreen(points, sweep, start, channels);
+    Readers.PaintOver(frame, *RisBox);
+}
+
+ScreenFrame Pribor::paintedFrame(int32_t points, int sweep, int64_t start, int channels, bool tracesDrawn) const
+{
+    ScreenFrame f;
+    f.channels = channels;
+    f.sampleRate = st.SampleRate;
+    f.sweep = sweep;
+    f.points = points;
+    f.live = st.CaptureRunning;
+    f.tracesDrawn = tracesDrawn;
+    f.filePosition = st.CaptureRunning ? 0 : start;
+    Cursors::ScreenMap &m = f.map;
+    m.points = RisBox->ScaleWidth;
+    m.widthPx = RisBox->Image().width();
+    // The traces' rows: the readout strip, when shown, takes the bottom ones.
+    m.heightPx = std::max(1, RisBox->Image().height() - std::max(0, RisBox->StripHeight));
+    m.sensitivity[0] = std::max(1, U2->ItemData(std::max(0, U2->ListIndex())));
+    m.sensitivity[1] = std::max(1, U1->ItemData(std::max(0, U1->ListIndex())));
+    m.position[0] = VScroll2->Value();
+    m.position[1] = VScroll1->Value();
+    // The window's copy of the stored factors: this runs on every screen.
+    m.voltsPerUnit[0] = Calibration::VoltsPerUnit(CalFactor[0]);
+    m.voltsPerUnit[1] = Calibration::VoltsPerUnit(CalFactor[1]);
+    // The subtracted trace lost the difference of the two means.
+    m.removed[0] = st.MeanRemoved[0] - (st.SubtractMode ? st.MeanRemoved[1] : 0);
+    m.removed[1] = st.MeanRemoved[1];
+    if (st.SampleRate <= 0 || sweep <= 0 || channels <= 0)
+        return f;
+    const double rate = st.SampleRate;
+    // The file's own time, as the CSV has it: from its first sample, to
+    // the first point drawn (which a trigger may put between two frames).
+    const int64_t origin = st.SampleOrigin > 0 ? st.SampleOrigin : st.DataStart;
+    if (!st.CaptureRunning)
+        m.startSeconds = Cursors::FileSeconds(start, origin, channels, rate) + st.BufferShiftFrames / rate;
+    const ScreenRead::ScreenSize size = ScreenRead::SizeFor(st.SampleRate, sweep, channels);
+    const Traces::Plan plan = Traces::PlanFor(size.wordCount, channels, st.SampleRate, sweep);
+    switch (plan.mode) {
+    case Traces::Mode::Decimation: m.secondsPerPoint = plan.groupFrames / 2.0 / rate; break;
+    case Traces::Mode::Upsample: m.secondsPerPoint = 1.0 / (plan.factor * rate); break;
+    case Traces::Mode::Direct: m.secondsPerPoint = 1.0 / rate; break;
+    }
+    f.firstFrame = std::llround(m.startSeconds * rate);
+    f.frameCount = size.framesPerScreen;
+    f.mapValid = true;
+    return f;
 }
 
 void Pribor::FitTimeLabels()

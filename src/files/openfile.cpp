@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/openfile.h"
 
-#include "acquisition/errortable.h"
-#include "acquisition/wavfile.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "platform/wavfile.h"
 
 #include "files/wavlayout.h"
 #include "files/workingcopy.h"

@@ -2,13 +2,13 @@
 // Opening an oscillogram: the open command and OpenWorkingFile, which every
 // path that shows a file (open, capture stop, end of a memory recording)
 // goes through.
-#include "acquisition/errortable.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
 #include "files/openfile.h"
 #include "files/wavlayout.h"
 #include "files/wavopen.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"

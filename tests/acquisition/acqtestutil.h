@@ -2,10 +2,10 @@
 #pragma once
 // Helpers shared by the sound device tests: WAV files built byte by byte,
 // a scriptable input, and reading back what the device saved.
-#include "acquisition/capturesource.h"
 #include "acquisition/captureengine.h"
+#include "acquisition/capturesource.h"
 #include "acquisition/mci.h"
-#include "acquisition/wavfile.h"
+#include "platform/wavfile.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -2,8 +2,8 @@
 // The sound device's command vocabulary on real files: what open reads from
 // a header, what status answers, which number each wrong use gets.
 #include "acqtestutil.h"
-#include "acquisition/wavfile.h"
 #include "platform/paths.h"
+#include "platform/wavfile.h"
 #include "testenv.h"
 #include "testregistry.h"
 

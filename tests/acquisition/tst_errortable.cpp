@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file and device error table: texts, titles, buttons and what each
 // operation's trap does next.
-#include "acquisition/errortable.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "testenv.h"
 #include "testregistry.h"
 

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/pribor.h"
 #include "acqtestutil.h"
 #include "acquisition/mci.h"
-#include "acquisition/wavfile.h"
 #include "acquisition/savezvuk.h"
 #include "analysis/calibration.h"
-#include "app/scopetools.h"
+#include "app/exporttool.h"
+#include "app/pribor.h"
+#include "app/xytool.h"
 #include "display/ris.h"
 #include "export/scene.h"
 #include "fourier/fourierwindow.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
+#include "platform/wavfile.h"
 #include "testenv.h"
 #include "testregistry.h"
 
@@ -260,15 +261,15 @@ private slots:
         QVERIFY2(std::abs(tone - 1000) < w->SpektrWindow->Analyzer.BinWidth(), qPrintable(QString::number(tone)));
         // And the X-Y figure: drawn from each frame's samples, so it moves
         // on (the demo's 1000 Hz against 250 Hz), not from a screen read before.
-        w->Tools->XYMenu->setChecked(true);
+        w->XYView->XYMenu->setChecked(true);
         auto figure = [&] {
-            const Scene scene = w->Tools->CurrentScene();
+            const Scene scene = w->Exports->CurrentScene();
             return scene.strokes.empty() ? QPolygonF() : scene.strokes.back().points;
         };
         QTRY_VERIFY_WITH_TIMEOUT(figure().size() > 100, 2000);
         const QPolygonF first = figure();
         QTRY_VERIFY_WITH_TIMEOUT(figure() != first, 2000);
-        w->Tools->XYMenu->setChecked(false);
+        w->XYView->XYMenu->setChecked(false);
         // Over a second of frames the recording behind them stays short.
         QTest::qWait(1100);
         w->Stopbiton->click();

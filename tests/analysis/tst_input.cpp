@@ -5,7 +5,7 @@
 #include "acquisition/captureengine.h"
 #include "acquisition/inputchoice.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
+#include "app/inputtool.h"
 #include "display/ris.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
@@ -119,13 +119,13 @@ private slots:
             w.Form_Load();
             w.resize(800, 600);
             w.show();
-            QLabel *label = w.Tools->InputLabel;
+            QLabel *label = w.Input->InputLabel;
             QTRY_VERIFY_WITH_TIMEOUT(label->text().contains(image), 2000);  // once the resized area is seen
             label->grab();
             QVERIFY(label->width() <= w.RisBox->width());
-            emit w.Tools->InputMenu->aboutToShow();
+            emit w.Input->InputMenu->aboutToShow();
             int named = 0;
-            for (QAction *a : w.Tools->InputMenu->actions()) {
+            for (QAction *a : w.Input->InputMenu->actions()) {
                 const QString t = a->text();
                 if (!t.contains(QStringLiteral("<img src=")))
                     continue;
@@ -136,7 +136,7 @@ private slots:
                 QVERIFY2(t.size() < 200, qPrintable(QString::number(t.size())));
             }
             QCOMPARE(named, 2);  // in use, and the chosen one not in the system
-            w.Tools->InputMenu->grab();
+            w.Input->InputMenu->grab();
             texts = box.Texts();
             w.close();
         }
@@ -200,23 +200,23 @@ private slots:
             w.RasTime->SetListIndex(6);  // 10 ms a screen
         }
         w.Timer1->setInterval(100);
-        w.Tools->ChooseInput(QStringLiteral("scopein2"));
+        w.Input->ChooseInput(QStringLiteral("scopein2"));
         w.zapis_Click();
         QVERIFY(w.st.CaptureRunning);
         QTRY_VERIFY2_WITH_TIMEOUT(crossings(w) >= 7 && crossings(w) <= 10, qPrintable(QString::number(crossings(w))),
                                   4000);
 
         // The monitor of the first output, taken at once while capturing.
-        w.Tools->ChooseInput(QStringLiteral("scope.monitor"));
+        w.Input->ChooseInput(QStringLiteral("scope.monitor"));
         QVERIFY(w.st.CaptureRunning);
         QTRY_VERIFY2_WITH_TIMEOUT(crossings(w) >= 18 && crossings(w) <= 22, qPrintable(QString::number(crossings(w))),
                                   4000);
         QCOMPARE(InputChoice::Stored(), QStringLiteral("scope.monitor"));
-        QVERIFY(w.Tools->InputLabel->isVisible() || !w.isVisible());
+        QVERIFY(w.Input->InputLabel->isVisible() || !w.isVisible());
 
         // Back to the second input, then it is unplugged: capture goes on
         // from the default input and the user is told.
-        w.Tools->ChooseInput(QStringLiteral("scopein2"));
+        w.Input->ChooseInput(QStringLiteral("scopein2"));
         QTRY_VERIFY_WITH_TIMEOUT(crossings(w) <= 10, 4000);
         pactl({"unload-module", remap});
         // (It is named as the menu names it, not by the server's id.)
@@ -241,11 +241,11 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT(w.st.CaptureRunning && crossings(w) >= 7 && crossings(w) <= 10,
                                   qPrintable(QString::number(crossings(w))), 6000);
         QCOMPARE(box.Texts().size(), 1);
-        QCOMPARE(w.Tools->InputInUse(), described);
+        QCOMPARE(w.Input->InputInUse(), described);
         pactl({"unload-module", again});
 
         w.Stopbiton_Click();
-        w.Tools->ChooseInput(QString());
+        w.Input->ChooseInput(QString());
         CaptureEngine::Instance().Shutdown();
         tone.kill();
         feed.kill();

@@ -6,7 +6,9 @@
 #include "analysis/cursors.h"
 #include "analysis/xyplot.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
+#include "app/cursortool.h"
+#include "app/exporttool.h"
+#include "app/xytool.h"
 #include "display/ris.h"
 #include "export/csvexport.h"
 #include "export/scene.h"
@@ -176,7 +178,7 @@ private slots:
     void cursorsMeasureAndKeepTheirPlace()
     {
         auto w = shown(TestEnv::Temp("stereo.wav"), 6);  // 1 мС/дел.: ten periods of 1000 Hz
-        ScopeTools &t = *w->Tools;
+        CursorTool &t = *w->CursorsTool;
         t.SetCursorsShown(true);
         const QImage &img = w->RisBox->Image();
         const Cursors::ScreenMap &m = t.Map();
@@ -197,10 +199,10 @@ private slots:
 
         // Drag each cursor onto the trace: the nearest cursor follows the mouse.
         const int mid = img.height() / 2;
-        drag(w->RisBox, QPoint(int(m.PixelAtSeconds(t.CursorValue(ScopeTools::Time1))), mid), QPoint(crests[0], mid));
-        drag(w->RisBox, QPoint(int(m.PixelAtSeconds(t.CursorValue(ScopeTools::Time2))), mid), QPoint(crests[1], mid));
-        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
-        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt2)))), QPoint(5, bottom - 1));
+        drag(w->RisBox, QPoint(int(m.PixelAtSeconds(t.CursorValue(CursorTool::Time1))), mid), QPoint(crests[0], mid));
+        drag(w->RisBox, QPoint(int(m.PixelAtSeconds(t.CursorValue(CursorTool::Time2))), mid), QPoint(crests[1], mid));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(CursorTool::Volt1)))), QPoint(5, top + 1));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(CursorTool::Volt2)))), QPoint(5, bottom - 1));
         const Cursors::Readout r = t.Readout();
         const double periodPx = 1e-3 / m.SecondsPerPixel();
         QVERIFY2(std::fabs(r.frequency - 1000) < 1000 * 2 / periodPx, qPrintable(QString::number(r.frequency)));
@@ -209,10 +211,10 @@ private slots:
         QVERIFY(t.ReadoutLines().join(' ').contains(QStringLiteral("1/Δt")));
 
         // Paging one division right: same seconds, drawn one division further left.
-        const double t1 = t.CursorValue(ScopeTools::Time1);
+        const double t1 = t.CursorValue(CursorTool::Time1);
         const double before = m.PixelAtSeconds(t1);
         w->HScroll1->SetValue(w->HScroll1->Value() + 1);
-        QCOMPARE(t.CursorValue(ScopeTools::Time1), t1);
+        QCOMPARE(t.CursorValue(CursorTool::Time1), t1);
         QVERIFY(m.PixelAtSeconds(t1) < before - 20);
         const int x = int(std::floor(m.PixelAtSeconds(t1)));
         int drawn = 0;
@@ -220,24 +222,24 @@ private slots:
             drawn += (img.pixel(x, y) | 0xFF000000u) == kCursor;
         QVERIFY(drawn > img.height() / 3);
         // A finer volts/div: same volts, twice as far from the centre line.
-        const double v1 = t.CursorValue(ScopeTools::Volt1);
+        const double v1 = t.CursorValue(CursorTool::Volt1);
         const double row = m.PixelAtVolts(0, v1) - img.height() / 2.0;
         w->U2->SetListIndex(1);
-        QCOMPARE(t.CursorValue(ScopeTools::Volt1), v1);
+        QCOMPARE(t.CursorValue(CursorTool::Volt1), v1);
         QVERIFY(std::fabs((m.PixelAtVolts(0, v1) - img.height() / 2.0) - 2 * row) < 1.5);
 
         // Keyboard: one pixel per arrow key on the selected cursor.
-        const double p2 = m.PixelAtSeconds(t.CursorValue(ScopeTools::Time2));
+        const double p2 = m.PixelAtSeconds(t.CursorValue(CursorTool::Time2));
         QTest::keyClick(w->RisBox, Qt::Key_2);
         QTest::keyClick(w->RisBox, Qt::Key_Right);
-        QVERIFY(std::fabs(m.PixelAtSeconds(t.CursorValue(ScopeTools::Time2)) - (p2 + 1)) < 1e-6);
+        QVERIFY(std::fabs(m.PixelAtSeconds(t.CursorValue(CursorTool::Time2)) - (p2 + 1)) < 1e-6);
         QTest::keyClick(w->RisBox, Qt::Key_3);
-        const double pv = m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1));
+        const double pv = m.PixelAtVolts(0, t.CursorValue(CursorTool::Volt1));
         QTest::keyClick(w->RisBox, Qt::Key_Up);
-        QVERIFY(std::fabs(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1)) - (pv - 1)) < 1e-6);
+        QVERIFY(std::fabs(m.PixelAtVolts(0, t.CursorValue(CursorTool::Volt1)) - (pv - 1)) < 1e-6);
 
         // The CSV between the time cursors covers their span.
-        const CsvExport::Span span = t.CsvSpan(ScopeTools::CsvWhat::BetweenCursors);
+        const CsvExport::Span span = w->Exports->CsvSpan(ExportTool::CsvWhat::BetweenCursors);
         const Cursors::Readout after = t.Readout();
         QCOMPARE(span.firstFrame, int64_t(std::llround(std::min(after.t1, after.t2) * 44100)));
         QVERIFY(std::abs(span.frameCount - std::llround(std::fabs(after.dt) * 44100)) <= 1);
@@ -256,8 +258,8 @@ private slots:
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
-        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
-        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(ScopeTools::Volt2)))), QPoint(5, bottom - 1));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(CursorTool::Volt1)))), QPoint(5, top + 1));
+        drag(w->RisBox, QPoint(5, int(m.PixelAtVolts(0, t.CursorValue(CursorTool::Volt2)))), QPoint(5, bottom - 1));
         const double dv = t.Readout().dv;
         QVERIFY2(std::fabs(std::fabs(dv) - 0.72) < 3 * m.VoltsPerPixel(0), qPrintable(QString::number(dv)));
 
@@ -269,12 +271,13 @@ private slots:
         w->PageViewTo(w->st.ViewStart);
         const std::vector<int16_t> raw = samplesOf(TestEnv::Temp("stereo.wav"));
         const double t0 = m.SecondsAt(0);
-        const CsvExport::Span screen = t.CsvSpan(ScopeTools::CsvWhat::Screen);
+        const CsvExport::Span screen = w->Exports->CsvSpan(ExportTool::CsvWhat::Screen);
         QVERIFY2(std::fabs(t0 * 44100 - double(screen.firstFrame)) < 1e-6,
                  qPrintable(QStringLiteral("%1 s, frame %2").arg(t0).arg(screen.firstFrame)));
         QCOMPARE(w->st.LeftBuffer[0], int32_t(raw[size_t(2 * screen.firstFrame)]));
         QCOMPARE(w->st.RightBuffer[0], int32_t(raw[size_t(2 * screen.firstFrame + 1)]));
-        const double vpu[2] = {ScopeTools::VoltsPerUnit(0), ScopeTools::VoltsPerUnit(1)};
+        const double vpu[2] = {Calibration::VoltsPerUnit(Calibration::StoredFactor(1)),
+                               Calibration::VoltsPerUnit(Calibration::StoredFactor(2))};
         QString error;
         QCOMPARE(CsvExport::Write(Paths::MapPath(w->st.FlName), TestEnv::Temp("screen.csv"), screen, vpu, {}, &error),
                  CsvExport::Result::Done);
@@ -299,7 +302,7 @@ private slots:
         QVERIFY(TestWav::Write(TestEnv::Temp("lifted.wav"), 44100, 2, lifted));
         auto v = shown(TestEnv::Temp("lifted.wav"), 6);
         QVERIFY(v->MeasureShown);  // (stored by the window above)
-        v->Tools->SetCursorsShown(true);
+        v->CursorsTool->SetCursorsShown(true);
         const QImage &centred = v->RisBox->Image();
         top = centred.height(), bottom = -1;
         for (int y = 0; y < centred.height() - v->RisBox->StripHeight; ++y)
@@ -307,11 +310,11 @@ private slots:
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
-        const Cursors::ScreenMap &cm = v->Tools->Map();
-        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->Tools->CursorValue(ScopeTools::Volt1)))), QPoint(5, top + 1));
-        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->Tools->CursorValue(ScopeTools::Volt2)))),
+        const Cursors::ScreenMap &cm = v->CursorsTool->Map();
+        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->CursorsTool->CursorValue(CursorTool::Volt1)))), QPoint(5, top + 1));
+        drag(v->RisBox, QPoint(5, int(cm.PixelAtVolts(0, v->CursorsTool->CursorValue(CursorTool::Volt2)))),
              QPoint(5, bottom - 1));
-        const Cursors::Readout lr = v->Tools->Readout();
+        const Cursors::Readout lr = v->CursorsTool->Readout();
         const double perUnit = Calibration::VoltsPerUnit(v->CalFactor[0]);
         QVERIFY(v->ReadingsShown[0]);
         QVERIFY2(std::fabs(lr.v1 - v->Readings[0].maximum * perUnit) < 3 * cm.VoltsPerPixel(0),
@@ -325,17 +328,17 @@ private slots:
     void screenExportsShowWhatIsShown()
     {
         auto w = shown(TestEnv::Temp("stereo.wav"), 5);
-        w->Tools->SetCursorsShown(true);
+        w->CursorsTool->SetCursorsShown(true);
         const QImage screen = w->RisBox->Image().convertToFormat(QImage::Format_RGB32);
         QString error;
-        QVERIFY(w->Tools->ExportPng(TestEnv::Temp("screen.png"), &error));
+        QVERIFY(w->Exports->ExportPng(TestEnv::Temp("screen.png"), &error));
         const QImage png = QImage(TestEnv::Temp("screen.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(png.width(), screen.width());
         QVERIFY(png.height() > screen.height());
         QCOMPARE(png.copy(0, 0, screen.width(), screen.height()), screen);
-        QVERIFY(w->Tools->Caption().join(' ').contains(QStringLiteral("Время/Дел. = 2 мС")));
+        QVERIFY(w->Exports->Caption().join(' ').contains(QStringLiteral("Время/Дел. = 2 мС")));
 
-        QVERIFY(w->Tools->ExportSvg(TestEnv::Temp("screen.svg"), &error));
+        QVERIFY(w->Exports->ExportSvg(TestEnv::Temp("screen.svg"), &error));
         QSvgRenderer svg(TestEnv::Temp("screen.svg"));
         QVERIFY(svg.isValid());
         QFile f(TestEnv::Temp("screen.svg"));
@@ -364,8 +367,8 @@ private slots:
         enum Kind { Png, Svg, Csv };
         auto exportTo = [&](Kind kind, const QString &path, QString *error) {
             switch (kind) {
-            case Png: return w->Tools->ExportPng(path, error);
-            case Svg: return w->Tools->ExportSvg(path, error);
+            case Png: return w->Exports->ExportPng(path, error);
+            case Svg: return w->Exports->ExportSvg(path, error);
             case Csv:
                 return CsvExport::Write(TestEnv::Temp("stereo.wav"), path, {}, vpu, {}, error)
                        == CsvExport::Result::Done;
@@ -467,7 +470,7 @@ private slots:
             QString error;
             QVERIFY2(exportTo(kind, disk + "/" + names[kind], &error), qPrintable(error));
         }
-        const QImage picture = PictureExport::Compose(w->RisBox->Image(), w->Tools->Caption());
+        const QImage picture = PictureExport::Compose(w->RisBox->Image(), w->Exports->Caption());
         QCOMPARE(QImage(disk + "/old.png").convertToFormat(QImage::Format_RGB32), picture);
         QVERIFY(QSvgRenderer(disk + "/old.svg").isValid());
         QFile csv(disk + "/old.csv");
@@ -500,7 +503,7 @@ private slots:
         QCOMPARE(across, 16);
 
         auto w = shown(TestEnv::Temp("lissajous.wav"), 3);
-        w->Tools->XYMenu->setChecked(true);
+        w->XYView->XYMenu->setChecked(true);
         const QImage &img = w->RisBox->Image();
         const QRectF area = XY::SquareIn(img.width(), img.height());
         int inside = 0, outside = 0;
@@ -513,7 +516,7 @@ private slots:
         QCOMPARE(w->XminY->text(), QStringLiteral("X-Y"));
         QVERIFY(w->U1->isEnabled() && w->VScroll1->isEnabled());  // the vertical axis's controls
         // The exports' caption names the stretch of signal, not a time per division across.
-        const QString caption = w->Tools->Caption().join(' ');
+        const QString caption = w->Exports->Caption().join(' ');
         QVERIFY2(caption.contains(QRegularExpression(QStringLiteral("фигура за 0[,.]1 с \\(развёртка 10 мС/дел\\.\\)"))),
                  qPrintable(caption));
     }

@@ -4,7 +4,7 @@
 #include "acquisition/mci.h"
 #include "analysis/calibration.h"
 #include "app/pribor.h"
-#include "app/scopetools.h"
+#include "app/cursortool.h"
 #include "calibration/kalibr.h"
 #include "display/ris.h"
 #include "platform/paths.h"
@@ -167,7 +167,7 @@ private slots:
 
         // The level marker is dragged with the mouse and stored, cursors
         // shown or not.
-        w->Tools->SetCursorsShown(true);
+        w->CursorsTool->SetCursorsShown(true);
         const double units = Calibration::ToUnits(0, w->CalFactor[0]);
         const QPoint marker(w->RisBox->width() - 4, int(w->RisBox->ToPixel(0, -(units + w->VScroll2->Value())).y()));
         QTest::mousePress(w->RisBox, Qt::LeftButton, {}, marker);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line and its start without a display, run as the
 // real executable.
-#include "acquisition/wavfile.h"
+#include "platform/wavfile.h"
 #include "app/commandline.h"
 #include "app/pribor.h"
 #include "platform/paths.h"

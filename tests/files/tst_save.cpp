@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "acquisition/errortable.h"
 #include "app/pribor.h"
 #include "files/savefile.h"
 #include "platform/errors.h"
+#include "platform/errortable.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "testenv.h"

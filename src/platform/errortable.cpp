@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "acquisition/errortable.h"
+#include "platform/errortable.h"
 
 #include "platform/errors.h"
 #include "platform/messagebox.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "acquisition/wavfile.h"
+#include "platform/wavfile.h"
 
-#include "acquisition/mci.h"
+#include "platform/mcierr.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/exporttool.h"
+
+#include "analysis/calibration.h"
+#include "app/cursortool.h"
+#include "app/scopestate.h"
+#include "app/xytool.h"
+#include "display/paneltables.h"
+#include "display/ris.h"
+#include "display/screen.h"
+#include "platform/messagebox.h"
+#include "platform/paths.h"
+#include "platform/vbcolor.h"
+#include "platform/vbcontrols.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressDialog>
+#include <cmath>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Сигмалит");
+
+QString sensitivityText(VbComboBox *box)
+{
+    const int i = box->ListIndex();
+    return i < 0 ? QString() : QString::fromUtf8(Panel::kSensitivityU1[size_t(i)].text);
+}
+
+// Volts of one sample unit of a channel, as stored.
+double voltsPerUnit(int channel)
+{
+    return Calibration::VoltsPerUnit(Calibration::StoredFactor(channel + 1));
+}
+
+}  // namespace
+
+ExportTool::ExportTool(const ToolHost &host, const CursorTool *cursors, const XYTool *xy, QObject *parent)
+    : QObject(parent), host_(host), cursors_(cursors), xy_(xy)
+{
+    auto item = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    ExportMenu = new QMenu(QStringLiteral("Экспорт"), host_.window);
+    ExportMenu->setObjectName(QStringLiteral("ExportMenu"));
+    ExportPngAct = item(ExportMenu, "ExportPng", QStringLiteral("Экран в PNG..."));
+    ExportSvgAct = item(ExportMenu, "ExportSvg", QStringLiteral("Экран в SVG..."));
+    ExportMenu->addSeparator();
+    ExportCsvScreen = item(ExportMenu, "ExportCsvScreen", QStringLiteral("Отсчёты экрана в CSV..."));
+    ExportCsvCursors = item(ExportMenu, "ExportCsvCursors", QStringLiteral("Отсчёты между курсорами времени в CSV..."));
+    ExportCsvFile = item(ExportMenu, "ExportCsvFile", QStringLiteral("Отсчёты всего файла в CSV..."));
+    host_.fileMenu->insertMenu(host_.quit, ExportMenu);
+    connect(ExportPngAct, &QAction::triggered, this, [this] { exportPicture(false); });
+    connect(ExportSvgAct, &QAction::triggered, this, [this] { exportPicture(true); });
+    connect(ExportCsvScreen, &QAction::triggered, this, [this] { exportCsv(CsvWhat::Screen); });
+    connect(ExportCsvCursors, &QAction::triggered, this, [this] { exportCsv(CsvWhat::BetweenCursors); });
+    connect(ExportCsvFile, &QAction::triggered, this, [this] { exportCsv(CsvWhat::WholeFile); });
+    connect(ExportMenu, &QMenu::aboutToShow, this, [this] {
+        const bool any = host_.st->SampleRate > 0;
+        for (QAction *a : ExportMenu->actions())
+            a->setEnabled(any);
+        ExportCsvCursors->setEnabled(any && cursors_->CursorsShown());
+    });
+}
+
+void ExportTool::PaintOver(const ScreenFrame &f, Ris &)
+{
+    points_ = f.points;
+    sweep_ = f.sweep;
+    mapValid_ = f.mapValid;
+    if (f.mapValid)
+        map_ = f.map;
+}
+
+QStringList ExportTool::Caption() const
+{
+    const ScopeState &st = *host_.st;
+    const int sweepIndex = host_.sweep->ListIndex();
+    const QString sweep = sweepIndex < 0 ? QString() : QString::fromUtf8(Panel::kSweep[size_t(sweepIndex)].text);
+    QString line;
+    if (xy_->Shown()) {
+        // Across is channel 1, not time: the sweep only says how long a
+        // stretch of signal the figure is drawn from.
+        const QString span = sweepIndex < 0 ? QString() : Screen::SpanText(host_.sweep->ItemData(sweepIndex));
+        line = QStringLiteral("X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   фигура за %3 с (развёртка %4/дел.)")
+                   .arg(sensitivityText(host_.sensitivity1), sensitivityText(host_.sensitivity2), span, sweep);
+    } else if (st.SubtractMode) {
+        line = QStringLiteral("Канал 1 − канал 2: %1/дел.   Время/Дел. = %2")
+                   .arg(sensitivityText(host_.sensitivity1), sweep);
+    } else if (st.TwoBeam) {
+        line = QStringLiteral("Канал 1: %1/дел.   Канал 2: %2/дел.   Время/Дел. = %3")
+                   .arg(sensitivityText(host_.sensitivity1), sensitivityText(host_.sensitivity2), sweep);
+    } else {
+        line = QStringLiteral("Канал 1: %1/дел.   Время/Дел. = %2").arg(sensitivityText(host_.sensitivity1), sweep);
+    }
+    if (!st.CaptureRunning)
+        line += QStringLiteral("   Экран: %1 … %2 с").arg(host_.startTime->text(), host_.endTime->text());
+    return {line};
+}
+
+Scene ExportTool::CurrentScene() const
+{
+    const ScopeState &st = *host_.st;
+    Ris &ris = *host_.surface;
+    Scene s;
+    s.size = ris.Image().size();
+    s.background = ris.BackColor();
+    s.caption = Caption();
+    if (xy_->Shown()) {
+        // The X-Y picture is painted from its own scene; rebuild it the same way.
+        const Scene figure = xy_->Figure(s.size, st.Channels, map_.sensitivity, map_.position, false);
+        s.strokes = figure.strokes;
+        return s;
+    }
+    const double right = ris.ScaleWidth;
+    auto line = [&](double x1, double y1, double x2, double y2) {
+        s.strokes.push_back({QPolygonF({ris.ToPixel(x1, y1), ris.ToPixel(x2, y2)}), Qt::black, 1, false});
+    };
+    for (int k = -3; k <= 3; ++k)
+        line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1);
+    for (double x : Screen::VerticalLines(points_, sweep_, st.SampleRate))
+        line(x, -32768, x, 32767);
+    auto trace = [&](auto valueAt, int sens, int pos, uint32_t colour) {
+        QPolygonF poly;
+        for (int32_t i = 0; i <= points_; ++i)
+            poly << ris.ToPixel(i, -(double(valueAt(i)) * sens + pos));
+        if (points_ > 0)
+            s.strokes.push_back({poly, VbColor(colour), 2, false});
+    };
+    const auto &l = st.LeftBuffer;
+    const auto &r = st.RightBuffer;
+    const bool haveLeft = points_ >= 0 && size_t(points_) < l.size();
+    const bool haveRight = points_ >= 0 && size_t(points_) < r.size();
+    if (st.SubtractMode) {
+        if (haveLeft)
+            trace([&](int32_t i) { return l[size_t(i)] - (haveRight ? r[size_t(i)] : 0); }, map_.sensitivity[0],
+                  map_.position[0], 0xFF0000);
+    } else {
+        if (haveLeft)
+            trace([&](int32_t i) { return l[size_t(i)]; }, map_.sensitivity[0], map_.position[0], 0xFF0000);
+        if (st.TwoBeam && haveRight)
+            trace([&](int32_t i) { return r[size_t(i)]; }, map_.sensitivity[1], map_.position[1], 0xFF);
+    }
+    if (cursors_->CursorsShown() && mapValid_) {
+        const Scene o = cursors_->Overlay();
+        s.strokes.insert(s.strokes.end(), o.strokes.begin(), o.strokes.end());
+        s.texts = o.texts;
+    }
+    return s;
+}
+
+bool ExportTool::ExportPng(const QString &path, QString *error) const
+{
+    return PictureExport::WritePng(path, host_.surface->Image(), Caption(), error);
+}
+
+bool ExportTool::ExportSvg(const QString &path, QString *error) const
+{
+    return PictureExport::WriteSvg(path, CurrentScene(), error);
+}
+
+CsvExport::Span ExportTool::CsvSpan(CsvWhat what) const
+{
+    const ScopeState &st = *host_.st;
+    CsvExport::Span span;
+    switch (what) {
+    case CsvWhat::WholeFile:
+        break;
+    case CsvWhat::Screen:
+        span = CsvExport::ScreenSpan(map_.startSeconds, st.SampleRate, sweep_);
+        break;
+    case CsvWhat::BetweenCursors:
+        span = CsvExport::SpanBetween(cursors_->CursorValue(CursorTool::Time1),
+                                      cursors_->CursorValue(CursorTool::Time2), st.SampleRate);
+        break;
+    }
+    return span;
+}
+
+CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QString *error)
+{
+    const double volts[2] = {voltsPerUnit(0), voltsPerUnit(1)};
+    QProgressDialog progress(QStringLiteral("Экспорт отсчётов в CSV..."), QStringLiteral("Отмена"), 0, 1000, host_.window);
+    progress.setWindowTitle(kTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);  // only what takes longer shows a bar
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    const CsvExport::Result r = CsvExport::Write(
+        Paths::MapPath(host_.st->FlName), path, CsvSpan(what), volts,
+        [&](int64_t done, int64_t total) {
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        },
+        error);
+    return r;
+}
+
+void ExportTool::exportPicture(bool svg)
+{
+    const QString filter = svg ? QStringLiteral("Рисунок SVG (*.svg)") : QStringLiteral("Рисунок PNG (*.png)");
+    QString path = QFileDialog::getSaveFileName(host_.window, QStringLiteral("Экспорт экрана"),
+                                                QDir::home().filePath(svg ? QStringLiteral("oscillogram.svg")
+                                                                          : QStringLiteral("oscillogram.png")),
+                                                filter);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!(svg ? ExportSvg(path, &error) : ExportPng(path, &error)))
+        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, kTitle);
+}
+
+void ExportTool::exportCsv(CsvWhat what)
+{
+    if (host_.st->CaptureRunning) {
+        MsgBox(QStringLiteral("Отсчёты можно выгрузить, когда осциллоскоп остановлен."), MsgButtons::OK,
+               MsgIcon::Information, kTitle);
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(host_.window, QStringLiteral("Экспорт отсчётов"),
+                                                      QDir::home().filePath(QStringLiteral("oscillogram.csv")),
+                                                      QStringLiteral("Таблица CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (ExportCsv(path, what, &error) == CsvExport::Result::Failed)
+        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, kTitle);
+}

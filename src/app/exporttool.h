@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Export of what is shown: the screen as PNG or SVG, and the samples of
+// the screen, between the time cursors or of the whole file as CSV. The
+// writing is in export/; this class wires it to the window's file menu.
+#include "app/toolhost.h"
+#include "display/screenreaders.h"
+#include "export/csvexport.h"
+#include "export/scene.h"
+
+#include <QObject>
+#include <QStringList>
+
+class CursorTool;
+class XYTool;
+
+class ExportTool : public QObject, public ScreenReader {
+    Q_OBJECT
+public:
+    ExportTool(const ToolHost &host, const CursorTool *cursors, const XYTool *xy, QObject *parent);
+
+    Scene CurrentScene() const;
+    QStringList Caption() const;
+    bool ExportPng(const QString &path, QString *error) const;
+    bool ExportSvg(const QString &path, QString *error) const;
+    enum class CsvWhat { Screen, BetweenCursors, WholeFile };
+    CsvExport::Span CsvSpan(CsvWhat what) const;
+    CsvExport::Result ExportCsv(const QString &path, CsvWhat what, QString *error);
+
+    // Keeps what the last screen showed, to draw it again as a scene.
+    void PaintOver(const ScreenFrame &f, Ris &surface) override;
+
+    QMenu *ExportMenu = nullptr;
+    QAction *ExportPngAct = nullptr, *ExportSvgAct = nullptr;
+    QAction *ExportCsvScreen = nullptr, *ExportCsvCursors = nullptr, *ExportCsvFile = nullptr;
+
+private:
+    void exportPicture(bool svg);
+    void exportCsv(CsvWhat what);
+
+    ToolHost host_;
+    const CursorTool *cursors_;
+    const XYTool *xy_;
+    Cursors::ScreenMap map_;
+    bool mapValid_ = false;
+    int32_t points_ = 0;
+    int sweep_ = 0;
+};
