@@ -1,13 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sourced by build.sh and package.sh: one configuration of ./build, so the
-# tests run on the very program the package is made from, and the package
-# compiles nothing again.
-# Debian's hardening flags (fortify, stack protector, read-only relocations,
-# immediate binding), as a Debian build gets them. The file prefix map is
-# left out (and the debug one): they name the checkout, and objects that name it are not shared
-# by ccache between checkouts.
+# Sourced by the build scripts.
+
+# ccache shares objects between checkouts: paths under the checkout are
+# hashed relative to it, and the build folder's own name is left out.
+ccache_across_checkouts() {
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$1}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+}
+
+# One configuration of ./build, used by build.sh and package.sh, so the tests
+# run on the very program the package is made from and the package compiles
+# nothing again. It has Debian's hardening flags (fortify, stack protector,
+# read-only relocations, immediate binding), as a Debian build gets them; the
+# file and debug prefix maps are left out, since they name the checkout and
+# objects that name it are not shared between checkouts.
 configure_build() {
   local root="$1"; shift
+  ccache_across_checkouts "$root"
   export DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath,-fixdebugpath"
   local cppflags cxxflags ldflags
   cppflags=$(dpkg-buildflags --get CPPFLAGS)

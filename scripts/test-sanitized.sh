@@ -7,6 +7,8 @@
 # Expects the test sound server of test.sh to be running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/configure.sh
+ccache_across_checkouts "$PWD"
 fuzz=OFF
 runtime_dir=$(clang --print-runtime-dir 2>/dev/null || true)
 if [ -n "$runtime_dir" ] && [ -f "$runtime_dir/libclang_rt.fuzzer-x86_64.a" ]; then
