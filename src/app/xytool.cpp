@@ -44,7 +44,8 @@ void XYTool::SamplesRead(const ScreenFrame &f)
     if (f.streamed && !Shown())
         return;
     block_.resize(f.samples.size());
-    std::memcpy(block_.data(), f.samples.data(), size_t(f.samples.size()));
+    if (!f.samples.empty())  // (an empty view may have no storage at all)
+        std::memcpy(block_.data(), f.samples.data(), size_t(f.samples.size()));
 }
 
 Scene XYTool::Figure(QSize size, int channels, const int sensitivity[2], const int position[2], bool note) const
