@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Picture probe: prints a hash of the drawing surface's image and of the
 // whole window grab for every sweep of a stereo file (plain, with cursors
-// and the readout strip, triggered, subtracted, X-Y), for live screens read
-// from a pass file, and for frames at display rate from an input whose
-// signal repeats exactly in every burst it delivers. Run it before and
-// after a change that must not alter a pixel; the two listings must be the
-// same line for line.
+// and the readout strip, triggered, subtracted, X-Y, the level and spectrum
+// windows), for live screens read from a pass file, and for frames at
+// display rate from an input whose signal repeats exactly in every burst
+// it delivers. Run it before and after a change that must not alter a
+// pixel; the two listings must be the same line for line.
 //
 // Usage: QT_QPA_PLATFORM=offscreen build/probe_screens > hashes.txt
 // It uses only the window's own members and named menu actions, so the
@@ -16,6 +16,8 @@
 #include "app/pribor.h"
 #include "benchutil.h"
 #include "display/ris.h"
+#include "fourier/fourierwindow.h"
+#include "levelmeter/scala.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
@@ -172,6 +174,26 @@ int main(int argc, char **argv)
     action(*w, "XYMenu")->setChecked(true);
     sweeps(QStringLiteral("x-y"));
     action(*w, "XYMenu")->setChecked(false);
+
+    // The level and spectrum windows over every sweep: their pictures, where
+    // they appear, and the refresh period the level window sets and gives back.
+    action(*w, "Uroven")->trigger();
+    action(*w, "Spektr")->trigger();
+    if (!w->ScalaWindow || !w->SpektrWindow)
+        return 1;
+    for (int i = 0; i < w->RasTime->ListCount(); ++i) {
+        w->RasTime->SetListIndex(i);
+        QApplication::processEvents();
+        std::printf("level+spectrum sweep %-6d %s %s %d,%d %d,%d %d\n", i,
+                    md5(w->ScalaWindow->grab().toImage()).constData(),
+                    md5(w->SpektrWindow->grab().toImage()).constData(), w->ScalaWindow->x(), w->ScalaWindow->y(),
+                    w->SpektrWindow->x(), w->SpektrWindow->y(), w->Timer1->interval());
+    }
+    action(*w, "Uroven")->trigger();
+    action(*w, "Spektr")->trigger();
+    QApplication::processEvents();
+    std::printf("level+spectrum closed %d %d %d %d %d\n", w->ScalaWindow != nullptr, w->SpektrWindow != nullptr,
+                action(*w, "Uroven")->isChecked(), action(*w, "Spektr")->isChecked(), w->Timer1->interval());
 
     // Live screens as the refresh draws them, each read from a pass file.
     for (int i = 0; i < w->RasTime->ListCount(); ++i) {

@@ -7,6 +7,7 @@
 #include "app/timemen.h"
 #include "app/windowbounds.h"
 #include "files/workingcopy.h"
+#include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
@@ -224,6 +225,19 @@ void Pribor::Ster_Click()
     } else {
         toggle();
     }
+}
+
+void Pribor::TimeMenu_Click()
+{
+    const bool wasRunning = Stopbiton->isEnabled();
+    if (wasRunning)
+        Stopbiton_Click();
+    {
+        TimeMen dialog(Timer1, this);
+        ShowModal(&dialog);
+    }
+    if (wasRunning)
+        zapis_Click();
 }
 
 void Pribor::XminY_Click()

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/timemen.h"
 
-#include "app/pribor.h"
-#include "platform/messagebox.h"
+#include "app/scopestate.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
 #include "platform/vbrt.h"
@@ -144,17 +143,4 @@ void TimeMen::OKBiton_Click()
         || !SettingsStore::GetSetting(kApp, kDisplaySection, kDisplayRateKey, QString()).isEmpty())
         SettingsStore::SaveSetting(kApp, kDisplaySection, kDisplayRateKey, vb::BoolText(Globals::DisplayRate));
     accept();
-}
-
-void Pribor::TimeMenu_Click()
-{
-    const bool wasRunning = Stopbiton->isEnabled();
-    if (wasRunning)
-        Stopbiton_Click();
-    {
-        TimeMen dialog(Timer1, this);
-        ShowModal(&dialog);
-    }
-    if (wasRunning)
-        zapis_Click();
 }

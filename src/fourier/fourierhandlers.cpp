@@ -63,7 +63,16 @@ void Pribor::Spektr_Click()
         return;
     }
     Spektr->setChecked(true);
-    SpektrWindow = new SpectrumWindow(this);
+    SpectrumHost host;
+    host.window = this;
+    host.menuItem = Spektr;
+    host.leftTw = [this] { return LeftTw(); };
+    host.topTw = [this] { return TopTw(); };
+    host.released = [this](SpectrumWindow *gone) {
+        if (SpektrWindow == gone)
+            SpektrWindow = nullptr;
+    };
+    SpektrWindow = new SpectrumWindow(std::move(host));
     SpektrWindow->PlaceAndShow();
     // A stopped screen is shown at once; while capturing, the next refresh does it.
     const int sweep = RasTime->ListIndex();

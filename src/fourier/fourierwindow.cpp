@@ -2,7 +2,6 @@
 #include "fourier/fourierwindow.h"
 
 #include "analysis/calibration.h"
-#include "app/pribor.h"
 #include "app/windowbounds.h"
 #include "platform/settings.h"
 #include "platform/twips.h"
@@ -72,7 +71,7 @@ double SpectrumWindow::VoltsPerFullScale(int channel)
     return Calibration::kNominalFullScaleVolts * Calibration::StoredFactor(channel + 1);
 }
 
-SpectrumWindow::SpectrumWindow(Pribor *main) : QWidget(main, Qt::Tool), main_(main)
+SpectrumWindow::SpectrumWindow(SpectrumHost host) : QWidget(host.window, Qt::Tool), host_(std::move(host))
 {
     setObjectName(QStringLiteral("Spectrum"));
     setWindowTitle(QStringLiteral("Спектр сигнала"));
@@ -285,7 +284,7 @@ void SpectrumWindow::PlaceAndShow()
         const auto v = vb::ParseNumber(text);
         return v && std::fabs(*v) <= 1.5e6 ? *v : fallback;
     };
-    const double left = stored(x, main_->LeftTw() + 600), top = stored(y, main_->TopTw() + 2400);
+    const double left = stored(x, host_.leftTw() + 600), top = stored(y, host_.topTw() + 2400);
     // Kept where its title bar can be reached, whatever the stored place.
     std::vector<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
@@ -322,9 +321,8 @@ void SpectrumWindow::Form_Unload()
         return;
     unloaded_ = true;
     storeSettings();
-    main_->Spektr->setChecked(false);
-    if (main_->SpektrWindow == this)
-        main_->SpektrWindow = nullptr;
+    host_.menuItem->setChecked(false);
+    host_.released(this);
     hide();
     deleteLater();
 }

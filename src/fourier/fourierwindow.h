@@ -8,18 +8,31 @@
 #include <QLabel>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
-class Pribor;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QSpinBox;
 class SpectrumPlot;
+class SpectrumWindow;
+
+// The parts of the main window the spectrum window works with, so that it
+// never includes the window's header.
+struct SpectrumHost {
+    QWidget *window = nullptr;  // its parent, beside which it first appears
+    QAction *menuItem = nullptr;  // Spektr: unchecked when the window goes
+    // The main window's left and top in twips.
+    std::function<double()> leftTw, topTw;
+    // The window goes: the main window lets go of it.
+    std::function<void(SpectrumWindow *)> released;
+};
 
 class SpectrumWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit SpectrumWindow(Pribor *main);
+    explicit SpectrumWindow(SpectrumHost host);
     ~SpectrumWindow() override;
 
     QComboBox *SizeBox, *WindowBox, *UnitsBox, *ScaleBox, *AveragingBox;
@@ -57,7 +70,7 @@ private:
     void analyse(const char *data, qint64 bytes, int channels, int32_t sampleRate);
     void showResult();
     void storeSettings();
-    Pribor *main_;
+    SpectrumHost host_;
     bool unloaded_ = false;
     bool loading_ = true;
 };

@@ -6,6 +6,25 @@
 
 #include <QAction>
 
+namespace {
+
+Scala *newLevelWindow(Pribor *w)
+{
+    LevelHost host;
+    host.window = w;
+    host.menuItem = w->Uroven;
+    host.refresh = w->Timer1;
+    host.leftTw = [w] { return w->LeftTw(); };
+    host.topTw = [w] { return w->TopTw(); };
+    host.released = [w](Scala *gone) {
+        if (w->ScalaWindow == gone)
+            w->ScalaWindow = nullptr;
+    };
+    return new Scala(std::move(host));
+}
+
+}  // namespace
+
 void Pribor::Uroven_Click()
 {
     // The window exists exactly while the item is checked; deciding by the
@@ -13,7 +32,7 @@ void Pribor::Uroven_Click()
     // from opening it again.
     if (!ScalaWindow) {
         Uroven->setChecked(true);
-        ScalaWindow = new Scala(this);
+        ScalaWindow = newLevelWindow(this);
         ScalaWindow->PlaceTopmost();
         // The signal already on screen, also over a stopped file: no need to
         // wait for something to redraw.
@@ -30,7 +49,7 @@ void Pribor::FeedLevelMeter()
     if (!Uroven->isChecked())
         return;
     if (!ScalaWindow) {
-        ScalaWindow = new Scala(this);
+        ScalaWindow = newLevelWindow(this);
         if (WindowStateVb() != 1)
             ScalaWindow->PlaceTopmost();
     }

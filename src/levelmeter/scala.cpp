@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "levelmeter/scala.h"
 
-#include "app/pribor.h"
 #include "app/windowbounds.h"
 #include "levelmeter/levelmath.h"
 #include "levelmeter/levelpicture.h"
@@ -98,7 +97,7 @@ int readWhole(const QString &key, int fallback)
 
 }  // namespace
 
-Scala::Scala(Pribor *main) : QWidget(main, Qt::Tool | Qt::WindowStaysOnTopHint), main_(main)
+Scala::Scala(LevelHost host) : QWidget(host.window, Qt::Tool | Qt::WindowStaysOnTopHint), host_(std::move(host))
 {
     setObjectName(QStringLiteral("Scala"));
     setWindowTitle(QStringLiteral("Уровень сигнала (дБ)"));
@@ -169,15 +168,15 @@ QSize Scala::OuterSizePx()
 void Scala::Form_Load()
 {
     // While the window is open the live refresh runs every 100 ms.
-    SavedInterval = float(main_->Timer1->interval());
+    SavedInterval = float(host_.refresh->interval());
     forcingPeriod_ = true;
-    main_->Timer1->setInterval(100);
+    host_.refresh->setInterval(100);
     forcingPeriod_ = false;
     // A period the operator chooses while the window is open (parameters
     // dialog) is the one to return to when it closes.
-    periodWatch_ = main_->Timer1->bindableInterval().addNotifier([this] {
+    periodWatch_ = host_.refresh->bindableInterval().addNotifier([this] {
         if (!forcingPeriod_ && !unloaded_)
-            SavedInterval = float(main_->Timer1->interval());
+            SavedInterval = float(host_.refresh->interval());
     });
 
     HScrollNach->SetValue(readWhole(QStringLiteral("Nach"), 9));
@@ -196,14 +195,13 @@ void Scala::Form_Unload()
     unloaded_ = true;
     if (SavedInterval == 0)
         SavedInterval = 100;
-    main_->Timer1->setInterval(int(vb::RoundHalfEven(SavedInterval)));
-    main_->Uroven->setChecked(false);
+    host_.refresh->setInterval(int(vb::RoundHalfEven(SavedInterval)));
+    host_.menuItem->setChecked(false);
     SettingsStore::Batch batch;
     StorePosition();
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("Nach"), QString::number(HScrollNach->Value()));
     SettingsStore::SaveSetting(kApp, kSection, QStringLiteral("End"), QString::number(HScrollEnd->Value()));
-    if (main_->ScalaWindow == this)
-        main_->ScalaWindow = nullptr;
+    host_.released(this);
     hide();
     deleteLater();
 }
@@ -224,8 +222,8 @@ void Scala::StorePosition()
 
 void Scala::PlaceTopmost()
 {
-    const double left = readPosition(QStringLiteral("XPosition"), main_->LeftTw() + 400);
-    const double top = readPosition(QStringLiteral("YPosition"), main_->TopTw() + 1345);
+    const double left = readPosition(QStringLiteral("XPosition"), host_.leftTw() + 400);
+    const double top = readPosition(QStringLiteral("YPosition"), host_.topTw() + 1345);
     // Kept where its title bar can be reached, whatever the stored place.
     std::vector<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())

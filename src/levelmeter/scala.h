@@ -7,18 +7,33 @@
 #include <QPropertyNotifier>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class LevelPicture;
-class Pribor;
+class QAction;
+class QTimer;
+class Scala;
 class VbScrollBar;
+
+// The parts of the main window the level window works with, so that it
+// never includes the window's header.
+struct LevelHost {
+    QWidget *window = nullptr;  // its parent, beside which it first appears
+    QAction *menuItem = nullptr;  // Uroven: unchecked when the window goes
+    QTimer *refresh = nullptr;  // Timer1, the live refresh whose period the window sets
+    // The main window's left and top in twips.
+    std::function<double()> leftTw, topTw;
+    // The window goes: the main window lets go of it.
+    std::function<void(Scala *)> released;
+};
 
 class Scala : public QWidget {
     Q_OBJECT
 public:
     // Builds the window beside its main window and runs the load steps;
     // Pribor::Uroven_Click places and shows it.
-    explicit Scala(Pribor *main);
+    explicit Scala(LevelHost host);
     ~Scala() override;
 
     // Controls, named as the handlers know them.
@@ -57,7 +72,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    Pribor *main_;
+    LevelHost host_;
     bool unloaded_ = false;
     bool forcingPeriod_ = false;
     QPropertyNotifier periodWatch_;
