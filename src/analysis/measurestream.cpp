@@ -23,6 +23,23 @@ void sums(std::span<const int16_t> x, int64_t *sum, __int128 *squares)
     *squares += q;
 }
 
+// The same with the extremes, in the one pass over the samples.
+void sums(std::span<const int16_t> x, int64_t *sum, __int128 *squares, int *lowest, int *highest)
+{
+    int64_t s = 0, q = 0;
+    int lo = *lowest, hi = *highest;
+    for (int16_t v : x) {
+        s += v;
+        q += int64_t(v) * v;
+        lo = std::min<int>(lo, v);
+        hi = std::max<int>(hi, v);
+    }
+    *sum += s;
+    *squares += q;
+    *lowest = lo;
+    *highest = hi;
+}
+
 }  // namespace
 
 Stream::Stream(double sampleRate, int lowest, int highest)
@@ -49,19 +66,13 @@ void Stream::Add(std::span<const int16_t> block)
 {
     if (block.empty())
         return;
-    int lo = seenLo_, hi = seenHi_;
-    for (int16_t v : block) {
-        lo = std::min<int>(lo, v);
-        hi = std::max<int>(hi, v);
-    }
-    seenLo_ = lo;
-    seenHi_ = hi;
     if (!timed_) {
-        sums(block, &sum_, &squares_);
+        sums(block, &sum_, &squares_, &seenLo_, &seenHi_);
         count_ += block.size();
         summed_ = count_;
         return;
     }
+    const size_t blockStart = count_;
     held_.insert(held_.end(), block.begin(), block.end());
     count_ += block.size();
     firstPending_ = lastPending_ = false;
@@ -70,9 +81,19 @@ void Stream::Add(std::span<const int16_t> block)
     // are added: prefixAt counts from the samples before it.
     if (firstPending_)
         prefixAt(firstK_, &firstSum_, &firstSquares_);
-    if (lastPending_)
-        prefixAt(lastK_, &lastSum_, &lastSquares_);
-    sums(block, &sum_, &squares_);
+    if (lastPending_ && lastK_ >= blockStart) {
+        // The block summed in two parts, split where the last crossing
+        // rounds to: its sums come with the block's at no extra cost.
+        const size_t split = lastK_ - blockStart;
+        sums(block.first(split), &sum_, &squares_, &seenLo_, &seenHi_);
+        lastSum_ = sum_;
+        lastSquares_ = squares_;
+        sums(block.subspan(split), &sum_, &squares_, &seenLo_, &seenHi_);
+    } else {
+        if (lastPending_)
+            prefixAt(lastK_, &lastSum_, &lastSquares_);
+        sums(block, &sum_, &squares_, &seenLo_, &seenHi_);
+    }
     summed_ = count_;
     // Keep what the next crossings may look back at: three samples before
     // the first one not scanned (the last crossing of all is placed on the
