@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commandline.h"
 #include "app/pribor.h"
+#include "cli/cli.h"
 #include "platform/exitnow.h"
 #include "files/openpath.h"
 #include "platform/messagebox.h"
 #include "platform/settings.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTimer>
@@ -21,6 +23,15 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    // The subcommands are the instrument without a window: a core
+    // application only, created before any widget code, so they run with no
+    // display at all.
+    if (!args.isEmpty() && Cli::IsSubcommand(args.first())) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Сигмалит"));
+        QCoreApplication::setOrganizationName(QStringLiteral("sigmalit"));
+        return Cli::Run(args);
+    }
     const CommandLine::Request request = CommandLine::Parse(args);
     switch (request.action) {
     case CommandLine::Request::Help:

@@ -22,11 +22,16 @@ std::vector<int16_t> Decode(const QByteArray &block, int channels, int channel)
 
 double CrossingBetween(std::span<const int16_t> x, size_t i, double level)
 {
+    return double(i - 1) + CrossingFraction(x, i, level);
+}
+
+double CrossingFraction(std::span<const int16_t> x, size_t i, double level)
+{
     const double y0 = x[i - 1], y1 = x[i];
     double t = y1 == y0 ? 0.0 : (level - y0) / (y1 - y0);
     t = std::clamp(t, 0.0, 1.0);
     if (x.size() < 4)
-        return double(i - 1) + t;
+        return t;
     // The cubic through four neighbouring samples x[w..w+3], centred on the
     // crossing where the array allows; its nodes at s = -1, 0, 1, 2, so the
     // crossing lies in s = o .. o + 1. A few Newton steps from the
@@ -50,7 +55,7 @@ double CrossingBetween(std::span<const int16_t> x, size_t i, double level)
     // is not trusted: keep the straight line then.
     if (std::isfinite(s) && s >= o && s <= o + 1)
         t = s - o;
-    return double(i - 1) + t;
+    return t;
 }
 
 std::optional<double> FindNext(std::span<const int16_t> x, const Condition &c, double after)

@@ -108,6 +108,10 @@ void ShiftLeft(std::vector<int32_t> &buf, double by);
 // side of the level, x[i] on or beyond it): linear between the two, then
 // refined on the cubic through the four samples around them.
 double CrossingBetween(std::span<const int16_t> x, size_t i, double level);
+// The same as a fraction of the way from sample i - 1 to i. It depends only
+// on the four samples around the crossing, so a stream read in blocks finds
+// the very positions the whole array gives.
+double CrossingFraction(std::span<const int16_t> x, size_t i, double level);
 
 // --- implementation of the templates ---
 namespace detail {

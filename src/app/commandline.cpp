@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commandline.h"
 
+#include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -69,43 +71,71 @@ void guardHandler(QtMsgType type, const QMessageLogContext &, const QString &tex
 
 Request Parse(const QStringList &args)
 {
-    Request r;
-    bool optionsEnded = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (!optionsEnded && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            if (a == QLatin1String("--")) {
-                optionsEnded = true;
-            } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-                r.action = Request::Help;
-                return r;
-            } else if (a == QLatin1String("--version")) {
-                r.action = Request::Version;
-                return r;
-            } else if (kQtOptionsWithValue.contains(a)) {
-                ++i;
-            } else if (!kQtOptions.contains(a)) {
-                return error(QStringLiteral("неизвестный параметр «%1»").arg(a));
-            }
-            continue;
-        }
-        if (!r.file.isEmpty())
-            return error(QStringLiteral("открывается только один файл, лишний: «%1»").arg(a));
-        r.file = a;
+    QCommandLineParser parser;
+    // Qt's options are single-dash words (-platform xcb); so are ours then
+    // (-help), and a word is never read as a cluster of letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOption(help);
+    parser.addOption(version);
+    // Qt's own options are accepted here and left in argv for QApplication.
+    for (const QString &o : kQtOptionsWithValue)
+        parser.addOption(QCommandLineOption(o.mid(1), QString(), QStringLiteral("value")));
+    for (const QString &o : kQtOptions)
+        parser.addOption(QCommandLineOption(o.mid(1)));
+    QStringList all{QStringLiteral("sigmalit")};
+    all += args;
+    if (!parser.parse(all)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return error(parser.errorText());
+        return error(QStringLiteral("неизвестный параметр «%1»").arg(TypedOption(args, unknown.first())));
     }
+    Request r;
+    if (parser.isSet(help)) {
+        r.action = Request::Help;
+        return r;
+    }
+    if (parser.isSet(version)) {
+        r.action = Request::Version;
+        return r;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return error(QStringLiteral("открывается только один файл, лишний: «%1»").arg(files.at(1)));
+    if (!files.isEmpty())
+        r.file = files.first();
     return r;
+}
+
+QString TypedOption(const QStringList &args, const QString &name)
+{
+    for (const QString &a : args) {
+        const QString option = a.section(QLatin1Char('='), 0, 0);
+        if (option.startsWith(QLatin1Char('-')) && QString(option).remove(QRegularExpression(QStringLiteral("^--?"))) == name)
+            return option;
+    }
+    return QStringLiteral("--") + name;
 }
 
 QString HelpText()
 {
     return QStringLiteral(
         "Использование: sigmalit [ФАЙЛ.wav]\n"
+        "       sigmalit measure|spectrum|export ФАЙЛ.wav [ПАРАМЕТРЫ]\n"
         "Сигмалит — запоминающий осциллограф на звуковой карте.\n"
         "\n"
         "  ФАЙЛ.wav     открыть осциллограмму (16-разрядный WAV, один или два канала),\n"
         "               как это сделала бы команда «Открыть wav»\n"
         "  -h, --help   показать эту справку и выйти\n"
         "  --version    показать версию и выйти\n"
+        "\n"
+        "Команды без окна (графический сеанс не нужен; справка: sigmalit КОМАНДА --help):\n"
+        "  measure      измерения строки показаний по каналам, в вольтах\n"
+        "  spectrum     спектр, пик, КНИ и КНИ+Ш\n"
+        "  export       отсчёты в таблицу CSV\n"
+        "Файл с именем команды открывается так: sigmalit ./measure\n"
         "\n"
         "Коды завершения: 0 — успешно, %1 — ошибка в командной строке,\n"
         "%2 — нет графического сеанса (без экрана: xvfb-run -a sigmalit).\n"

@@ -8,7 +8,7 @@
 namespace CommandLine {
 
 // Exit codes the manual page documents.
-constexpr int kExitUsage = 2;       // unknown option or a second file
+constexpr int kExitUsage = 64;      // unknown option or a second file (EX_USAGE)
 constexpr int kExitNoDisplay = 69;  // no graphical session (EX_UNAVAILABLE)
 
 struct Request {
@@ -20,6 +20,10 @@ struct Request {
 // `args` without the program name. Qt's own options (-platform, -style …)
 // are let through for QApplication to take.
 Request Parse(const QStringList &args);
+
+// An unknown option as it was typed (QCommandLineParser gives it without
+// its dashes).
+QString TypedOption(const QStringList &args, const QString &name);
 
 QString HelpText();
 QString VersionText();
