@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -32,8 +33,14 @@ using Clock = std::chrono::steady_clock;
 
 // How long a look at the server's inputs may take before it counts as no answer.
 constexpr int kAskServerMs = 2000;
-// How long a start may wait for the server to set up the stream.
-constexpr int kStartStreamMs = 5000;
+// How long the window waits for the server once it has heard from it: a
+// server that answers at all does so within a few milliseconds. One that
+// takes longer is frozen or swamped, and the window goes on with what it
+// said last while the look goes on in the background.
+constexpr int kServerWaitMs = 100;
+// How long a start waits for its stream before letting it come up on its
+// own: within it, a stream the server refuses is told by the start.
+constexpr int kStartWaitMs = 250;
 
 QByteArray clientName()
 {
@@ -47,14 +54,15 @@ struct Listing {
     QList<SoundInputInfo> inputs;
 };
 
-// Asks the server for its inputs over a connection of its own.
-Listing askServer()
+// Asks the server for its inputs over a connection of its own; takes up to
+// kAskServerMs when the server does not answer.
+Listing askServer(const QByteArray &client)
 {
     Listing result;
     pa_mainloop *loop = pa_mainloop_new();
     if (!loop)
         return result;
-    pa_context *context = pa_context_new(pa_mainloop_get_api(loop), clientName().constData());
+    pa_context *context = pa_context_new(pa_mainloop_get_api(loop), client.constData());
     if (!context) {
         pa_mainloop_free(loop);
         return result;
@@ -114,10 +122,97 @@ Listing askServer()
     return result;
 }
 
+// The looks at the server's inputs run on threads of their own, so a server
+// that is frozen holds up only them. A caller waits for the answer to its
+// own look: in full while nothing good has been heard from the server in
+// this run (or since it went away), so a server slow to answer the first
+// time is never taken for none; else for kServerWaitMs at most, and then
+// takes the last good answer. A server that let a look wait out its time
+// is not waited for again until it answers. One that is not there refuses
+// at once, and that is the answer.
+class ServerLooks {
+public:
+    static ServerLooks &Instance()
+    {
+        // Never destroyed: a look at a frozen server may outlast the program.
+        static ServerLooks *looks = new ServerLooks;
+        return *looks;
+    }
+
+    Listing Ask()
+    {
+        const std::shared_ptr<State> state = state_;
+        std::unique_lock<std::mutex> g(state->lock);
+        if (state->client.isEmpty())
+            state->client = clientName();
+        if (!state->running) {
+            state->running = true;
+            state->since = Clock::now();
+            const quint64 look = ++state->started;
+            std::thread([state, look] { run(state, look); }).detach();
+        }
+        const quint64 look = state->started;
+        const Clock::time_point until = state->frozen    ? Clock::now()
+                                        : !state->lastGood ? state->since + std::chrono::milliseconds(kAskServerMs + 1000)
+                                                           : state->since + std::chrono::milliseconds(kServerWaitMs);
+        state->done.wait_until(g, until, [&] { return state->finished >= look; });
+        return state->last;
+    }
+
+    // Whether the server has been found not answering and has not answered
+    // since: its answers are not waited for.
+    bool Frozen()
+    {
+        std::lock_guard<std::mutex> g(state_->lock);
+        return state_->frozen
+               || (state_->running && state_->lastGood
+                   && Clock::now() - state_->since > std::chrono::milliseconds(kServerWaitMs));
+    }
+
+private:
+    struct State {
+        std::mutex lock;
+        std::condition_variable done;
+        QByteArray client;  // read on the caller's thread, where the application lives
+        bool running = false;
+        quint64 started = 0, finished = 0;
+        Clock::time_point since;
+        Listing last;
+        bool lastGood = false;
+        bool frozen = false;
+    };
+
+    static void run(const std::shared_ptr<State> &state, quint64 look)
+    {
+        QByteArray client;
+        {
+            std::lock_guard<std::mutex> g(state->lock);
+            client = state->client;
+        }
+        const Clock::time_point began = Clock::now();
+        Listing answer = askServer(client);
+        const bool timedOut = Clock::now() - began >= std::chrono::milliseconds(kAskServerMs);
+        std::lock_guard<std::mutex> g(state->lock);
+        state->running = false;
+        state->finished = look;
+        state->frozen = !answer.answered && timedOut;
+        // A frozen server keeps its last good answer; one that refused is gone.
+        if (answer.answered || !state->frozen || !state->lastGood) {
+            state->lastGood = answer.answered;
+            state->last = std::move(answer);
+        }
+        state->done.notify_all();
+    }
+
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
 // One capture stream: the server's connection, run by a thread of its own
-// (libpulse's threaded main loop) that collects what arrives. Nothing here
-// waits for the server once the stream runs, so a frozen server cannot keep
-// a stop from returning; it only stops delivering, which the device notices.
+// (libpulse's threaded main loop) that sets the stream up and collects what
+// arrives. A start waits for the stream only while the server answers
+// promptly, so a failure is told by the start as usual; a frozen server
+// cannot keep a start or a stop from returning: it only delivers nothing
+// (yet), which the device notices by its own clock.
 class Link {
 public:
     Link() : loop_(pa_threaded_mainloop_new()) {}
@@ -144,11 +239,16 @@ public:
     Link(const Link &) = delete;
     Link &operator=(const Link &) = delete;
 
-    // Connects and starts recording; 0, or a libpulse error number.
-    int Open(const QByteArray &device, const pa_sample_spec &sampleFormat, const pa_buffer_attr &attr)
+    // Connects and starts recording, waiting for the stream up to `waitMs`:
+    // 0, or a libpulse error number. A stream not up by then comes up, or
+    // fails, on the connection's thread.
+    int Open(const QByteArray &device, const pa_sample_spec &sampleFormat, const pa_buffer_attr &attr, int waitMs)
     {
         if (!loop_)
             return PA_ERR_INTERNAL;
+        device_ = device;
+        sampleFormat_ = sampleFormat;
+        attr_ = attr;
         context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), clientName().constData());
         if (!context_)
             return PA_ERR_INTERNAL;
@@ -158,7 +258,7 @@ public:
         if (pa_threaded_mainloop_start(loop_) < 0)
             return PA_ERR_INTERNAL;
         pa_threaded_mainloop_lock(loop_);
-        const int rc = connectStream(device, sampleFormat, attr);
+        const int rc = waitForStream(waitMs);
         pa_threaded_mainloop_unlock(loop_);
         return rc;
     }
@@ -169,6 +269,7 @@ public:
     void SetFragment(const pa_buffer_attr &attr)
     {
         pa_threaded_mainloop_lock(loop_);
+        attr_ = attr;  // a stream still being set up asks for these
         if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
             if (pa_operation *op = pa_stream_set_buffer_attr(stream_, &attr, nullptr, nullptr))
                 pa_operation_unref(op);
@@ -190,51 +291,64 @@ public:
     }
 
 private:
-    int connectStream(const QByteArray &device, const pa_sample_spec &sampleFormat, const pa_buffer_attr &attr)
+    // On the connection's thread, once the server has let the program in.
+    void connectStream()
     {
-        if (!waitFor([this] {
-                const pa_context_state_t s = pa_context_get_state(context_);
-                return s == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(s);
-            }))
-            return PA_ERR_TIMEOUT;
-        if (pa_context_get_state(context_) != PA_CONTEXT_READY)
-            return pa_context_errno(context_);
-        stream_ = pa_stream_new(context_, "oscillogram", &sampleFormat, nullptr);
-        if (!stream_)
-            return pa_context_errno(context_);
+        stream_ = pa_stream_new(context_, "oscillogram", &sampleFormat_, nullptr);
+        if (!stream_) {
+            failWith(pa_context_errno(context_));
+            return;
+        }
         pa_stream_set_state_callback(stream_, onStreamState, this);
         pa_stream_set_read_callback(stream_, onRead, this);
         // The fragment size is also the source's latency, so data leaves
         // the server as soon as a fragment is full.
-        if (pa_stream_connect_record(stream_, device.isEmpty() ? nullptr : device.constData(), &attr,
+        connectedAttr_ = attr_;
+        if (pa_stream_connect_record(stream_, device_.isEmpty() ? nullptr : device_.constData(), &attr_,
                                      PA_STREAM_ADJUST_LATENCY)
             < 0)
-            return pa_context_errno(context_);
-        if (!waitFor([this] {
-                const pa_stream_state_t s = pa_stream_get_state(stream_);
-                return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
-            }))
-            return PA_ERR_TIMEOUT;
-        return pa_stream_get_state(stream_) == PA_STREAM_READY ? 0 : pa_context_errno(context_);
+            failWith(pa_context_errno(context_));
     }
 
-    // Waits, holding the loop's lock, until `done` or a deadline.
-    bool waitFor(const std::function<bool()> &done)
+    // Holding the loop's lock: the stream's fate, or 0 when it is not
+    // decided within `waitMs`.
+    int waitForStream(int waitMs)
     {
+        auto decided = [this] {
+            return failed() || (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY);
+        };
         timedOut_ = false;
-        pa_time_event *timer = pa_context_rttime_new(
-            context_, pa_rtclock_now() + pa_usec_t(kStartStreamMs) * PA_USEC_PER_MSEC,
-            [](pa_mainloop_api *, pa_time_event *, const struct timeval *, void *data) {
-                auto *link = static_cast<Link *>(data);
-                link->timedOut_ = true;
-                pa_threaded_mainloop_signal(link->loop_, 0);
-            },
-            this);
-        while (!done() && !timedOut_)
+        pa_time_event *timer = nullptr;
+        if (waitMs > 0 && !decided())
+            timer = pa_context_rttime_new(
+                context_, pa_rtclock_now() + pa_usec_t(waitMs) * PA_USEC_PER_MSEC,
+                [](pa_mainloop_api *, pa_time_event *, const struct timeval *, void *data) {
+                    auto *link = static_cast<Link *>(data);
+                    link->timedOut_ = true;
+                    pa_threaded_mainloop_signal(link->loop_, 0);
+                },
+                this);
+        while (timer && !decided() && !timedOut_)
             pa_threaded_mainloop_wait(loop_);
         if (timer)
             pa_threaded_mainloop_get_api(loop_)->time_free(timer);
-        return done();
+        if (!failed())
+            return 0;
+        return error_ ? error_ : pa_context_errno(context_);
+    }
+
+    bool failed()
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        return failed_;
+    }
+
+    // On the connection's thread.
+    void failWith(int error)
+    {
+        if (!error_)
+            error_ = error ? error : PA_ERR_UNKNOWN;
+        fail();
     }
 
     void fail()
@@ -246,16 +360,25 @@ private:
     static void onContextState(pa_context *c, void *data)
     {
         auto *link = static_cast<Link *>(data);
-        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c)))
-            link->fail();
+        const pa_context_state_t state = pa_context_get_state(c);
+        if (!PA_CONTEXT_IS_GOOD(state))
+            link->failWith(pa_context_errno(c));
+        else if (state == PA_CONTEXT_READY && !link->stream_)
+            link->connectStream();
         pa_threaded_mainloop_signal(link->loop_, 0);
     }
 
     static void onStreamState(pa_stream *s, void *data)
     {
         auto *link = static_cast<Link *>(data);
-        if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
-            link->fail();
+        const pa_stream_state_t state = pa_stream_get_state(s);
+        if (!PA_STREAM_IS_GOOD(state)) {
+            link->failWith(pa_context_errno(pa_stream_get_context(s)));
+        } else if (state == PA_STREAM_READY && link->attr_.fragsize != link->connectedAttr_.fragsize) {
+            // Other fragments were asked for while the stream was being set up.
+            if (pa_operation *op = pa_stream_set_buffer_attr(s, &link->attr_, nullptr, nullptr))
+                pa_operation_unref(op);
+        }
         pa_threaded_mainloop_signal(link->loop_, 0);
     }
 
@@ -287,7 +410,12 @@ private:
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
-    bool timedOut_ = false;  // under the loop's lock
+    // Under the loop's lock:
+    QByteArray device_;
+    pa_sample_spec sampleFormat_{};
+    pa_buffer_attr attr_{}, connectedAttr_{};
+    bool timedOut_ = false;
+    int error_ = 0;  // why the stream failed, as libpulse numbers it
     std::mutex lock_;
     QByteArray pending_;
     bool failed_ = false;
@@ -311,7 +439,9 @@ public:
         sampleFormat.channels = uint8_t(format.channels);
         format_ = format;
         auto link = std::make_unique<Link>();
-        if (const int error = link->Open(info_.name.toUtf8(), sampleFormat, bufferAttr())) {
+        // A frozen server is not waited for: the stream comes up when it answers.
+        const int waitMs = ServerLooks::Instance().Frozen() ? 0 : kStartWaitMs;
+        if (const int error = link->Open(info_.name.toUtf8(), sampleFormat, bufferAttr(), waitMs)) {
             // A server that is not there is a lost input; one that refuses
             // the format has no input that suits the file.
             const bool gone = error == PA_ERR_CONNECTIONREFUSED || error == PA_ERR_CONNECTIONTERMINATED
@@ -373,7 +503,7 @@ private:
 
 QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors)
 {
-    Listing l = askServer();
+    Listing l = ServerLooks::Instance().Ask();
     if (defaultName)
         *defaultName = l.defaultName;
     if (!withMonitors)
@@ -383,13 +513,13 @@ QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors)
 
 QString DefaultInputName()
 {
-    return askServer().defaultName;
+    return ServerLooks::Instance().Ask().defaultName;
 }
 
 std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error)
 {
     *error = 0;
-    const Listing server = askServer();
+    const Listing server = ServerLooks::Instance().Ask();
     const QString &serverDefault = server.defaultName;
     const bool wantDefault = name.isEmpty() || name.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
     // A monitor is taken only when asked for by its exact name.
