@@ -4,7 +4,7 @@
 // the program's peak resident memory. Two files: a steady tone (its
 // extremes show in the first block, one pass) and the same with one spike
 // near the end (the extremes change, a second pass).
-#include "acquisition/wavfile.h"
+#include "platform/wavfile.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
