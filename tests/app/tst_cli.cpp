@@ -144,20 +144,20 @@ private slots:
 
         // The spectrum: the tone's frequency within a tenth of a bin and its
         // level within 0.1 dB; a clean sine has no distortion to speak of.
-        const Run spec = run({QStringLiteral("spectrum"), wav, QStringLiteral("--window"), QStringLiteral("flat-top"),
+        const Run spectrum = run({QStringLiteral("spectrum"), wav, QStringLiteral("--window"), QStringLiteral("flat-top"),
                               QStringLiteral("--average"), QStringLiteral("4"), QStringLiteral("--json")});
-        QVERIFY2(spec.code == 0, qPrintable(spec.err));
-        const QJsonObject s = QJsonDocument::fromJson(spec.out).object();
+        QVERIFY2(spectrum.code == 0, qPrintable(spectrum.err));
+        const QJsonObject s = QJsonDocument::fromJson(spectrum.out).object();
         QCOMPARE(s.value(QStringLiteral("averages")).toInt(), 4);
         const double bin = s.value(QStringLiteral("bin_width_Hz")).toDouble();
         QCOMPARE(bin, 48000.0 / 4096);
         const QJsonObject s1 = s.value(QStringLiteral("readings")).toArray().at(0).toObject();
-        QVERIFY2(std::abs(s1.value(QStringLiteral("peak_frequency_Hz")).toDouble() - 1000) < 0.1 * bin, spec.out.constData());
-        QVERIFY2(std::abs(s1.value(QStringLiteral("peak_dBFS")).toDouble() - 20 * std::log10(0.5)) < 0.1, spec.out.constData());
+        QVERIFY2(std::abs(s1.value(QStringLiteral("peak_frequency_Hz")).toDouble() - 1000) < 0.1 * bin, spectrum.out.constData());
+        QVERIFY2(std::abs(s1.value(QStringLiteral("peak_dBFS")).toDouble() - 20 * std::log10(0.5)) < 0.1, spectrum.out.constData());
         // dBV follows the stored calibration (×2 on channel 1).
         QVERIFY2(std::abs(s1.value(QStringLiteral("peak_dBV")).toDouble() - 20 * std::log10(amp[0] / std::sqrt(2.0))) < 0.1,
-                 spec.out.constData());
-        QVERIFY2(s1.value(QStringLiteral("thd_dB")).toDouble() < -60, spec.out.constData());
+                 spectrum.out.constData());
+        QVERIFY2(s1.value(QStringLiteral("thd_dB")).toDouble() < -60, spectrum.out.constData());
         const Run curve = run({QStringLiteral("spectrum"), wav, QStringLiteral("--csv"), QStringLiteral("--size"),
                                QStringLiteral("1024")});
         QCOMPARE(curve.code, 0);
