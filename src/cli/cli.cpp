@@ -57,6 +57,37 @@ QByteArray csvNumber(double v, int digits = 7)
 {
     return std::isfinite(v) ? Number(v, digits) : QByteArray();
 }
+
+// One line of readings a channel: in JSON the "readings" array that closes
+// `jsonHead` (an object left open), else CSV under a header of the keys.
+template <size_t N, class Values, class Digits>
+QByteArray readingsTable(const char *const (&keys)[N], const std::vector<int> &channels, Values values, Digits digits,
+                         const QByteArray *jsonHead)
+{
+    QByteArray text;
+    if (jsonHead) {
+        text = *jsonHead;
+        for (size_t k = 0; k < channels.size(); ++k) {
+            const auto v = values(channels[k]);
+            text += k ? ",\n  {" : "\n  {";
+            for (size_t i = 0; i < v.size(); ++i)
+                text += QByteArray(i ? ", \"" : "\"") + keys[i] + "\": " + jsonNumber(v[i], digits(i));
+            text += '}';
+        }
+        text += "]}\n";
+        return text;
+    }
+    for (size_t i = 0; i < N; ++i)
+        text += QByteArray(i ? "," : "") + keys[i];
+    text += '\n';
+    for (int ch : channels) {
+        const auto v = values(ch);
+        for (size_t i = 0; i < v.size(); ++i)
+            text += (i ? "," : "") + csvNumber(v[i], digits(i));
+        text += '\n';
+    }
+    return text;
+}
 QByteArray jsonString(const QString &s)
 {
     const QByteArray a = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
@@ -327,30 +358,13 @@ int measure(const QStringList &args)
     // Whole counts print whole; the rest with 7 digits (volts as the CSV
     // export gives them, frequency finer than the window's 5).
     auto digits = [](size_t i) { return i <= 2 ? 17 : i == 11 ? 9 : 7; };
-    QByteArray text;
-    if (c.parser.isSet(QStringLiteral("json"))) {
-        text = "{\"file\": " + jsonString(path) + ", \"sample_rate_Hz\": " + Number(rate, 9) +
+    QByteArray head;
+    if (c.parser.isSet(QStringLiteral("json")))
+        head = "{\"file\": " + jsonString(path) + ", \"sample_rate_Hz\": " + Number(rate, 9) +
                ", \"channels\": " + Number(nch) + ", \"from_s\": " + Number(first / rate, 12) +
                ", \"to_s\": " + Number((first + count) / rate, 12) + ", \"readings\": [";
-        for (size_t k = 0; k < list.size(); ++k) {
-            const auto v = values(list[k]);
-            text += k ? ",\n  {" : "\n  {";
-            for (size_t i = 0; i < v.size(); ++i)
-                text += QByteArray(i ? ", \"" : "\"") + kMeasureKeys[i] + "\": " + jsonNumber(v[i], digits(i));
-            text += '}';
-        }
-        text += "]}\n";
-    } else {
-        for (size_t i = 0; i < std::size(kMeasureKeys); ++i)
-            text += QByteArray(i ? "," : "") + kMeasureKeys[i];
-        text += '\n';
-        for (int ch : list) {
-            const auto v = values(ch);
-            for (size_t i = 0; i < v.size(); ++i)
-                text += (i ? "," : "") + csvNumber(v[i], digits(i));
-            text += '\n';
-        }
-    }
+    const QByteArray text =
+        readingsTable(kMeasureKeys, list, values, digits, c.parser.isSet(QStringLiteral("json")) ? &head : nullptr);
     out(text);
     return kExitOk;
 }
@@ -477,31 +491,17 @@ int spectrum(const QStringList &args)
             peak.found && d.valid ? Spectrum::ToDbfs(d.thdPlusNoise) : nan, peak.found && d.valid ? double(d.harmonics) : nan};
     };
     auto digits = [](size_t i) { return i == 0 || i == 7 ? 17 : i == 1 ? 8 : 5; };
-    if (json) {
-        text = "{\"file\": " + jsonString(path) + ", \"sample_rate_Hz\": " + Number(wav.SampleRate()) +
+    std::vector<int> all;
+    for (int ch = 0; ch < nch; ++ch)
+        all.push_back(ch);
+    QByteArray head;
+    if (json)
+        head = "{\"file\": " + jsonString(path) + ", \"sample_rate_Hz\": " + Number(wav.SampleRate()) +
                ", \"size\": " + Number(size) + ", \"window\": " + jsonString(windowName) +
                ", \"averages\": " + Number(analyzer.SpectraAveraged()) + ", \"bin_width_Hz\": " +
                Number(analyzer.BinWidth(), 9) + ", \"at_s\": " + Number(first / double(wav.SampleRate()), 12) +
                ", \"readings\": [";
-        for (int ch = 0; ch < nch; ++ch) {
-            const auto v = values(ch);
-            text += ch ? ",\n  {" : "\n  {";
-            for (size_t i = 0; i < v.size(); ++i)
-                text += QByteArray(i ? ", \"" : "\"") + kSpectrumKeys[i] + "\": " + jsonNumber(v[i], digits(i));
-            text += '}';
-        }
-        text += "]}\n";
-    } else {
-        for (size_t i = 0; i < std::size(kSpectrumKeys); ++i)
-            text += QByteArray(i ? "," : "") + kSpectrumKeys[i];
-        text += '\n';
-        for (int ch = 0; ch < nch; ++ch) {
-            const auto v = values(ch);
-            for (size_t i = 0; i < v.size(); ++i)
-                text += (i ? "," : "") + csvNumber(v[i], digits(i));
-            text += '\n';
-        }
-    }
+    text = readingsTable(kSpectrumKeys, all, values, digits, json ? &head : nullptr);
     out(text);
     return kExitOk;
 }
