@@ -8,13 +8,11 @@ set(SIGM_APP_ID "io.github.sigmalit.sigmalit")
 set(SIGM_HOMEPAGE "https://github.com/sigmalit/sigmalit" CACHE STRING "Project home page")
 set(SIGM_BUGTRACKER "${SIGM_HOMEPAGE}/issues" CACHE STRING "Where problems are reported")
 set(SIGM_SCREENSHOT_URL "${SIGM_HOMEPAGE}/raw/main/docs/screenshot.png" CACHE STRING "Screenshot in the metadata")
-# Who answers for the package, "Name <address>"; scripts/package.sh passes it
-# from SIGM_MAINTAINER, or from DEBFULLNAME and DEBEMAIL as Debian's own tools
-# take them. The project has no contact address yet, and the package format
-# wants one (a name alone is malformed), so until there is one this default
-# stands out as a placeholder: a package to be handed on must be given a real
-# maintainer.
-set(SIGM_MAINTAINER "Sigmalit developers <maintainers@sigmalit.example.org>" CACHE STRING "Package maintainer")
+# Who answers for the package, "Name <address>": whoever makes it.
+# scripts/package.sh finds them as Debian's own tools do (see there). The
+# project has no contact address of its own and puts none here, so a package
+# made without one fails at cpack rather than carrying an invented address.
+set(SIGM_MAINTAINER "" CACHE STRING "Package maintainer, \"Name <address>\"")
 
 target_compile_definitions(sigmalit PRIVATE SIGM_APP_ID="${SIGM_APP_ID}")
 

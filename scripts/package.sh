@@ -8,9 +8,11 @@
 #                               unpacked program, validate the desktop entry and
 #                               the metadata, and run lintian (any tag fails,
 #                               pedantic and informational ones included)
-# The maintainer is taken from SIGM_MAINTAINER ("Name <address>"), else from
-# DEBFULLNAME and DEBEMAIL; without either the package carries a placeholder
-# (see packaging/packaging.cmake) and is for local use only.
+# The maintainer is whoever makes the package, found as Debian's own tools
+# find them: SIGM_MAINTAINER ("Name <address>"), else DEBFULLNAME/NAME and
+# DEBEMAIL/EMAIL, else the committer this checkout names (git config), else
+# the author of the checked-out commit. The project invents no address of its
+# own; with none of these the package is not made.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build"
@@ -19,12 +21,22 @@ check=0
 
 "$root/scripts/install-deps.sh"
 maintainer="${SIGM_MAINTAINER:-}"
-if [ -z "$maintainer" ] && [ -n "${DEBEMAIL:-}" ]; then
-  maintainer="${DEBFULLNAME:-$(id -un)} <$DEBEMAIL>"
+if [ -z "$maintainer" ]; then
+  name="${DEBFULLNAME:-${NAME:-$(git -C "$root" config user.name 2>/dev/null || true)}}"
+  email="${DEBEMAIL:-${EMAIL:-$(git -C "$root" config user.email 2>/dev/null || true)}}"
+  if [ -n "$email" ]; then
+    maintainer="${name:-$(id -un)} <$email>"
+  else
+    # Nobody is configured here: the author of the checked-out commit.
+    maintainer=$(git -C "$root" log -1 --format='%an <%ae>' 2>/dev/null || true)
+  fi
 fi
-# A maintainer given once is not kept for the next package.
-who=(-USIGM_MAINTAINER)
-[ -n "$maintainer" ] && who=(-DSIGM_MAINTAINER="$maintainer")
+if [ -z "$maintainer" ]; then
+  echo "package: no maintainer: set DEBEMAIL (and DEBFULLNAME) or SIGM_MAINTAINER=\"Name <address>\"" >&2
+  exit 1
+fi
+# Given on every run, so the maintainer of one package is not kept for the next.
+who=(-DSIGM_MAINTAINER="$maintainer")
 source "$root/scripts/configure.sh"
 # Packaging installs without building everything first.
 configure_build "$root" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${who[@]}"
