@@ -6,6 +6,7 @@
 #include "acquisition/inputchoice.h"
 #include "app/pribor.h"
 #include "app/inputtool.h"
+#include "app/scopestate.h"
 #include "display/ris.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
@@ -17,6 +18,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -159,6 +163,79 @@ private slots:
         }
         QCOMPARE(boxes, int(texts.size()));
         QVERIFY2(!watch.Opened(), "an image named in a text was loaded");
+    }
+
+    // A server that vanishes while the input menu is open is one failure,
+    // told once: while the user reads the box (its event loop runs the
+    // timers), neither the refresh, the frame nor the level meter may find
+    // it again, and capture has ended.
+    void aVanishedServerIsToldOnce()
+    {
+        const QString pulseaudio = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (pulseaudio.isEmpty())
+            QSKIP("pulseaudio is not installed: cannot start a server to lose");
+        TestEnv::Reset();
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString socket = dir.path() + QStringLiteral("/native");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), dir.path());
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.setStandardOutputFile(QProcess::nullDevice());
+        server.setStandardErrorFile(QProcess::nullDevice());
+        server.start(pulseaudio, {"--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "-n",
+                                  "--load=module-native-protocol-unix socket=" + socket,
+                                  "--load=module-null-sink sink_name=gone rate=48000 channels=2",
+                                  "--load=module-remap-source master=gone.monitor source_name=gonein"});
+        QVERIFY(server.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 5000);
+        const QByteArray before = qgetenv("PULSE_SERVER");
+        const QByteArray chosen = qgetenv("SIGM_INPUT");
+        qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(socket));
+        qunsetenv("SIGM_INPUT");
+        // Neither an input from an earlier test nor one chosen there is looked up.
+        CaptureEngine::Instance().Shutdown();
+        CaptureEngine::Instance().SetPreferredInput(QString());
+        const auto restore = qScopeGuard([&] {
+            qputenv("PULSE_SERVER", before);
+            if (before.isEmpty())
+                qunsetenv("PULSE_SERVER");
+            if (!chosen.isEmpty())
+                qputenv("SIGM_INPUT", chosen);
+            server.kill();
+            server.waitForFinished(5000);
+        });
+
+        ScriptedMessages box;
+        box.ReadFor(1500);
+        Pribor w;
+        w.Timer1->setInterval(100);
+        // At display rate the frame reads the stream as well as the refresh.
+        Globals::DisplayRate = true;
+        const auto classic = qScopeGuard([] { Globals::DisplayRate = false; });
+        w.zapis_Click();
+        QVERIFY(w.st.CaptureRunning);
+        w.Uroven_Click();  // the level meter reads the device too
+        QTest::qWait(400);
+        QVERIFY(!CaptureEngine::Instance().InputIsDemo());
+        QVERIFY2(box.Texts().isEmpty(), qPrintable(box.Texts().join('|')));
+        bool open = false;
+        QTimer::singleShot(0, w.Input->InputMenu, [&] {
+            QTimer::singleShot(300, [&] {
+                open = w.Input->InputMenu->isVisible();
+                server.kill();
+            });
+            QTimer::singleShot(5000, w.Input->InputMenu, &QMenu::close);
+            w.Input->InputMenu->exec(QPoint(0, 0));
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(open && !w.Input->InputMenu->isVisible(), 10000);
+        QTest::qWait(1000);
+        QVERIFY(open);
+        QCOMPARE(box.Texts().size(), 1);
+        QVERIFY(!w.st.CaptureRunning);
+        CaptureEngine::Instance().Shutdown();
     }
 
     void choosingSwitchesCaptureAndAGoneInputFallsBack()

@@ -5,9 +5,11 @@
 #include "platform/settings.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 QTemporaryDir *g_root = nullptr;
@@ -70,6 +72,11 @@ ScriptedMessages::ScriptedMessages()
 {
     UiSeam::SetMessageHandler([this](const MsgRequest &r) {
         shown_.push_back(r);
+        if (readMs_ > 0) {
+            QEventLoop reading;
+            QTimer::singleShot(readMs_, &reading, &QEventLoop::quit);
+            reading.exec();
+        }
         if (!answers_.empty()) {
             const MsgAnswer a = answers_.front();
             answers_.pop_front();

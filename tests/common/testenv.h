@@ -27,10 +27,14 @@ public:
     ScriptedMessages();
     ~ScriptedMessages();
     void Answer(MsgAnswer answer) { answers_.push_back(answer); }
+    // Keeps each box up for `ms` with the event loop running, as a box the
+    // user reads does: timers fire meanwhile, as they do in real life.
+    void ReadFor(int ms) { readMs_ = ms; }
     const std::vector<MsgRequest> &Shown() const { return shown_; }
     QStringList Texts() const;
 
 private:
     std::deque<MsgAnswer> answers_;
     std::vector<MsgRequest> shown_;
+    int readMs_ = 0;
 };
