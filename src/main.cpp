@@ -12,9 +12,10 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <QStyleFactory>
+#include <QTranslator>
 
+#include <algorithm>
 
 int main(int argc, char *argv[])
 {
@@ -55,7 +56,17 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral(SIGM_APP_ID));
     // The installed icon, where the icon theme has it.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SIGM_APP_ID)));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The panel is laid out in twips for one look, and Fusion draws it the
+    // same on every desktop (the combo boxes' and buttons' heights, the
+    // scroll bars' width). A style the user asks for (-style, or
+    // QT_STYLE_OVERRIDE) still wins.
+    const bool styleAsked = qEnvironmentVariableIsSet("QT_STYLE_OVERRIDE") ||
+                            std::any_of(args.cbegin(), args.cend(), [](const QString &a) {
+                                return a == QLatin1String("-style") || a.startsWith(QLatin1String("-style=")) ||
+                                       a == QLatin1String("--style") || a.startsWith(QLatin1String("--style="));
+                            });
+    if (!styleAsked)
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program speaks Russian; so should Qt's own dialogs (printer, message box buttons).
     QTranslator qtRussian;
     if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

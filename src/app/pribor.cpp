@@ -226,6 +226,11 @@ void Pribor::buildMenus()
     Quit = item(File, "Quit", QStringLiteral("Выход"));
     SaveWav->setEnabled(false);
     PrintMenu->setEnabled(false);
+    // The desktop's usual keys, where the panel has none of its own.
+    OpenWav->setShortcut(QKeySequence::Open);
+    SaveWav->setShortcut(QKeySequence::Save);
+    PrintMenu->setShortcut(QKeySequence::Print);
+    Quit->setShortcut(QKeySequence::Quit);
 
     Run = menuBar()->addMenu(QStringLiteral("Просмотр"));
     Run->setObjectName(QStringLiteral("Run"));
@@ -255,6 +260,7 @@ void Pribor::buildMenus()
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
     SpravMenu = item(HelpMenu, "SpravMenu", QStringLiteral("Вызов справки"));
     OProgMenu = item(HelpMenu, "OProgMenu", QStringLiteral("О программе"));
+    SpravMenu->setShortcut(QKeySequence::HelpContents);
 }
 
 void Pribor::PlaceTw(QWidget *w, double left, double top, double width, double height)
