@@ -51,7 +51,10 @@ int main(int argc, char *argv[])
     CommandLine::GuardDisplayStart();
     QApplication app(argc, argv);
     CommandLine::DisplayOpened();
-    QApplication::setApplicationName(QStringLiteral("Сигмалит"));
+    // The X window class is the application name: Latin, so window rules,
+    // task bars and the desktop entry's StartupWMClass can name it. The
+    // caption stays "Сигмалит".
+    QApplication::setApplicationName(QStringLiteral("Sigmalit"));
     QApplication::setOrganizationName(QStringLiteral("sigmalit"));
     QApplication::setDesktopFileName(QStringLiteral(SIGM_APP_ID));
     // The installed icon, where the icon theme has it.

@@ -8,7 +8,6 @@
 
 #include "acquisition/mci.h"
 
-#include <QCoreApplication>
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -42,10 +41,10 @@ constexpr int kServerWaitMs = 100;
 // own: within it, a stream the server refuses is told by the start.
 constexpr int kStartWaitMs = 250;
 
+// How the sound server's mixers name the program's stream.
 QByteArray clientName()
 {
-    const QString app = QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
-    return (app.isEmpty() ? QStringLiteral("sigmalit") : app).toUtf8();
+    return QStringLiteral("Сигмалит").toUtf8();
 }
 
 struct Listing {

@@ -8,9 +8,13 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 const QString kApp = QStringLiteral("Sigm");
@@ -91,6 +95,22 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
     Form_Load();
 
     connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Change(); });
+    // The slider has no scale of its own: its value is said in its tip, and
+    // beside the handle while it moves.
+    showPeriod();
+    connect(Slider1, &QSlider::valueChanged, this, [this] {
+        showPeriod();
+        if (Slider1->isVisible()) {
+            QStyleOptionSlider o;
+            o.initFrom(Slider1);
+            o.minimum = Slider1->minimum();
+            o.maximum = Slider1->maximum();
+            o.sliderPosition = Slider1->value();
+            o.orientation = Slider1->orientation();
+            const QRect handle = Slider1->style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, Slider1);
+            QToolTip::showText(Slider1->mapToGlobal(handle.topLeft()), Slider1->toolTip(), Slider1);
+        }
+    });
     connect(FiltrF0, &QCheckBox::clicked, this, [this] { FiltrF0_Click(); });
     connect(Dis48, &QCheckBox::clicked, this, [this] { Dis48_Click(); });
     connect(DisplayRateBox, &QCheckBox::clicked, this, [this] { DisplayRateBox_Click(); });
@@ -107,6 +127,13 @@ void TimeMen::Form_Load()
     FiltrF0->setChecked(Globals::CenterBeams);
     Dis48->setChecked(Globals::Sample48k);
     DisplayRateBox->setChecked(Globals::DisplayRate);
+}
+
+void TimeMen::showPeriod()
+{
+    const int v = Slider1->value();
+    Slider1->setToolTip(QStringLiteral("Период обновления: %1 с")
+                            .arg(v == 0 ? QLocale().toString(0.1, 'f', 1) : QString::number(v)));
 }
 
 void TimeMen::Slider1_Change()

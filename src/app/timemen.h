@@ -33,6 +33,7 @@ public:
     void OKBiton_Click();
 
 private:
+    void showPeriod();
     QTimer *timer1_;
 };
 

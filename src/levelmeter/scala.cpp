@@ -97,7 +97,10 @@ int readWhole(const QString &key, int fallback)
 
 }  // namespace
 
-Scala::Scala(LevelHost host) : QWidget(host.window, Qt::Tool | Qt::WindowStaysOnTopHint), host_(std::move(host))
+// A tool window of the main window: the window manager keeps it above that
+// window and with it, but not above every other window on the desktop (nor
+// over the spectrum window's controls).
+Scala::Scala(LevelHost host) : QWidget(host.window, Qt::Tool), host_(std::move(host))
 {
     setObjectName(QStringLiteral("Scala"));
     setWindowTitle(QStringLiteral("Уровень сигнала (дБ)"));

@@ -7,10 +7,25 @@
 #include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 namespace {
 UiSeam::MessageHandler g_messages;
 UiSeam::ModalHandler g_modals;
+
+// The window a box belongs to: the dialog or window the user is in, else
+// the program's main window.
+QWidget *ownerWindow()
+{
+    if (QWidget *w = QApplication::activeModalWidget())
+        return w;
+    if (QWidget *w = QApplication::activeWindow())
+        return w;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->inherits("QMainWindow"))
+            return w;
+    return nullptr;
+}
 
 MsgAnswer showReal(const MsgRequest &r)
 {
@@ -56,6 +71,16 @@ MsgAnswer showReal(const MsgRequest &r)
     box.setStandardButtons(set);
     for (const B &b : buttons)
         box.button(b.qt)->setText(QString::fromUtf8(b.text));
+    // The box stands centred over the window it belongs to, and the window
+    // manager keeps it with that window. It is not made that window's child:
+    // a window closed while the box is up must not take the box with it.
+    if (QWidget *owner = ownerWindow()) {
+        box.adjustSize();
+        box.move(owner->frameGeometry().center() - box.rect().center());
+        box.winId();
+        if (QWindow *ownerHandle = owner->window()->windowHandle())
+            box.windowHandle()->setTransientParent(ownerHandle);
+    }
     const int chosen = box.exec();
     for (const B &b : buttons)
         if (chosen == b.qt)

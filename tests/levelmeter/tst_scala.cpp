@@ -148,8 +148,10 @@ private slots:
         QVERIFY(w->Uroven->isChecked());
         QVERIFY(s->isVisible());
         QCOMPARE(s->windowTitle(), QStringLiteral("Уровень сигнала (дБ)"));
-        QVERIFY(s->windowFlags() & Qt::WindowStaysOnTopHint);
+        // Above the main window, not above every window.
+        QVERIFY(!(s->windowFlags() & Qt::WindowStaysOnTopHint));
         QCOMPARE(s->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        QCOMPARE(s->parentWidget(), static_cast<QWidget *>(w.get()));
         // No stored place: 400 twips right of and 1345 below the main window.
         QCOMPARE(s->pos(), QPoint(Twips::ToPixels(1900), Twips::ToPixels(2095)));
         if (Twips::PerPixel() == 15.0)
