@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 target=build-asan/fuzz/fuzz_open
 if [ ! -x "$target" ]; then
   echo "fuzz run skipped: clang's libFuzzer runtime (libclang_rt.fuzzer) is not installed;" \
-       "scripts/install-deps.sh installs it"
+       "scripts/install-deps.sh --test installs it"
   exit 0
 fi
 scripts/make-fuzz-corpus.sh build-asan/fuzz/seeds

@@ -19,7 +19,7 @@ out="$root/build"
 check=0
 [ "${1:-}" = "--check" ] && check=1
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --test
 maintainer="${SIGM_MAINTAINER:-}"
 if [ -z "$maintainer" ]; then
   name="${DEBFULLNAME:-${NAME:-$(git -C "$root" config user.name 2>/dev/null || true)}}"

@@ -9,7 +9,7 @@
 # SIGM_SKIP_SANITIZERS=1 skips those two stages (a quick local run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --test
 scripts/build.sh
 source scripts/test-audio-server.sh
 start_test_audio_server
