@@ -1,0 +1,251 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Takes the pictures of README and the help page from the live test signal,
+// as a user sees them: real windows with the window manager's frames, on the
+// X display scripts/screenshots.sh starts. One framing rule for all: the
+// picture is the smallest rectangle of the screen holding every window (and
+// open menu) it shows, frames included, nothing else.
+//   sigmalit_shots OUTDIR
+#include "app/cursortool.h"
+#include "app/exporttool.h"
+#include "app/inputtool.h"
+#include "app/pribor.h"
+#include "fourier/fourierwindow.h"
+#include "app/xytool.h"
+#include "platform/messagebox.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "platform/vbcontrols.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+QString g_out;
+int g_failures = 0;
+
+void settle(int ms)
+{
+    QTest::qWait(ms);
+}
+
+QRect unite(const QList<QWidget *> &windows)
+{
+    QRect r;
+    for (QWidget *w : windows)
+        if (w && w->isVisible())
+            r = r.united(w->frameGeometry());
+    return r;
+}
+
+QImage grab(const QList<QWidget *> &windows)
+{
+    const QRect r = unite(windows);
+    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+}
+
+void save(const QImage &image, const QString &name)
+{
+    const QString path = g_out + QLatin1Char('/') + name;
+    if (image.isNull() || !image.save(path)) {
+        std::fprintf(stderr, "shots: could not write %s\n", qPrintable(path));
+        ++g_failures;
+        return;
+    }
+    std::printf("%s %dx%d\n", qPrintable(path), image.width(), image.height());
+}
+
+QAction *action(Pribor &w, const char *name)
+{
+    auto *a = w.findChild<QAction *>(QLatin1String(name));
+    if (!a) {
+        std::fprintf(stderr, "shots: no action %s\n", name);
+        std::exit(1);
+    }
+    return a;
+}
+
+// Runs the window live at a sweep for a while, the test signal on screen.
+void live(Pribor &w, int sweep, int ms)
+{
+    w.RasTime->SetListIndex(sweep);
+    if (!w.st.CaptureRunning)
+        w.zapis_Click();
+    settle(ms);
+}
+
+void stop(Pribor &w)
+{
+    if (w.st.CaptureRunning)
+        w.Stopbiton_Click();
+    settle(300);
+}
+
+// The main window with a menu and its submenu open.
+QImage withMenu(Pribor &w, QMenu *menu, QMenu *sub)
+{
+    QImage shot;
+    QTimer::singleShot(0, menu, [&] {
+        QTimer::singleShot(400, menu, [&] {
+            if (sub) {
+                menu->setActiveAction(sub->menuAction());
+                QTimer::singleShot(400, menu, [&] {
+                    shot = grab({&w, menu, sub});
+                    menu->close();
+                });
+            } else {
+                shot = grab({&w, menu});
+                menu->close();
+            }
+        });
+        const QRect title = w.menuBar()->actionGeometry(menu->menuAction());
+        menu->exec(w.menuBar()->mapToGlobal(title.bottomLeft()));
+    });
+    QElapsedTimer t;
+    t.start();
+    while (shot.isNull() && t.elapsed() < 5000)
+        settle(50);
+    if (sub)
+        sub->close();
+    settle(200);
+    return shot;
+}
+
+QImage tile(const QList<QImage> &images)
+{
+    int cellW = 0, cellH = 0;
+    for (const QImage &i : images)
+        cellW = std::max(cellW, i.width()), cellH = std::max(cellH, i.height());
+    const int gap = 8;
+    QImage out(2 * cellW + gap, 2 * cellH + gap, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    for (int k = 0; k < images.size() && k < 4; ++k)
+        p.drawImage((k % 2) * (cellW + gap), (k / 2) * (cellH + gap), images[k]);
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: sigmalit_shots OUTDIR\n");
+        return 64;
+    }
+    g_out = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir scratch;
+    Paths::SetWorkingFolder(scratch.path() + "/work");
+    Paths::SetMemFolder(scratch.path() + "/Mem");
+    SettingsStore::SetFilePath(scratch.path() + "/settings.ini");
+    SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");  // no first-start hint
+    UiSeam::SetMessageHandler([](const MsgRequest &r) {
+        std::fprintf(stderr, "shots: message box: %s\n", qPrintable(r.text));
+        ++g_failures;
+        return MsgAnswer::OK;
+    });
+    constexpr int kOneMs = 6;  // "1 мС"
+
+    auto w = std::make_unique<Pribor>();
+    w->Form_Load();
+    w->move(40, 40);
+    w->show();
+    settle(800);
+
+    // The classic window: the last pass after Стоп, also the help page's picture.
+    live(*w, kOneMs, 2000);
+    stop(*w);
+    const QImage classic = grab({w.get()});
+    save(classic, "screenshot.png");
+    save(classic, "help-main.png");
+    // The same screen exported as SVG, drawn at twice its size.
+    {
+        const QString svg = scratch.path() + "/screen.svg";
+        QString error;
+        if (!w->Exports->ExportSvg(svg, &error)) {
+            std::fprintf(stderr, "shots: svg export: %s\n", qPrintable(error));
+            ++g_failures;
+        } else {
+            QSvgRenderer r(svg);
+            QImage image(r.defaultSize() * 2, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            r.render(&p);
+            p.end();
+            save(image, "export-svg.png");
+        }
+    }
+
+    // Trigger and readouts: automatic, channel 1, 50 mV, one division in.
+    SettingsStore::SaveSetting("Sigm", "Trigger", "Level", "0.05");
+    action(*w, "TrigAuto")->trigger();
+    action(*w, "TrigCh1")->trigger();
+    action(*w, "TrigRise")->trigger();
+    action(*w, "TrigOneDiv")->trigger();
+    action(*w, "MeasureMenu")->trigger();
+    live(*w, kOneMs, 2000);
+    save(grab({w.get()}), "trigger.png");
+    action(*w, "MeasureMenu")->trigger();
+    action(*w, "TrigOff")->trigger();
+
+    // Cursors, X-Y, the input menu and the export menu, four in one.
+    QList<QImage> four;
+    w->CursorsTool->CursorsMenu->trigger();
+    live(*w, 5, 1500);  // "2 мС"
+    four << grab({w.get()});
+    w->CursorsTool->CursorsMenu->trigger();
+    w->XYView->XYMenu->trigger();
+    live(*w, 7, 1500);  // "10 мС"
+    four << grab({w.get()});
+    four << withMenu(*w, w->Setup, w->Input->InputMenu);
+    w->XYView->XYMenu->trigger();
+    live(*w, 5, 1000);
+    four << withMenu(*w, w->File, w->Exports->ExportMenu);
+    save(tile(four), "features.png");
+
+    // The spectrum window beside the live picture.
+    w->Uroven_Click();
+    settle(300);
+    w->Spektr_Click();
+    if (QWidget *spectrum = w->SpektrWindow)
+        spectrum->move(w->frameGeometry().right() + 12, w->frameGeometry().top());
+    live(*w, kOneMs, 2500);
+    QList<QWidget *> windows{w.get()};
+    for (QWidget *t : QApplication::topLevelWidgets())
+        if (t->isVisible() && t != w.get())
+            windows << t;
+    save(grab(windows), "fourier.png");
+    w->Spektr_Click();
+    w->Uroven_Click();
+    settle(300);
+
+    // The parameters dialog over the live picture.
+    live(*w, kOneMs, 1000);
+    QImage dialog;
+    QTimer::singleShot(800, w.get(), [&] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            dialog = grab({w.get(), d});
+            d->reject();
+        }
+    });
+    w->TimeMenu_Click();
+    save(dialog, "display-rate-option.png");
+
+    stop(*w);
+    w->close();
+    w.reset();
+    std::fflush(stdout);
+    return g_failures == 0 ? 0 : 1;
+}
