@@ -85,7 +85,7 @@ QStringList ExportTool::Caption() const
     const int sweepIndex = host_.sweep->ListIndex();
     const QString sweep = sweepIndex < 0 ? QString() : QString::fromUtf8(Panel::kSweep[size_t(sweepIndex)].text);
     QString line;
-    if (xy_->Shown()) {
+    if (xy_->IsOn()) {
         // Across is channel 1, not time: the sweep only says how long a
         // stretch of signal the figure is drawn from.
         const QString span = sweepIndex < 0 ? QString() : Screen::SpanText(host_.sweep->ItemData(sweepIndex));
@@ -113,7 +113,7 @@ Scene ExportTool::CurrentScene() const
     s.size = ris.Image().size();
     s.background = ris.BackColor();
     s.caption = Caption();
-    if (xy_->Shown()) {
+    if (xy_->IsOn()) {
         // The X-Y picture is painted from its own scene; rebuild it the same way.
         const Scene figure = xy_->Figure(s.size, st.Channels, map_.sensitivity, map_.position, false);
         s.strokes = figure.strokes;

@@ -129,7 +129,7 @@ void Pribor::buildTools()
     host.endCaptureAfterFailure = [this] { EndCaptureAfterFailure(); };
     host.recordingToMemory = [this] { return SaveZvukWindow() != nullptr; };
     Setup->addSeparator();
-    CursorsTool = new CursorTool(host, [this] { return XYView->Shown(); }, this);
+    CursorsTool = new CursorTool(host, [this] { return XYView->IsOn(); }, this);
     XYView = new XYTool(host, this);
     Input = new InputTool(host, this);
     Exports = new ExportTool(host, CursorsTool, XYView, this);

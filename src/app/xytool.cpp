@@ -31,7 +31,7 @@ void XYTool::Load()
                        == QLatin1String("True"));
 }
 
-bool XYTool::Shown() const
+bool XYTool::IsOn() const
 {
     return XYMenu->isChecked();
 }
@@ -41,7 +41,7 @@ void XYTool::SamplesRead(const ScreenFrame &f)
     // A block from the capture stream is copied only while the figure is
     // drawn; a screen read from the file is kept always, for the figure
     // the exports draw. The storage is reused from frame to frame.
-    if (f.streamed && !Shown())
+    if (f.streamed && !IsOn())
         return;
     block_.resize(f.samples.size());
     if (!f.samples.empty())  // (an empty view may have no storage at all)

@@ -15,14 +15,14 @@ public:
     XYTool(const ToolHost &host, QObject *parent);
     void Load();  // the stored choice
 
-    bool Shown() const;
+    bool IsOn() const;  // the X-Y picture is chosen and drawn
     // The square graticule and the figure of the samples last read, for a
     // picture of `size`; `axes` are the sensitivities and positions of
     // channels 1 and 2. With `note`, a figure that needs two channels says so.
     Scene Figure(QSize size, int channels, const int sensitivity[2], const int position[2], bool note) const;
 
     void SamplesRead(const ScreenFrame &f) override;
-    bool DrawsInstead() const override { return Shown(); }
+    bool DrawsInstead() const override { return IsOn(); }
     void PaintInstead(const ScreenFrame &f, Ris &surface) override;
 
     QAction *XYMenu = nullptr;
