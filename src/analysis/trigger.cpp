@@ -3,6 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Trigger {
 
@@ -18,6 +22,104 @@ std::vector<int16_t> Decode(const QByteArray &block, int channels, int channel)
         out[f] = int16_t(uint16_t(p[0] | (p[1] << 8)));
     }
     return out;
+}
+
+Arming::Arming(const Condition &c) : sign_(c.slope == Slope::Rising ? 1 : -1)
+{
+    // In units of sign·x: on or beyond the level from ceil(level), armed at
+    // or below level − hysteresis, and never on the level itself (an
+    // arming sample is one below it). Levels beyond the samples' range are
+    // held just outside it, where they are never reached.
+    const double level = std::isnan(c.level) ? 70000.0 : std::clamp(sign_ * c.level, -70000.0, 70000.0);
+    const double arm = level - (c.hysteresis > 0 ? std::min(c.hysteresis, 140000.0) : 0.0);
+    cross_ = int(std::ceil(level));
+    arm_ = std::min(int(std::floor(arm)), cross_ - 1);
+}
+
+namespace {
+
+// The first of the n samples x[0], x[stride], … that lies at or below
+// `bound` (Below) or at or above it; n when none does. Most samples are
+// not the one, so for one channel, or one of two, the samples are compared
+// sixteen at a time while none is.
+template <bool Below, size_t Stride>
+size_t firstBeyond(const int16_t *x, size_t n, size_t stride, int bound)
+{
+    if (Below ? bound < -32768 : bound > 32767)
+        return n;
+    if (Below ? bound >= 32767 : bound <= -32768)
+        return 0;
+    const int16_t b = int16_t(bound);
+    size_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (Stride == 1 || Stride == 2) {
+        // x ≤ b is x < b + 1, x ≥ b is x > b − 1: both bounds fit 16 bits here.
+        const __m128i edge = _mm_set1_epi16(int16_t(Below ? b + 1 : b - 1));
+        // movemask gives two bits a sample; of two channels, the first's.
+        constexpr unsigned own = Stride == 1 ? 0xFFFFu : 0x3333u;
+        constexpr size_t step = 16 / Stride;  // samples of this channel in two registers
+        auto hits = [&](const int16_t *at) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 8));
+            const __m128i ha = Below ? _mm_cmplt_epi16(a, edge) : _mm_cmpgt_epi16(a, edge);
+            const __m128i hc = Below ? _mm_cmplt_epi16(c, edge) : _mm_cmpgt_epi16(c, edge);
+            return (unsigned(_mm_movemask_epi8(ha)) & own) | ((unsigned(_mm_movemask_epi8(hc)) & own) << 16);
+        };
+        // The last sample read lies Stride − 1 past the last frame's own.
+        for (; i + step + (Stride - 1) <= n; i += step) {
+            if (const unsigned m = hits(x + i * Stride))
+                return i + size_t(__builtin_ctz(m)) / (2 * Stride);
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const int16_t v = x[i * (Stride ? Stride : stride)];
+        if (Below ? v <= b : v >= b)
+            return i;
+    }
+    return n;
+}
+
+}  // namespace
+
+size_t Arming::Next(const int16_t *x, size_t n, size_t stride)
+{
+    switch (stride) {
+    case 1: return next<1>(x, n, 1);
+    case 2: return next<2>(x, n, 2);
+    default: return next<0>(x, n, stride);
+    }
+}
+
+template <size_t Stride>
+size_t Arming::next(const int16_t *x, size_t n, size_t stride)
+{
+    // For a falling slope sign·x ≤ arm is x ≥ −arm, and so on.
+    const bool rising = sign_ > 0;
+    auto armsAt = [&](size_t from) {
+        return from + (rising ? firstBeyond<true, Stride>(x + from * stride, n - from, stride, arm_)
+                              : firstBeyond<false, Stride>(x + from * stride, n - from, stride, -arm_));
+    };
+    auto crossesAt = [&](size_t from) {
+        return from + (rising ? firstBeyond<false, Stride>(x + from * stride, n - from, stride, cross_)
+                              : firstBeyond<true, Stride>(x + from * stride, n - from, stride, -cross_));
+    };
+    size_t i = 0;
+    while (i < n) {
+        if (!armed_) {
+            i = armsAt(i);
+            if (i >= n)
+                break;
+            armed_ = true;
+            ++i;  // an arming sample lies below the level: no crossing
+        }
+        i = crossesAt(i);
+        if (i >= n)
+            break;
+        armed_ = false;
+        return i;
+    }
+    return n;
 }
 
 double CrossingBetween(std::span<const int16_t> x, size_t i, double level)
