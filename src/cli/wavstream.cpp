@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <bit>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +16,8 @@
 namespace Cli {
 namespace {
 constexpr int64_t kBlockFrames = 1 << 16;
+// Blocks read ahead of the one being taken.
+constexpr int64_t kAheadBlocks = 4;
 }
 
 QString ShownName(const QString &path)
@@ -52,40 +57,104 @@ WavLayout::Verdict WavStream::Open(const QString &path, QString *error)
     return v;
 }
 
+bool WavStream::readBlock(int64_t frame, int64_t frames, int16_t *to, QString *error) const
+{
+    const int64_t frameBytes = layout_.FrameBytes();
+    const int64_t bytes = frames * frameBytes;
+    const int64_t at = layout_.dataOffset + frame * frameBytes;
+    auto *dst = reinterpret_cast<char *>(to);
+    int64_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = ::pread(fd_, dst + got, size_t(bytes - got), off_t(at + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = n < 0 ? QStringLiteral("не удалось прочитать «%1»: %2")
+                                 .arg(name_, QString::fromLocal8Bit(std::strerror(errno)))
+                           : QStringLiteral("файл «%1» стал короче, чем был при открытии").arg(name_);
+            return false;
+        }
+        got += n;
+    }
+    if constexpr (std::endian::native != std::endian::little) {
+        for (int64_t i = 0; i < frames * layout_.channels; ++i)
+            to[i] = qFromLittleEndian(to[i]);
+    }
+    return true;
+}
+
 bool WavStream::Read(int64_t first, int64_t count, const Take &take, QString *error)
 {
     const int channels = layout_.channels;
-    const int64_t frameBytes = layout_.FrameBytes();
     first = std::clamp<int64_t>(first, 0, Frames());
     count = std::clamp<int64_t>(count, 0, Frames() - first);
-    buffer_.resize(size_t(kBlockFrames * channels));
-    int64_t done = 0;
-    while (done < count) {
-        const int64_t frames = std::min(kBlockFrames, count - done);
-        const int64_t bytes = frames * frameBytes;
-        const int64_t at = layout_.dataOffset + (first + done) * frameBytes;
-        auto *dst = reinterpret_cast<char *>(buffer_.data());
-        int64_t got = 0;
-        while (got < bytes) {
-            const ssize_t n = ::pread(fd_, dst + got, size_t(bytes - got), off_t(at + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                *error = n < 0 ? QStringLiteral("не удалось прочитать «%1»: %2")
-                                     .arg(name_, QString::fromLocal8Bit(std::strerror(errno)))
-                               : QStringLiteral("файл «%1» стал короче, чем был при открытии").arg(name_);
+    const int64_t blocks = (count + kBlockFrames - 1) / kBlockFrames;
+    auto framesOf = [&](int64_t b) { return std::min(kBlockFrames, count - b * kBlockFrames); };
+    if (blocks <= 2) {
+        buffer_.resize(size_t(kBlockFrames * channels));
+        for (int64_t b = 0; b < blocks; ++b) {
+            if (!readBlock(first + b * kBlockFrames, framesOf(b), buffer_.data(), error))
                 return false;
-            }
-            got += n;
+            take(buffer_.data(), framesOf(b));
         }
-        if constexpr (std::endian::native != std::endian::little) {
-            for (int64_t i = 0; i < frames * channels; ++i)
-                buffer_[size_t(i)] = qFromLittleEndian(buffer_[size_t(i)]);
-        }
-        take(buffer_.data(), frames);
-        done += frames;
+        return true;
     }
-    return true;
+    // A long stretch is read a few blocks ahead on a thread of its own:
+    // copying the file out of the page cache is as much work as going
+    // through the samples, and a second core does it meanwhile.
+    struct Ahead {
+        std::mutex lock;
+        std::condition_variable changed;
+        int64_t read = 0, taken = 0;
+        bool failed = false, stop = false;
+        QString error;
+    } ahead;
+    std::vector<int16_t> ring(size_t(kAheadBlocks * kBlockFrames * channels));
+    auto slot = [&](int64_t b) { return ring.data() + size_t((b % kAheadBlocks) * kBlockFrames * channels); };
+    std::thread reader([&] {
+        for (int64_t b = 0; b < blocks; ++b) {
+            {
+                std::unique_lock<std::mutex> g(ahead.lock);
+                ahead.changed.wait(g, [&] { return ahead.stop || b - ahead.taken < kAheadBlocks; });
+                if (ahead.stop)
+                    return;
+            }
+            QString why;
+            const bool ok = readBlock(first + b * kBlockFrames, framesOf(b), slot(b), &why);
+            std::lock_guard<std::mutex> g(ahead.lock);
+            if (!ok) {
+                ahead.failed = true;
+                ahead.error = why;
+                ahead.changed.notify_all();
+                return;
+            }
+            ahead.read = b + 1;
+            ahead.changed.notify_all();
+        }
+    });
+    bool ok = true;
+    for (int64_t b = 0; b < blocks; ++b) {
+        {
+            std::unique_lock<std::mutex> g(ahead.lock);
+            ahead.changed.wait(g, [&] { return ahead.read > b || ahead.failed; });
+            if (ahead.read <= b) {
+                *error = ahead.error;
+                ok = false;
+                break;
+            }
+        }
+        take(slot(b), framesOf(b));
+        std::lock_guard<std::mutex> g(ahead.lock);
+        ahead.taken = b + 1;
+        ahead.changed.notify_all();
+    }
+    {
+        std::lock_guard<std::mutex> g(ahead.lock);
+        ahead.stop = true;
+        ahead.changed.notify_all();
+    }
+    reader.join();
+    return ok;
 }
 
 }  // namespace Cli
