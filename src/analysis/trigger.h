@@ -129,13 +129,24 @@ public:
     size_t Next(const int16_t *x, size_t n, size_t stride);
     bool Armed() const { return armed_; }
 
+    // The two conditions on x itself: x below `edge` (or above it), or,
+    // for a bound beyond 16 bits, never or always.
+    struct Test {
+        enum Kind : uint8_t { Compare, Never, Always } kind = Compare;
+        bool below = true;
+        int16_t edge = 0;
+        void Set(bool isBelow, int bound);
+        bool Holds(int16_t v) const
+        {
+            return kind == Always || (kind == Compare && (below ? v < edge : v > edge));
+        }
+    };
+
 private:
     template <size_t Stride>
     size_t next(const int16_t *x, size_t n, size_t stride);
 
-    int sign_;
-    int cross_;  // sign·x at or above it: on or beyond the level
-    int arm_;    // sign·x at or below it: far enough back to arm
+    Test arms_, crosses_;
     bool armed_ = false;
 };
 
