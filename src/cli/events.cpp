@@ -9,6 +9,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace Cli {
 namespace {
@@ -46,58 +48,80 @@ constexpr int kEventColumns = int(std::size(kEventKeys));
 // Widths of the plain table's columns: times to the nanosecond, 7-digit volts.
 constexpr int kEventWidths[kEventColumns] = {9, 16, 14, 14, 14, 14, 14, 14, 14, 14};
 
-// Events go out as they are found, a megabyte at a time.
+// Seconds to the nanosecond, as the CSV export writes times: from whole
+// nanoseconds, which an hour's times hold exactly (well under 2^53).
+char *putSeconds(char *at, double seconds)
+{
+    const int64_t ns = std::llround(seconds * 1e9);
+    const int64_t whole = ns / 1000000000, part = std::abs(ns % 1000000000);
+    if (ns < 0 && whole == 0)
+        *at++ = '-';
+    at = std::to_chars(at, at + 24, whole).ptr;
+    *at++ = '.';
+    for (int64_t scale = 100000000; scale > 0; scale /= 10)
+        *at++ = char('0' + part / scale % 10);
+    return at;
+}
+
+// Events go out as they are found, a megabyte at a time, written straight
+// into one buffer: an hour of a tone is millions of rows.
 class Table {
 public:
-    explicit Table(bool csv) : csv_(csv)
+    explicit Table(bool csv) : csv_(csv), buffer_(size_t(kSize))
     {
-        buffer_.reserve(kFlushAt + 4096);
+        char *at = buffer_.data();
         for (int i = 0; i < kEventColumns; ++i)
-            cell(QByteArray(kEventKeys[i]), i);
-        buffer_ += '\n';
+            at = cell(at, kEventKeys[i], std::strlen(kEventKeys[i]), i);
+        *at++ = '\n';
+        used_ = size_t(at - buffer_.data());
     }
-    ~Table() { out(buffer_); }
+    ~Table() { flush(); }
 
     void Row(const double (&v)[kEventColumns])
     {
         static constexpr int kDigits[kEventColumns] = {17, 0, 9, 9, 7, 7, 7, 7, 7, 7};
+        if (buffer_.size() - used_ < kRowRoom)
+            flush();
+        char *at = buffer_.data() + used_;
         for (int i = 0; i < kEventColumns; ++i) {
             char text[64];
             char *end = text;
-            if (std::isfinite(v[i]) && i == 1)  // seconds to the nanosecond, as the CSV export has them
-                end = std::to_chars(text, text + sizeof text, v[i], std::chars_format::fixed, 9).ptr;
-            else if (std::isfinite(v[i]))
-                end = PutNumber(text, v[i], kDigits[i]);
+            if (std::isfinite(v[i]))
+                end = i == 1 ? putSeconds(text, v[i]) : PutNumber(text, v[i], kDigits[i]);
             else if (!csv_)
                 *end++ = '-';
-            cell(QByteArray::fromRawData(text, int(end - text)), i);
+            at = cell(at, text, size_t(end - text), i);
         }
-        buffer_ += '\n';
-        if (buffer_.size() >= kFlushAt) {
-            out(buffer_);
-            buffer_.resize(0);
-        }
+        *at++ = '\n';
+        used_ = size_t(at - buffer_.data());
     }
 
 private:
-    void cell(const QByteArray &text, int column)
+    char *cell(char *at, const char *text, size_t n, int column) const
     {
         if (csv_) {
             if (column)
-                buffer_ += ',';
+                *at++ = ',';
         } else {
-            const qsizetype pad = kEventWidths[column] - text.size();
-            if (pad > 0)
-                buffer_.append(pad, ' ');
-            else if (column)
-                buffer_ += ' ';
+            const size_t width = size_t(kEventWidths[column]);
+            const size_t pad = width > n ? width - n : column ? 1 : 0;
+            std::memset(at, ' ', pad);
+            at += pad;
         }
-        buffer_ += text;
+        std::memcpy(at, text, n);
+        return at + n;
+    }
+    void flush()
+    {
+        out(QByteArray::fromRawData(buffer_.data(), qsizetype(used_)));
+        used_ = 0;
     }
 
-    static constexpr qsizetype kFlushAt = 1 << 20;
+    static constexpr size_t kSize = size_t(1) << 20;
+    static constexpr size_t kRowRoom = 2048;  // ten cells of 64 characters and their padding
     bool csv_;
-    QByteArray buffer_;
+    std::vector<char> buffer_;
+    size_t used_ = 0;
 };
 
 }  // namespace
