@@ -192,7 +192,10 @@ int Record(const QStringList &args)
                 sf_writef_short(file, reinterpret_cast<const short *>(block.constData()), sf_count_t(frames));
             written += std::max<sf_count_t>(0, put);
             if (put != frames) {
-                problem = QStringLiteral("запись не удалась (%1)").arg(QString::fromLocal8Bit(sf_strerror(file)));
+                const int why = errno;
+                problem = why == ENOSPC || why == EDQUOT
+                              ? QStringLiteral("диск заполнен")
+                              : QStringLiteral("запись не удалась (%1)").arg(QString::fromLocal8Bit(sf_strerror(file)));
                 code = kExitIoErr;
                 break;
             }
