@@ -169,8 +169,14 @@ void Index::close(double next)
 std::vector<Event> Index::Take()
 {
     std::vector<Event> out;
-    out.swap(done_);
+    Take(&out);
     return out;
+}
+
+void Index::Take(std::vector<Event> *events)
+{
+    events->clear();
+    events->swap(done_);
 }
 
 }  // namespace Events

@@ -47,6 +47,9 @@ public:
     // The events whose stretch is complete, in order, that were not taken
     // before.
     std::vector<Event> Take();
+    // The same into *events (emptied first); the two vectors trade their
+    // room, so taking after every block allocates nothing.
+    void Take(std::vector<Event> *events);
     int64_t Frames() const { return total_; }
 
 private:

@@ -198,13 +198,16 @@ int Events(const QStringList &args)
             }
         };
         const int nch = wav.Channels();
+        std::vector<Events::Event> found;
         if (!wav.Read(first, count, [&](const int16_t *s, int64_t frames) {
                 index.Add(s, size_t(frames), nch, channel);
-                write(index.Take());
+                index.Take(&found);
+                write(found);
             }, &error))
             return fail(c.name, kExitIoErr, error);
         index.Finish();
-        write(index.Take());
+        index.Take(&found);
+        write(found);
     }
     return kExitOk;
 }
