@@ -5,9 +5,6 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <bit>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,8 +13,6 @@
 namespace Cli {
 namespace {
 constexpr int64_t kBlockFrames = 1 << 16;
-// Blocks read ahead of the one being taken.
-constexpr int64_t kAheadBlocks = 4;
 }
 
 QString ShownName(const QString &path)
@@ -85,76 +80,20 @@ bool WavStream::readBlock(int64_t frame, int64_t frames, int16_t *to, QString *e
 
 bool WavStream::Read(int64_t first, int64_t count, const Take &take, QString *error)
 {
+    // One thread: a second one reading ahead cost more in handing blocks
+    // over than it saved (bench_cli).
     const int channels = layout_.channels;
     first = std::clamp<int64_t>(first, 0, Frames());
     count = std::clamp<int64_t>(count, 0, Frames() - first);
-    const int64_t blocks = (count + kBlockFrames - 1) / kBlockFrames;
-    auto framesOf = [&](int64_t b) { return std::min(kBlockFrames, count - b * kBlockFrames); };
-    if (blocks <= 2) {
-        buffer_.resize(size_t(kBlockFrames * channels));
-        for (int64_t b = 0; b < blocks; ++b) {
-            if (!readBlock(first + b * kBlockFrames, framesOf(b), buffer_.data(), error))
-                return false;
-            take(buffer_.data(), framesOf(b));
-        }
-        return true;
+    buffer_.resize(size_t(kBlockFrames * channels));
+    for (int64_t done = 0; done < count;) {
+        const int64_t frames = std::min(kBlockFrames, count - done);
+        if (!readBlock(first + done, frames, buffer_.data(), error))
+            return false;
+        take(buffer_.data(), frames);
+        done += frames;
     }
-    // A long stretch is read a few blocks ahead on a thread of its own:
-    // copying the file out of the page cache is as much work as going
-    // through the samples, and a second core does it meanwhile.
-    struct Ahead {
-        std::mutex lock;
-        std::condition_variable changed;
-        int64_t read = 0, taken = 0;
-        bool failed = false, stop = false;
-        QString error;
-    } ahead;
-    std::vector<int16_t> ring(size_t(kAheadBlocks * kBlockFrames * channels));
-    auto slot = [&](int64_t b) { return ring.data() + size_t((b % kAheadBlocks) * kBlockFrames * channels); };
-    std::thread reader([&] {
-        for (int64_t b = 0; b < blocks; ++b) {
-            {
-                std::unique_lock<std::mutex> g(ahead.lock);
-                ahead.changed.wait(g, [&] { return ahead.stop || b - ahead.taken < kAheadBlocks; });
-                if (ahead.stop)
-                    return;
-            }
-            QString why;
-            const bool ok = readBlock(first + b * kBlockFrames, framesOf(b), slot(b), &why);
-            std::lock_guard<std::mutex> g(ahead.lock);
-            if (!ok) {
-                ahead.failed = true;
-                ahead.error = why;
-                ahead.changed.notify_all();
-                return;
-            }
-            ahead.read = b + 1;
-            ahead.changed.notify_all();
-        }
-    });
-    bool ok = true;
-    for (int64_t b = 0; b < blocks; ++b) {
-        {
-            std::unique_lock<std::mutex> g(ahead.lock);
-            ahead.changed.wait(g, [&] { return ahead.read > b || ahead.failed; });
-            if (ahead.read <= b) {
-                *error = ahead.error;
-                ok = false;
-                break;
-            }
-        }
-        take(slot(b), framesOf(b));
-        std::lock_guard<std::mutex> g(ahead.lock);
-        ahead.taken = b + 1;
-        ahead.changed.notify_all();
-    }
-    {
-        std::lock_guard<std::mutex> g(ahead.lock);
-        ahead.stop = true;
-        ahead.changed.notify_all();
-    }
-    reader.join();
-    return ok;
+    return true;
 }
 
 }  // namespace Cli

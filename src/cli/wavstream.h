@@ -28,9 +28,7 @@ public:
 
     // Calls `take(samples, frames)` with interleaved samples for frames
     // first … first + count − 1, a block at a time (the last may be
-    // shorter). False, with *error, when the file could not be read. A
-    // long stretch is read ahead on a second thread; `take` runs on the
-    // caller's.
+    // shorter). False, with *error, when the file could not be read.
     using Take = std::function<void(const int16_t *samples, int64_t frames)>;
     bool Read(int64_t first, int64_t count, const Take &take, QString *error);
 
