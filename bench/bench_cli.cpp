@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// `sigmalit measure` over an hour of stereo 48 kHz against the time it takes
-// just to read the same file from a warm page cache, in the same run, and
-// the program's peak resident memory. Two files: a steady tone (its
-// extremes show in the first block, one pass) and the same with one spike
-// near the end (the extremes change, a second pass).
+// `sigmalit measure` and `sigmalit events` over an hour of stereo 48 kHz
+// against the time it takes just to read the same file from a warm page
+// cache, in the same run, and the program's peak resident memory. Two
+// files: a steady tone (its extremes show in the first block, one pass)
+// and the same with one spike near the end (the extremes change, a second
+// pass for measure; the one event above the tone for events). Events are
+// timed twice: the spike's level (the scan alone) and every period of
+// channel 2 (900 000 rows of CSV written to /dev/null).
 #include "platform/wavfile.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -89,18 +93,23 @@ struct Run {
     int code = -1;
 };
 
-Run measure(const QString &program, const QString &path)
+Run spawn(const QString &program, const QStringList &args)
 {
-    const QByteArray p = QFile::encodeName(program), f = QFile::encodeName(path);
-    char *argv[] = {const_cast<char *>(p.constData()), const_cast<char *>("measure"), const_cast<char *>(f.constData()),
-                    nullptr};
+    const QByteArray p = QFile::encodeName(program);
+    std::vector<QByteArray> bytes{p};
+    for (const QString &a : args)
+        bytes.push_back(a.toUtf8());
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     Run r;
     pid_t pid = 0;
     const auto t0 = Clock::now();
-    if (posix_spawn(&pid, p.constData(), &actions, nullptr, argv, environ) != 0)
+    if (posix_spawn(&pid, p.constData(), &actions, nullptr, argv.data(), environ) != 0)
         return r;
     int status = 0;
     rusage usage{};
@@ -120,7 +129,37 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/sigmalit");
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/sigm-bench-cli-XXXXXX"));
-    std::printf("measure over 1 h of stereo 48 kHz (691 MB), best of 3 each:\n");
+    // Volts as nominal, whatever calibration the user stored.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+    std::printf("over 1 h of stereo 48 kHz (691 MB), best of 3 each, the read from a warm page cache\n"
+                "timed in the same rounds (wall, and CPU of all threads):\n");
+    struct Command {
+        const char *name;
+        QStringList args;
+    };
+    const Command commands[] = {
+        {"measure", {QStringLiteral("measure")}},
+        {"events, scan (spike level)", {QStringLiteral("events"), QStringLiteral("--level"), QStringLiteral("0.3")}},
+        {"events, 900000 rows CSV",
+         {QStringLiteral("events"), QStringLiteral("--channel"), QStringLiteral("2"), QStringLiteral("--level"),
+          QStringLiteral("12.2mV"), QStringLiteral("--csv")}},
+    };
+    {
+        // What any run costs before it reads a sample: loading the program
+        // and its libraries, the settings. Best of 5, on a second of stereo.
+        const QString path = dir.filePath(QStringLiteral("second.wav"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(Wav16Header(48000, 2, 48000 * 4)) < 0
+            || f.write(QByteArray(48000 * 4, '\0')) < 0 || !f.flush())
+            return 1;
+        double wall = 1e9, cpuSeconds = 1e9;
+        for (int i = 0; i < 5; ++i) {
+            const Run r = spawn(program, {QStringLiteral("measure"), path});
+            wall = std::min(wall, r.seconds);
+            cpuSeconds = std::min(cpuSeconds, r.cpuSeconds);
+        }
+        std::printf("  start-up (measure over one second)  wall %.3f s            CPU %.3f s\n", wall, cpuSeconds);
+    }
     for (bool spike : {false, true}) {
         const QString path = dir.filePath(spike ? QStringLiteral("spike.wav") : QStringLiteral("tone.wav"));
         if (!writeHour(path, spike)) {
@@ -128,25 +167,34 @@ int main(int argc, char **argv)
             return 1;
         }
         readSeconds(path);  // warm the page cache
-        double read = 1e9, run = 1e9, readCpu = 1e9, runCpu = 1e9;
-        long peak = 0;
+        std::printf("  %s\n", spike ? "spike near the end (measure: two passes; events: one above the level):"
+                                    : "steady tone (measure: one pass; events: none above the level):");
+        double read = 1e9, readCpu = 1e9;
+        struct Best {
+            double wall = 1e9, cpu = 1e9;
+            long peak = 0;
+        } best[std::size(commands)];
         for (int i = 0; i < 3; ++i) {
-            double c = 0;
-            read = std::min(read, readSeconds(path, &c));
-            readCpu = std::min(readCpu, c);
-            const Run r = measure(program, path);
-            if (r.code != 0) {
-                std::printf("sigmalit measure failed (%d)\n", r.code);
-                return 1;
+            for (size_t k = 0; k < std::size(commands); ++k) {
+                double c = 0;
+                read = std::min(read, readSeconds(path, &c));
+                readCpu = std::min(readCpu, c);
+                QStringList args = commands[k].args;
+                args.insert(1, path);
+                const Run r = spawn(program, args);
+                if (r.code != 0) {
+                    std::printf("sigmalit %s failed (%d)\n", commands[k].name, r.code);
+                    return 1;
+                }
+                best[k].wall = std::min(best[k].wall, r.seconds);
+                best[k].cpu = std::min(best[k].cpu, r.cpuSeconds);
+                best[k].peak = std::max(best[k].peak, r.peakKb);
             }
-            run = std::min(run, r.seconds);
-            runCpu = std::min(runCpu, r.cpuSeconds);
-            peak = std::max(peak, r.peakKb);
         }
-        std::printf("  %s\n    wall: read %.3f s, measure %.3f s = %.2f x read\n"
-                    "    CPU:  read %.3f s, measure %.3f s = %.2f x read\n    peak RSS %.1f MB\n",
-                    spike ? "spike near the end (two passes):" : "steady tone (one pass):", read, run, run / read,
-                    readCpu, runCpu, runCpu / readCpu, peak / 1024.0);
+        std::printf("    %-28s wall %.3f s            CPU %.3f s\n", "read", read, readCpu);
+        for (size_t k = 0; k < std::size(commands); ++k)
+            std::printf("    %-28s wall %.3f s = %.2f x   CPU %.3f s = %.2f x   peak RSS %.1f MB\n", commands[k].name,
+                        best[k].wall, best[k].wall / read, best[k].cpu, best[k].cpu / readCpu, best[k].peak / 1024.0);
         QFile::remove(path);
     }
     return 0;

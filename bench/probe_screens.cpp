@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Picture probe: prints a hash of the drawing surface's image and of the
-// whole window grab for every sweep of a stereo file (plain, with cursors
-// and the readout strip, triggered, subtracted, X-Y, the level and spectrum
-// windows), for live screens read from a pass file, and for frames at
-// display rate from an input whose signal repeats exactly in every burst
-// it delivers. Run it before and after a change that must not alter a
-// pixel; the two listings must be the same line for line.
+// Picture probe: prints a hash of the drawing surface's image, of the
+// whole window grab and of the screen as the SVG export draws it for every
+// sweep of a stereo file (plain, with cursors and the readout strip,
+// triggered, subtracted, X-Y, the level and spectrum windows), for live
+// screens read from a pass file, and for frames at display rate from an
+// input whose signal repeats exactly in every burst it delivers. Run it
+// before and after a change that must not alter a pixel; the two listings
+// must be the same line for line.
 //
 // Usage: QT_QPA_PLATFORM=offscreen build/probe_screens > hashes.txt
 // It uses only the window's own members and named menu actions, so the
@@ -13,6 +14,7 @@
 #include "acquisition/captureengine.h"
 #include "acquisition/capturesource.h"
 #include "acquisition/mci.h"
+#include "app/exporttool.h"
 #include "app/pribor.h"
 #include "benchutil.h"
 #include "display/ris.h"
@@ -111,8 +113,10 @@ void print(Pribor &w, const QString &tag)
 {
     QApplication::processEvents();
     std::fflush(stdout);
-    std::printf("%-28s %s %s\n", qPrintable(tag), md5(w.RisBox->Image()).constData(),
-                md5(w.grab().toImage()).constData());
+    const QByteArray svg = PictureExport::SvgOf(w.Exports->CurrentScene());
+    std::printf("%-28s %s %s %s\n", qPrintable(tag), md5(w.RisBox->Image()).constData(),
+                md5(w.grab().toImage()).constData(),
+                QCryptographicHash::hash(svg, QCryptographicHash::Md5).toHex().left(16).constData());
 }
 
 QAction *action(Pribor &w, const char *name)

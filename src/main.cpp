@@ -28,6 +28,22 @@ int main(int argc, char *argv[])
     // application only, created before any widget code, so they run with no
     // display at all.
     if (!args.isEmpty() && Cli::IsSubcommand(args.first())) {
+        // Stderr carries the one line a run ends with: Qt's own notes (no
+        // XDG_RUNTIME_DIR, a font substituted) would make it several.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
+        if (Cli::NeedsPainter(args)) {
+            // A picture is drawn on the window's own surface, a widget that
+            // is never shown: the offscreen platform gives it fonts and
+            // images without any display.
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            QApplication app(argc, argv);
+            QCoreApplication::setApplicationName(QStringLiteral("Сигмалит"));
+            QCoreApplication::setOrganizationName(QStringLiteral("sigmalit"));
+            return Cli::Run(args);
+        }
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Сигмалит"));
         QCoreApplication::setOrganizationName(QStringLiteral("sigmalit"));

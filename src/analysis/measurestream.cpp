@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/measurestream.h"
 
-#include "analysis/trigger.h"
+#include "analysis/samplesums.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,51 +10,24 @@
 namespace Measure {
 namespace {
 
-// Whole numbers: exact, and the loops vectorise.
-void sums(std::span<const int16_t> x, int64_t *sum, __int128 *squares)
+Trigger::Condition midLevel(int lowest, int highest)
 {
-    int64_t s = 0, q = 0;
-    // 2^15 squared times 2^32 samples stays within 64 bits; blocks are far shorter.
-    for (int16_t v : x) {
-        s += v;
-        q += int64_t(v) * v;
-    }
-    *sum += s;
-    *squares += q;
-}
-
-// The same with the extremes, in the one pass over the samples.
-void sums(std::span<const int16_t> x, int64_t *sum, __int128 *squares, int *lowest, int *highest)
-{
-    int64_t s = 0, q = 0;
-    int lo = *lowest, hi = *highest;
-    for (int16_t v : x) {
-        s += v;
-        q += int64_t(v) * v;
-        lo = std::min<int>(lo, v);
-        hi = std::max<int>(hi, v);
-    }
-    *sum += s;
-    *squares += q;
-    *lowest = lo;
-    *highest = hi;
+    // The condition Of() sets from the extremes.
+    const double peakToPeak = double(highest) - lowest;
+    Trigger::Condition c;
+    c.level = (double(highest) + lowest) / 2;
+    c.hysteresis = std::max(1.0, peakToPeak / 10);
+    return c;
 }
 
 }  // namespace
 
 Stream::Stream(double sampleRate, int lowest, int highest)
-    : rate_(sampleRate), lo_(lowest), hi_(highest), seenLo_(INT_MAX), seenHi_(INT_MIN)
+    : rate_(sampleRate), lo_(lowest), hi_(highest), seenLo_(INT_MAX), seenHi_(INT_MIN),
+      arming_(midLevel(lowest, highest))
 {
-    const double peakToPeak = double(hi_) - lo_;
-    // The same condition Of() sets from the extremes.
-    timed_ = peakToPeak >= 4 && sampleRate > 0;
-    if (timed_) {
-        level_ = (double(hi_) + lo_) / 2;
-        const double hysteresis = std::max(1.0, peakToPeak / 10);
-        // For whole samples, "v < level" and "v <= level − h" as whole bounds.
-        below_ = int(std::ceil(level_));
-        armAt_ = int(std::floor(level_ - hysteresis));
-    }
+    timed_ = double(hi_) - lo_ >= 4 && sampleRate > 0;
+    level_ = midLevel(lowest, highest).level;
 }
 
 bool Stream::Exact() const
@@ -62,126 +35,126 @@ bool Stream::Exact() const
     return count_ == 0 || (seenLo_ == lo_ && seenHi_ == hi_);
 }
 
-void Stream::Add(std::span<const int16_t> block)
+void Stream::Add(const int16_t *x, size_t n, size_t stride)
 {
-    if (block.empty())
+    if (n == 0)
         return;
-    if (!timed_) {
-        sums(block, &sum_, &squares_, &seenLo_, &seenHi_);
-        count_ += block.size();
-        summed_ = count_;
-        return;
-    }
-    const size_t blockStart = count_;
-    held_.insert(held_.end(), block.begin(), block.end());
-    count_ += block.size();
-    firstPending_ = lastPending_ = false;
-    scan(count_, false);
-    // Crossings found in this block take their sums before the block's own
-    // are added: prefixAt counts from the samples before it.
-    if (firstPending_)
-        prefixAt(firstK_, &firstSum_, &firstSquares_);
-    if (lastPending_ && lastK_ >= blockStart) {
-        // The block summed in two parts, split where the last crossing
-        // rounds to: its sums come with the block's at no extra cost.
-        const size_t split = lastK_ - blockStart;
-        sums(block.first(split), &sum_, &squares_, &seenLo_, &seenHi_);
-        lastSum_ = sum_;
-        lastSquares_ = squares_;
-        sums(block.subspan(split), &sum_, &squares_, &seenLo_, &seenHi_);
-    } else {
-        if (lastPending_)
-            prefixAt(lastK_, &lastSum_, &lastSquares_);
-        sums(block, &sum_, &squares_, &seenLo_, &seenHi_);
-    }
-    summed_ = count_;
-    // Keep what the next crossings may look back at: three samples before
-    // the first one not scanned (the last crossing of all is placed on the
-    // last four).
-    const size_t keepFrom = next_ >= 3 ? next_ - 3 : 0;
-    if (keepFrom > base_) {
-        held_.erase(held_.begin(), held_.begin() + ptrdiff_t(keepFrom - base_));
-        base_ = keepFrom;
+    switch (stride) {
+    case 1: add<1>(x, n, 1); break;
+    case 2: add<2>(x, n, 2); break;
+    default: add<0>(x, n, stride); break;
     }
 }
 
-void Stream::scan(size_t total, bool final)
+int16_t Stream::at(size_t g, const int16_t *x, size_t stride) const
 {
-    // A crossing at i is placed on the four samples around it, i − 2 … i + 1
-    // (0 … 3 near the start), so it is looked at only once they are all
-    // here, or at the end.
-    size_t end = total;
-    if (!final)
-        end = total >= 4 ? total - 1 : 0;
-    const int16_t *x = held_.data();
-    size_t i = next_;
-    bool armed = armed_;
-    const int below = below_, armAt = armAt_;
-    while (i < end) {
-        if (!armed) {
-            // Look for the sample that arms, then for the one that crosses.
-            while (i < end && x[i - base_] > armAt)
-                ++i;
-            if (i == end)
+    if (g >= blockStart_)
+        return x[(g - blockStart_) * stride];
+    return tail_[g - (blockStart_ - size_t(tailCount_))];
+}
+
+void Stream::gather(Crossing &c, const int16_t *x, size_t stride) const
+{
+    const size_t w = c.i >= 2 ? c.i - 2 : 0;
+    for (; c.have < 4 && w + size_t(c.have) < count_; ++c.have)
+        c.window[c.have] = at(w + size_t(c.have), x, stride);
+}
+
+template <size_t Stride>
+void Stream::add(const int16_t *x, size_t n, size_t stride)
+{
+    blockStart_ = count_;
+    count_ += n;
+    // Crossings near the end of the last block see the samples after them.
+    if (crossings_ > 0) {
+        gather(first_, x, stride);
+        gather(last_, x, stride);
+    }
+    // The crossings: counted, and the first and the last of the block kept.
+    size_t firstHere = SIZE_MAX, lastHere = SIZE_MAX;
+    if (timed_) {
+        for (size_t j = 0; j < n; ++j) {
+            j += arming_.Next(x + j * stride, n - j, stride);
+            if (j >= n)
                 break;
-            armed = true;
-            ++i;
+            if (crossings_++ == 0)
+                firstHere = blockStart_ + j;
+            lastHere = blockStart_ + j;
         }
-        while (i < end && x[i - base_] < below)
-            ++i;
-        if (i == end)
-            break;
-        armed = false;
-        crossing(i, final ? total : 0);
-        x = held_.data();
-        ++i;
     }
-    armed_ = armed;
-    next_ = std::max(next_, end);
+    // The sums, in pieces cut where the kept crossings need them: the sums
+    // of the samples before i − 1.
+    auto keep = [&](Crossing &c, size_t i) {
+        c = Crossing{};
+        c.i = i;
+        c.previous = at(i - 1, x, stride);
+        gather(c, x, stride);
+    };
+    if (firstHere != SIZE_MAX)
+        keep(first_, firstHere);
+    if (lastHere != SIZE_MAX)
+        keep(last_, lastHere);
+    Crossing *cuts[2] = {firstHere != SIZE_MAX ? &first_ : nullptr, lastHere != SIZE_MAX ? &last_ : nullptr};
+    size_t done = blockStart_;
+    SampleSums::Sums s;
+    s.sum = sum_;
+    s.squares = squares_;
+    s.lowest = seenLo_;
+    s.highest = seenHi_;
+    auto sums = [&](size_t to) {
+        SampleSums::Add(s, x + (done - blockStart_) * stride, to - done, stride);
+        done = to;
+    };
+    for (Crossing *c : cuts) {
+        if (!c)
+            continue;
+        const size_t cut = c->i - 1;
+        if (cut < blockStart_) {
+            // The crossing is the block's first sample: less the last one before.
+            const int v = c->previous;
+            c->sumBefore = s.sum - v;
+            c->squaresBefore = s.squares - int64_t(v) * v;
+            continue;
+        }
+        sums(cut);
+        c->sumBefore = s.sum;
+        c->squaresBefore = s.squares;
+    }
+    sums(count_);
+    sum_ = s.sum;
+    squares_ = s.squares;
+    seenLo_ = s.lowest;
+    seenHi_ = s.highest;
+
+    // The last samples, for the crossings still to be placed.
+    int16_t keepTail[4];
+    const int t = int(std::min<size_t>(4, count_));
+    for (int k = 0; k < t; ++k)
+        keepTail[k] = at(count_ - size_t(t) + size_t(k), x, stride);
+    std::copy(keepTail, keepTail + t, tail_);
+    tailCount_ = t;
+    blockStart_ = count_;
 }
 
-void Stream::crossing(size_t i, size_t total)
+double Stream::place(const Crossing &c, int64_t *sum, __int128 *squares) const
 {
     // The same four samples Trigger::CrossingBetween would take from the
-    // whole stretch: centred on the crossing, moved in at either end.
-    size_t w = i >= 2 ? i - 2 : 0;
-    double t;
-    if (total != 0 && total < 4) {
-        t = Trigger::CrossingFraction(std::span<const int16_t>(held_.data(), total - base_), i - base_, level_);
-    } else {
-        if (total != 0)
-            w = std::min(w, total - 4);
-        t = Trigger::CrossingFraction(std::span<const int16_t>(held_.data() + (w - base_), 4), i - w, level_);
+    // whole stretch: centred on the crossing, moved in at the end.
+    size_t w = c.i >= 2 ? c.i - 2 : 0;
+    const int16_t *window = c.window;
+    size_t n = 4;
+    if (c.have < 4) {
+        n = std::min<size_t>(4, count_);
+        w = count_ - n;
+        window = tail_ + (tailCount_ - int(n));
     }
-    const double p = double(i - 1) + t;
-    const size_t k = size_t(std::lround(p));
-    ++crossings_;
-    if (first_ < 0) {
-        first_ = p;
-        firstK_ = k;
-        firstPending_ = true;
-    }
-    last_ = p;
-    lastK_ = k;
-    lastPending_ = true;
-}
-
-void Stream::prefixAt(size_t k, int64_t *sum, __int128 *squares) const
-{
-    // sum_ holds the samples before the block being taken; while
-    // finishing, every sample.
-    const size_t summedTo = summed_;
-    *sum = sum_;
-    *squares = squares_;
-    if (k >= summedTo) {
-        sums(std::span<const int16_t>(held_.data() + (summedTo - base_), k - summedTo), sum, squares);
-    } else {
-        int64_t s = 0;
-        __int128 q = 0;
-        sums(std::span<const int16_t>(held_.data() + (k - base_), summedTo - k), &s, &q);
-        *sum -= s;
-        *squares -= q;
-    }
+    const double t = Trigger::CrossingFraction(std::span<const int16_t>(window, n), c.i - w, level_);
+    const double p = double(c.i - 1) + t;
+    // It rounds to sample i − 1 or i.
+    const bool onward = std::lround(p) == long(c.i);
+    *sum = c.sumBefore + (onward ? c.previous : 0);
+    *squares = c.squaresBefore + (onward ? int64_t(c.previous) * c.previous : 0);
+    return p;
 }
 
 Readings Stream::Finish()
@@ -196,22 +169,20 @@ Readings Stream::Finish()
     int64_t sum = sum_;
     __int128 squares = squares_;
     size_t n = count_;
-    if (timed_) {
-        firstPending_ = lastPending_ = false;
-        scan(count_, true);
-        if (firstPending_)
-            prefixAt(firstK_, &firstSum_, &firstSquares_);
-        if (lastPending_)
-            prefixAt(lastK_, &lastSum_, &lastSquares_);
-        if (crossings_ >= 2 && last_ > first_) {
+    if (timed_ && crossings_ >= 2) {
+        int64_t firstSum = 0, lastSum = 0;
+        __int128 firstSquares = 0, lastSquares = 0;
+        const double first = place(first_, &firstSum, &firstSquares);
+        const double last = place(last_, &lastSum, &lastSquares);
+        if (last > first) {
             r.periods = int(crossings_ - 1);
-            r.period = (last_ - first_) / double(r.periods) / rate_;
+            r.period = (last - first) / double(r.periods) / rate_;
             r.frequency = 1.0 / r.period;
             // Mean and RMS over the whole periods, as Of() takes them (the
             // last crossing always lies before the last sample).
-            sum = lastSum_ - firstSum_;
-            squares = lastSquares_ - firstSquares_;
-            n = lastK_ - firstK_;
+            sum = lastSum - firstSum;
+            squares = lastSquares - firstSquares;
+            n = size_t(std::lround(last)) - size_t(std::lround(first));
         }
     }
     const double dn = double(n);

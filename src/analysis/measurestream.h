@@ -9,11 +9,16 @@
 // their own, or guessed (from the start of a file, say) and checked with
 // Exact() at the end. A steady signal then needs one pass; anything whose
 // extremes come later needs a second with the extremes the first found.
+//
+// Only the first and the last crossing are placed to a fraction of a
+// sample (the others are only counted), and each block is gone through
+// twice, once for its crossings and once for its sums, straight from the
+// caller's frames: an hour of samples costs about as much as reading it.
 #include "analysis/measure.h"
+#include "analysis/trigger.h"
 
 #include <cstdint>
 #include <span>
-#include <vector>
 
 namespace Measure {
 
@@ -22,7 +27,9 @@ public:
     // `lowest` and `highest`: the extremes of the whole stretch, or a guess.
     Stream(double sampleRate, int lowest, int highest);
 
-    void Add(std::span<const int16_t> block);
+    void Add(std::span<const int16_t> block) { Add(block.data(), block.size(), 1); }
+    // The n samples x[0], x[stride], …: one channel of interleaved frames.
+    void Add(const int16_t *x, size_t n, size_t stride);
     // Whether the extremes given were those of the samples added: only then
     // is Finish() what Of() gives.
     bool Exact() const;
@@ -31,36 +38,43 @@ public:
     Readings Finish();
 
 private:
-    void scan(size_t total, bool final);
-    void crossing(size_t i, size_t total);
-    // Sum and sum of squares of the samples before global index k; k lies
-    // in or just before the samples still held.
-    void prefixAt(size_t k, int64_t *sum, __int128 *squares) const;
+    // A crossing at sample i, to be placed once the samples around it are
+    // all here (or at the end): the four samples from max(i − 2, 0) on, and
+    // the sums of the samples before i − 1, the sample it rounds to or
+    // after which it does.
+    struct Crossing {
+        size_t i = 0;
+        int16_t window[4] = {0, 0, 0, 0};
+        int have = 0;  // window samples gathered
+        int64_t sumBefore = 0;
+        __int128 squaresBefore = 0;
+        int16_t previous = 0;  // sample i − 1
+    };
+    template <size_t Stride>
+    void add(const int16_t *x, size_t n, size_t stride);
+    int16_t at(size_t g, const int16_t *x, size_t stride) const;
+    void gather(Crossing &c, const int16_t *x, size_t stride) const;
+    // Its position, and the sums up to the sample it rounds to.
+    double place(const Crossing &c, int64_t *sum, __int128 *squares) const;
 
     double rate_;
     int lo_, hi_;
     int seenLo_, seenHi_;
     bool timed_ = false;
     double level_ = 0;
-    int below_ = 0;   // a sample under this is below the level
-    int armAt_ = 0;   // a sample at or under this arms the trigger
-    bool armed_ = false;
+    Trigger::Arming arming_;
 
-    std::vector<int16_t> held_;  // the last few samples, then the block being taken
-    size_t base_ = 0;            // global index of held_[0]
-    size_t next_ = 0;            // global index of the first sample not scanned yet
-    size_t count_ = 0;           // samples added
-    size_t summed_ = 0;          // samples counted in sum_ and squares_
-    int64_t sum_ = 0;            // of every sample added
+    size_t count_ = 0;  // samples added
+    int64_t sum_ = 0;   // of every sample added
     __int128 squares_ = 0;
+    // While a block is added: its first sample's index.
+    size_t blockStart_ = 0;
+    // The last samples before it (up to four).
+    int16_t tail_[4] = {0, 0, 0, 0};
+    int tailCount_ = 0;
 
     size_t crossings_ = 0;
-    double first_ = -1, last_ = -1;
-    int64_t firstSum_ = 0, lastSum_ = 0;
-    __int128 firstSquares_ = 0, lastSquares_ = 0;
-    size_t firstK_ = 0, lastK_ = 0;
-    // Crossings found in the scan of the current block, summed after it.
-    bool firstPending_ = false, lastPending_ = false;
+    Crossing first_, last_;
 };
 
 }  // namespace Measure

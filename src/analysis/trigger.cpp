@@ -3,6 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Trigger {
 
@@ -18,6 +23,181 @@ std::vector<int16_t> Decode(const QByteArray &block, int channels, int channel)
         out[f] = int16_t(uint16_t(p[0] | (p[1] << 8)));
     }
     return out;
+}
+
+Arming::Arming(const Condition &c)
+{
+    const bool rising = c.slope == Slope::Rising;
+    const double sign = rising ? 1.0 : -1.0;
+    // In units of sign·x: on or beyond the level from ceil(level), armed at
+    // or below level − hysteresis, and never on the level itself (an
+    // arming sample is one below it). Levels beyond the samples' range are
+    // held just outside it, where they are never reached.
+    const double level = std::isnan(c.level) ? 70000.0 : std::clamp(sign * c.level, -70000.0, 70000.0);
+    const double arm = level - (c.hysteresis > 0 ? std::min(c.hysteresis, 140000.0) : 0.0);
+    const int cross = int(std::ceil(level));
+    const int armAt = std::min(int(std::floor(arm)), cross - 1);
+    // For a falling slope sign·x ≤ arm is x ≥ −arm, and so on.
+    arms_.Set(rising, rising ? armAt : -armAt);
+    crosses_.Set(!rising, rising ? cross : -cross);
+}
+
+namespace {
+
+#if defined(__SSE2__)
+// Which of sixteen samples in two registers pass a test, two bits a
+// sample as movemask gives them, only the bits in `own`.
+inline unsigned bits(uint8_t kind, bool below, __m128i edge, __m128i a, __m128i b, unsigned own)
+{
+    if (kind != 0)
+        return kind == 1 ? 0u : own | (own << 16);
+    const __m128i ha = below ? _mm_cmplt_epi16(a, edge) : _mm_cmpgt_epi16(a, edge);
+    const __m128i hb = below ? _mm_cmplt_epi16(b, edge) : _mm_cmpgt_epi16(b, edge);
+    return (unsigned(_mm_movemask_epi8(ha)) & own) | ((unsigned(_mm_movemask_epi8(hb)) & own) << 16);
+}
+#endif
+
+}  // namespace
+
+void Arming::Test::Set(bool isBelow, int bound)
+{
+    below = isBelow;
+    kind = Compare;
+    if (below ? bound < -32768 : bound > 32767)
+        kind = Never;
+    else if (below ? bound >= 32767 : bound <= -32768)
+        kind = Always;
+    else
+        edge = int16_t(below ? bound + 1 : bound - 1);  // x ≤ b is x < b + 1
+}
+
+#if defined(__x86_64__)
+namespace {
+
+bool avx2()
+{
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+}
+
+inline __attribute__((target("avx2"))) uint64_t bits256(const Arming::Test &t, __m256i edge, __m256i a, __m256i b,
+                                                       uint64_t own)
+{
+    if (t.kind != Arming::Test::Compare)
+        return t.kind == Arming::Test::Never ? 0u : own;
+    const __m256i ha = t.below ? _mm256_cmpgt_epi16(edge, a) : _mm256_cmpgt_epi16(a, edge);
+    const __m256i hb = t.below ? _mm256_cmpgt_epi16(edge, b) : _mm256_cmpgt_epi16(b, edge);
+    return (uint64_t(uint32_t(_mm256_movemask_epi8(ha))) | uint64_t(uint32_t(_mm256_movemask_epi8(hb))) << 32) & own;
+}
+
+// Next() thirty-two samples at a time in two registers, where the processor
+// has AVX2 (the rest of the program is built for any x86-64): true with the
+// crossing's index, or false with how far it got.
+template <size_t Stride>
+__attribute__((target("avx2"))) bool wideSearch(const Arming::Test &arms, const Arming::Test &crosses, bool &armed,
+                                                const int16_t *x, size_t n, size_t *at)
+{
+    constexpr uint64_t own = Stride == 1 ? ~uint64_t(0) : 0x3333333333333333u;
+    constexpr size_t step = 32 / Stride;
+    constexpr unsigned bitsPerFrame = 2 * Stride;
+    const __m256i armEdge = _mm256_set1_epi16(arms.edge), crossEdge = _mm256_set1_epi16(crosses.edge);
+    size_t i = 0;
+    // The last sample read lies Stride − 1 past the last frame's own.
+    for (; i + step + (Stride - 1) <= n; i += step) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(x + i * Stride));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(x + i * Stride + 16));
+        unsigned from = 0;
+        if (!armed) {
+            const uint64_t m = bits256(arms, armEdge, a, b, own);
+            if (!m)
+                continue;
+            from = unsigned(__builtin_ctzll(m)) / bitsPerFrame * bitsPerFrame + bitsPerFrame;
+            armed = true;
+            if (from >= 64)
+                continue;
+        }
+        const uint64_t m = bits256(crosses, crossEdge, a, b, own) & (~uint64_t(0) << from);
+        if (!m)
+            continue;
+        armed = false;
+        *at = i + unsigned(__builtin_ctzll(m)) / bitsPerFrame;
+        return true;
+    }
+    *at = i;
+    return false;
+}
+
+}  // namespace
+#endif
+
+size_t Arming::Next(const int16_t *x, size_t n, size_t stride)
+{
+    size_t i = 0;
+#if defined(__x86_64__)
+    if (stride <= 2 && avx2()) {
+        if (stride == 1 ? wideSearch<1>(arms_, crosses_, armed_, x, n, &i)
+                        : wideSearch<2>(arms_, crosses_, armed_, x, n, &i))
+            return i;
+    }
+#endif
+    switch (stride) {
+    case 1: return i + next<1>(x + i, n - i, 1);
+    case 2: return i + next<2>(x + 2 * i, n - i, 2);
+    default: return next<0>(x, n, stride);
+    }
+}
+
+template <size_t Stride>
+size_t Arming::next(const int16_t *x, size_t n, size_t stride)
+{
+    size_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (Stride == 1 || Stride == 2) {
+        // Sixteen samples at a time (of one channel of two, eight): the
+        // samples that arm and those that cross as bits, the rule walked
+        // along them. Of two channels, movemask's bits of the first's.
+        constexpr unsigned own = Stride == 1 ? 0xFFFFu : 0x3333u;
+        constexpr size_t step = 16 / Stride;
+        constexpr unsigned bitsPerFrame = 2 * Stride;
+        const __m128i armEdge = _mm_set1_epi16(arms_.edge), crossEdge = _mm_set1_epi16(crosses_.edge);
+        // The last sample read lies Stride − 1 past the last frame's own.
+        for (; i + step + (Stride - 1) <= n; i += step) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(x + i * Stride));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(x + i * Stride + 8));
+            unsigned from = 0;  // the bits before it are behind the rule
+            if (!armed_) {
+                const unsigned m = bits(arms_.kind, arms_.below, armEdge, a, b, own);
+                if (!m)
+                    continue;
+                // An arming sample lies below the level: the search goes on after it.
+                from = unsigned(__builtin_ctz(m)) / bitsPerFrame * bitsPerFrame + bitsPerFrame;
+                armed_ = true;
+                if (from >= 32)
+                    continue;
+            }
+            const unsigned m = bits(crosses_.kind, crosses_.below, crossEdge, a, b, own) & (~0u << from);
+            if (!m)
+                continue;
+            armed_ = false;
+            return i + unsigned(__builtin_ctz(m)) / bitsPerFrame;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const int16_t v = x[i * (Stride ? Stride : stride)];
+        if (!armed_) {
+            armed_ = arms_.Holds(v);
+            continue;  // an arming sample is no crossing
+        }
+        if (crosses_.Holds(v)) {
+            armed_ = false;
+            return i;
+        }
+    }
+    return n;
 }
 
 double CrossingBetween(std::span<const int16_t> x, size_t i, double level)

@@ -113,6 +113,43 @@ double CrossingBetween(std::span<const int16_t> x, size_t i, double level);
 // the very positions the whole array gives.
 double CrossingFraction(std::span<const int16_t> x, size_t i, double level);
 
+// The hysteresis rule of a condition on whole samples, carried from one
+// block of a stream to the next: which samples are crossings that count.
+// Every search here and the event index of a long recording go through it.
+// A falling slope is the rising one of the negated signal; the level and
+// the arming point become whole bounds, so a sample is compared with two
+// integers and the search loops stay tight.
+class Arming {
+public:
+    explicit Arming(const Condition &c);
+
+    // The index of the first crossing that counts among the n samples
+    // x[0], x[stride], …, x[(n − 1)·stride], or n when there is none; the
+    // rule stands where the search stopped (just after the crossing).
+    size_t Next(const int16_t *x, size_t n, size_t stride);
+    bool Armed() const { return armed_; }
+
+    // The two conditions on x itself: x below `edge` (or above it), or,
+    // for a bound beyond 16 bits, never or always.
+    struct Test {
+        enum Kind : uint8_t { Compare, Never, Always } kind = Compare;
+        bool below = true;
+        int16_t edge = 0;
+        void Set(bool isBelow, int bound);
+        bool Holds(int16_t v) const
+        {
+            return kind == Always || (kind == Compare && (below ? v < edge : v > edge));
+        }
+    };
+
+private:
+    template <size_t Stride>
+    size_t next(const int16_t *x, size_t n, size_t stride);
+
+    Test arms_, crosses_;
+    bool armed_ = false;
+};
+
 // --- implementation of the templates ---
 namespace detail {
 // Scans x from sample `first` (arming counts only from there) and calls
@@ -120,20 +157,13 @@ namespace detail {
 template <class F>
 void Scan(std::span<const int16_t> x, const Condition &c, size_t first, F &&f)
 {
-    const double sign = c.slope == Slope::Rising ? 1.0 : -1.0;
-    const double level = sign * c.level;
-    const double arm = level - (c.hysteresis > 0 ? c.hysteresis : 0.0);
-    bool armed = false;
+    Arming arming(c);
     for (size_t i = first; i < x.size(); ++i) {
-        const double v = sign * x[i];
-        if (v < level) {
-            if (v <= arm)
-                armed = true;
-        } else if (armed) {
-            armed = false;
-            if (f(CrossingBetween(x, i, c.level)))
-                return;
-        }
+        i += arming.Next(x.data() + i, x.size() - i, 1);
+        if (i >= x.size())
+            return;
+        if (f(CrossingBetween(x, i, c.level)))
+            return;
     }
 }
 }  // namespace detail

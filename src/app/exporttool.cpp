@@ -8,6 +8,7 @@
 #include "display/paneltables.h"
 #include "display/ris.h"
 #include "display/screen.h"
+#include "display/screenpicture.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcolor.h"
@@ -83,26 +84,22 @@ QStringList ExportTool::Caption() const
 {
     const ScopeState &st = *host_.st;
     const int sweepIndex = host_.sweep->ListIndex();
-    const QString sweep = sweepIndex < 0 ? QString() : QString::fromUtf8(Panel::kSweep[size_t(sweepIndex)].text);
-    QString line;
+    PictureExport::CaptionText t;
+    t.sweep = sweepIndex < 0 ? QString() : QString::fromUtf8(Panel::kSweep[size_t(sweepIndex)].text);
+    t.sensitivity1 = sensitivityText(host_.sensitivity1);
+    t.sensitivity2 = sensitivityText(host_.sensitivity2);
     if (xy_->IsOn()) {
-        // Across is channel 1, not time: the sweep only says how long a
-        // stretch of signal the figure is drawn from.
-        const QString span = sweepIndex < 0 ? QString() : Screen::SpanText(host_.sweep->ItemData(sweepIndex));
-        line = QStringLiteral("X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   фигура за %3 с (развёртка %4/дел.)")
-                   .arg(sensitivityText(host_.sensitivity1), sensitivityText(host_.sensitivity2), span, sweep);
+        t.mode = PictureExport::CaptionText::Mode::XY;
+        t.span = sweepIndex < 0 ? QString() : Screen::SpanText(host_.sweep->ItemData(sweepIndex));
     } else if (st.SubtractMode) {
-        line = QStringLiteral("Канал 1 − канал 2: %1/дел.   Время/Дел. = %2")
-                   .arg(sensitivityText(host_.sensitivity1), sweep);
+        t.mode = PictureExport::CaptionText::Mode::Subtract;
     } else if (st.TwoBeam) {
-        line = QStringLiteral("Канал 1: %1/дел.   Канал 2: %2/дел.   Время/Дел. = %3")
-                   .arg(sensitivityText(host_.sensitivity1), sensitivityText(host_.sensitivity2), sweep);
-    } else {
-        line = QStringLiteral("Канал 1: %1/дел.   Время/Дел. = %2").arg(sensitivityText(host_.sensitivity1), sweep);
+        t.mode = PictureExport::CaptionText::Mode::TwoBeams;
     }
-    if (!st.CaptureRunning)
-        line += QStringLiteral("   Экран: %1 … %2 с").arg(host_.startTime->text(), host_.endTime->text());
-    return {line};
+    t.live = st.CaptureRunning;
+    t.start = host_.startTime->text();
+    t.end = host_.endTime->text();
+    return PictureExport::Caption(t);
 }
 
 Scene ExportTool::CurrentScene() const
@@ -119,35 +116,12 @@ Scene ExportTool::CurrentScene() const
         s.strokes = figure.strokes;
         return s;
     }
-    const double right = ris.ScaleWidth;
-    auto line = [&](double x1, double y1, double x2, double y2) {
-        s.strokes.push_back({QPolygonF({ris.ToPixel(x1, y1), ris.ToPixel(x2, y2)}), Qt::black, 1, false});
-    };
-    for (int k = -3; k <= 3; ++k)
-        line(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1);
-    for (double x : Screen::VerticalLines(points_, sweep_, st.SampleRate))
-        line(x, -32768, x, 32767);
-    auto trace = [&](auto valueAt, int sens, int pos, uint32_t colour) {
-        QPolygonF poly;
-        for (int32_t i = 0; i <= points_; ++i)
-            poly << ris.ToPixel(i, -(double(valueAt(i)) * sens + pos));
-        if (points_ > 0)
-            s.strokes.push_back({poly, VbColor(colour), 2, false});
-    };
-    const auto &l = st.LeftBuffer;
-    const auto &r = st.RightBuffer;
-    const bool haveLeft = points_ >= 0 && size_t(points_) < l.size();
-    const bool haveRight = points_ >= 0 && size_t(points_) < r.size();
-    if (st.SubtractMode) {
-        if (haveLeft)
-            trace([&](int32_t i) { return l[size_t(i)] - (haveRight ? r[size_t(i)] : 0); }, map_.sensitivity[0],
-                  map_.position[0], 0xFF0000);
-    } else {
-        if (haveLeft)
-            trace([&](int32_t i) { return l[size_t(i)]; }, map_.sensitivity[0], map_.position[0], 0xFF0000);
-        if (st.TwoBeam && haveRight)
-            trace([&](int32_t i) { return r[size_t(i)]; }, map_.sensitivity[1], map_.position[1], 0xFF);
-    }
+    ScreenPicture::Beams beams;
+    std::copy(std::begin(map_.sensitivity), std::end(map_.sensitivity), beams.sensitivity);
+    std::copy(std::begin(map_.position), std::end(map_.position), beams.position);
+    const QStringList caption = s.caption;
+    s = ScreenPicture::TracesScene(ris, st, points_, sweep_, beams);
+    s.caption = caption;
     if (cursors_->CursorsShown() && mapValid_) {
         const Scene o = cursors_->Overlay();
         s.strokes.insert(s.strokes.end(), o.strokes.begin(), o.strokes.end());

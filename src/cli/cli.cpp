@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
+#include "cli/clicommon.h"
 
 #include "analysis/calibration.h"
 #include "analysis/fourier.h"
@@ -24,7 +25,6 @@
 #include <vector>
 
 namespace Cli {
-namespace {
 
 // ---- Output ----
 
@@ -33,7 +33,6 @@ void out(const QByteArray &text)
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
 }
 
-// The one diagnostic line a run ends with.
 int fail(const QString &command, int code, const QString &text)
 {
     QString line = QStringLiteral("sigmalit %1: %2").arg(command, text);
@@ -47,16 +46,21 @@ int usage(const QString &command, const QString &text)
     return fail(command, kExitUsage, text + QStringLiteral(" (см. sigmalit %1 --help)").arg(command));
 }
 
+namespace {
+
 // A number for JSON: null where there is none.
 QByteArray jsonNumber(double v, int digits = 7)
 {
     return std::isfinite(v) ? Number(v, digits) : QByteArrayLiteral("null");
 }
-// A number for CSV: an empty field where there is none.
-QByteArray csvNumber(double v, int digits = 7)
+}  // namespace
+
+QByteArray csvNumber(double v, int digits)
 {
     return std::isfinite(v) ? Number(v, digits) : QByteArray();
 }
+
+namespace {
 
 // One line of readings a channel: in JSON the "readings" array that closes
 // `jsonHead` (an object left open), else CSV under a header of the keys.
@@ -94,21 +98,15 @@ QByteArray jsonString(const QString &s)
     return a.mid(1, a.size() - 2);
 }
 
-// ---- Options shared by the subcommands ----
+}  // namespace
 
-struct Command {
-    QString name;
-    QCommandLineParser parser;
-    QString help;  // the whole --help text
-};
+// ---- Options shared by the subcommands ----
 
 QCommandLineOption valueOption(const QString &name, const QString &valueName)
 {
     return QCommandLineOption(name, QString(), valueName);
 }
 
-// Parses; on --help prints it and gives 0, on a mistake the usage code;
-// -1 to go on.
 int parse(Command &c, const QStringList &args, int files)
 {
     c.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -133,7 +131,6 @@ int parse(Command &c, const QStringList &args, int files)
     return -1;
 }
 
-// The file opened as the window would open it; the exit code of a refusal.
 int open(const Command &c, WavStream &wav, const QString &path)
 {
     QString error;
@@ -146,7 +143,6 @@ int open(const Command &c, WavStream &wav, const QString &path)
     }
 }
 
-// --calibration K1[,K2], or the factors the window uses.
 bool calibration(const Command &c, std::array<double, 2> *factors, QString *error)
 {
     const QString given = c.parser.value(QStringLiteral("calibration"));
@@ -173,7 +169,6 @@ bool calibration(const Command &c, std::array<double, 2> *factors, QString *erro
     return true;
 }
 
-// A time option in frames from the start of the file; *ok false on a bad value.
 std::optional<int64_t> frameOption(const Command &c, const QString &name, int rate, QString *error)
 {
     if (!c.parser.isSet(name))
@@ -187,7 +182,6 @@ std::optional<int64_t> frameOption(const Command &c, const QString &name, int ra
     return std::llround(*s * rate);
 }
 
-// --from/--to as a span of frames within the file.
 bool span(const Command &c, const WavStream &wav, int64_t *first, int64_t *count, QString *error)
 {
     const int rate = wav.SampleRate();
@@ -211,7 +205,6 @@ bool span(const Command &c, const WavStream &wav, int64_t *first, int64_t *count
     return true;
 }
 
-// --channel 1|2: the channels to report, 0-based.
 bool channels(const Command &c, const WavStream &wav, std::vector<int> *list, QString *error)
 {
     list->clear();
@@ -240,6 +233,8 @@ const QString kCommonHelp = QStringLiteral(
     "Коды завершения: 0 — успешно, 64 — ошибка в командной строке, 65 — файл\n"
     "отвергнут или повреждён, 66 — файла нет или он не читается, 74 — ошибка\n"
     "чтения или записи.\n");
+
+namespace {
 
 // ---- measure ----
 
@@ -291,15 +286,6 @@ int measure(const QStringList &args)
 
     const int nch = wav.Channels();
     const double rate = wav.SampleRate();
-    std::vector<std::vector<int16_t>> split(static_cast<size_t>(nch));
-    auto deinterleave = [&](const int16_t *s, int64_t frames) {
-        for (int ch : list) {
-            auto &v = split[size_t(ch)];
-            v.resize(size_t(frames));
-            for (int64_t f = 0; f < frames; ++f)
-                v[size_t(f)] = s[f * nch + ch];
-        }
-    };
     // The extremes set the level the frequency is timed at. They are guessed
     // from the first block; a steady signal shows them there, and then one
     // pass does. Where the guess was wrong, a second pass with the extremes
@@ -310,11 +296,11 @@ int measure(const QStringList &args)
             if (guessed)
                 return;
             guessed = true;
-            deinterleave(s, frames);
             for (int ch : list) {
-                const auto [l, h] = std::minmax_element(split[size_t(ch)].begin(), split[size_t(ch)].end());
-                lo[size_t(ch)] = *l;
-                hi[size_t(ch)] = *h;
+                for (int64_t f = 0; f < frames; ++f) {
+                    lo[size_t(ch)] = std::min<int>(lo[size_t(ch)], s[f * nch + ch]);
+                    hi[size_t(ch)] = std::max<int>(hi[size_t(ch)], s[f * nch + ch]);
+                }
             }
         }, &error))
         return fail(c.name, kExitIoErr, error);
@@ -326,9 +312,8 @@ int measure(const QStringList &args)
         for (int ch : todo)
             streams.emplace_back(rate, lo[size_t(ch)], hi[size_t(ch)]);
         if (!wav.Read(first, count, [&](const int16_t *s, int64_t frames) {
-                deinterleave(s, frames);
                 for (size_t k = 0; k < todo.size(); ++k)
-                    streams[k].Add(split[size_t(todo[k])]);
+                    streams[k].Add(s + todo[k], size_t(frames), size_t(nch));
             }, &error))
             return fail(c.name, kExitIoErr, error);
         std::vector<int> again;
@@ -511,17 +496,29 @@ int spectrum(const QStringList &args)
 const QString kExportHelp = QStringLiteral(
     "Использование: sigmalit export ФАЙЛ.wav --csv ВЫХОД.csv [--from T --to T]\n"
     "                               [--at T [--sweep ВРЕМЯ/ДЕЛ]] [--calibration K1[,K2]]\n"
+    "       sigmalit export ФАЙЛ.wav (--png ВЫХОД.png | --svg ВЫХОД.svg) [--at T]\n"
+    "                               [--sweep ВРЕМЯ/ДЕЛ] [--volts-per-div U [--volts-per-div U2]]\n"
+    "       sigmalit export ФАЙЛ.wav (--png ВЫХОД.png | --svg ВЫХОД.svg) --from T --to T\n"
     "Отсчёты осциллограммы в таблицу CSV, как команда окна «Экспорт отсчётов»:\n"
     "строка заголовка «время_с,канал1_В[,канал2_В]», затем по строке на отсчёт —\n"
     "время в секундах и напряжение каждого канала в вольтах с учётом калибровки.\n"
+    "Или один экран рисунком PNG или SVG, как команды окна «Экран в PNG/SVG»: сетка,\n"
+    "лучи обоих каналов (без постоянной составляющей, как в окне) и строка настроек\n"
+    "под экраном; рисуется без дисплея. Размер экрана — как в окне при первом\n"
+    "запуске.\n"
     "Файл пишется целиком или никак: прежний файл остаётся, если запись не удалась.\n"
     "\n"
     "  --csv ВЫХОД.csv  куда записать таблицу\n"
-    "  --from T, --to T отрезок файла (по умолчанию весь файл)\n"
+    "  --png ВЫХОД.png, --svg ВЫХОД.svg  куда записать рисунок экрана\n"
+    "  --from T, --to T отрезок файла (по умолчанию весь файл); для рисунка — экран\n"
+    "                   с начала отрезка при самой быстрой развёртке, что его вмещает\n"
     "  --at T           один экран, начиная с T\n"
-    "  --sweep В        развёртка экрана для --at: от «100 мС» до «50 мкС» (100ms …\n"
-    "                   50us); по умолчанию 1 мС на деление\n"
-    "  --calibration K1[,K2]  множители вместо сохранённых в настройках\n"
+    "  --sweep В        развёртка экрана: от «100 мС» до «50 мкС» (100ms … 50us);\n"
+    "                   по умолчанию 1 мС на деление\n"
+    "  --volts-per-div U  чувствительность рисунка, как на переключателе прибора: от\n"
+    "                   «100 мВ» до «20 мкВ» (100mV … 20uV) на деление; дважды — для\n"
+    "                   каналов 1 и 2 порознь; по умолчанию 100 мВ\n"
+    "  --calibration K1[,K2]  множители вместо сохранённых в настройках (для CSV)\n"
     "\n");
 
 int exportCommand(const QStringList &args)
@@ -529,31 +526,47 @@ int exportCommand(const QStringList &args)
     Command c;
     c.name = QStringLiteral("export");
     c.help = kExportHelp + kCommonHelp;
-    c.parser.addOption(valueOption(QStringLiteral("csv"), QStringLiteral("OUT")));
-    c.parser.addOption(valueOption(QStringLiteral("from"), QStringLiteral("T")));
-    c.parser.addOption(valueOption(QStringLiteral("to"), QStringLiteral("T")));
-    c.parser.addOption(valueOption(QStringLiteral("at"), QStringLiteral("T")));
-    c.parser.addOption(valueOption(QStringLiteral("sweep"), QStringLiteral("S")));
-    c.parser.addOption(valueOption(QStringLiteral("calibration"), QStringLiteral("K")));
+    for (const char *name : {"csv", "png", "svg", "from", "to", "at", "sweep", "volts-per-div", "calibration"})
+        c.parser.addOption(valueOption(QLatin1String(name), QStringLiteral("X")));
     if (const int rc = parse(c, args, 1); rc >= 0)
         return rc;
-    const QString target = c.parser.value(QStringLiteral("csv"));
+    const bool csv = c.parser.isSet(QStringLiteral("csv")), png = c.parser.isSet(QStringLiteral("png")),
+               svg = c.parser.isSet(QStringLiteral("svg"));
+    if (int(csv) + int(png) + int(svg) != 1)
+        return usage(c.name, QStringLiteral("нужно одно из --csv ВЫХОД.csv, --png ВЫХОД.png, --svg ВЫХОД.svg"));
+    const QString target = c.parser.value(QLatin1String(csv ? "csv" : png ? "png" : "svg"));
     if (target.isEmpty())
-        return usage(c.name, QStringLiteral("не сказано, куда выгрузить: --csv ВЫХОД.csv"));
-    const bool screen = c.parser.isSet(QStringLiteral("at")) || c.parser.isSet(QStringLiteral("sweep"));
-    if (screen && (c.parser.isSet(QStringLiteral("from")) || c.parser.isSet(QStringLiteral("to"))))
+        return usage(c.name, QStringLiteral("не назван файл, куда выгрузить"));
+    const bool at = c.parser.isSet(QStringLiteral("at")), sweep = c.parser.isSet(QStringLiteral("sweep"));
+    const bool from = c.parser.isSet(QStringLiteral("from")), to = c.parser.isSet(QStringLiteral("to"));
+    const bool screen = at || sweep;
+    if (screen && (from || to))
         return usage(c.name, QStringLiteral("--at/--sweep (экран) и --from/--to (отрезок) вместе не даются"));
     // The sweep is one of the front panel's, given as time per division.
-    int screensPerSecond = 100;
-    if (c.parser.isSet(QStringLiteral("sweep"))) {
-        const std::optional<double> perDivision = ParseSeconds(c.parser.value(QStringLiteral("sweep")));
-        const auto entry = std::find_if(Panel::kSweep.begin(), Panel::kSweep.end(), [&](const Panel::Entry &e) {
-            return perDivision && std::abs(*perDivision * 10 * e.itemData - 1) < 1e-6;
-        });
-        if (entry == Panel::kSweep.end())
+    int sweepIndex = 6;  // 1 мС
+    if (sweep) {
+        const std::optional<int> index = SweepIndex(c.parser.value(QStringLiteral("sweep")));
+        if (!index)
             return usage(c.name, QStringLiteral("--sweep: «%1» не развёртка прибора (от 100 мС до 50 мкС на деление)")
                                      .arg(c.parser.value(QStringLiteral("sweep"))));
-        screensPerSecond = entry->itemData;
+        sweepIndex = *index;
+    }
+    PictureRequest picture;
+    picture.target = target;
+    picture.svg = svg;
+    const QStringList perDivision = c.parser.values(QStringLiteral("volts-per-div"));
+    if (csv && !perDivision.isEmpty())
+        return usage(c.name, QStringLiteral("--volts-per-div — только для рисунка (--png, --svg)"));
+    if (perDivision.size() > 2)
+        return usage(c.name, QStringLiteral("--volts-per-div не больше двух раз: для каналов 1 и 2"));
+    for (int ch = 0; ch < 2 && !perDivision.isEmpty(); ++ch) {
+        const QString text = perDivision.value(std::min<int>(ch, int(perDivision.size()) - 1));
+        const std::optional<int> index = SensitivityIndex(text);
+        if (!index)
+            return usage(c.name,
+                         QStringLiteral("--volts-per-div: «%1» не чувствительность прибора (от 100 мВ до 20 мкВ на деление)")
+                             .arg(text));
+        picture.sensitivityIndex[ch] = *index;
     }
 
     const QString path = c.parser.positionalArguments().first();
@@ -561,18 +574,45 @@ int exportCommand(const QStringList &args)
     if (const int rc = open(c, wav, path); rc >= 0)
         return rc;
     QString error;
+    if (!csv) {
+        int64_t first = 0, count = 0;
+        if (at) {
+            const auto start = frameOption(c, QStringLiteral("at"), wav.SampleRate(), &error);
+            if (start && *start < 0)
+                return usage(c.name, error);
+            first = start.value_or(0);
+        } else if (!span(c, wav, &first, &count, &error)) {
+            return usage(c.name, error);
+        }
+        if (first >= wav.Frames() && wav.Frames() > 0)
+            return usage(c.name, QStringLiteral("--at за концом файла"));
+        if (from && to) {
+            // The fastest sweep whose screen holds the stretch.
+            int fits = -1;
+            for (size_t i = 0; i < Panel::kSweep.size(); ++i)
+                if (double(count) * Panel::kSweep[i].itemData <= double(wav.SampleRate()) * (1 + 1e-9))
+                    fits = int(i);
+            if (fits < 0)
+                return usage(c.name, QStringLiteral("отрезок длиннее экрана самой медленной развёртки (1 с)"));
+            sweepIndex = fits;
+        }
+        picture.firstFrame = first;
+        picture.sweepIndex = sweepIndex;
+        return ExportPicture(c, wav, path, picture);
+    }
+
     std::array<double, 2> factors{1, 1};
     CsvExport::Span what;
     if (!calibration(c, &factors, &error))
         return usage(c.name, error);
     if (screen) {
-        const auto at = frameOption(c, QStringLiteral("at"), wav.SampleRate(), &error);
-        if (at && *at < 0)
+        const auto start = frameOption(c, QStringLiteral("at"), wav.SampleRate(), &error);
+        if (start && *start < 0)
             return usage(c.name, error);
-        what.firstFrame = at.value_or(0);
+        what.firstFrame = start.value_or(0);
         if (what.firstFrame >= wav.Frames() && wav.Frames() > 0)
             return usage(c.name, QStringLiteral("--at за концом файла"));
-        what.frameCount = std::llround(double(wav.SampleRate()) / screensPerSecond);
+        what.frameCount = std::llround(double(wav.SampleRate()) / Panel::kSweep[size_t(sweepIndex)].itemData);
     } else {
         int64_t first = 0, count = 0;
         if (!span(c, wav, &first, &count, &error))
@@ -590,9 +630,26 @@ int exportCommand(const QStringList &args)
 
 }  // namespace
 
+bool NeedsPainter(const QStringList &args)
+{
+    if (args.value(0) != QLatin1String("export"))
+        return false;
+    for (const QString &a : args) {
+        for (const char *name : {"png", "svg"}) {
+            const QString option = QLatin1String(name);
+            if (a == QLatin1Char('-') + option || a == QLatin1String("--") + option
+                || a.startsWith(QLatin1String("--") + option + QLatin1Char('='))
+                || a.startsWith(QLatin1Char('-') + option + QLatin1Char('=')))
+                return true;
+        }
+    }
+    return false;
+}
+
 bool IsSubcommand(const QString &word)
 {
-    return word == QLatin1String("measure") || word == QLatin1String("spectrum") || word == QLatin1String("export");
+    return word == QLatin1String("measure") || word == QLatin1String("spectrum") || word == QLatin1String("export")
+           || word == QLatin1String("events") || word == QLatin1String("record");
 }
 
 int Run(const QStringList &args)
@@ -606,6 +663,10 @@ int Run(const QStringList &args)
         rc = spectrum(rest);
     else if (command == QLatin1String("export"))
         rc = exportCommand(rest);
+    else if (command == QLatin1String("events"))
+        rc = Events(rest);
+    else if (command == QLatin1String("record"))
+        rc = Record(rest);
     std::fflush(stdout);
     // Output that could not be written (a full disk, a closed pipe) is a
     // failure, not a success with a short file.
@@ -639,13 +700,44 @@ std::optional<double> ParseSeconds(const QString &text)
     return v * scale;
 }
 
+std::optional<double> ParseVolts(const QString &text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*([-+−]?)\\s*([0-9]+(?:[.,][0-9]*)?|[.,][0-9]+)\\s*([^\\s0-9]*)\\s*$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    QString number = m.captured(2);
+    number.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = number.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    const QString unit = m.captured(3).toLower();
+    double scale = 0;
+    if (unit.isEmpty() || unit == QLatin1String("v") || unit == QStringLiteral("в"))
+        scale = 1;
+    else if (unit == QLatin1String("mv") || unit == QStringLiteral("мв"))
+        scale = 1e-3;
+    else if (unit == QLatin1String("uv") || unit == QStringLiteral("µv") || unit == QStringLiteral("мкв"))
+        scale = 1e-6;
+    if (scale == 0 || !std::isfinite(v * scale))
+        return std::nullopt;
+    return (m.captured(1).isEmpty() || m.captured(1) == QLatin1String("+") ? 1 : -1) * v * scale;
+}
+
+char *PutNumber(char *at, double v, int digits)
+{
+    // 64 characters hold any double in either form.
+    if (v == std::trunc(v) && std::abs(v) < 1e15)
+        return std::to_chars(at, at + 64, int64_t(v)).ptr;
+    return std::to_chars(at, at + 64, v, std::chars_format::general, digits).ptr;
+}
+
 QByteArray Number(double v, int digits)
 {
     char buf[64];
-    if (v == std::trunc(v) && std::abs(v) < 1e15)
-        return QByteArray(buf, int(std::to_chars(buf, buf + sizeof buf, int64_t(v)).ptr - buf));
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
-    return QByteArray(buf, int(r.ptr - buf));
+    return QByteArray(buf, int(PutNumber(buf, v, digits) - buf));
 }
 
 }  // namespace Cli

@@ -52,36 +52,44 @@ WavLayout::Verdict WavStream::Open(const QString &path, QString *error)
     return v;
 }
 
+bool WavStream::readBlock(int64_t frame, int64_t frames, int16_t *to, QString *error) const
+{
+    const int64_t frameBytes = layout_.FrameBytes();
+    const int64_t bytes = frames * frameBytes;
+    const int64_t at = layout_.dataOffset + frame * frameBytes;
+    auto *dst = reinterpret_cast<char *>(to);
+    int64_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = ::pread(fd_, dst + got, size_t(bytes - got), off_t(at + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = n < 0 ? QStringLiteral("не удалось прочитать «%1»: %2")
+                                 .arg(name_, QString::fromLocal8Bit(std::strerror(errno)))
+                           : QStringLiteral("файл «%1» стал короче, чем был при открытии").arg(name_);
+            return false;
+        }
+        got += n;
+    }
+    if constexpr (std::endian::native != std::endian::little) {
+        for (int64_t i = 0; i < frames * layout_.channels; ++i)
+            to[i] = qFromLittleEndian(to[i]);
+    }
+    return true;
+}
+
 bool WavStream::Read(int64_t first, int64_t count, const Take &take, QString *error)
 {
+    // One thread: a second one reading ahead cost more in handing blocks
+    // over than it saved (bench_cli).
     const int channels = layout_.channels;
-    const int64_t frameBytes = layout_.FrameBytes();
     first = std::clamp<int64_t>(first, 0, Frames());
     count = std::clamp<int64_t>(count, 0, Frames() - first);
     buffer_.resize(size_t(kBlockFrames * channels));
-    int64_t done = 0;
-    while (done < count) {
+    for (int64_t done = 0; done < count;) {
         const int64_t frames = std::min(kBlockFrames, count - done);
-        const int64_t bytes = frames * frameBytes;
-        const int64_t at = layout_.dataOffset + (first + done) * frameBytes;
-        auto *dst = reinterpret_cast<char *>(buffer_.data());
-        int64_t got = 0;
-        while (got < bytes) {
-            const ssize_t n = ::pread(fd_, dst + got, size_t(bytes - got), off_t(at + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                *error = n < 0 ? QStringLiteral("не удалось прочитать «%1»: %2")
-                                     .arg(name_, QString::fromLocal8Bit(std::strerror(errno)))
-                               : QStringLiteral("файл «%1» стал короче, чем был при открытии").arg(name_);
-                return false;
-            }
-            got += n;
-        }
-        if constexpr (std::endian::native != std::endian::little) {
-            for (int64_t i = 0; i < frames * channels; ++i)
-                buffer_[size_t(i)] = qFromLittleEndian(buffer_[size_t(i)]);
-        }
+        if (!readBlock(first + done, frames, buffer_.data(), error))
+            return false;
         take(buffer_.data(), frames);
         done += frames;
     }

@@ -33,6 +33,8 @@ public:
     bool Read(int64_t first, int64_t count, const Take &take, QString *error);
 
 private:
+    bool readBlock(int64_t frame, int64_t frames, int16_t *to, QString *error) const;
+
     WavLayout::Layout layout_;
     QString name_;
     int fd_ = -1;

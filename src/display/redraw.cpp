@@ -7,6 +7,7 @@
 #include "app/pribor.h"
 #include "display/ris.h"
 #include "display/screen.h"
+#include "display/screenpicture.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
 #include "files/openfile.h"
@@ -195,13 +196,7 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     if (Uroven->isChecked())
         FeedLevelMeter();
 
-    // One horizontal unit per point; a screen without points still gets a
-    // graticule across the surface.
-    RisBox->ScaleLeft = 0;
-    RisBox->ScaleTop = -32768;
-    RisBox->ScaleHeight = 65536;
-    RisBox->ScaleWidth = points > 0 ? points : 1;
-    const double right = RisBox->ScaleWidth;
+    ScreenPicture::SetScale(*RisBox, points);
 
     // The X-Y picture takes the second channel's selector and bar for its vertical axis.
     ScreenReader *const instead = Readers.DrawingInstead();
@@ -213,18 +208,8 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
 
     st.LastSweepIndex = vb::Check16(RasTime->ListIndex());
 
-    // The graticule changes only with the number of points, so it is drawn
-    // once and then copied as the surface's background layer. The X-Y
-    // picture draws its own square graticule.
-    std::vector<QLineF> graticule;
-    if (!xy) {
-        for (int k = -3; k <= 3; ++k)
-            graticule.emplace_back(0, Screen::kDivision * k - 1, right, Screen::kDivision * k - 1);
-        for (double x : Screen::VerticalLines(points, sweep, st.SampleRate))
-            graticule.emplace_back(x, -32768, x, 32767);
-    }
-    RisBox->DrawWidth = 1;
-    RisBox->ClsWithLines(graticule, VbColor(0));
+    // The X-Y picture draws its own square graticule.
+    ScreenPicture::DrawGraticule(*RisBox, points, sweep, st.SampleRate, !xy);
 
     if (!st.CaptureRunning) {
         const Screen::TimeCaptions t = Screen::TimesFor(start, st.DataStart, st.SampleRate, channels, sweep);
@@ -248,32 +233,17 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     const int32_t s2 = sensitivity(U2);
     const int32_t s1 = sensitivity(U1);
 
-    RisBox->DrawWidth = 2;
-    std::vector<int32_t> line;
-    auto draw = [&](auto valueAt, int32_t sens, const VbScrollBar *bar, uint32_t colour) {
-        const int32_t pos = bar->Value();
-        line.resize(size_t(std::max(points, 0)) + 1);
-        for (int32_t i = 0; i <= points; ++i)
-            line[size_t(i)] = Screen::Ordinate(valueAt(i), sens, pos);
-        if (points > 0)
-            RisBox->Trace(line, VbColor(colour));
-    };
-    const auto &left = st.LeftBuffer;
-    const auto &rightBuf = st.RightBuffer;
-    const bool haveLeft = points >= 0 && size_t(points) < left.size();
-    const bool haveRight = points >= 0 && size_t(points) < rightBuf.size();
     const ScreenFrame frame = paintedFrame(points, sweep, start, channels, !xy);
     if (xy) {
+        RisBox->DrawWidth = 2;
         instead->PaintInstead(frame, *RisBox);
-    } else if (st.SubtractMode) {
-        if (haveLeft)
-            draw([&](int32_t i) { return vb::Sub32(left[size_t(i)], haveRight ? rightBuf[size_t(i)] : 0); }, s2,
-                 VScroll2, 0xFF0000);
     } else {
-        if (haveLeft)
-            draw([&](int32_t i) { return left[size_t(i)]; }, s2, VScroll2, 0xFF0000);
-        if (st.TwoBeam && haveRight)
-            draw([&](int32_t i) { return rightBuf[size_t(i)]; }, s1, VScroll1, 0xFF);
+        ScreenPicture::Beams beams;
+        beams.sensitivity[0] = s2;
+        beams.sensitivity[1] = s1;
+        beams.position[0] = VScroll2->Value();
+        beams.position[1] = VScroll1->Value();
+        ScreenPicture::DrawTraces(*RisBox, st, points, beams);
     }
     RisBox->DrawWidth = 1;
     Readers.PaintOver(frame, *RisBox);

@@ -70,6 +70,32 @@ void Scene::Paint(QPainter &p) const
 
 namespace PictureExport {
 
+QStringList Caption(const CaptionText &t)
+{
+    QString line;
+    switch (t.mode) {
+    case CaptionText::Mode::XY:
+        // Across is channel 1, not time: the sweep only says how long a
+        // stretch of signal the figure is drawn from.
+        line = QStringLiteral("X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   фигура за %3 с (развёртка %4/дел.)")
+                   .arg(t.sensitivity1, t.sensitivity2, t.span, t.sweep);
+        break;
+    case CaptionText::Mode::Subtract:
+        line = QStringLiteral("Канал 1 − канал 2: %1/дел.   Время/Дел. = %2").arg(t.sensitivity1, t.sweep);
+        break;
+    case CaptionText::Mode::TwoBeams:
+        line = QStringLiteral("Канал 1: %1/дел.   Канал 2: %2/дел.   Время/Дел. = %3")
+                   .arg(t.sensitivity1, t.sensitivity2, t.sweep);
+        break;
+    case CaptionText::Mode::OneBeam:
+        line = QStringLiteral("Канал 1: %1/дел.   Время/Дел. = %2").arg(t.sensitivity1, t.sweep);
+        break;
+    }
+    if (!t.live)
+        line += QStringLiteral("   Экран: %1 … %2 с").arg(t.start, t.end);
+    return {line};
+}
+
 int CaptionHeight(int lines)
 {
     return lines <= 0 ? 0 : QFontMetrics(captionFont()).lineSpacing() * lines + 8;

@@ -38,6 +38,17 @@ struct Scene {
 
 namespace PictureExport {
 
+// What the settings line under a picture says.
+struct CaptionText {
+    enum class Mode { OneBeam, TwoBeams, Subtract, XY } mode = Mode::OneBeam;
+    // The selectors' texts: "100 мВ", "1 мС".
+    QString sensitivity1, sensitivity2, sweep;
+    QString span;  // X-Y: how long a stretch the figure is drawn from
+    bool live = false;
+    QString start, end;  // a stopped screen's times
+};
+QStringList Caption(const CaptionText &t);
+
 // The screen image with the caption band beneath, as it goes to a PNG.
 QImage Compose(const QImage &screen, const QStringList &caption);
 // Height of the caption band for `lines` lines.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Trigger search, measurements and calibration on plain arrays, synthetic
-// and made by sox.
+// Trigger search, the event index, measurements and calibration on plain
+// arrays, synthetic and made by sox.
 #include "analysis/calibration.h"
+#include "analysis/eventindex.h"
 #include "analysis/measure.h"
 #include "analysis/measurestream.h"
 #include "analysis/trigger.h"
@@ -115,6 +116,90 @@ private slots:
         QVERIFY(!Trigger::PlaceScreen(x, rising, 30, 200, 2));  // no room for a whole screen
     }
 
+    void eventIndexInBlocksFindsWhatTheWholeArraySearchFinds()
+    {
+        // The event index of a long recording takes interleaved frames a
+        // block at a time; its events are the crossings a search over the
+        // whole array finds (less those within the hold-off of the last
+        // event), to the last bit, and each carries the readings of the
+        // samples from it to the next event.
+        std::mt19937 rng(11);
+        std::normal_distribution<double> noise(0, 400);
+        std::vector<std::vector<int16_t>> inputs;
+        auto noisy = sine(30000, 1 / 37.3, 12000, 0.4, 500);
+        for (auto &v : noisy)
+            v = int16_t(std::clamp(v + std::lround(noise(rng)), -32768L, 32767L));
+        inputs.push_back(noisy);
+        inputs.push_back(sine(3000, 1 / 5.3, 32767, 1.0));
+        const auto shortOne = sine(6, 0.3, 1000);
+        for (size_t n = 2; n <= shortOne.size(); ++n)
+            inputs.emplace_back(shortOne.begin(), shortOne.begin() + long(n));
+        struct Case {
+            Trigger::Condition c;
+            double holdoff;
+        };
+        const Case cases[] = {{{0, 800, Trigger::Slope::Rising}, 0},      {{3000.5, 0, Trigger::Slope::Falling}, 0},
+                              {{500, 2000, Trigger::Slope::Rising}, 100.5}, {{0, 0, Trigger::Slope::Falling}, 1},
+                              {{-32768, 0, Trigger::Slope::Rising}, 0},   {{40000, 0, Trigger::Slope::Rising}, 0}};
+        size_t seen = 0;
+        for (size_t s = 0; s < inputs.size(); ++s) {
+            const auto &x = inputs[s];
+            for (size_t k = 0; k < std::size(cases); ++k) {
+                const Case &c = cases[k];
+                std::vector<double> expected;
+                for (double p : crossings(x, c.c))
+                    if (expected.empty() || p - expected.back() >= c.holdoff)
+                        expected.push_back(p);
+                for (int ch = 0; ch < 2; ++ch) {
+                    std::vector<int16_t> frames(2 * x.size());
+                    for (size_t i = 0; i < x.size(); ++i) {
+                        frames[2 * i + size_t(ch)] = x[i];
+                        frames[2 * i + size_t(1 - ch)] = int16_t(rng());
+                    }
+                    for (size_t block : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(1000), x.size()}) {
+                        const QString where =
+                            QStringLiteral("signal %1, case %2, channel %3, blocks of %4").arg(s).arg(k).arg(ch).arg(block);
+                        Events::Index index(c.c, c.holdoff);
+                        std::vector<Events::Event> got;
+                        for (size_t at = 0; at < x.size(); at += block) {
+                            index.Add(frames.data() + 2 * at, std::min(block, x.size() - at), 2, ch);
+                            for (const Events::Event &e : index.Take())
+                                got.push_back(e);
+                        }
+                        index.Finish();
+                        for (const Events::Event &e : index.Take())
+                            got.push_back(e);
+                        QVERIFY2(got.size() == expected.size(),
+                                 qPrintable(where + QStringLiteral(": %1 events, %2 expected").arg(got.size()).arg(expected.size())));
+                        for (size_t e = 0; e < got.size(); ++e) {
+                            QVERIFY2(got[e].position == expected[e], qPrintable(where));
+                            const bool last = e + 1 == got.size();
+                            QVERIFY2(last ? std::isnan(got[e].interval) : got[e].interval == expected[e + 1] - expected[e],
+                                     qPrintable(where));
+                            const size_t from = size_t(std::lround(expected[e]));
+                            const size_t to = last ? x.size() : size_t(std::lround(expected[e + 1]));
+                            int64_t sum = 0, squares = 0;
+                            for (size_t i = from; i < to; ++i) {
+                                sum += x[i];
+                                squares += int64_t(x[i]) * x[i];
+                            }
+                            const Events::Event &g = got[e];
+                            QVERIFY2(g.count == int64_t(to - from)
+                                         && g.minimum == *std::min_element(x.begin() + long(from), x.begin() + long(to))
+                                         && g.maximum == *std::max_element(x.begin() + long(from), x.begin() + long(to))
+                                         && g.mean == double(sum) / double(to - from)
+                                         && g.rms == std::sqrt(double(squares) / double(to - from)),
+                                     qPrintable(where + QStringLiteral(", event %1 of %2: %3 samples, %4 expected")
+                                                           .arg(e).arg(got.size()).arg(g.count).arg(to - from)));
+                        }
+                        seen += got.size();
+                    }
+                }
+            }
+        }
+        QVERIFY(seen > 1000);
+    }
+
     void subSampleCrossingOfASine()
     {
         // 9.37 samples per period, level at 70 % of the amplitude, many
@@ -219,20 +304,41 @@ private slots:
             const auto &x = inputs[s];
             const Measure::Readings whole = Measure::Of(x, 48000);
             const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
+            // The same samples as either channel of interleaved frames, the
+            // other channel upside down.
+            std::vector<int16_t> frames[2];
+            for (int ch = 0; ch < 2; ++ch) {
+                frames[ch].resize(2 * x.size());
+                for (size_t i = 0; i < x.size(); ++i) {
+                    frames[ch][2 * i + size_t(ch)] = x[i];
+                    frames[ch][2 * i + size_t(1 - ch)] = int16_t(-1 - x[i]);
+                }
+            }
             for (size_t block : {size_t(1), size_t(2), size_t(3), size_t(5), size_t(1000), x.size()}) {
-                const QString where = QStringLiteral("signal %1, blocks of %2").arg(s).arg(block);
-                Measure::Stream stream(48000, *lo, *hi);
-                for (size_t at = 0; at < x.size(); at += block)
-                    stream.Add(std::span<const int16_t>(x).subspan(at, std::min(block, x.size() - at)));
-                QVERIFY2(stream.Exact(), qPrintable(where));
-                const Measure::Readings r = stream.Finish();
-                QCOMPARE(r.count, whole.count);
-                QCOMPARE(r.periods, whole.periods);
-                for (auto [a, b] : {std::pair{r.frequency, whole.frequency}, {r.period, whole.period},
-                                    {r.minimum, whole.minimum}, {r.maximum, whole.maximum},
-                                    {r.peakToPeak, whole.peakToPeak}, {r.mean, whole.mean}, {r.rms, whole.rms},
-                                    {r.rmsAc, whole.rmsAc}})
-                    QVERIFY2(same(a, b), qPrintable(where + QStringLiteral(": %1 vs %2").arg(a, 0, 'g', 17).arg(b, 0, 'g', 17)));
+                for (int from = -1; from < 2; ++from) {
+                    const QString where = QStringLiteral("signal %1, blocks of %2, %3")
+                                              .arg(s)
+                                              .arg(block)
+                                              .arg(from < 0 ? QStringLiteral("alone") : QStringLiteral("channel %1").arg(from + 1));
+                    Measure::Stream stream(48000, *lo, *hi);
+                    for (size_t at = 0; at < x.size(); at += block) {
+                        const size_t n = std::min(block, x.size() - at);
+                        if (from < 0)
+                            stream.Add(std::span<const int16_t>(x).subspan(at, n));
+                        else
+                            stream.Add(frames[from].data() + 2 * at + size_t(from), n, 2);
+                    }
+                    QVERIFY2(stream.Exact(), qPrintable(where));
+                    const Measure::Readings r = stream.Finish();
+                    QCOMPARE(r.count, whole.count);
+                    QCOMPARE(r.periods, whole.periods);
+                    for (auto [a, b] : {std::pair{r.frequency, whole.frequency}, {r.period, whole.period},
+                                        {r.minimum, whole.minimum}, {r.maximum, whole.maximum},
+                                        {r.peakToPeak, whole.peakToPeak}, {r.mean, whole.mean}, {r.rms, whole.rms},
+                                        {r.rmsAc, whole.rmsAc}})
+                        QVERIFY2(same(a, b),
+                                 qPrintable(where + QStringLiteral(": %1 vs %2").arg(a, 0, 'g', 17).arg(b, 0, 'g', 17)));
+                }
             }
             Measure::Stream guessed(48000, *lo + 1, *hi);
             guessed.Add(x);

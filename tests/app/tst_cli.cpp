@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The subcommands run as the real program, with no display and a Russian
-// locale, against sox-made files whose values are known.
+// locale, against sox-made files whose values are known, and `record`
+// against the test sound server's known signal.
 #include "analysis/calibration.h"
 #include "cli/cli.h"
 #include "platform/settings.h"
 #include "testregistry.h"
 
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -185,6 +188,139 @@ private slots:
         for (int i = 1; i < samples.size(); ++i)
             top1 = std::max(top1, field(samples[i], 1));
         QVERIFY2(near(top1, offset[0] + amp[0], 0.005), qPrintable(QString::number(top1)));
+
+        // Events: channel 1 rises through offset + amp/2 a twelfth of a
+        // period after each whole millisecond, 3000 times.
+        const Run events = run({QStringLiteral("events"), wav, QStringLiteral("--level"),
+                                QString::number(offset[0] + amp[0] / 2).replace(QLatin1Char('.'), QLatin1Char(',')),
+                                QStringLiteral("--csv")});
+        QVERIFY2(events.code == 0 && events.err.isEmpty(), qPrintable(events.err));
+        const QList<QByteArray> rises = events.out.trimmed().split('\n');
+        QCOMPARE(rises.size(), 1 + 3000);
+        QCOMPARE(rises[0], QByteArray("event,time_s,interval_s,frequency_Hz,peak_to_peak_V,maximum_V,minimum_V,mean_V,"
+                                      "rms_V,ac_rms_V"));
+        for (int i = 1; i < rises.size(); ++i) {
+            const QByteArray &row = rises[i];
+            QCOMPARE(field(row, 0), double(i));
+            QVERIFY2(std::abs(field(row, 1) - (i - 1 + 1 / 12.0) / 1000) < 1e-6, row.constData());
+            if (i == rises.size() - 1) {
+                // The last event has no next one to time.
+                QVERIFY2(row.split(',').value(2).isEmpty() && row.split(',').value(3).isEmpty(), row.constData());
+                continue;
+            }
+            QVERIFY2(near(field(row, 2), 0.001, 0.001) && near(field(row, 3), 1000, 0.001), row.constData());
+            QVERIFY2(near(field(row, 4), 2 * amp[0], 0.005) && near(field(row, 7), offset[0], 0.01), row.constData());
+            QVERIFY2(near(field(row, 9), amp[0] / std::sqrt(2.0), 0.005), row.constData());
+        }
+        // Channel 2 falling through its mean every 4 ms from 2 ms on; a
+        // hold-off of 5 ms takes every other one. The plain table.
+        const Run table2 = run({QStringLiteral("events"), wav, QStringLiteral("--channel"), QStringLiteral("2"),
+                                QStringLiteral("--slope"), QStringLiteral("fall"), QStringLiteral("--level"),
+                                QStringLiteral("40 мВ"), QStringLiteral("--holdoff"), QStringLiteral("5ms"),
+                                QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("2")});
+        QVERIFY2(table2.code == 0, qPrintable(table2.err));
+        const QList<QByteArray> falls = table2.out.trimmed().split('\n');
+        QCOMPARE(falls.size(), 1 + 125);
+        QCOMPARE(falls[0].simplified(), QByteArray("event time_s interval_s frequency_Hz peak_to_peak_V maximum_V "
+                                                   "minimum_V mean_V rms_V ac_rms_V"));
+        for (int i = 1; i < falls.size(); ++i) {
+            const QList<QByteArray> cells = falls[i].simplified().split(' ');
+            QCOMPARE(cells.size(), 10);
+            QVERIFY2(std::abs(cells[1].toDouble() - (1.002 + 0.008 * (i - 1))) < 2e-6, falls[i].constData());
+            QVERIFY2(i == falls.size() - 1 ? cells[2] == "-" : near(cells[2].toDouble(), 0.008, 0.001), falls[i].constData());
+        }
+
+        // The screen as pictures, drawn with no display: the window's size
+        // and caption, both traces in their colours.
+        const QString png = dir.filePath(QStringLiteral("screen.png")), svg = dir.filePath(QStringLiteral("screen.svg"));
+        const Run pngRun = run({QStringLiteral("export"), wav, QStringLiteral("--png"), png, QStringLiteral("--at"),
+                                QStringLiteral("0.5"), QStringLiteral("--sweep"), QStringLiteral("1 мС")});
+        QVERIFY2(pngRun.code == 0 && pngRun.out.isEmpty() && pngRun.err.isEmpty(), qPrintable(pngRun.err));
+        const QImage picture(png);
+        QVERIFY(!picture.isNull());
+        QVERIFY2(picture.width() > 500 && picture.height() > 300, qPrintable(QStringLiteral("%1x%2").arg(picture.width()).arg(picture.height())));
+        int blue = 0, red = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb c = picture.pixel(x, y);
+                blue += c == qRgb(0, 0, 255);
+                red += c == qRgb(255, 0, 0);
+            }
+        QVERIFY2(blue > 1000 && red > 500, qPrintable(QStringLiteral("%1 blue, %2 red").arg(blue).arg(red)));
+        const Run svgRun = run({QStringLiteral("export"), wav, QStringLiteral("--svg"), svg, QStringLiteral("--from"),
+                                QStringLiteral("0.1"), QStringLiteral("--to"), QStringLiteral("0.12"),
+                                QStringLiteral("--volts-per-div"), QStringLiteral("50mV"),
+                                QStringLiteral("--volts-per-div"), QStringLiteral("20 мВ")});
+        QVERIFY2(svgRun.code == 0 && svgRun.err.isEmpty(), qPrintable(svgRun.err));
+        QSvgRenderer vector(svg);
+        QVERIFY(vector.isValid());
+        QFile svgFile(svg);
+        QVERIFY(svgFile.open(QIODevice::ReadOnly));
+        // The stretch asked for is a screen of 2 мС a division; times with the locale's comma.
+        QVERIFY(QString::fromUtf8(svgFile.readAll())
+                    .contains(QStringLiteral("Канал 1: 50 мВ/дел.   Канал 2: 20 мВ/дел.   Время/Дел. = 2 мС   Экран: 0,1 … 0,12 с")));
+    }
+
+    void recordKeepsWhatTheInputGave()
+    {
+        if (qEnvironmentVariableIsEmpty("SIGM_TEST_PULSE_SOURCE"))
+            QSKIP("SIGM_TEST_PULSE_SOURCE is not set: no test sound server (scripts/test.sh starts one)");
+        QTemporaryDir dir;
+        const CliRunner run(dir.filePath(QStringLiteral("config")));
+        const QString input = qEnvironmentVariable("SIGM_TEST_PULSE_SOURCE");
+        // The test server's 1000 Hz left and 250 Hz right at half scale.
+        auto holdsTheSignal = [&](const QString &wav, int frames) {
+            const Run m = run({QStringLiteral("measure"), wav, QStringLiteral("--json")});
+            if (m.code != 0)
+                return QStringLiteral("measure: ") + m.err;
+            const QJsonArray r = QJsonDocument::fromJson(m.out).object().value(QStringLiteral("readings")).toArray();
+            const double hz[2] = {1000, 250};
+            for (int ch = 0; ch < 2; ++ch) {
+                const QJsonObject o = r.at(ch).toObject();
+                if ((frames > 0 && o.value(QStringLiteral("samples")).toInt() != frames)
+                    || !near(o.value(QStringLiteral("frequency_Hz")).toDouble(), hz[ch], 0.001)
+                    || !near(o.value(QStringLiteral("peak_to_peak_V")).toDouble(), Calibration::kNominalFullScaleVolts, 0.02))
+                    return QString::fromUtf8(m.out);
+            }
+            return QString();
+        };
+        const QString timed = dir.filePath(QStringLiteral("timed.wav"));
+        const Run r = run({QStringLiteral("record"), timed, QStringLiteral("--seconds"), QStringLiteral("1,5"),
+                           QStringLiteral("--input"), input});
+        QVERIFY2(r.code == 0 && r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.err));
+        QString wrong = holdsTheSignal(timed, 72000);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+
+        // SIGTERM: what came in is kept under the name asked for, said in one line.
+        const QString stopped = dir.filePath(QStringLiteral("stopped.wav"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(SIGM_PROGRAM_PATH), {QStringLiteral("record"), stopped, QStringLiteral("--seconds"),
+                                                    QStringLiteral("60"), QStringLiteral("--input"), input});
+        QVERIFY(p.waitForStarted());
+        QTest::qWait(1500);
+        p.terminate();
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(said.count(QLatin1Char('\n')) == 1 && said.contains(QStringLiteral("сохранены")), qPrintable(said));
+        wrong = holdsTheSignal(stopped, 0);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.part-*")}, QDir::Files), QStringList());
+
+        // No server at all: code 69 and one line.
+        QProcess none;
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + dir.filePath(QStringLiteral("no-such-socket")));
+        none.setProcessEnvironment(env);
+        none.start(QStringLiteral(SIGM_PROGRAM_PATH),
+                   {QStringLiteral("record"), dir.filePath(QStringLiteral("none.wav")), QStringLiteral("--seconds"), QStringLiteral("1")});
+        QVERIFY(none.waitForFinished(20000));
+        QCOMPARE(none.exitCode(), Cli::kExitUnavailable);
+        QCOMPARE(QString::fromUtf8(none.readAllStandardError()).count(QLatin1Char('\n')), 1);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.wav"))));
     }
 
     void refusalsAndMistakesSayWhyInOneLine()
@@ -236,6 +372,15 @@ private slots:
               QStringLiteral("3ms")}, Cli::kExitUsage, QStringLiteral("«3ms»")},
             {{QStringLiteral("export"), mono, QStringLiteral("--csv"), dir.path()}, Cli::kExitIoErr,
              QStringLiteral("папка")},
+            {{QStringLiteral("export"), hostile, QStringLiteral("--png"), dir.filePath(QStringLiteral("x.png"))},
+             Cli::kExitDataErr, QStringLiteral("WAV")},
+            {{QStringLiteral("export"), mono, QStringLiteral("--svg"), kept, QStringLiteral("--volts-per-div"),
+              QStringLiteral("30mV")}, Cli::kExitUsage, QStringLiteral("«30mV»")},
+            {{QStringLiteral("events"), hostile, QStringLiteral("--level"), QStringLiteral("0")}, Cli::kExitDataErr,
+             QStringLiteral("повреждён")},
+            {{QStringLiteral("events"), mono}, Cli::kExitUsage, QStringLiteral("--level")},
+            {{QStringLiteral("record"), dir.filePath(QStringLiteral("r.wav"))}, Cli::kExitUsage,
+             QStringLiteral("--seconds")},
         };
         for (const Case &c : cases) {
             const Run r = run(c.args);
@@ -249,10 +394,12 @@ private slots:
         QVERIFY(again.open(QIODevice::ReadOnly));
         QCOMPARE(again.readAll(), QByteArray("old\n"));
 
-        for (const QString &command : {QStringLiteral("measure"), QStringLiteral("spectrum"), QStringLiteral("export")}) {
+        for (const QString &command : {QStringLiteral("measure"), QStringLiteral("spectrum"), QStringLiteral("export"),
+                                       QStringLiteral("events"), QStringLiteral("record")}) {
             const Run help = run({command, QStringLiteral("--help")});
             QCOMPARE(help.code, 0);
-            QVERIFY(help.out.startsWith("Использование: sigmalit " + command.toUtf8() + " ФАЙЛ.wav"));
+            QVERIFY(help.out.startsWith("Использование: sigmalit " + command.toUtf8() +
+                                        (command == QLatin1String("record") ? " ВЫХОД.wav" : " ФАЙЛ.wav")));
         }
     }
 };
