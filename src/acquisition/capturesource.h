@@ -21,9 +21,9 @@ struct CaptureFormat {
 // How much an input hands over at a time. A pass of the refresh timer or a
 // memory recording ends with what has arrived by then, so its length is
 // only as close as one fragment: 10 ms. The picture at display rate takes
-// the newest samples once a frame (Pribor::kFramePeriodMs, 20 ms); fragments
-// of a frame wake the process half as often, for a picture that shows a
-// sound about 10 ms later.
+// the newest samples once per refresh of the screen; fragments of a frame
+// (20 ms at most, the 16 ms of a 60 Hz screen) wake the process less often
+// than timed ones, and every frame still finds new samples.
 constexpr int kTimedFragmentMs = 10;
 constexpr int kDisplayFragmentMs = 20;
 
