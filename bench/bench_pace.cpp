@@ -9,7 +9,9 @@
 //     many were nearer to none or two refreshes than to one (a frame drawn
 //     twice in one refresh, or a refresh without a frame);
 //   - CPU per frame: this process, the X server (when it can be measured:
-//     run under xvfb-run -a), and both.
+//     run under xvfb-run -a), and both;
+//   - the clock's ticks per second, and how many fell within a quarter
+//     period of the grid of the rate (the rest were late: a busy machine).
 // Usage: bench_pace [seconds per rate, default 4] [rates in Hz, default 60 120 144]
 #include "acquisition/captureengine.h"
 #include "acquisition/capturesource.h"
@@ -108,6 +110,12 @@ int main(int argc, char **argv)
             w.zapis_Click();
             wait(500);
             PaintTimes paints(w.RisBox);
+            // The clock's own ticks, apart from when their paints land.
+            std::vector<double> ticks;
+            QElapsedTimer tickClock;
+            tickClock.start();
+            const auto tickWatch = QObject::connect(w.FrameTimer, &FrameClock::timeout, &w,
+                                                    [&] { ticks.push_back(tickClock.nsecsElapsed() / 1e6); });
             const double cpu0 = Bench::processCpuSeconds(), x0 = Bench::otherCpuSeconds(xPid);
             QElapsedTimer clock;
             clock.start();
@@ -115,7 +123,21 @@ int main(int argc, char **argv)
             const double elapsed = clock.nsecsElapsed() / 1e9;
             const double cpu = Bench::processCpuSeconds() - cpu0, x1 = Bench::otherCpuSeconds(xPid);
             const double period = w.FrameTimer->PeriodMs();
+            QObject::disconnect(tickWatch);
             w.Stopbiton_Click();
+            // Ticks within a quarter period of the rate's grid, laid where
+            // the ticks fall on average (their circular mean phase).
+            double c = 0, sn = 0;
+            for (double t : ticks) {
+                c += std::cos(2 * M_PI * t / period);
+                sn += std::sin(2 * M_PI * t / period);
+            }
+            const double grid = std::atan2(sn, c) / (2 * M_PI) * period;
+            int onGrid = 0;
+            for (double t : ticks) {
+                const double phase = std::fmod(std::fmod(t - grid, period) + period, period);
+                onGrid += (std::min(phase, period - phase) <= period / 4) ? 1 : 0;
+            }
             const size_t frames = paints.ms.size();
             std::vector<double> gaps;
             for (size_t i = 1; i < frames; ++i)
@@ -145,6 +167,8 @@ int main(int argc, char **argv)
                 std::printf(" %9.2f %9.2f\n", xPerFrame, perFrame + xPerFrame);
             else
                 std::printf(" %9s %9s\n", "-", "-");
+            std::printf("%-22s ticks %.2f/s, %.1f %% within a quarter period of the rate's grid\n", "",
+                        ticks.size() / elapsed, ticks.empty() ? 0.0 : 100.0 * onGrid / ticks.size());
             std::fflush(stdout);
         }
         FrameClock::SetRefreshRateForTesting(0);

@@ -66,8 +66,11 @@ struct SoundInputInfo {
 // The server's inputs, asked afresh on every call (so a restarted server
 // is seen as it is now), monitors of outputs only `withMonitors`. Empty
 // when there is no server or it has no input; *defaultName is the
-// server's default.
-QList<SoundInputInfo> ListSoundInputs(QString *defaultName = nullptr, bool withMonitors = false);
+// server's default. Without `waitForAnswer`, a call made once the server
+// has answered gets that answer at once and the fresh one is for the next
+// call (a look that comes back every so often never waits).
+QList<SoundInputInfo> ListSoundInputs(QString *defaultName = nullptr, bool withMonitors = false,
+                                      bool waitForAnswer = true);
 
 // A sound input of the system. `name` empty or "default" picks the sound
 // server's default input; anything else is an input's name or description.

@@ -139,7 +139,7 @@ public:
         return *looks;
     }
 
-    Listing Ask()
+    Listing Ask(bool wait = true)
     {
         const std::shared_ptr<State> state = state_;
         std::unique_lock<std::mutex> g(state->lock);
@@ -152,6 +152,10 @@ public:
             std::thread([state, look] { run(state, look); }).detach();
         }
         const quint64 look = state->started;
+        // A caller that can do with the last answer takes it and leaves
+        // the fresh one for its next call.
+        if (!wait && state->lastGood)
+            return state->last;
         const Clock::time_point until = state->frozen    ? Clock::now()
                                         : !state->lastGood ? state->since + std::chrono::milliseconds(kAskServerMs + 1000)
                                                            : state->since + std::chrono::milliseconds(kServerWaitMs);
@@ -501,9 +505,9 @@ private:
 
 }  // namespace
 
-QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors)
+QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors, bool waitForAnswer)
 {
-    Listing l = ServerLooks::Instance().Ask();
+    Listing l = ServerLooks::Instance().Ask(waitForAnswer);
     if (defaultName)
         *defaultName = l.defaultName;
     if (!withMonitors)
