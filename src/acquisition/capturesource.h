@@ -64,7 +64,7 @@ struct SoundInputInfo {
 };
 
 // The server's inputs, asked afresh on every call (so a restarted server
-// is seen as it is now), monitors of outputs only `withMonitors`. Empty
+// is seen as it is now; an answer under 50 ms old counts as fresh), monitors of outputs only `withMonitors`. Empty
 // when there is no server or it has no input; *defaultName is the
 // server's default. Without `waitForAnswer`, a call made once the server
 // has answered gets that answer at once and the fresh one is for the next
