@@ -185,6 +185,13 @@ int main(int argc, char **argv)
     action(*w, "Spektr")->trigger();
     if (!w->ScalaWindow || !w->SpektrWindow)
         return 1;
+    {
+        // The spectrum's transform may be planned in the background: the
+        // screen shown on opening is analysed once it is.
+        QEventLoop wait;
+        QTimer::singleShot(300, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     for (int i = 0; i < w->RasTime->ListCount(); ++i) {
         w->RasTime->SetListIndex(i);
         QApplication::processEvents();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Live capture start and stop.
+#include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
 #include "acquisition/mci.h"
 #include "app/pribor.h"
@@ -69,6 +70,9 @@ void Pribor::EndCaptureAfterFailure()
 {
     // The device is closed and nothing was saved: go back to idle without
     // touching the device again, so the operator can start afresh.
+    ++startNumber_;
+    startPending_ = false;
+    passDue_->stop();
     memoryRecording_ = false;
     UnlockPanelAfterRecording();
     Timer1->stop();
@@ -97,6 +101,8 @@ void Pribor::zapis_Click()
         deviceLeftOpen_ = false;
     }
     // What is on show, should the start fail before capture replaces it.
+    ++startNumber_;
+    startPending_ = false;
     const QString shownName = st.FlName;
     const auto shownRate = st.SampleRate;
     const bool shownTwoBeam = st.TwoBeam;
@@ -148,40 +154,74 @@ void Pribor::zapis_Click()
     PrintBiton->setEnabled(false);
     PrintMenu->setEnabled(false);
 
-    auto deviceFailure = [this](int r) {
-        if (r == 296) {
-            RecoverFromInvalidFile(r, TrapSite::CaptureStart);
-            return;
-        }
-        ShowDeviceError(r);
-        if (r == 326) {
-            // The device stays open as it is, but the window must not be left
-            // with neither start nor stop available.
-            deviceLeftOpen_ = true;
-            Stopbiton->setEnabled(false);
-            EndCaptureAfterFailure();
-            return;
-        }
-        if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
-            ShowDeviceError(c);
-        EndCaptureAfterFailure();
-    };
-
     if (const int r = mciSendString(QStringLiteral("open c:\\zvuk.wav type waveaudio alias Zvuk")); r != 0) {
-        deviceFailure(r);
+        captureStartFailed(r);
         return;
     }
+    // The first pass is recorded while the window goes on: the refresh and
+    // the frames wait for it (refreshTick, frameTick), and a failure is
+    // reported when it is known, as a start that waited would report it.
     const int n = Capture::FirstPassMs(RasTime->ItemData(RasTime->ListIndex()));
-    if (const int r = mciSendString(QStringLiteral("Record Zvuk from 0 to %1 wait").arg(n)); r != 0) {
-        deviceFailure(r);
+    const quint64 start = ++startNumber_;
+    const int r = mciSendNotify(QStringLiteral("Record Zvuk from 0 to %1 notify").arg(n), [this, start](int error) {
+        if (start == startNumber_ && startPending_)
+            firstPassDone(error);
+    });
+    if (r != 0) {
+        captureStartFailed(r);
         return;
     }
+    startPending_ = true;
     HScroll1->setEnabled(false);
     Timer1->start();
     if (Globals::DisplayRate)
         FrameTimer->start();
     MarkPassStart();
     st.CaptureLengthFactor = 1.2f;
+}
+
+void Pribor::firstPassDone(int error)
+{
+    startPending_ = false;
+    if (error != 0) {
+        // Nothing may tick against the failed device while the box is up.
+        Timer1->stop();
+        FrameTimer->stop();
+        captureStartFailed(error);
+        return;
+    }
+    // Passes are counted from the end of the first one.
+    MarkPassStart();
+}
+
+void Pribor::FinishCaptureStart()
+{
+    if (!startPending_)
+        return;
+    const quint64 start = startNumber_;
+    const int error = CaptureEngine::Instance().WaitForLimit();
+    if (start == startNumber_ && startPending_)
+        firstPassDone(error);
+}
+
+void Pribor::captureStartFailed(int r)
+{
+    if (r == 296) {
+        RecoverFromInvalidFile(r, TrapSite::CaptureStart);
+        return;
+    }
+    ShowDeviceError(r);
+    if (r == 326) {
+        // The device stays open as it is, but the window must not be left
+        // with neither start nor stop available.
+        deviceLeftOpen_ = true;
+        Stopbiton->setEnabled(false);
+        EndCaptureAfterFailure();
+        return;
+    }
+    if (const int c = mciSendString(QStringLiteral("Close Zvuk")); c != 0)
+        ShowDeviceError(c);
+    EndCaptureAfterFailure();
 }
 
 void Pribor::Stopbiton_Click()
@@ -191,8 +231,13 @@ void Pribor::Stopbiton_Click()
         Uroven->setEnabled(true);
         return;
     }
+    // Stopped before the first pass was complete: what it holds so far is
+    // saved and shown, as for any stop.
+    ++startNumber_;
+    startPending_ = false;
     Timer1->stop();
     FrameTimer->stop();
+    passDue_->stop();
     // A memory recording ends here too; its progress window must not go on
     // ticking against a closed device.
     TimerIndikator->stop();

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -34,6 +35,12 @@ constexpr int kQuietStepMs = 2 * kDrainPeriodMs;
 // A save waits at most this long for a stream that lags behind the clock;
 // then it takes what is there (the next pass goes on from its cut).
 constexpr int kCatchUpMs = 250;
+// A start that does not wait for its first pass looks this often whether
+// the pass is complete.
+constexpr int kLimitPollMs = 2;
+// Display fragments never get shorter than this, however fast the screen:
+// each wakes the process.
+constexpr int kMinDisplayFragmentMs = 4;
 
 qint64 msSince(std::chrono::steady_clock::time_point t)
 {
@@ -190,6 +197,11 @@ void CaptureEngine::askFragments(int ms)
         source_->SetFragmentMs(ms);
 }
 
+void CaptureEngine::SetFramePeriodMs(double ms)
+{
+    displayFragmentMs_ = std::clamp(int(std::floor(ms)), kMinDisplayFragmentMs, kDisplayFragmentMs);
+}
+
 void CaptureEngine::armTimer()
 {
     if (!QCoreApplication::instance())
@@ -312,21 +324,41 @@ int CaptureEngine::pump()
     return rc;
 }
 
+bool CaptureEngine::behind()
+{
+    const bool late = running_ && rec_ == Rec::Live && recLimit_ < 0 && lagMs(Clock::now()) > kStallMs;
+    if (!late) {
+        behindSince_ = {};
+        return false;
+    }
+    const Clock::time_point now = Clock::now();
+    if (behindSince_ == Clock::time_point{})
+        behindSince_ = now;
+    return now - behindSince_ < std::chrono::milliseconds(kCatchUpMs);
+}
+
 int CaptureEngine::pumpExpectingData()
 {
     // The save of a live recording: if the stream has fallen behind the
     // clock, wait for it to catch up or be declared lost, rather than save a
-    // stretch that silently stopped.
+    // stretch that silently stopped. The wait counts from when the lag was
+    // first seen, so a refresh that already came back for it (CatchingUp)
+    // does not wait again.
     if (const int rc = pump())
         return rc;
-    const Clock::time_point giveUp = Clock::now() + std::chrono::milliseconds(kCatchUpMs);
-    while (running_ && rec_ == Rec::Live && recLimit_ < 0 && lagMs(Clock::now()) > kStallMs
-           && Clock::now() < giveUp) {
+    while (behind()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         if (const int rc = pump())
             return rc;
     }
     return 0;
+}
+
+bool CaptureEngine::CatchingUp()
+{
+    if (pendingError_ == 0)
+        pendingError_ = pump();
+    return pendingError_ == 0 && behind();
 }
 
 double CaptureEngine::lagMs(Clock::time_point now) const
@@ -350,6 +382,7 @@ void CaptureEngine::trim()
 
 int CaptureEngine::StartRecording(const CaptureFormat &format, qint64 limitFrames, bool continuePass)
 {
+    dropLimitWait();
     rec_ = Rec::None;
     done_.clear();
     // Asked before the recording's first frame is known; the stream runs
@@ -383,6 +416,41 @@ int CaptureEngine::WaitForLimit()
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return 0;
+}
+
+void CaptureEngine::WhenLimitReached(std::function<void(int error)> done)
+{
+    limitDone_ = std::move(done);
+    if (!limitTimer_) {
+        limitTimer_ = new QTimer;
+        limitTimer_->setInterval(kLimitPollMs);
+        QObject::connect(limitTimer_, &QTimer::timeout, limitTimer_, [this] { onLimitWait(); });
+    }
+    limitTimer_->start();
+}
+
+void CaptureEngine::onLimitWait()
+{
+    int rc = 0;
+    if (rec_ == Rec::Live && recLimit_ >= 0) {
+        rc = pump();
+        if (rc == 0 && !running_)
+            rc = MciErr::DeviceLost;
+        if (rc == 0 && rec_ == Rec::Live)
+            return;  // not complete yet
+    }
+    limitTimer_->stop();
+    // Told last: the listener may start the next recording at once.
+    std::function<void(int)> done = std::exchange(limitDone_, nullptr);
+    if (done)
+        done(rc);
+}
+
+void CaptureEngine::dropLimitWait()
+{
+    limitDone_ = nullptr;
+    if (limitTimer_)
+        limitTimer_->stop();
 }
 
 int CaptureEngine::StopRecording()
@@ -447,6 +515,7 @@ int CaptureEngine::DiscardRecorded()
 
 void CaptureEngine::EndRecording()
 {
+    dropLimitWait();
     rec_ = Rec::None;
     recLimit_ = -1;
     done_.clear();
@@ -457,6 +526,7 @@ void CaptureEngine::EndRecording()
 
 void CaptureEngine::Shutdown()
 {
+    dropLimitWait();
     rec_ = Rec::None;
     done_.clear();
     if (timer_)
@@ -481,7 +551,7 @@ int CaptureEngine::Newest(qint64 frames, qint64 keepFrames, const char **data, q
         *intoRecording = 0;
     if (rec_ == Rec::Live && recLimit_ < 0) {
         recStart_ = std::max(recStart_, end_ - std::max<qint64>(keepFrames, 0));
-        askFragments(kDisplayFragmentMs);
+        askFragments(displayFragmentMs_);
     }
     const int rc = pump();
     if (!running_)

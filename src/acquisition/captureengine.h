@@ -68,6 +68,15 @@ public:
     int StartRecording(const CaptureFormat &format, qint64 limitFrames, bool continuePass);
     // Blocks until the recording holds its limit. 0 or MciErr.
     int WaitForLimit();
+    // The same without blocking: `done` is told from the event loop once
+    // the recording holds its limit (0), or with the failure that ended it.
+    // A new recording, its end or a shutdown first drops it untold.
+    void WhenLimitReached(std::function<void(int error)> done);
+    // Whether a live recording's stream has fallen behind the clock and a
+    // save would wait for it (see Recorded): the refresh comes back later
+    // instead, until the wait's time is up. A failure found meanwhile is
+    // told to the next command.
+    bool CatchingUp();
     // Ends the recording where it is (the data stays).
     int StopRecording();
     // Everything recorded so far: a pointer into the stream buffer, valid
@@ -102,6 +111,9 @@ public:
     // changes over without a break, so the recording loses nothing.
     int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format,
                qint64 *intoRecording = nullptr);
+    // The display's refresh period: display fragments are no longer than
+    // it (nor than kDisplayFragmentMs), so every frame finds new samples.
+    void SetFramePeriodMs(double ms);
 
 private:
     CaptureEngine();
@@ -112,12 +124,16 @@ private:
     std::unique_ptr<CaptureSource> makeSource(int *error);
     int pump();
     int pumpExpectingData();
+    // Behind the clock, and not for kCatchUpMs yet.
+    bool behind();
     int takePending();
     void finish();
     void lose();
     void trim();
     void armTimer();
     void onTimer();
+    void dropLimitWait();
+    void onLimitWait();
 
     SourceFactory factory_;
     std::vector<InputListener> listeners_;
@@ -137,6 +153,7 @@ private:
     bool running_ = false;
     bool demo_ = false;
     int fragmentMs_ = kTimedFragmentMs;
+    int displayFragmentMs_ = kDisplayFragmentMs;
     QString description_;
     int pendingError_ = 0;
 
@@ -172,4 +189,10 @@ private:
     int silenceMs_ = 1500;
 
     QTimer *timer_ = nullptr;
+    // WhenLimitReached: looks at the input every kLimitPollMs.
+    QTimer *limitTimer_ = nullptr;
+    std::function<void(int)> limitDone_;
+    // Since when the stream has been found behind the clock (a save's wait
+    // for it to catch up counts from here); unset while it keeps up.
+    Clock::time_point behindSince_{};
 };

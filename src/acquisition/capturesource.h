@@ -21,9 +21,9 @@ struct CaptureFormat {
 // How much an input hands over at a time. A pass of the refresh timer or a
 // memory recording ends with what has arrived by then, so its length is
 // only as close as one fragment: 10 ms. The picture at display rate takes
-// the newest samples once a frame (Pribor::kFramePeriodMs, 20 ms); fragments
-// of a frame wake the process half as often, for a picture that shows a
-// sound about 10 ms later.
+// the newest samples once per refresh of the screen; fragments of a frame
+// (20 ms at most, the 16 ms of a 60 Hz screen) wake the process less often
+// than timed ones, and every frame still finds new samples.
 constexpr int kTimedFragmentMs = 10;
 constexpr int kDisplayFragmentMs = 20;
 
@@ -64,10 +64,13 @@ struct SoundInputInfo {
 };
 
 // The server's inputs, asked afresh on every call (so a restarted server
-// is seen as it is now), monitors of outputs only `withMonitors`. Empty
+// is seen as it is now; an answer under 50 ms old counts as fresh), monitors of outputs only `withMonitors`. Empty
 // when there is no server or it has no input; *defaultName is the
-// server's default.
-QList<SoundInputInfo> ListSoundInputs(QString *defaultName = nullptr, bool withMonitors = false);
+// server's default. Without `waitForAnswer`, a call made once the server
+// has answered gets that answer at once and the fresh one is for the next
+// call (a look that comes back every so often never waits).
+QList<SoundInputInfo> ListSoundInputs(QString *defaultName = nullptr, bool withMonitors = false,
+                                      bool waitForAnswer = true);
 
 // A sound input of the system. `name` empty or "default" picks the sound
 // server's default input; anything else is an input's name or description.

@@ -8,9 +8,9 @@
 
 namespace InputChoice {
 
-QList<SoundInputInfo> List()
+QList<SoundInputInfo> List(bool waitForAnswer)
 {
-    return ListSoundInputs(nullptr, true);
+    return ListSoundInputs(nullptr, true, waitForAnswer);
 }
 
 QString Stored()

@@ -15,8 +15,9 @@ namespace InputChoice {
 
 inline constexpr char kDemo[] = "demo";
 
-// The server's inputs now, monitors of its outputs included.
-QList<SoundInputInfo> List();
+// The server's inputs now, monitors of its outputs included (without
+// `waitForAnswer`, perhaps as of the last look: see ListSoundInputs).
+QList<SoundInputInfo> List(bool waitForAnswer = true);
 
 // The stored choice: empty = the server's default input, kDemo, or an id.
 // Section "Input" of the settings, key "Source"; with it, under

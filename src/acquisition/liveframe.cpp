@@ -20,8 +20,17 @@
 #include <algorithm>
 #include <cmath>
 
+void Pribor::frameTick()
+{
+    // Frames begin once the first pass is recorded, as they did when the
+    // start waited for it.
+    if (!startPending_)
+        FrameTimer_Timer();
+}
+
 void Pribor::FrameTimer_Timer()
 {
+    FinishCaptureStart();
     if (!Globals::DisplayRate || !st.CaptureRunning || !Timer1->isActive()) {
         FrameTimer->stop();
         return;
@@ -74,6 +83,7 @@ void Pribor::FrameTimer_Timer()
     qint64 intoRecording = 0;
     CaptureFormat format;
     const qint64 keep = std::max({2 * frames, passFrames, triggered ? stretch + kFirstShownFrame : 0});
+    engine.SetFramePeriodMs(FrameTimer->PeriodMs());
     if (const int r = engine.Newest(stretch, keep, &data, &got, &format, &intoRecording); r != 0) {
         deviceFailure(r);
         return;

@@ -20,6 +20,8 @@ struct Device {
 };
 
 std::optional<Device> g_device;
+// What a "notify" command tells when it is done (mciSendNotify).
+std::function<void(int)> g_notify;
 
 bool same(const QString &a, const char *b)
 {
@@ -122,7 +124,7 @@ int doOpen(const QString &rest)
 int doRecord(Device &d, const QStringList &args)
 {
     qint64 from = 0, to = -1;
-    bool wait = false, hasTo = false;
+    bool wait = false, notify = false, hasTo = false;
     for (int i = 0; i < args.size(); ++i) {
         if (same(args[i], "from") && i + 1 < args.size()) {
             if (!parseWhole(args[++i], &from))
@@ -133,6 +135,8 @@ int doRecord(Device &d, const QStringList &args)
             hasTo = true;
         } else if (same(args[i], "wait")) {
             wait = true;
+        } else if (same(args[i], "notify")) {
+            notify = true;
         } else if (!same(args[i], "overwrite") && !same(args[i], "insert")) {
             return MciErr::BadKeyword;
         }
@@ -140,7 +144,7 @@ int doRecord(Device &d, const QStringList &args)
     // Recordings always start at the beginning of the device's data.
     if (from != 0 || (hasTo && to < from))
         return MciErr::OutOfRange;
-    if (wait && !hasTo)
+    if ((wait || notify) && !hasTo)
         return MciErr::BadKeyword;  // would wait for ever
     const CaptureFormat format{d.info.sampleRate, d.info.channels, d.info.bitsPerSample};
     if (format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2)
@@ -152,9 +156,15 @@ int doRecord(Device &d, const QStringList &args)
         limit = (to - from) * format.sampleRate / 1000;
     }
     CaptureEngine &engine = CaptureEngine::Instance();
-    if (const int rc = engine.StartRecording(format, limit, !wait))
+    // A recording that is waited for, at once or by a notice, is a start of
+    // its own: it never carries on from an earlier save's cut.
+    if (const int rc = engine.StartRecording(format, limit, !wait && !notify))
         return rc;
-    return wait ? engine.WaitForLimit() : 0;
+    if (wait)
+        return engine.WaitForLimit();
+    if (notify && g_notify)
+        engine.WhenLimitReached(std::move(g_notify));
+    return 0;
 }
 
 int doSave(const QString &rest)
@@ -261,6 +271,14 @@ int run(const QString &command, QString *answer)
 }
 
 }  // namespace
+
+int mciSendNotify(const QString &command, std::function<void(int error)> done)
+{
+    g_notify = std::move(done);
+    const int rc = mciSendString(command);
+    g_notify = nullptr;
+    return rc;
+}
 
 int mciSendString(const QString &command, QString *answer)
 {

@@ -12,6 +12,12 @@
 int mciSendString(const QString &command, QString *answer = nullptr);
 QString mciGetErrorString(int code);
 
+// "Record A from 0 to N notify" starts as "… wait" does but returns at once;
+// `done` is told from the event loop with 0 once the recording holds its
+// N ms, or with the failure that ended it, and not at all when the device
+// records anew or is closed first. Other commands run as mciSendString.
+int mciSendNotify(const QString &command, std::function<void(int error)> done);
+
 // Told whenever recording starts on a sound input, so the main
 // window can say plainly when the demo generator stands in for a card.
 void mciSetInputListener(std::function<void(bool demo, const QString &description)> listener);

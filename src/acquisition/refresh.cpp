@@ -12,20 +12,56 @@
 
 #include <cmath>
 
+namespace {
+// A refresh that finds the stream behind the clock comes back this soon.
+constexpr int kCatchUpPollMs = 5;
+}  // namespace
+
+double Pribor::passRemainingMs() const
+{
+    const int limit = Capture::PassLimitMs(st.CaptureLengthFactor, RasTime->ItemData(RasTime->ListIndex()));
+    return limit - (SecondsNow() - passStartSeconds_) * 1000.0;
+}
+
+void Pribor::refreshTick()
+{
+    // The timer's way into the refresh, which never waits on the window's
+    // thread: until the first pass is recorded, the pass is long enough and
+    // the stream has caught up with the clock, it comes back when it may go
+    // on. The refresh itself then runs as it always did.
+    if (startPending_ || FrameTimer->isActive() || !st.CaptureRunning)
+        return;
+    const double remainingMs = passRemainingMs();
+    if (remainingMs > 1) {
+        if (!passDue_->isActive())
+            passDue_->start(int(std::ceil(remainingMs)));
+        return;
+    }
+    if (CaptureEngine::Instance().CatchingUp()) {
+        passDue_->start(kCatchUpPollMs);
+        return;
+    }
+    passDue_->stop();
+    Timer1_Timer();
+}
+
 void Pribor::Timer1_Timer()
 {
     // At display rate the frames show the stream as it grows: no passes.
     if (FrameTimer->isActive())
         return;
+    FinishCaptureStart();
+    if (!st.CaptureRunning)
+        return;
     st.DataStart = 51;
     const int i = RasTime->ListIndex();
-    const int limit = Capture::PassLimitMs(st.CaptureLengthFactor, RasTime->ItemData(i));
 
-    // Wait, without handling window events, until the pass is long enough.
-    // Nothing can enable or disable Stopbiton meanwhile, so one sleep for
-    // the time that remains does it; polling only burned the CPU.
+    // Wait, without handling window events, until the pass is long enough
+    // (the timer's refreshTick comes only when it is, give or take a
+    // millisecond). Nothing can enable or disable Stopbiton meanwhile, so one
+    // sleep for the time that remains does it; polling only burned the CPU.
     for (;;) {
-        const double remainingMs = limit - (SecondsNow() - passStartSeconds_) * 1000.0;
+        const double remainingMs = passRemainingMs();
         if (remainingMs <= 0)
             break;
         if (!Stopbiton->isEnabled())

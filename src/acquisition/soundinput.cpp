@@ -40,6 +40,9 @@ constexpr int kServerWaitMs = 100;
 // How long a start waits for its stream before letting it come up on its
 // own: within it, a stream the server refuses is told by the start.
 constexpr int kStartWaitMs = 250;
+// An answer this fresh is the server as it is now: the looks of one start
+// (the chosen input listed, then looked up) share it.
+constexpr int kFreshAnswerMs = 50;
 
 // How the sound server's mixers name the program's stream.
 QByteArray clientName()
@@ -138,12 +141,15 @@ public:
         return *looks;
     }
 
-    Listing Ask()
+    Listing Ask(bool wait = true)
     {
         const std::shared_ptr<State> state = state_;
         std::unique_lock<std::mutex> g(state->lock);
         if (state->client.isEmpty())
             state->client = clientName();
+        if (!state->running && state->lastGood
+            && Clock::now() - state->answeredAt < std::chrono::milliseconds(kFreshAnswerMs))
+            return state->last;
         if (!state->running) {
             state->running = true;
             state->since = Clock::now();
@@ -151,6 +157,10 @@ public:
             std::thread([state, look] { run(state, look); }).detach();
         }
         const quint64 look = state->started;
+        // A caller that can do with the last answer takes it and leaves
+        // the fresh one for its next call.
+        if (!wait && state->lastGood)
+            return state->last;
         const Clock::time_point until = state->frozen    ? Clock::now()
                                         : !state->lastGood ? state->since + std::chrono::milliseconds(kAskServerMs + 1000)
                                                            : state->since + std::chrono::milliseconds(kServerWaitMs);
@@ -178,6 +188,7 @@ private:
         Clock::time_point since;
         Listing last;
         bool lastGood = false;
+        Clock::time_point answeredAt;  // of the last good answer
         bool frozen = false;
     };
 
@@ -199,6 +210,7 @@ private:
         if (answer.answered || !state->frozen || !state->lastGood) {
             state->lastGood = answer.answered;
             state->last = std::move(answer);
+            state->answeredAt = Clock::now();
         }
         state->done.notify_all();
     }
@@ -500,9 +512,9 @@ private:
 
 }  // namespace
 
-QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors)
+QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors, bool waitForAnswer)
 {
-    Listing l = ServerLooks::Instance().Ask();
+    Listing l = ServerLooks::Instance().Ask(waitForAnswer);
     if (defaultName)
         *defaultName = l.defaultName;
     if (!withMonitors)

@@ -6,7 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <condition_variable>
+#include <cstdlib>
 #include <map>
+#include <mutex>
+#include <new>
+#include <set>
+#include <system_error>
+#include <thread>
 
 namespace Spectrum {
 
@@ -57,19 +64,79 @@ double kernel(const Coefficients &c, int m, double d)
     return std::abs(sum);
 }
 
+// FFTW's planner may run on one thread at a time, and a plan can take from
+// a few milliseconds to over a second on a busy machine: plans are made on
+// threads of their own, one at a time, and the window's thread only ever
+// runs them (fftw_execute_dft_r2c may run anywhere, on arrays aligned as
+// the planner's were). Never destroyed: a plan may still be in the making
+// when the program ends.
 struct PlanCache {
-    std::map<int, fftw_plan> plans;
-    ~PlanCache()
-    {
-        for (auto &p : plans)
-            fftw_destroy_plan(p.second);
-    }
+    std::mutex lock;
+    std::condition_variable made;
+    std::map<int, fftw_plan> plans;  // made
+    std::set<int> making;            // asked for, not made yet
+    std::mutex planner;              // held while FFTW plans
+    bool held = false;               // HoldPlansForTesting
 };
 
 PlanCache &planCache()
 {
-    static PlanCache cache;
-    return cache;
+    static PlanCache *cache = new PlanCache;
+    return *cache;
+}
+
+// Arrays of our own allocation, all aligned alike, so no call into FFTW but
+// running a plan is made outside the planner's lock.
+template <class T>
+T *allocAligned(size_t count)
+{
+    constexpr size_t kAlign = 64;
+    const size_t bytes = (count * sizeof(T) + kAlign - 1) / kAlign * kAlign;
+    void *p = std::aligned_alloc(kAlign, bytes);
+    if (!p)
+        throw std::bad_alloc();
+    return static_cast<T *>(p);
+}
+
+fftw_plan makePlan(int size)
+{
+    PlanCache &cache = planCache();
+    std::lock_guard<std::mutex> one(cache.planner);
+    double *in = allocAligned<double>(size_t(size));
+    auto *out = allocAligned<fftw_complex>(size_t(size / 2 + 1));
+    fftw_plan plan = fftw_plan_dft_r2c_1d(size, in, out, FFTW_ESTIMATE);
+    std::free(in);
+    std::free(out);
+    return plan;
+}
+
+void planInBackground(int size)
+{
+    auto make = [size] {
+        const fftw_plan plan = makePlan(size);
+        PlanCache &cache = planCache();
+        {
+            std::lock_guard<std::mutex> g(cache.lock);
+            cache.plans[size] = plan;
+            cache.making.erase(size);
+        }
+        cache.made.notify_all();
+    };
+    try {
+        std::thread(make).detach();
+    } catch (const std::system_error &) {
+        make();  // no thread to be had: plan here
+    }
+}
+
+// Asks for the plan of `size` unless it is made or being made.
+void askPlan(int size)
+{
+    PlanCache &cache = planCache();
+    std::lock_guard<std::mutex> g(cache.lock);
+    if (cache.plans.count(size) || !cache.making.insert(size).second)
+        return;
+    planInBackground(size);
 }
 
 }  // namespace
@@ -101,33 +168,64 @@ double MainLobeHalfWidth(WindowKind kind)
 
 Fft::Fft(int size) : size_(size)
 {
-    in_ = fftw_alloc_real(size_t(size));
-    auto *out = fftw_alloc_complex(size_t(size / 2 + 1));
-    out_ = out;
-    fftw_plan &plan = planCache().plans[size];
-    if (!plan) {
-        // Planned on arrays of our own allocation; every Fft of this size
-        // runs the plan on its own arrays, which have the same alignment.
-        plan = fftw_plan_dft_r2c_1d(size, in_, out, FFTW_ESTIMATE);
-    }
-    plan_ = plan;
+    in_ = allocAligned<double>(size_t(size));
+    out_ = allocAligned<fftw_complex>(size_t(size / 2 + 1));
+    askPlan(size);
 }
 
 Fft::~Fft()
 {
-    fftw_free(in_);
-    fftw_free(out_);
+    std::free(in_);
+    std::free(out_);
+}
+
+bool Fft::Ready()
+{
+    if (plan_)
+        return true;
+    PlanCache &cache = planCache();
+    std::lock_guard<std::mutex> g(cache.lock);
+    if (cache.held)
+        return false;
+    const auto made = cache.plans.find(size_);
+    if (made != cache.plans.end())
+        plan_ = made->second;
+    return plan_ != nullptr;
+}
+
+void Fft::HoldPlansForTesting(bool hold)
+{
+    PlanCache &cache = planCache();
+    {
+        std::lock_guard<std::mutex> g(cache.lock);
+        cache.held = hold;
+    }
+    cache.made.notify_all();
 }
 
 int Fft::PlansMade()
 {
-    return int(planCache().plans.size());
+    PlanCache &cache = planCache();
+    std::lock_guard<std::mutex> g(cache.lock);
+    return int(cache.plans.size());
+}
+
+void *Fft::plan()
+{
+    if (Ready())
+        return plan_;
+    askPlan(size_);
+    PlanCache &cache = planCache();
+    std::unique_lock<std::mutex> g(cache.lock);
+    cache.made.wait(g, [&] { return !cache.held && cache.plans.count(size_) > 0; });
+    plan_ = cache.plans[size_];
+    return plan_;
 }
 
 void Fft::PowerInto(double *power)
 {
     auto *out = static_cast<fftw_complex *>(out_);
-    fftw_execute_dft_r2c(static_cast<fftw_plan>(plan_), in_, out);
+    fftw_execute_dft_r2c(static_cast<fftw_plan>(plan()), in_, out);
     const int bins = size_ / 2 + 1;
     for (int k = 0; k < bins; ++k)
         power[k] = out[k][0] * out[k][0] + out[k][1] * out[k][1];

@@ -29,7 +29,8 @@ std::vector<double> WindowSamples(WindowKind kind, int length);
 double MainLobeHalfWidth(WindowKind kind);
 
 // One real-to-complex transform of one size. The FFTW plan of a size is
-// made once, on first use, and shared by every transform of that size.
+// made once and shared by every transform of that size; it is made on a
+// thread of its own as soon as the first transform of the size is made.
 class Fft {
 public:
     explicit Fft(int size);
@@ -38,16 +39,23 @@ public:
     Fft &operator=(const Fft &) = delete;
     int Size() const { return size_; }
     double *Input() { return in_; }
-    // Squared magnitudes of bins 0..size/2 of the input's transform.
+    // The plan is made: PowerInto runs at once.
+    bool Ready();
+    // Squared magnitudes of bins 0..size/2 of the input's transform; waits
+    // for the plan when it is not made yet.
     void PowerInto(double *power);
     // Plans made so far in this process (one per size).
     static int PlansMade();
+    // While held, a transform that has not run yet is not ready and waits,
+    // as if its plan were still being made (tests of what waits for one).
+    static void HoldPlansForTesting(bool hold);
 
 private:
+    void *plan();
     int size_;
     double *in_;
     void *out_;
-    void *plan_;
+    void *plan_ = nullptr;
 };
 
 struct Peak {
@@ -71,9 +79,12 @@ public:
     Analyzer();
     ~Analyzer();
 
-    // Any change restarts averaging and peak hold.
+    // Any change restarts averaging and peak hold. A new size's transform
+    // is planned in the background: Add waits for it, unless Ready says so.
     void Configure(int size, WindowKind window, Averaging averaging, int averages);
     int Size() const { return size_; }
+    // Add will not wait for the transform's plan.
+    bool Ready() const { return fft_ && fft_->Ready(); }
     WindowKind Window() const { return window_; }
     int Bins() const { return size_ / 2 + 1; }
     // Starts averaging and peak hold again (also done when the sample rate,

@@ -9,6 +9,7 @@
 #include "display/ris.h"
 #include "display/screen.h"
 #include "display/screenpicture.h"
+#include "export/atomicfile.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcolor.h"
@@ -21,7 +22,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -31,6 +36,27 @@ QString sensitivityText(VbComboBox *box)
 {
     const int i = box->ListIndex();
     return i < 0 ? QString() : QString::fromUtf8(Panel::kSensitivityU1[size_t(i)].text);
+}
+
+// Runs `work` on a thread of its own while the window handles its events
+// (those `flags` let through) and gives back its result: encoding a picture
+// or writing a long table, and the file's flush to disk and rename, take
+// longer than a frame. `work` must touch nothing of the window.
+template <class Work>
+auto aside(Work work, QEventLoop::ProcessEventsFlags flags)
+{
+    decltype(work()) result{};
+    QEventLoop loop;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = work();
+        done = true;
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    if (!done)
+        loop.exec(flags);
+    worker.join();
+    return result;
 }
 
 // Volts of one sample unit of a channel, as stored.
@@ -130,14 +156,22 @@ Scene ExportTool::CurrentScene() const
     return s;
 }
 
+// The picture is made here; the user's input waits while it is written,
+// as it did when the writing held the window up.
 bool ExportTool::ExportPng(const QString &path, QString *error) const
 {
-    return PictureExport::WritePng(path, host_.surface->Image(), Caption(), error);
+    const QImage picture = PictureExport::Compose(host_.surface->Image(), Caption());
+    return aside([&] { return PictureExport::SavePng(path, picture, error); }, QEventLoop::ExcludeUserInputEvents);
 }
 
 bool ExportTool::ExportSvg(const QString &path, QString *error) const
 {
-    return PictureExport::WriteSvg(path, CurrentScene(), error);
+    if (const QString refused = AtomicFile::Refusal(path); !refused.isEmpty()) {
+        *error = refused;
+        return false;
+    }
+    const QByteArray svg = PictureExport::SvgOf(CurrentScene());
+    return aside([&] { return PictureExport::SaveSvg(path, svg, error); }, QEventLoop::ExcludeUserInputEvents);
 }
 
 CsvExport::Span ExportTool::CsvSpan(CsvWhat what) const
@@ -167,15 +201,32 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
     progress.setMinimumDuration(500);  // only what takes longer shows a bar
     progress.setAutoClose(false);
     progress.setAutoReset(false);
-    const CsvExport::Result r = CsvExport::Write(
-        Paths::MapPath(host_.st->FlName), path, CsvSpan(what), volts,
-        [&](int64_t done, int64_t total) {
-            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
+    // The table is written aside; the bar follows it and its button stops it.
+    std::atomic<int64_t> done{0}, total{0};
+    std::atomic<bool> cancelled{false};
+    QTimer follow;
+    follow.setInterval(20);
+    QObject::connect(&follow, &QTimer::timeout, &progress, [&] {
+        const int64_t t = total;
+        progress.setValue(t > 0 ? int(done * 1000 / t) : 0);
+        if (progress.wasCanceled())
+            cancelled = true;
+    });
+    follow.start();
+    const QString wav = Paths::MapPath(host_.st->FlName);
+    const CsvExport::Span span = CsvSpan(what);
+    return aside(
+        [&] {
+            return CsvExport::Write(
+                wav, path, span, volts,
+                [&](int64_t d, int64_t t) {
+                    done = d;
+                    total = t;
+                    return !cancelled;
+                },
+                error);
         },
-        error);
-    return r;
+        QEventLoop::AllEvents);
 }
 
 void ExportTool::exportPicture(bool svg)

@@ -55,8 +55,8 @@ InputTool::InputTool(const ToolHost &host, QObject *parent) : QObject(parent), h
         return self && self->FallBackFromLostInput(error);
     });
     auto *devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioInputsChanged, this, &InputTool::inputsChanged);
-    connect(devices, &QMediaDevices::audioOutputsChanged, this, &InputTool::inputsChanged);
+    connect(devices, &QMediaDevices::audioInputsChanged, this, [this] { inputsChanged(); });
+    connect(devices, &QMediaDevices::audioOutputsChanged, this, [this] { inputsChanged(); });
     // The sound server moves a stream whose input is removed to its default
     // input without a word, and Qt does not always report the change: while
     // capturing from a chosen input, look whether it is still there.
@@ -64,7 +64,7 @@ InputTool::InputTool(const ToolHost &host, QObject *parent) : QObject(parent), h
     watch->setInterval(1500);
     connect(watch, &QTimer::timeout, this, [this] {
         if (host_.st->CaptureRunning && !storedChoice_.isEmpty())
-            inputsChanged();
+            inputsChanged(false);
     });
     watch->start();
 }
@@ -155,12 +155,14 @@ bool InputTool::retakeInput()
 }
 
 namespace {
-bool chosenInputGone()
+// Without `fresh`, the last look at the server will do (the watch's
+// every look: a new one each time would hold the window up for it).
+bool chosenInputGone(bool fresh = true)
 {
     const QString choice = InputChoice::Stored();
     if (choice.isEmpty() || choice == QLatin1String(InputChoice::kDemo) || !qgetenv("SIGM_INPUT").trimmed().isEmpty())
         return false;
-    for (const SoundInputInfo &i : InputChoice::List())
+    for (const SoundInputInfo &i : InputChoice::List(fresh))
         if (i.name == choice)
             return false;
     return true;
@@ -179,20 +181,20 @@ bool InputTool::FallBackFromLostInput(int error)
     return true;
 }
 
-void InputTool::inputsChanged()
+void InputTool::inputsChanged(bool fresh)
 {
     if (fellBack_) {
         // The chosen input is back (a device plugged in again): capture
         // returns to it as if it were chosen again, the label saying so. A
         // recording to memory keeps the input it started with.
-        if (chosenInputGone() || host_.recordingToMemory())
+        if (chosenInputGone(fresh) || host_.recordingToMemory())
             return;
         if (retakeInput())
             fellBack_ = false;
         showInputLabel();
         return;
     }
-    if (!host_.st->CaptureRunning || host_.recordingToMemory() || !chosenInputGone())
+    if (!host_.st->CaptureRunning || host_.recordingToMemory() || !chosenInputGone(fresh))
         return;
     // The chosen input went away: capture carries on from the default one
     // and the lookup tells the user so.

@@ -33,7 +33,9 @@ protected:
 
 private:
     void fillInputMenu();
-    void inputsChanged();
+    // An input plugged in or out (fresh), or the watch's look (the last
+    // answer will do).
+    void inputsChanged(bool fresh = true);
     void showInputLabel();
     // Capture takes the input it looks up now: live capture restarts at
     // once, a stopped engine lets go of its input for the next start. A

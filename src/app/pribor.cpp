@@ -199,10 +199,12 @@ void Pribor::buildControls()
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    FrameTimer = new QTimer(this);
+    FrameTimer = new FrameClock([this] { return screen(); }, this);
     FrameTimer->setObjectName(QStringLiteral("FrameTimer"));
-    FrameTimer->setTimerType(Qt::PreciseTimer);
-    FrameTimer->setInterval(kFramePeriodMs);
+    passDue_ = new QTimer(this);
+    passDue_->setObjectName(QStringLiteral("passDue"));
+    passDue_->setSingleShot(true);
+    passDue_->setTimerType(Qt::PreciseTimer);
     TimerIndikator = new QTimer(this);
     TimerIndikator->setObjectName(QStringLiteral("TimerIndikator"));
     TimerIndikator->setInterval(1000);
@@ -338,8 +340,12 @@ void Pribor::connectHandlers()
     connect(VScroll2, &VbScrollBar::Change, this, [this] { VScroll2_Change(); });
     connect(HScroll1, &VbScrollBar::Change, this, [this] { HScroll1_Change(); });
 
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-    connect(FrameTimer, &QTimer::timeout, this, [this] { FrameTimer_Timer(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { refreshTick(); });
+    connect(passDue_, &QTimer::timeout, this, [this] {
+        if (Timer1->isActive())
+            refreshTick();
+    });
+    connect(FrameTimer, &FrameClock::timeout, this, [this] { frameTick(); });
     connect(TimerIndikator, &QTimer::timeout, this, [this] { TimerIndikator_Timer(); });
     connect(Timer3, &QTimer::timeout, this, [this] { Timer3_Timer(); });
 }

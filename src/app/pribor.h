@@ -7,6 +7,7 @@
 #include "analysis/measure.h"
 #include "analysis/options.h"
 #include "app/scopestate.h"
+#include "display/frameclock.h"
 #include "display/screenreaders.h"
 #include "platform/errortable.h"
 #include "print/commondialog.h"  // printing: the printer dialog control
@@ -63,9 +64,9 @@ public:
     // Timers.
     QTimer *Timer1, *TimerIndikator, *Timer3;
     // The live picture at display rate (Globals::DisplayRate): runs beside
-    // Timer1 while capture runs and draws the newest samples each frame.
-    QTimer *FrameTimer = nullptr;
-    static constexpr int kFramePeriodMs = 20;
+    // Timer1 while capture runs and draws the newest samples once per
+    // refresh of the screen the window is on.
+    FrameClock *FrameTimer = nullptr;
 
     // Beyond the front panel, each off until switched on: cursors, the
     // X-Y picture, exports and the choice of input (src/app/*tool.cpp).
@@ -116,6 +117,12 @@ public:
     void SigmMenu_Click() { SaveBiton_Click(); }
     void Timer1_Timer();
     void FrameTimer_Timer();
+    // Capture start: the first pass is recorded while the window goes on.
+    // True until it is complete, failed or stopped.
+    bool CaptureStarting() const { return startPending_; }
+    // Waits for the first pass to be recorded, as a start once did (the
+    // refresh and the frame, called directly, do so first).
+    void FinishCaptureStart();
     void TimerIndikator_Timer();
     void TimeMenu_Click();
     // Capture: helpers of start, stop, refresh and memory recording.
@@ -272,6 +279,18 @@ private:
     // The frame PrepareScreen publishes: the picture's map, from the controls.
     ScreenFrame paintedFrame(int32_t points, int sweep, int64_t start, int channels, bool tracesDrawn) const;
     double passStartSeconds_ = 0;
+    // Capture start: the first pass on its way (zapis_Click), told by
+    // number so a notice of an earlier start is never taken for this one's.
+    bool startPending_ = false;
+    quint64 startNumber_ = 0;
+    void firstPassDone(int error);
+    void captureStartFailed(int r);
+    // The refresh timer's way in, and its return once the pass is long
+    // enough or the stream has caught up (passDue_).
+    void refreshTick();
+    void frameTick();
+    double passRemainingMs() const;
+    QTimer *passDue_ = nullptr;
     bool recovering_ = false;
     SaveZvuk *saveZvuk_ = nullptr;
     bool memoryRecording_ = false;

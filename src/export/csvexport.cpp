@@ -13,7 +13,9 @@
 namespace CsvExport {
 
 namespace {
-constexpr int kBlockFrames = 65536;
+// A block's text is made between two looks at the window's events (the
+// progress): a few milliseconds' worth.
+constexpr int kBlockFrames = 8192;
 
 // Seconds with 9 decimals (nanoseconds: finer than any sample interval);
 // volts with 7 significant digits, enough to give every 16-bit sample back.

@@ -97,10 +97,14 @@ bool PrepareWorkingFile(QWidget *parent, const QString &source)
 
     // A long copy (a big file, a slow disk) shows its progress after half a
     // second and can be cancelled; the window keeps answering meanwhile.
+    // Until the progress shows, it repaints and its timers run, but what
+    // the user does waits for the copy, as before.
     QElapsedTimer clock;
     clock.start();
     std::unique_ptr<QProgressDialog> window;
     const auto progress = [&](int64_t done, int64_t total) {
+        if (!window && clock.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (!window && clock.elapsed() >= 500) {
             window = std::make_unique<QProgressDialog>(QStringLiteral("Копирование осциллограммы…"),
                                                        QStringLiteral("Отмена"), 0, 1000, parent);

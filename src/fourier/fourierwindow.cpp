@@ -21,9 +21,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtEndian>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -172,6 +174,8 @@ void SpectrumWindow::applyChoices()
     Analyzer.Configure(Spectrum::kMinSize << SizeBox->currentIndex(),
                        Spectrum::WindowKind(WindowBox->currentIndex()),
                        Spectrum::Averaging(AveragingBox->currentIndex()), AveragesBox->value());
+    // A stretch waiting for the old size's plan is of no use now.
+    pending_.clear();
     showResult();
 }
 
@@ -212,6 +216,29 @@ void SpectrumWindow::analyse(const char *data, qint64 bytes, int channels, int32
     const int frames = int(bytes / (2 * channels));
     if (frames < 2)
         return;
+    if (!Analyzer.Ready()) {
+        // The transform of a new size is still being planned: the picture
+        // stays as it is, and the newest stretch is analysed once the plan
+        // is made.
+        pending_ = QByteArray(data, qsizetype(frames) * 2 * channels);
+        pendingChannels_ = channels;
+        pendingRate_ = sampleRate;
+        if (!planWait_) {
+            planWait_ = new QTimer(this);
+            planWait_->setInterval(kPlanPollMs);
+            connect(planWait_, &QTimer::timeout, this, [this] {
+                if (!Analyzer.Ready())
+                    return;
+                planWait_->stop();
+                const QByteArray stretch = std::exchange(pending_, QByteArray());
+                if (!stretch.isEmpty())
+                    analyse(stretch.constData(), stretch.size(), pendingChannels_, pendingRate_);
+            });
+        }
+        planWait_->start();
+        return;
+    }
+    pending_.clear();
     std::vector<int16_t> samples(size_t(frames) * size_t(channels));
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = qFromLittleEndian<qint16>(data + 2 * i);

@@ -5,6 +5,7 @@
 // a stretch of the file around the screen; it changes nothing else.
 #include "analysis/fourier.h"
 
+#include <QByteArray>
 #include <QLabel>
 #include <QWidget>
 #include <cstdint>
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QSpinBox;
+class QTimer;
 class SpectrumPlot;
 class SpectrumWindow;
 
@@ -71,6 +73,12 @@ private:
     void showResult();
     void storeSettings();
     SpectrumHost host_;
+    // The newest stretch given while the transform's plan was being made.
+    QByteArray pending_;
+    int pendingChannels_ = 0;
+    int32_t pendingRate_ = 0;
+    QTimer *planWait_ = nullptr;
+    static constexpr int kPlanPollMs = 5;
     bool unloaded_ = false;
     bool loading_ = true;
 };

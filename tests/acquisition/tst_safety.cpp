@@ -418,15 +418,27 @@ private slots:
         const qint64 againHeld = held.elapsed();
         QVERIFY2(firstHeld < 500 && againHeld < 500,  // (bounds loose enough for a sanitized build under load)
                  qPrintable(QString("first %1 ms, again %2 ms").arg(firstHeld).arg(againHeld)));
+        // A start on the frozen server returns at once; that no sound comes
+        // is told when the first pass's wait is up, in the words a start
+        // that waited used, and capture is back to idle.
+        held.restart();
+        w->zapis_Click();
+        const qint64 startHeld = held.elapsed();
+        QVERIFY2(startHeld < 500 && w->CaptureStarting() && boxes.Shown().size() == 2,
+                 qPrintable(QString("%1 ms; %2").arg(startHeld).arg(boxes.Texts().join('|'))));
+        QTRY_VERIFY_WITH_TIMEOUT(!w->CaptureStarting(), 8000);
+        QVERIFY2(boxes.Shown().size() == 3 && boxes.Texts().last() == mciGetErrorString(MciErr::DeviceLost),
+                 qPrintable(boxes.Texts().join('|')));
+        QVERIFY(!w->st.CaptureRunning && w->zapis->isEnabled() && !w->Timer1->isActive());
         ::kill(serverPid, SIGCONT);
         QTRY_VERIFY_WITH_TIMEOUT((Q_EMIT menu->aboutToShow(), menuLists()), 5000);
         w->zapis_Click();
         QTest::qWait(1500);
-        QVERIFY2(boxes.Shown().size() == 2 && w->Timer1->isActive(), qPrintable(boxes.Texts().join('|')));
+        QVERIFY2(boxes.Shown().size() == 3 && w->Timer1->isActive(), qPrintable(boxes.Texts().join('|')));
         w->Timer1->stop();
         QTest::qWait(300);
         w->Stopbiton_Click();
-        QVERIFY2(boxes.Shown().size() == 2, qPrintable(boxes.Texts().join('|')));
+        QVERIFY2(boxes.Shown().size() == 3, qPrintable(boxes.Texts().join('|')));
         toneOf(Paths::WorkingFile(), &hz, &peak);
         QVERIFY2(peak > 14000 && std::abs(hz - 1000) < 60, qPrintable(QString("%1 Hz, peak %2").arg(hz).arg(peak)));
         w->close();
