@@ -2,6 +2,7 @@
 // Live capture start and stop.
 #include "acquisition/capturetables.h"
 #include "acquisition/mci.h"
+#include "acquisition/streamrecorder.h"
 #include "app/pribor.h"
 #include "files/openfile.h"
 #include "platform/errors.h"
@@ -197,6 +198,10 @@ void Pribor::Stopbiton_Click()
     // ticking against a closed device.
     TimerIndikator->stop();
     CloseSaveZvuk();
+    if (stream_ && stream_->Current() == StreamRecorder::State::Running) {
+        FinishStreamRecording();
+        return;
+    }
 
     int r = mciSendString(QStringLiteral("Save Zvuk c:\\tmp.wav"));
     if (r != 0 && memoryRecording_) {

@@ -6,6 +6,7 @@
 #include "testregistry.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -160,6 +161,45 @@ private slots:
         Pribor third;
         third.Form_Load();
         QVERIFY(!Globals::DisplayRate);
+    }
+
+    void recordingLengthIsTheMinuteUnlessChosenAndStoredInItsOwnSection()
+    {
+        auto length = [] { return SettingsStore::GetSetting("Sigm", "Recording", "Length", "<absent>"); };
+        Pribor w;
+        w.Form_Load();
+        QCOMPARE(StoredRecordingSeconds(), 60);
+        openParameters(w, [](TimeMen *d) {
+            QCOMPARE(d->RecordingLength->currentText(), QStringLiteral("1 минута"));
+            QCOMPARE(d->RecordingLength->count(), 5);
+            // Inside the dialog's classic size, clear of the classic controls.
+            QVERIFY(d->rect().contains(d->RecordingLength->geometry()));
+            QVERIFY(d->rect().contains(d->LengthLabel->geometry()));
+            for (QWidget *classic : {static_cast<QWidget *>(d->Dis48), static_cast<QWidget *>(d->DisplayRateBox),
+                                     static_cast<QWidget *>(d->OKBiton), static_cast<QWidget *>(d->Slider1)}) {
+                QVERIFY(!classic->geometry().intersects(d->RecordingLength->geometry()));
+                QVERIFY(!classic->geometry().intersects(d->LengthLabel->geometry()));
+            }
+            d->OKBiton->click();
+        });
+        QCOMPARE(length(), QStringLiteral("<absent>"));
+        openParameters(w, [](TimeMen *d) {
+            d->RecordingLength->setCurrentIndex(2);
+            d->OKBiton->click();
+        });
+        QCOMPARE(length(), QStringLiteral("3600"));
+        QCOMPARE(StoredRecordingSeconds(), 3600);
+        openParameters(w, [](TimeMen *d) {
+            QCOMPARE(d->RecordingLength->currentText(), QStringLiteral("1 час"));
+            d->RecordingLength->setCurrentIndex(4);
+            d->OKBiton->click();
+        });
+        QCOMPARE(StoredRecordingSeconds(), 0);  // until stopped
+        // Lengths not offered read as the classic minute.
+        for (const char *text : {"61", "-5", "abc", ""}) {
+            SettingsStore::SaveSetting("Sigm", "Recording", "Length", text);
+            QCOMPARE(StoredRecordingSeconds(), 60);
+        }
     }
 
     void storedIntervalTexts()
