@@ -112,10 +112,11 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
                                               "отсчётам; период обновления на это время не действует"));
     place(DisplayRateBox, 2400, 840, 2115, 252);
 
-    // Beside the 48 kHz box, in the room the dialog already has.
+    // Beside the 48 kHz box, in the room the dialog already has, clear of
+    // that box whatever the font makes of it; the dialog widens only when
+    // the list would not fit otherwise.
     LengthLabel = new QLabel(QStringLiteral("Запись:"), this);
     LengthLabel->setObjectName(QStringLiteral("LengthLabel"));
-    place(LengthLabel, 2400, 1110, 600, 252);
     RecordingLength = new QComboBox(this);
     RecordingLength->setObjectName(QStringLiteral("RecordingLength"));
     for (const QString &text : {QStringLiteral("1 минута"), QStringLiteral("10 минут"), QStringLiteral("1 час"),
@@ -124,7 +125,22 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
     RecordingLength->setToolTip(QStringLiteral("Сколько длится запоминание осциллограммы. Минута держится в памяти; "
                                                "более долгая запись идёт прямо на диск"));
     LengthLabel->setBuddy(RecordingLength);
-    RecordingLength->setGeometry(Twips::RectToPixels(3000, 1065, 1515, 330));
+    {
+        // Between the display-rate box above and the OK button below.
+        const QRect area = Twips::RectToPixels(2400, 0, 2115, 1440);
+        const int top = DisplayRateBox->geometry().bottom() + 2;
+        const QRect row(area.left(), top, area.width(), std::min(Twips::ToPixels(330), area.bottom() - 1 - top));
+        const int gap = 6;
+        const int labelLeft = std::max(row.left(), Dis48->geometry().right() + 1 + gap);
+        const int labelWidth = LengthLabel->sizeHint().width();
+        LengthLabel->setGeometry(labelLeft, row.top(), labelWidth, row.height());
+        const int comboLeft = labelLeft + labelWidth + gap / 2;
+        const int comboWidth = std::max(row.right() + 1 - comboLeft, RecordingLength->sizeHint().width());
+        RecordingLength->setGeometry(comboLeft, row.top(), comboWidth, row.height());
+        const int needed = comboLeft + comboWidth + (width() - row.right() - 1);
+        if (needed > width())
+            setFixedSize(needed, height());
+    }
 
     OKBiton = new QPushButton(QStringLiteral("OK"), this);
     OKBiton->setObjectName(QStringLiteral("OKBiton"));

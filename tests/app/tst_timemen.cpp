@@ -2,6 +2,7 @@
 #include "app/pribor.h"
 #include "app/timemen.h"
 #include "platform/settings.h"
+#include "platform/twips.h"
 #include "testenv.h"
 #include "testregistry.h"
 
@@ -172,13 +173,14 @@ private slots:
         openParameters(w, [](TimeMen *d) {
             QCOMPARE(d->RecordingLength->currentText(), QStringLiteral("1 минута"));
             QCOMPARE(d->RecordingLength->count(), 5);
+            QCOMPARE(d->height(), Twips::ToPixels(1875));  // only ever wider, when the font needs it
             // Inside the dialog's classic size, clear of the classic controls.
             QVERIFY(d->rect().contains(d->RecordingLength->geometry()));
             QVERIFY(d->rect().contains(d->LengthLabel->geometry()));
             for (QWidget *classic : {static_cast<QWidget *>(d->Dis48), static_cast<QWidget *>(d->DisplayRateBox),
                                      static_cast<QWidget *>(d->OKBiton), static_cast<QWidget *>(d->Slider1)}) {
                 QVERIFY(!classic->geometry().intersects(d->RecordingLength->geometry()));
-                QVERIFY(!classic->geometry().intersects(d->LengthLabel->geometry()));
+                QVERIFY2(!classic->geometry().intersects(d->LengthLabel->geometry()), qPrintable(classic->objectName() + QString(" %1,%2 %3x%4").arg(classic->x()).arg(classic->y()).arg(classic->width()).arg(classic->height()) + QString(" label %1,%2 %3x%4").arg(d->LengthLabel->x()).arg(d->LengthLabel->y()).arg(d->LengthLabel->width()).arg(d->LengthLabel->height())));
             }
             d->OKBiton->click();
         });
