@@ -468,7 +468,7 @@ private slots:
             ::close(ready[0]);
             QElapsedTimer running;
             running.start();
-            sleepMs(3300);
+            sleepMs(3700);  // well past the last making true of the header
             ::kill(child, SIGKILL);
             const double ranSeconds = running.elapsed() / 1000.0;
             int status = 0;
