@@ -3,6 +3,7 @@
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
 #include "acquisition/mci.h"
+#include "acquisition/streamrecorder.h"
 #include "app/pribor.h"
 #include "files/openfile.h"
 #include "platform/errors.h"
@@ -242,6 +243,10 @@ void Pribor::Stopbiton_Click()
     // ticking against a closed device.
     TimerIndikator->stop();
     CloseSaveZvuk();
+    if (stream_ && stream_->Current() == StreamRecorder::State::Running) {
+        FinishStreamRecording();
+        return;
+    }
 
     int r = mciSendString(QStringLiteral("Save Zvuk c:\\tmp.wav"));
     if (r != 0 && memoryRecording_) {

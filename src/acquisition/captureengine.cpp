@@ -492,6 +492,18 @@ int CaptureEngine::Recorded(const char **data, qint64 *bytes, CaptureFormat *for
     return rc;
 }
 
+int CaptureEngine::TakeRecorded(QByteArray *out)
+{
+    const int rc = pump();
+    if (rec_ == Rec::Live && recLimit_ < 0 && recStart_ >= bufStart_ && end_ > recStart_) {
+        const int bpf = format_.BytesPerFrame();
+        out->append(buf_.constData() + (recStart_ - bufStart_) * bpf, qsizetype((end_ - recStart_) * bpf));
+        recStart_ = end_;
+        trim();
+    }
+    return rc;
+}
+
 void CaptureEngine::MarkCut()
 {
     cut_ = end_;

@@ -82,6 +82,10 @@ public:
     // Everything recorded so far: a pointer into the stream buffer, valid
     // until the next call. 0 or MciErr (the data is still given then).
     int Recorded(const char **data, qint64 *bytes, CaptureFormat *format);
+    // The open-ended recording's frames that arrived since the last take,
+    // appended to *out and forgotten here, so a recording of any length
+    // holds only what came since. 0 or MciErr (what arrived is still given).
+    int TakeRecorded(QByteArray *out);
     // The next recording that continues may start here.
     void MarkCut();
     // Drops what was recorded up to the last cut; recording goes on.

@@ -4,7 +4,9 @@
 #include "acquisition/capturetables.h"
 #include "acquisition/mci.h"
 #include "acquisition/savezvuk.h"
+#include "acquisition/streamrecorder.h"
 #include "app/pribor.h"
+#include "app/timemen.h"
 #include "platform/errors.h"
 #include "platform/errortable.h"
 #include "platform/fileops.h"
@@ -159,6 +161,13 @@ void Pribor::SaveBiton_Click()
         mciSendString(QStringLiteral("Close Zvuk"));
         deviceLeftOpen_ = false;
     }
+    // The shut-down's brief recording is always the classic one.
+    if (!st.StopRecordingOnClose) {
+        if (const int length = StoredRecordingSeconds(); length != 60) {
+            StartStreamRecording(length);
+            return;
+        }
+    }
     saveZvuk_ = new SaveZvuk(this);
     saveZvuk_->OnStop = [this] { OperatorStopsRecording(); };
 
@@ -223,6 +232,10 @@ void Pribor::SaveBiton_Click()
 
 void Pribor::OperatorStopsRecording()
 {
+    if (stream_ && stream_->Current() == StreamRecorder::State::Running) {
+        FinishStreamRecording();
+        return;
+    }
     TimerIndikator->stop();
     Stopbiton_Click();
     CloseSaveZvuk();
@@ -230,6 +243,10 @@ void Pribor::OperatorStopsRecording()
 
 void Pribor::TimerIndikator_Timer()
 {
+    if (stream_ && stream_->Current() == StreamRecorder::State::Running) {
+        TickStreamRecording();
+        return;
+    }
     if (!saveZvuk_) {
         TimerIndikator->stop();
         return;

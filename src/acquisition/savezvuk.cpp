@@ -54,3 +54,28 @@ void SaveZvuk::closeEvent(QCloseEvent *event)
     if (OnStop)
         OnStop();
 }
+
+void SaveZvuk::ShowLongRecording(int lengthSeconds)
+{
+    // The text of the classic minute would be untrue here.
+    Label1->setText(lengthSeconds > 0
+                        ? QStringLiteral("Идет запись осциллограммы прямо на диск, по истечении заданного времени "
+                                         "запись будет остановлена автоматически.  Стоп или любая клавиша "
+                                         "останавливают её раньше, всё записанное сохраняется.")
+                        : QStringLiteral("Идет запись осциллограммы прямо на диск до остановки.  Стоп или любая "
+                                         "клавиша останавливают её, всё записанное сохраняется."));
+    Label1->setTextFormat(Qt::PlainText);
+    if (!Label2) {
+        Label2 = new QLabel(this);
+        Label2->setObjectName(QStringLiteral("Label2"));
+        // Holds a path's free space only; still never read as markup.
+        Label2->setTextFormat(Qt::PlainText);
+        static_cast<QVBoxLayout *>(layout())->insertWidget(2, Label2);
+    }
+    // The bar counts seconds up to the length; until stopped it only shows
+    // that the recording runs.
+    ProgressBar1->setRange(0, lengthSeconds > 0 ? lengthSeconds : 0);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    Stop->setText(QStringLiteral("Стоп"));
+}

@@ -17,6 +17,10 @@ public:
     QLabel *Label1;
     QProgressBar *ProgressBar1;
     QPushButton *Stop;
+    // A long recording's elapsed time, length and the disk space left;
+    // absent from the classic minute's window.
+    QLabel *Label2 = nullptr;
+    void ShowLongRecording(int lengthSeconds);
 
     // The operator's stop, run by the button or any key.
     std::function<void()> OnStop;

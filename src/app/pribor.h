@@ -34,6 +34,7 @@ class ExportTool;
 class InputTool;
 class XYTool;
 class SaveZvuk;  // capture: memory-recording progress window
+class StreamRecorder;  // capture: a long recording streamed to disk
 class VbComboBox;
 class VbScrollBar;
 
@@ -145,6 +146,11 @@ public:
     // A device command of a refresh tick or frame failed with `r`.
     void EndTickAfterDeviceFailure(int r);
     void KeepMemoryRecording(int cause);
+    // A recording longer than the classic minute (section "Recording") goes
+    // to a file of its own as it arrives; it ends by the same stops.
+    bool StartStreamRecording(int lengthSeconds);
+    void TickStreamRecording();
+    void FinishStreamRecording();
     // A time-stamped file name in the Mem folder for a recording that had to
     // be kept outside the working file.
     static QString RescueFileName();
@@ -294,6 +300,9 @@ private:
     bool recovering_ = false;
     SaveZvuk *saveZvuk_ = nullptr;
     bool memoryRecording_ = false;
+    std::shared_ptr<StreamRecorder> stream_;
+    int streamSeconds_ = 0;  // the chosen length; 0 until stopped
+    QString streamSaved_;    // where the last long recording was saved to
     // A start that failed with "no suitable input" leaves the device open;
     // the next start closes it first.
     bool deviceLeftOpen_ = false;

@@ -7,6 +7,7 @@
 #include "platform/vbrt.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -16,11 +17,18 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 const QString kApp = QStringLiteral("Sigm");
 const QString kSection = QStringLiteral("Setting");
 const QString kDisplaySection = QStringLiteral("Display");
 const QString kDisplayRateKey = QStringLiteral("DisplayRate");
+const QString kRecordingSection = QStringLiteral("Recording");
+const QString kLengthKey = QStringLiteral("Length");
+// The classic minute first: it is the default and the only one kept in memory.
+constexpr int kLengths[] = {60, 10 * 60, 60 * 60, 10 * 60 * 60, 0};
 
 void place(QWidget *w, double left, double top, double width, double height)
 {
@@ -44,6 +52,22 @@ bool StoredDisplayRate()
 {
     const auto v = vb::ParseBool(SettingsStore::GetSetting(kApp, kDisplaySection, kDisplayRateKey, QStringLiteral("False")));
     return v && *v;
+}
+
+const int *RecordingLengths(int *count)
+{
+    *count = int(std::size(kLengths));
+    return kLengths;
+}
+
+int StoredRecordingSeconds()
+{
+    const QString text = SettingsStore::GetSetting(kApp, kRecordingSection, kLengthKey, QString()).trimmed();
+    bool ok = false;
+    const int seconds = text.toInt(&ok);
+    if (ok && std::find(std::begin(kLengths), std::end(kLengths), seconds) != std::end(kLengths))
+        return seconds;
+    return 60;
 }
 
 int RefreshPeriodMs(const QString &storedInterval)
@@ -88,6 +112,36 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
                                               "отсчётам; период обновления на это время не действует"));
     place(DisplayRateBox, 2400, 840, 2115, 252);
 
+    // Beside the 48 kHz box, in the room the dialog already has, clear of
+    // that box whatever the font makes of it; the dialog widens only when
+    // the list would not fit otherwise.
+    LengthLabel = new QLabel(QStringLiteral("Запись:"), this);
+    LengthLabel->setObjectName(QStringLiteral("LengthLabel"));
+    RecordingLength = new QComboBox(this);
+    RecordingLength->setObjectName(QStringLiteral("RecordingLength"));
+    for (const QString &text : {QStringLiteral("1 минута"), QStringLiteral("10 минут"), QStringLiteral("1 час"),
+                                QStringLiteral("10 часов"), QStringLiteral("до остановки")})
+        RecordingLength->addItem(text);
+    RecordingLength->setToolTip(QStringLiteral("Сколько длится запоминание осциллограммы. Минута держится в памяти; "
+                                               "более долгая запись идёт прямо на диск"));
+    LengthLabel->setBuddy(RecordingLength);
+    {
+        // Between the display-rate box above and the OK button below.
+        const QRect area = Twips::RectToPixels(2400, 0, 2115, 1440);
+        const int top = DisplayRateBox->geometry().bottom() + 2;
+        const QRect row(area.left(), top, area.width(), std::min(Twips::ToPixels(330), area.bottom() - 1 - top));
+        const int gap = 6;
+        const int labelLeft = std::max(row.left(), Dis48->geometry().right() + 1 + gap);
+        const int labelWidth = LengthLabel->sizeHint().width();
+        LengthLabel->setGeometry(labelLeft, row.top(), labelWidth, row.height());
+        const int comboLeft = labelLeft + labelWidth + gap / 2;
+        const int comboWidth = std::max(row.right() + 1 - comboLeft, RecordingLength->sizeHint().width());
+        RecordingLength->setGeometry(comboLeft, row.top(), comboWidth, row.height());
+        const int needed = comboLeft + comboWidth + (width() - row.right() - 1);
+        if (needed > width())
+            setFixedSize(needed, height());
+    }
+
     OKBiton = new QPushButton(QStringLiteral("OK"), this);
     OKBiton->setObjectName(QStringLiteral("OKBiton"));
     OKBiton->setGeometry(Twips::RectToPixels(1980, 1440, 732, 375));
@@ -127,6 +181,8 @@ void TimeMen::Form_Load()
     FiltrF0->setChecked(Globals::CenterBeams);
     Dis48->setChecked(Globals::Sample48k);
     DisplayRateBox->setChecked(Globals::DisplayRate);
+    const int seconds = StoredRecordingSeconds();
+    RecordingLength->setCurrentIndex(int(std::find(std::begin(kLengths), std::end(kLengths), seconds) - kLengths));
 }
 
 void TimeMen::showPeriod()
@@ -169,5 +225,9 @@ void TimeMen::OKBiton_Click()
     if (Globals::DisplayRate != StoredDisplayRate()
         || !SettingsStore::GetSetting(kApp, kDisplaySection, kDisplayRateKey, QString()).isEmpty())
         SettingsStore::SaveSetting(kApp, kDisplaySection, kDisplayRateKey, vb::BoolText(Globals::DisplayRate));
+    const int length = kLengths[std::max(0, RecordingLength->currentIndex())];
+    if (length != StoredRecordingSeconds()
+        || !SettingsStore::GetSetting(kApp, kRecordingSection, kLengthKey, QString()).isEmpty())
+        SettingsStore::SaveSetting(kApp, kRecordingSection, kLengthKey, QString::number(length));
     accept();
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -21,6 +22,8 @@ public:
     QCheckBox *FiltrF0;
     QCheckBox *Dis48;
     QCheckBox *DisplayRateBox;  // live picture at display rate
+    QLabel *LengthLabel;
+    QComboBox *RecordingLength;  // how long a memory recording runs
     QPushButton *OKBiton;
 
     float ChosenInterval = 1.0f;  // seconds; 0.1 stands for slider position 0
@@ -45,3 +48,10 @@ int StoredIntervalSeconds(const QString &storedInterval);
 // The stored choice of the live picture at display rate (section "Display",
 // key "DisplayRate"); anything but a stored true is off.
 bool StoredDisplayRate();
+
+// The stored length of a memory recording in seconds (section "Recording",
+// key "Length"): 60 is the classic minute kept in memory, 0 runs until
+// stopped; anything but one of the offered lengths reads as 60.
+int StoredRecordingSeconds();
+// The offered lengths, in the order of the dialog's list.
+const int *RecordingLengths(int *count);

@@ -11,10 +11,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -73,6 +75,64 @@ void CopyReplacing(const QString &from, const QString &to)
 }
 
 
+bool MoveReplacing(const QString &from, const QString &to,
+                   const std::function<bool(qint64 done, qint64 total)> &progress)
+{
+    if (QFileInfo(to).isDir())
+        RaiseError(Err::PathFileAccess);
+    errno = 0;
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    if (errno != EXDEV) {
+        const int e = errno;
+        QFile in(from);
+        if (!in.exists())
+            RaiseError(Err::FileNotFound);
+        const int number = ErrorNumberFromFileError(QFileDevice::RenameError, e);
+        RaiseError(number == 0 ? Err::DeviceIO : number);
+    }
+    QFile in(from);
+    errno = 0;
+    if (!in.open(QIODevice::ReadOnly))
+        raiseFileError(in, errno);
+    QSaveFile out(to);
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly))
+        raiseFileError(out, errno);
+    const qint64 total = in.size();
+    qint64 done = 0;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        if (progress && !progress(done, total)) {
+            out.cancelWriting();
+            return false;
+        }
+        errno = 0;
+        const qint64 n = in.read(buffer.data(), buffer.size());
+        if (n < 0) {
+            const int e = errno;
+            out.cancelWriting();
+            raiseFileError(in, e);
+        }
+        if (n == 0)
+            break;
+        errno = 0;
+        if (out.write(buffer.constData(), n) != n) {
+            const int e = errno;
+            out.cancelWriting();
+            raiseFileError(out, e);
+        }
+        done += n;
+    }
+    errno = 0;
+    if (!out.commit())
+        raiseFileError(out, errno);
+    // The copy is whole and in place: only now may the original go.
+    in.close();
+    QFile::remove(from);
+    return true;
+}
+
 }  // namespace SaveRules
 
 SaveFile::SaveFile(QWidget *parent) : QDialog(parent)
@@ -110,6 +170,12 @@ SaveFile::SaveFile(QWidget *parent) : QDialog(parent)
     Text1->setFocus();
 }
 
+void SaveFile::SetSource(const QString &path, bool move)
+{
+    source_ = path;
+    move_ = move;
+}
+
 void SaveFile::File1_Click()
 {
     SaveFolder = FileBrowser::WithSeparator(File1->Path());
@@ -140,9 +206,28 @@ void SaveFile::SaveFl_Click()
             case AddExtension:
                 Text1->setText(SaveRules::WithWavExtension(Text1->text()));
                 break;
-            case Copy:
-                SaveRules::CopyReplacing(Paths::MapPath(kWorkingFile), SaveFolder + Text1->text());
+            case Copy: {
+                const QString from = source_.isEmpty() ? Paths::MapPath(kWorkingFile) : source_;
+                const QString to = SaveFolder + Text1->text();
+                if (!move_) {
+                    SaveRules::CopyReplacing(from, to);
+                } else {
+                    // Shown only when the move turns out to be a long copy.
+                    QProgressDialog copying(QStringLiteral("Осциллограмма копируется на другой диск..."),
+                                            QStringLiteral("Отмена"), 0, 1000, this);
+                    copying.setWindowTitle(kTitle);
+                    copying.setWindowModality(Qt::WindowModal);
+                    copying.setMinimumDuration(500);
+                    const bool moved = SaveRules::MoveReplacing(from, to, [&copying](qint64 done, qint64 total) {
+                        copying.setValue(total > 0 ? int(done * 1000 / total) : 0);
+                        return !copying.wasCanceled();
+                    });
+                    if (!moved)
+                        return;  // cancelled: nothing changed, the dialog stays
+                }
+                SavedPath = to;
                 break;
+            }
             case Unload:
                 accept();
                 break;

@@ -7,6 +7,7 @@
 #include "files/filebrowser.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -23,6 +24,14 @@ QString WithWavExtension(const QString &name);
 // failed save leaves no half-written file and keeps the old one. Failures
 // raise VbError with the program's error numbers.
 void CopyReplacing(const QString &from, const QString &to);
+// Moves `from` to `to` without copying when both lie on one filesystem (a
+// rename, which replaces `to` whole). Across filesystems the copy goes to a
+// temporary name beside `to`, is put in place only when complete, and then
+// `from` is removed. `progress` is told the bytes copied and the total and
+// answers false to cancel: a cancelled move returns false and leaves `from`
+// and any old `to` as they were. Failures raise VbError.
+bool MoveReplacing(const QString &from, const QString &to,
+                   const std::function<bool(qint64 done, qint64 total)> &progress);
 // Shows the save action's message for `number` and says what its trap does
 // next. `saveFolder` is the folder the 55, 57 and 71 messages name.
 
@@ -45,8 +54,18 @@ public:
     // The destination folder, always ending with one "/".
     QString SaveFolder;
 
+    // What is saved: the working file unless set. A file that is moved
+    // (a long recording still in the working folder) is not copied.
+    void SetSource(const QString &path, bool move);
+    // Where the file went, once saved.
+    QString SavedPath;
+
     // A click on a file takes over its folder and its name.
     void File1_Click();
     // The save action; the dialog closes only when the file was written.
     void SaveFl_Click();
+
+private:
+    QString source_;
+    bool move_ = false;
 };

@@ -2,11 +2,23 @@
 // The save command of the main window.
 #include "app/pribor.h"
 
+#include "acquisition/streamrecorder.h"
 #include "files/savefile.h"
+#include "platform/paths.h"
 #include "platform/messagebox.h"
 
 void Pribor::SaveFileBiton_Click()
 {
     SaveFile dialog(this);
-    ShowModal(&dialog);
+    // A long recording is saved from where it lies, not from the working
+    // file: moved out of the working folder the first time, copied after.
+    const bool move = stream_ && st.FlName == stream_->Path();
+    const bool other = move || (!streamSaved_.isEmpty() && st.FlName == streamSaved_);
+    if (other)
+        dialog.SetSource(Paths::MapPath(st.FlName), move);
+    if (ShowModal(&dialog) == QDialog::Accepted && move && !dialog.SavedPath.isEmpty()) {
+        // Shown from where it now lies.
+        st.FlName = streamSaved_ = dialog.SavedPath;
+        stream_.reset();
+    }
 }

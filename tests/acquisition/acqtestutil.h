@@ -108,6 +108,7 @@ struct FakeScript {
     int startError = 0;      // Start() answers this
     int maxChannels = 2;
     bool demo = false;
+    double speed = 1;        // how many times faster than the clock it delivers
 };
 
 struct FakeStats {
@@ -147,7 +148,7 @@ public:
     bool ReadAvailable(QByteArray &out) override
     {
         const double secs = std::chrono::duration<double>(Clock::now() - start_).count();
-        qint64 due = qint64(secs * format_.sampleRate);
+        qint64 due = qint64(secs * format_.sampleRate * script_.speed);
         if (script_.burstFrames > 0)
             due -= due % script_.burstFrames;
         switch (script_.mode) {

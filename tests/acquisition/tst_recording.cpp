@@ -10,9 +10,22 @@
 #include "testenv.h"
 #include "testregistry.h"
 
+#include "acquisition/streamrecorder.h"
+
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <thread>
+
+#include <csignal>
+#include <sndfile.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace AcqTest;
 
@@ -71,6 +84,56 @@ qint64 demoOffset(const QByteArray &file, int rate, int channels)
         return f0;
     }
     return -1;
+}
+
+// What a streamed file holds as the reader of another program sees it:
+// its frames, and whether they are the scripted input's counter without a
+// gap or a repeat from its first frame on. -1 frames: it does not open.
+struct StreamedFile {
+    qint64 frames = -1;
+    int rate = 0;
+    int channels = 0;
+    bool contiguous = false;
+};
+
+StreamedFile readStreamed(const QString &path)
+{
+    StreamedFile r;
+    SF_INFO info{};
+    SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!f)
+        return r;
+    r.frames = info.frames;
+    r.rate = info.samplerate;
+    r.channels = info.channels;
+    r.contiguous = info.channels == 2;
+    std::vector<short> block(2 * 65536);
+    qint64 expected = -1;
+    for (sf_count_t n; r.contiguous && (n = sf_readf_short(f, block.data(), 65536)) > 0;) {
+        for (sf_count_t i = 0; i < n; ++i) {
+            const qint64 frame = counterFrame(block[2 * i], block[2 * i + 1]);
+            if (expected >= 0 && frame != (expected & 0x3FFFFFFF)) {
+                r.contiguous = false;
+                break;
+            }
+            expected = frame + 1;
+        }
+    }
+    sf_close(f);
+    return r;
+}
+
+// libsndfile's WAV header that keeps room to turn into RF64 in place.
+constexpr qint64 kStreamHeaderBytes = 112;
+
+// Polls the way the window's timer does, until the recording ends or `ms` pass.
+StreamRecorder::State pollFor(StreamRecorder &recorder, int ms, int everyMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (recorder.Poll() == StreamRecorder::State::Running && t.elapsed() < ms)
+        sleepMs(everyMs);
+    return recorder.Current();
 }
 
 }  // namespace
@@ -328,6 +391,150 @@ private slots:
         QCOMPARE(mciSendString("open c:\\zvuk.wav type waveaudio alias Zvuk"), 0);
         QCOMPARE(mciSendString("Record Zvuk from 0 to 20 wait"), 0);
         QVERIFY(window.DemoNotice->isHidden());
+    }
+
+    void aLongRecordingGoesToDiskWholeAndSurvivesAKill()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const CaptureFormat stereo8k{8000, 2, 16};
+        {
+            // An hour of frames from an input a thousand times faster than
+            // the clock: every frame lands in the file, in order, and the
+            // file is a WAV file that this program and sox read. In memory,
+            // so a busy disk's slow syncs do not hold the polls up for the
+            // quarter of an hour the device keeps at most.
+            QTemporaryDir shm(QStringLiteral("/dev/shm/sigm-stream-XXXXXX"));
+            QVERIFY(shm.isValid());
+            FakeScript fast;
+            fast.speed = 1000;
+            UseFake fake(fast);
+            StreamRecorder recorder(CaptureEngine::Instance());
+            const QString path = shm.path() + "/hour.wav";
+            QCOMPARE(recorder.Start(path, stereo8k, 3600 * 8000), 0);
+            StreamRecorder second(CaptureEngine::Instance());
+            QCOMPARE(second.Start(path, stereo8k, 10), int(MciErr::NotSaved));  // never over a file
+            QVERIFY(!second.Problem().isEmpty());
+            QVERIFY2(pollFor(recorder, 60000, 5) == StreamRecorder::State::Complete,
+                     qPrintable(QString("ended %1, input error %2, after %3 frames")
+                                    .arg(int(recorder.Current()))
+                                    .arg(recorder.InputError())
+                                    .arg(recorder.Frames())));
+            QCOMPARE(recorder.Frames(), qint64(3600) * 8000);
+            QVERIFY(recorder.Problem().isEmpty());
+            const StreamedFile got = readStreamed(path);
+            QCOMPARE(got.frames, qint64(3600) * 8000);
+            QCOMPARE(got.rate, 8000);
+            QVERIFY(got.contiguous);
+            WavInfo info;
+            QCOMPARE(ReadWavInfo(path, &info), 0);
+            QCOMPARE(info.frames, got.frames);
+            QCOMPARE(QFileInfo(path).size(), kStreamHeaderBytes + got.frames * 4);
+            // Stopped early, what came is kept and the header says so.
+            const QString early = shm.path() + "/early.wav";
+            QCOMPARE(recorder.Start(early, stereo8k, -1), 0);
+            pollFor(recorder, 300, 5);
+            QCOMPARE(recorder.Stop(), StreamRecorder::State::Stopped);
+            QVERIFY(recorder.Frames() > 0);
+            QCOMPARE(readStreamed(early).frames, recorder.Frames());
+            QVERIFY(readStreamed(early).contiguous);
+        }
+        {
+            // Killed outright while recording at the clock's pace: the file
+            // opens and lacks at most the last second.
+            const QString path = dir.path() + "/killed.wav";
+            int ready[2];
+            QCOMPARE(::pipe(ready), 0);
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                ::close(ready[0]);
+                UseFake fake;
+                StreamRecorder recorder(CaptureEngine::Instance());
+                if (recorder.Start(path, CaptureFormat{48000, 2, 16}, -1) != 0)
+                    ::_exit(1);
+                const char go = 1;
+                if (::write(ready[1], &go, 1) != 1)
+                    ::_exit(1);
+                // The window's pace (see kStreamTickMs).
+                for (;;) {
+                    recorder.Poll();
+                    sleepMs(200);
+                }
+            }
+            ::close(ready[1]);
+            char go = 0;
+            QCOMPARE(::read(ready[0], &go, 1), ssize_t(1));
+            ::close(ready[0]);
+            QElapsedTimer running;
+            running.start();
+            sleepMs(3700);  // well past the last making true of the header
+            ::kill(child, SIGKILL);
+            const double ranSeconds = running.elapsed() / 1000.0;
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            QVERIFY(WIFSIGNALED(status));
+            const StreamedFile got = readStreamed(path);
+            QVERIFY2(got.frames > 0, "the killed recording's file does not open");
+            QVERIFY(got.contiguous);
+            const double lost = ranSeconds - double(got.frames) / 48000;
+            const QString told = QString("lost %1 s of %2 s").arg(lost).arg(ranSeconds);
+            qInfo("killed recording: %s", qPrintable(told));
+            QVERIFY2(lost <= 1.0, qPrintable(told));
+            WavInfo info;
+            QCOMPARE(ReadWavInfo(path, &info), 0);
+            QVERIFY(info.frames >= got.frames);  // the data behind the header is there too
+            const QString sox = QStandardPaths::findExecutable("sox");
+            if (!sox.isEmpty()) {
+                QProcess soxi;
+                soxi.start(sox, {"--i", "-s", path});
+                QVERIFY(soxi.waitForFinished(10000));
+                QCOMPARE(soxi.exitCode(), 0);
+                QCOMPARE(soxi.readAllStandardOutput().trimmed().toLongLong(), got.frames);
+            }
+        }
+    }
+
+    void aFullDiskEndsALongRecordingAndKeepsWhatFitted()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // A small disk of its own when this may mount one; else the system's
+        // limit on a file's size stands in for it.
+        const QString small = dir.path() + "/small";
+        QVERIFY(QDir().mkpath(small));
+        const bool mounted = ::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=1m") == 0;
+        rlimit before{};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (!mounted) {
+            rlimit limited = before;
+            limited.rlim_cur = 1 << 20;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        }
+        FakeScript fast;
+        fast.speed = 50;
+        UseFake fake(fast);
+        StreamRecorder recorder(CaptureEngine::Instance());
+        const QString path = small + "/full.wav";
+        QCOMPARE(recorder.Start(path, CaptureFormat{8000, 2, 16}, -1), 0);
+        const StreamRecorder::State end = pollFor(recorder, 20000, 20);
+        if (!mounted)
+            ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+        const StreamedFile got = readStreamed(path);
+        const qint64 size = QFileInfo(path).size();
+        if (mounted)
+            ::umount(QFile::encodeName(small).constData());
+        QCOMPARE(end, mounted ? StreamRecorder::State::DiskFull : StreamRecorder::State::SizeLimit);
+        QCOMPARE(recorder.Problem(), mounted ? QStringLiteral("На диске кончилось место, запись остановлена.")
+                                             : QStringLiteral("Файл записи достиг наибольшего размера, "
+                                                              "разрешённого программе, запись остановлена."));
+        // Everything written is kept and the header tells all of it.
+        QVERIFY2(size > (1 << 20) - 64 * 1024, qPrintable(QString::number(size)));
+        QCOMPARE(got.frames, recorder.Frames());
+        QCOMPARE(got.frames, (size - kStreamHeaderBytes) / 4);
+        QVERIFY(got.contiguous);
     }
 };
 

@@ -8,6 +8,8 @@
 #include "acquisition/savezvuk.h"
 #include "app/inputtool.h"
 #include "app/pribor.h"
+#include "files/savefile.h"
+#include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "platform/vbcontrols.h"
@@ -18,6 +20,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
@@ -29,6 +33,7 @@
 
 #include <csignal>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace AcqTest;
@@ -519,6 +524,93 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(w->HScroll1->Value(), std::min(before + w->HScroll1->LargeChange(), w->HScroll1->maximum()));
         QCOMPARE(boxes.Shown().size(), size_t(1));
+        w->close();
+    }
+
+    void aLongRecordingStreamsToItsOwnFileEndsOnAFullDiskAndIsSavedByMoving()
+    {
+        SettingsStore::SaveSetting("Sigm", "Recording", "Length", "600");
+        Folders restore;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->show();
+        {
+            // The progress window tells the time, the length and the room
+            // left; its Стоп keeps everything and shows it from its own file.
+            FakeScript fast;
+            fast.speed = 20;
+            UseFake fake(fast);
+            Paths::SetWorkingFolder(dir.path() + "/work");
+            w->SaveBiton->click();
+            QVERIFY(w->MemoryRecordingRuns() && w->SaveZvukWindow() && w->SaveZvukWindow()->Label2);
+            QTest::qWait(1500);
+            const QString told = w->SaveZvukWindow()->Label2->text();
+            QVERIFY2(told.contains(QStringLiteral(" из 0:10:00")) && told.contains(QStringLiteral("свободно")),
+                     qPrintable(told));
+            QVERIFY2(w->SaveZvukWindow()->ProgressBar1->value() >= 10, qPrintable(told));  // 20 s of sound a second
+            QCOMPARE(w->SaveZvukWindow()->ProgressBar1->maximum(), 600);
+            w->SaveZvukWindow()->Stop->click();
+            QVERIFY(!w->MemoryRecordingRuns() && !w->st.CaptureRunning && w->SaveBiton->isEnabled());
+            QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+            QVERIFY(w->st.FlName.startsWith(dir.path() + "/work/zapis-"));
+            QVERIFY(QFileInfo(w->st.FlName).size() > 20 * 44100 * 4);
+            QCOMPARE(w->st.SampleRate, 44100);
+        }
+        {
+            // Saved on the same disk, the file is moved, not copied; shown
+            // from its new place, and a second save copies it from there.
+            const QString recorded = w->st.FlName;
+            struct stat before {};
+            QCOMPARE(::stat(QFile::encodeName(recorded).constData(), &before), 0);
+            Paths::SetMemFolder(dir.path() + "/mem");
+            const auto saveAs = [&](const QString &name) {
+                UiSeam::SetModalHandler([&](QDialog *d) {
+                    if (auto *save = qobject_cast<SaveFile *>(d)) {
+                        save->Text1->setText(name);
+                        save->SaveFl->click();
+                    }
+                    return d->result();
+                });
+                w->SaveWav_Click();
+                UiSeam::SetModalHandler({});
+            };
+            saveAs("long");
+            const QString saved = Paths::MemFolder() + "/long.wav";
+            struct stat after {};
+            QCOMPARE(::stat(QFile::encodeName(saved).constData(), &after), 0);
+            QCOMPARE(after.st_ino, before.st_ino);
+            QVERIFY(!QFile::exists(recorded));
+            QCOMPARE(w->st.FlName, saved);
+            saveAs("again");
+            QCOMPARE(readFile(Paths::MemFolder() + "/again.wav"), readFile(saved));
+            QVERIFY(QFile::exists(saved));
+        }
+        {
+            // A disk that fills ends the recording by itself, keeps all that
+            // fitted, shows it and says so.
+            SmallDisk small(dir.path() + "/small", 2048);
+            if (!small.mounted)
+                QSKIP("cannot mount a small disk here (the recorder's own test covers a size limit)");
+            FakeScript fast;
+            fast.speed = 20;
+            UseFake fake(fast);
+            Paths::SetWorkingFolder(small.path);
+            const size_t earlier = boxes.Shown().size();
+            w->SaveBiton->click();
+            QVERIFY(w->MemoryRecordingRuns());
+            QTRY_VERIFY_WITH_TIMEOUT(!w->MemoryRecordingRuns(), 10000);
+            QCOMPARE(boxes.Shown().size(), earlier + 1);
+            const QString text = boxes.Texts().last();
+            QVERIFY2(text.startsWith(QStringLiteral("На диске кончилось место, запись остановлена.")), qPrintable(text));
+            QVERIFY2(text.contains(QDir::toNativeSeparators(w->st.FlName)), qPrintable(text));
+            QVERIFY(w->st.FlName.startsWith(small.path + "/zapis-"));
+            WavInfo info;
+            QCOMPARE(ReadWavInfo(w->st.FlName, &info), 0);
+            QVERIFY(info.frames * 4 > 2000 * 1024 - 200 * 1024);
+            QVERIFY(w->SaveBiton->isEnabled() && !w->st.CaptureRunning);
+        }
         w->close();
     }
 };

@@ -2,10 +2,12 @@
 #include "app/pribor.h"
 #include "app/timemen.h"
 #include "platform/settings.h"
+#include "platform/twips.h"
 #include "testenv.h"
 #include "testregistry.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -160,6 +162,46 @@ private slots:
         Pribor third;
         third.Form_Load();
         QVERIFY(!Globals::DisplayRate);
+    }
+
+    void recordingLengthIsTheMinuteUnlessChosenAndStoredInItsOwnSection()
+    {
+        auto length = [] { return SettingsStore::GetSetting("Sigm", "Recording", "Length", "<absent>"); };
+        Pribor w;
+        w.Form_Load();
+        QCOMPARE(StoredRecordingSeconds(), 60);
+        openParameters(w, [](TimeMen *d) {
+            QCOMPARE(d->RecordingLength->currentText(), QStringLiteral("1 минута"));
+            QCOMPARE(d->RecordingLength->count(), 5);
+            QCOMPARE(d->height(), Twips::ToPixels(1875));  // only ever wider, when the font needs it
+            // Inside the dialog's classic size, clear of the classic controls.
+            QVERIFY(d->rect().contains(d->RecordingLength->geometry()));
+            QVERIFY(d->rect().contains(d->LengthLabel->geometry()));
+            for (QWidget *classic : {static_cast<QWidget *>(d->Dis48), static_cast<QWidget *>(d->DisplayRateBox),
+                                     static_cast<QWidget *>(d->OKBiton), static_cast<QWidget *>(d->Slider1)}) {
+                QVERIFY(!classic->geometry().intersects(d->RecordingLength->geometry()));
+                QVERIFY2(!classic->geometry().intersects(d->LengthLabel->geometry()), qPrintable(classic->objectName() + QString(" %1,%2 %3x%4").arg(classic->x()).arg(classic->y()).arg(classic->width()).arg(classic->height()) + QString(" label %1,%2 %3x%4").arg(d->LengthLabel->x()).arg(d->LengthLabel->y()).arg(d->LengthLabel->width()).arg(d->LengthLabel->height())));
+            }
+            d->OKBiton->click();
+        });
+        QCOMPARE(length(), QStringLiteral("<absent>"));
+        openParameters(w, [](TimeMen *d) {
+            d->RecordingLength->setCurrentIndex(2);
+            d->OKBiton->click();
+        });
+        QCOMPARE(length(), QStringLiteral("3600"));
+        QCOMPARE(StoredRecordingSeconds(), 3600);
+        openParameters(w, [](TimeMen *d) {
+            QCOMPARE(d->RecordingLength->currentText(), QStringLiteral("1 час"));
+            d->RecordingLength->setCurrentIndex(4);
+            d->OKBiton->click();
+        });
+        QCOMPARE(StoredRecordingSeconds(), 0);  // until stopped
+        // Lengths not offered read as the classic minute.
+        for (const char *text : {"61", "-5", "abc", ""}) {
+            SettingsStore::SaveSetting("Sigm", "Recording", "Length", text);
+            QCOMPARE(StoredRecordingSeconds(), 60);
+        }
     }
 
     void storedIntervalTexts()

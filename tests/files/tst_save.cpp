@@ -12,7 +12,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -201,6 +205,61 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(QFileInfo(mem("blocked.wav")).isDir());
         QDir(Paths::MemFolder()).rmdir("blocked.wav");
+    }
+
+    void aMoveRenamesOnOneDiskAndCopiesWholeOrNotAtAllAcross()
+    {
+        const QByteArray bytes(3 << 20, 'x');
+        const auto entries = [] { return QDir(Paths::MemFolder()).entryList(QDir::Files | QDir::Hidden); };
+        // One disk: a rename, no copying at all, the old file replaced.
+        const QString near = Paths::WorkingFolder() + "/zapis-1.wav";
+        write(near, bytes);
+        write(mem("kept.wav"), "old contents");
+        struct stat source {}, target {};
+        QCOMPARE(::stat(QFile::encodeName(near).constData(), &source), 0);
+        int told = 0;
+        const auto count = [&told](qint64, qint64) { ++told; return true; };
+        QVERIFY(SaveRules::MoveReplacing(near, mem("kept.wav"), count));
+        QCOMPARE(::stat(QFile::encodeName(mem("kept.wav")).constData(), &target), 0);
+        if (source.st_dev == target.st_dev) {
+            QCOMPARE(target.st_ino, source.st_ino);
+            QCOMPARE(told, 0);
+        }
+        QVERIFY(!QFile::exists(near));
+
+        // Across disks: a copy with progress; cancelled, nothing changes and
+        // nothing half-written is left.
+        QTemporaryDir other(QStringLiteral("/dev/shm/sigm-save-XXXXXX"));
+        QVERIFY(other.isValid());
+        const QString far = other.path() + "/zapis-2.wav";
+        write(far, bytes + "tail");
+        struct stat farStat {};
+        QCOMPARE(::stat(QFile::encodeName(far).constData(), &farStat), 0);
+        if (farStat.st_dev == target.st_dev)
+            QSKIP("/dev/shm is on the same disk here");
+        const QStringList before = entries();
+        told = 0;
+        QVERIFY(!SaveRules::MoveReplacing(far, mem("kept.wav"), [&told](qint64 done, qint64 total) {
+            ++told;
+            return done < total / 2;
+        }));
+        QVERIFY(told > 1);
+        QCOMPARE(readAll(mem("kept.wav")), bytes);
+        QCOMPARE(entries(), before);
+        QVERIFY(QFile::exists(far));
+        qint64 last = -1, whole = 0;
+        bool onward = true;
+        QVERIFY(SaveRules::MoveReplacing(far, mem("kept.wav"), [&](qint64 done, qint64 total) {
+            onward = onward && done > last;
+            last = done;
+            whole = total;
+            return true;
+        }));
+        QVERIFY(onward);
+        QCOMPARE(whole, qint64(bytes.size() + 4));
+        QCOMPARE(readAll(mem("kept.wav")), bytes + "tail");
+        QVERIFY(!QFile::exists(far));
+        QCOMPARE(entries(), before);
     }
 };
 SIGM_TEST(SaveTest)

@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "acquisition/streamrecorder.h"
+
+#include "acquisition/captureengine.h"
+#include "platform/mcierr.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <sndfile.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+StreamRecorder::StreamRecorder(CaptureEngine &engine) : engine_(engine) {}
+
+StreamRecorder::~StreamRecorder()
+{
+    if (file_)
+        Stop();
+}
+
+int StreamRecorder::Start(const QString &path, const CaptureFormat &format, qint64 limitFrames)
+{
+    if (file_)
+        return MciErr::NotSaved;  // one recording at a time
+    path_ = path;
+    format_ = format;
+    limit_ = limitFrames;
+    frames_ = 0;
+    inputError_ = writeErrno_ = 0;
+    // A name that exists belongs to someone else's recording: never taken over.
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        writeErrno_ = errno;
+        state_ = State::WriteFailed;
+        return MciErr::NotSaved;
+    }
+    SF_INFO info{};
+    info.samplerate = format.sampleRate;
+    info.channels = format.channels;
+    info.format = SF_FORMAT_RF64 | SF_FORMAT_PCM_16;
+    // Owns fd_ from here on, and closes it.
+    file_ = sf_open_fd(fd_, SFM_WRITE, &info, SF_TRUE);
+    if (!file_) {
+        writeErrno_ = errno ? errno : EIO;
+        ::close(fd_);
+        fd_ = -1;
+        QFile::remove(path);
+        state_ = State::WriteFailed;
+        return MciErr::NotSaved;
+    }
+    // Plain WAV for everything under 4 GiB: the header keeps room to turn
+    // into RF64 in place when the file grows past it.
+    sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
+    sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
+    if (const int rc = engine_.StartRecording(format, -1, false)) {
+        sf_close(file_);
+        file_ = nullptr;
+        fd_ = -1;
+        QFile::remove(path);
+        state_ = State::InputLost;
+        inputError_ = rc;
+        return rc;
+    }
+    state_ = State::Running;
+    lastSync_ = std::chrono::steady_clock::now();
+    return 0;
+}
+
+void StreamRecorder::write(const QByteArray &data)
+{
+    const int bpf = format_.BytesPerFrame();
+    qint64 frames = data.size() / bpf;
+    if (limit_ >= 0)
+        frames = std::min(frames, limit_ - frames_);
+    if (frames <= 0)
+        return;
+    errno = 0;
+    const sf_count_t done = sf_writef_short(file_, reinterpret_cast<const short *>(data.constData()), frames);
+    if (done > 0)
+        frames_ += done;
+    if (done < frames) {
+        const int e = errno;
+        writeErrno_ = e ? e : EIO;
+        close(e == ENOSPC || e == EDQUOT ? State::DiskFull : e == EFBIG ? State::SizeLimit : State::WriteFailed);
+    }
+}
+
+void StreamRecorder::syncHeader()
+{
+    sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
+    // Data and header on the disk, not only in the page cache: a power
+    // cut then loses no more than a process killed outright.
+    ::fdatasync(fd_);
+    lastSync_ = std::chrono::steady_clock::now();
+}
+
+StreamRecorder::State StreamRecorder::Poll()
+{
+    if (state_ != State::Running)
+        return state_;
+    chunk_.clear();
+    const int rc = engine_.TakeRecorded(&chunk_);
+    write(chunk_);
+    if (state_ != State::Running)
+        return state_;
+    if (rc) {
+        inputError_ = rc;
+        close(State::InputLost);
+    } else if (limit_ >= 0 && frames_ >= limit_) {
+        close(State::Complete);
+    } else if (std::chrono::steady_clock::now() - lastSync_ >= std::chrono::milliseconds(kHeaderPeriodMs)) {
+        syncHeader();
+    }
+    return state_;
+}
+
+StreamRecorder::State StreamRecorder::Stop()
+{
+    if (state_ != State::Running)
+        return state_;
+    chunk_.clear();
+    const int rc = engine_.TakeRecorded(&chunk_);
+    write(chunk_);
+    if (state_ != State::Running)
+        return state_;
+    if (rc) {
+        inputError_ = rc;
+        close(State::InputLost);
+    } else {
+        close(limit_ >= 0 && frames_ >= limit_ ? State::Complete : State::Stopped);
+    }
+    return state_;
+}
+
+void StreamRecorder::close(State end)
+{
+    engine_.EndRecording();
+    state_ = end;
+    if (!file_)
+        return;
+    // The header lies at the start, in room the file already has: making
+    // it true needs no more space even on a full disk.
+    sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
+    ::fdatasync(fd_);
+    if (sf_close(file_) != 0 && state_ != State::InputLost && writeErrno_ == 0) {
+        writeErrno_ = EIO;
+        state_ = State::WriteFailed;
+    }
+    file_ = nullptr;
+    fd_ = -1;
+}
+
+QString StreamRecorder::Problem() const
+{
+    switch (state_) {
+    case State::DiskFull:
+        return QStringLiteral("На диске кончилось место, запись остановлена.");
+    case State::SizeLimit:
+        return QStringLiteral("Файл записи достиг наибольшего размера, разрешённого программе, запись остановлена.");
+    case State::WriteFailed:
+        return QStringLiteral("Запись в файл не удалась (%1), запись остановлена.")
+            .arg(QString::fromLocal8Bit(std::strerror(writeErrno_)));
+    case State::InputLost:
+    case State::Running:
+    case State::Complete:
+    case State::Stopped:
+        break;
+    }
+    return QString();
+}
+
+qint64 StreamRecorder::FreeBytes(const QString &path)
+{
+    const QStorageInfo where(QFileInfo(path).absolutePath());
+    return where.isValid() ? where.bytesAvailable() : -1;
+}

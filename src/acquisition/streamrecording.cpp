@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Memory recording longer than the classic minute: streamed to a file of its
+// own in the working folder, never held in memory, shown and saved from
+// there once it ends.
+#include "acquisition/captureengine.h"
+#include "acquisition/capturetables.h"
+#include "acquisition/mci.h"
+#include "acquisition/savezvuk.h"
+#include "acquisition/streamrecorder.h"
+#include "app/pribor.h"
+#include "files/wavlayout.h"
+#include "platform/messagebox.h"
+#include "platform/paths.h"
+#include "platform/vbcontrols.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace {
+
+// The stream is taken from the device this often; the header follows
+// within StreamRecorder's period.
+constexpr int kStreamTickMs = 200;
+
+QString clockText(qint64 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString sizeText(qint64 bytes)
+{
+    const QLocale locale;
+    if (bytes >= (qint64(1) << 30))
+        return locale.toString(double(bytes) / double(qint64(1) << 30), 'f', 1) + QStringLiteral(" ГБ");
+    return locale.toString(double(bytes) / double(1 << 20), 'f', 0) + QStringLiteral(" МБ");
+}
+
+QString streamFileName()
+{
+    // A name of its own per recording: an earlier one not yet saved stays.
+    QString base = Paths::WorkingFolder() + QStringLiteral("/zapis-")
+                   + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HH-mm-ss"));
+    if (Paths::Instance() > 1)
+        base += QLatin1Char('-') + QString::number(Paths::Instance());
+    QString name = base + QStringLiteral(".wav");
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + QStringLiteral("(%1).wav").arg(n);
+    return name;
+}
+
+}  // namespace
+
+bool Pribor::StartStreamRecording(int lengthSeconds)
+{
+    const Capture::Format chosen = Capture::MemoryFormat(Ster->isChecked(), Globals::Sample48k);
+    CaptureFormat format;
+    format.sampleRate = chosen.sampleRate;
+    format.channels = Ster->isChecked() ? 2 : 1;
+    auto recorder = std::make_shared<StreamRecorder>(CaptureEngine::Instance());
+    const QString path = streamFileName();
+    const int rc = recorder->Start(path, format, lengthSeconds > 0 ? qint64(lengthSeconds) * format.sampleRate : -1);
+    if (rc != 0) {
+        if (rc == MciErr::NotSaved)
+            MsgBox(QStringLiteral("Не удалось создать файл записи ") + QDir::toNativeSeparators(path)
+                       + QStringLiteral(".\n\n") + recorder->Problem(),
+                   MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
+        else
+            ShowDeviceError(rc);
+        EndCaptureAfterFailure();
+        return false;
+    }
+    stream_ = recorder;
+    streamSeconds_ = lengthSeconds;
+
+    saveZvuk_ = new SaveZvuk(this);
+    saveZvuk_->ShowLongRecording(lengthSeconds);
+    saveZvuk_->OnStop = [this] { OperatorStopsRecording(); };
+    zapis->setEnabled(false);
+    SaveBiton->setEnabled(false);
+    Stopbiton->setEnabled(true);
+    StopMenu->setEnabled(true);
+    SigmMenu->setEnabled(false);
+    RunMenu->setEnabled(false);
+    OpenWav->setEnabled(false);
+    st.CaptureRunning = true;
+    memoryRecording_ = true;
+    LockPanelForRecording();
+    QPointer<Pribor> self(this);
+    mciSetLossListener([self] {
+        if (self && self->memoryRecording_)
+            self->OperatorStopsRecording();
+    });
+    TickStreamRecording();
+    saveZvuk_->show();
+    TimerIndikator->setInterval(kStreamTickMs);
+    TimerIndikator->start();
+    return true;
+}
+
+void Pribor::TickStreamRecording()
+{
+    if (!stream_)
+        return;
+    if (stream_->Poll() != StreamRecorder::State::Running) {
+        FinishStreamRecording();
+        return;
+    }
+    if (!saveZvuk_)
+        return;
+    const qint64 seconds = stream_->Frames() / std::max(1, stream_->Format().sampleRate);
+    const qint64 free = StreamRecorder::FreeBytes(stream_->Path());
+    QString text = QStringLiteral("Записано %1").arg(clockText(seconds));
+    text += streamSeconds_ > 0 ? QStringLiteral(" из %1").arg(clockText(streamSeconds_))
+                               : QStringLiteral(" (до остановки)");
+    if (free >= 0) {
+        text += QStringLiteral("\nНа диске свободно %1").arg(sizeText(free));
+        const qint64 perSecond = qint64(stream_->Format().sampleRate) * stream_->Format().BytesPerFrame();
+        if (perSecond > 0)
+            text += QStringLiteral(", это ещё %1").arg(clockText(free / perSecond));
+    }
+    saveZvuk_->Label2->setText(text);
+    if (streamSeconds_ > 0)
+        saveZvuk_->ProgressBar1->setValue(int(std::min<qint64>(seconds, streamSeconds_)));
+}
+
+void Pribor::FinishStreamRecording()
+{
+    TimerIndikator->stop();
+    TimerIndikator->setInterval(1000);
+    CloseSaveZvuk();
+    const StreamRecorder::State end = stream_->Stop();
+    memoryRecording_ = false;
+    st.CaptureRunning = false;
+    UnlockPanelAfterRecording();
+
+    QString problem = stream_->Problem();
+    if (end == StreamRecorder::State::InputLost)
+        problem = mciGetErrorString(stream_->InputError());
+    const qint64 frames = stream_->Frames();
+    if (frames == 0) {
+        // Nothing came: no empty file to show or to leave behind.
+        QFile::remove(stream_->Path());
+        stream_.reset();
+        EndCaptureAfterFailure();
+        if (!problem.isEmpty() && !st.Unloading)
+            MsgBox(problem + QStringLiteral("\n\nНичего записать не успело."), MsgButtons::OK, MsgIcon::Exclamation,
+                   QStringLiteral("Сигмалит"));
+        return;
+    }
+    EnableStoppedPanel();
+    Uroven->setEnabled(true);
+    const double seconds = double(frames) / std::max(1, stream_->Format().sampleRate);
+    if (QFileInfo(stream_->Path()).size() > WavLayout::kMaxFileBytes) {
+        // Kept whole (RF64), but past what the screen can page through yet:
+        // say where it is rather than refuse it without a word.
+        if (!st.Unloading)
+            MsgBox((problem.isEmpty() ? QString() : problem + QStringLiteral("\n\n"))
+                       + QStringLiteral("Запись (%1) сохранена в файле %2. Файлы больше 4 ГБ программа пока не "
+                                        "показывает; его можно открыть другой программой, например sox.")
+                             .arg(clockText(qint64(seconds)), QDir::toNativeSeparators(stream_->Path())),
+                   MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+        return;
+    }
+    st.FlName = stream_->Path();
+    st.ForceReposition = true;
+    if (st.Unloading)
+        return;
+    OpenWorkingFile();
+    ReselectSweep();
+    if (!problem.isEmpty()) {
+        MsgBox(problem + QStringLiteral("\n\nВсё, что успело записаться (%1), сохранено в файле %2 и показано на экране.")
+                             .arg(clockText(qint64(seconds)), QDir::toNativeSeparators(stream_->Path())),
+               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+    }
+}
