@@ -102,6 +102,9 @@ public:
     // changes over without a break, so the recording loses nothing.
     int Newest(qint64 frames, qint64 keepFrames, const char **data, qint64 *got, CaptureFormat *format,
                qint64 *intoRecording = nullptr);
+    // Frames the stream has delivered since capture started: the newest
+    // data Newest gives ends there.
+    qint64 StreamFrames() const { return end_; }
 
 private:
     CaptureEngine();

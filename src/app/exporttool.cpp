@@ -3,6 +3,8 @@
 
 #include "analysis/calibration.h"
 #include "app/cursortool.h"
+#include "app/mathtool.h"
+#include "app/referencetool.h"
 #include "app/scopestate.h"
 #include "app/xytool.h"
 #include "display/paneltables.h"
@@ -102,7 +104,12 @@ QStringList ExportTool::Caption() const
     }
     if (!st.CaptureRunning)
         line += QStringLiteral("   Экран: %1 … %2 с").arg(host_.startTime->text(), host_.endTime->text());
-    return {line};
+    QStringList lines{line};
+    if (!xy_->Shown() && host_.captionNotes) {
+        if (const QStringList notes = host_.captionNotes(); !notes.isEmpty())
+            lines << notes.join(QStringLiteral("   "));
+    }
+    return lines;
 }
 
 Scene ExportTool::CurrentScene() const
@@ -148,10 +155,17 @@ Scene ExportTool::CurrentScene() const
         if (st.TwoBeam && haveRight)
             trace([&](int32_t i) { return r[size_t(i)]; }, map_.sensitivity[1], map_.position[1], 0xFF);
     }
+    if (math_ && math_->Drawn() && points_ > 0)
+        s.strokes.push_back({math_->Polyline(), MathTool::Colour(), 2, false});
+    if (references_ && mapValid_) {
+        const Scene r = references_->Overlay(map_.widthPx, map_.heightPx);
+        s.strokes.insert(s.strokes.end(), r.strokes.begin(), r.strokes.end());
+        s.texts.insert(s.texts.end(), r.texts.begin(), r.texts.end());
+    }
     if (cursors_->CursorsShown() && mapValid_) {
         const Scene o = cursors_->Overlay();
         s.strokes.insert(s.strokes.end(), o.strokes.begin(), o.strokes.end());
-        s.texts = o.texts;
+        s.texts.insert(s.texts.end(), o.texts.begin(), o.texts.end());
     }
     return s;
 }

@@ -124,7 +124,7 @@ void Pribor::RedrawTraces(int64_t start)
         shiftFrames = st.TriggerViewShift;
     }
     // The strip of readouts takes rows at the bottom of the picture.
-    RisBox->StripHeight = MeasureShown ? 2 * RisBox->fontMetrics().height() + 6 : 0;
+    RisBox->StripHeight = MeasureShown ? (2 + Readers.StripRows()) * RisBox->fontMetrics().height() + 6 : 0;
 
     // Sized before reading, so a screen too big to draw fails before it is read.
     Traces::Plan plan, built;
@@ -151,6 +151,8 @@ void Pribor::RedrawTraces(int64_t start)
     read.firstFrame = std::max<int64_t>(0, readFrom - st.DataStart) / (2 * st.Channels);
     read.frameCount = readLength / (2 * st.Channels);
     read.live = st.CaptureRunning;
+    read.map.voltsPerUnit[0] = Calibration::VoltsPerUnit(CalFactor[0]);
+    read.map.voltsPerUnit[1] = Calibration::VoltsPerUnit(CalFactor[1]);
     if (!trapped(st, [&] {
             Traces::Build(built, block, st.Channels, st);
             if (extraBytes)
