@@ -241,13 +241,13 @@ int main(int argc, char **argv)
     const int64_t frames = words / 2;
     const int64_t advance = rate / 50;  // a frame every 20 ms
     const int64_t total = frames + advance * 2000;
-    std::vector<float> a(size_t(total)), b(size_t(total)), m(size_t(frames));
+    std::vector<float> a(static_cast<size_t>(total)), b(static_cast<size_t>(total)), m(static_cast<size_t>(frames));
     for (int64_t i = 0; i < total; ++i) {
         a[size_t(i)] = float(0.15 * std::sin(2 * M_PI * 1000 * double(i) / rate));
         b[size_t(i)] = float(0.11 * std::sin(2 * M_PI * 250 * double(i) / rate));
     }
     const Traces::Plan plan = Traces::PlanFor(words, 2, rate, sweep);
-    std::vector<int32_t> units(size_t(frames)), points;
+    std::vector<int32_t> units(static_cast<size_t>(frames)), points;
     auto toPoints = [&] {
         for (int64_t i = 0; i < frames; ++i)
             units[size_t(i)] = int32_t(std::lround(m[size_t(i)] * 8192 / 0.1));
@@ -278,12 +278,15 @@ int main(int argc, char **argv)
     QImage canvas(width, rows, QImage::Format_RGB32);
     std::vector<double> xs(points.size()), ya(points.size()), yb(points.size());
     const uint32_t colours[3] = {0x0000FF, 0xFF0000, 0xAA00AA}, under[2] = {0xE0E0E0, 0};
+    // The frames start a little later in the signal's period each time,
+    // so the persisted traces spread into bands: every pixel of them is
+    // painted every frame.
     const double persistUs = timePerCall(500, [&](int k) {
-        const size_t at = size_t(k % 1900) * size_t(advance);
+        const size_t at = size_t(k % 1900) * size_t(advance) + size_t(k % 1900) % 37;
         for (size_t i = 0; i < xs.size(); ++i) {
             xs[i] = double(i) * width / double(xs.size() - 1);
-            ya[i] = rows / 2.0 - a[at + i / 1] * rows * 2;
-            yb[i] = rows / 2.0 - b[at + i / 1] * rows * 2;
+            ya[i] = rows / 2.0 - a[at + i] * rows * 2;
+            yb[i] = rows / 2.0 - b[at + i] * rows * 2;
         }
         p.Age(0.02, Persistence::TimeConstant(1));
         p.Add(0, xs.data(), ya.data(), xs.size());
@@ -292,11 +295,15 @@ int main(int argc, char **argv)
         canvas.fill(0xE0E0E0);
         p.Render(reinterpret_cast<uint32_t *>(canvas.bits()), int(canvas.bytesPerLine() / 4), colours, under, 2);
     });
+    int lit = 0;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < width; ++x)
+            lit += (canvas.pixel(x, y) & 0xFFFFFF) != 0xE0E0E0;
     std::printf("The arithmetic alone, per frame (%lld frames a screen, %d × %d pixels):\n", (long long)frames, width,
                 rows);
     std::printf("  M = A × B, points built        %7.1f µs\n", productUs);
     std::printf("  M = low-pass, stream filter    %7.1f µs\n", filterUs);
-    std::printf("  persistence: age, add 2, paint %7.1f µs\n", persistUs);
+    std::printf("  persistence: age, add 2, paint %7.1f µs  (two bands of %d pixels)\n", persistUs, lit);
     std::printf("Targets: M ≤ 0.5 ms a frame, persistence ≤ 1 ms a frame.\n");
     w->close();
     return 0;

@@ -53,20 +53,30 @@ public:
     // is one of `under` (the background and the graticule: the traces
     // drawn last stay on top), each pixel as opaque as it was covered
     // often, between a faint trace for a rare one and the full colour.
-    void Render(uint32_t *pixels, int stride, const uint32_t *colours, const uint32_t *under, int underCount) const;
+    // What has faded below the visible is let go on the way.
+    void Render(uint32_t *pixels, int stride, const uint32_t *colours, const uint32_t *under, int underCount);
 
 private:
+    // Row by row, as the picture is: drawing goes through the rows in
+    // order of memory, and each row only between the first and last pixel
+    // any screen covered in it.
     float *row(int layer, int y) { return &w_[(size_t(layer) * size_t(height_) + size_t(y)) * size_t(width_)]; }
     const float *row(int layer, int y) const
     {
         return &w_[(size_t(layer) * size_t(height_) + size_t(y)) * size_t(width_)];
     }
     int width_ = 0, height_ = 0, layers_ = 0;
-    std::vector<float> w_;           // weights / scale_
-    double scale_ = 1;               // what the stored weights are worth now
-    double screens_ = 0;             // screens added / scale_ at the time
-    int top_ = 0, bottom_ = -1;      // rows holding any weight
+    std::vector<float> w_;   // weights / scale_
+    double scale_ = 1;       // what the stored weights are worth now
+    double screens_ = 0;     // screens added / scale_ at the time
+    // Per row, the pixels outside which every layer's weight is 0.
+    std::vector<int> left_, right_;
+    int top_ = 0, bottom_ = -1;  // the rows holding any
     std::vector<int> spanTop_, spanBottom_;  // per column, for one polyline
+    // For one render: opacity and the colour it gives over each colour
+    // drawn over, by steps of the weight (see Render).
+    std::vector<uint16_t> opacity_;
+    std::vector<uint32_t> blended_;
 };
 
 }  // namespace Persistence

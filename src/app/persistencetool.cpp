@@ -107,7 +107,7 @@ void PersistenceTool::PaintOver(const ScreenFrame &f, Ris &surface)
                                           double(f.channels), 0};
     if (geometry != geometry_ || buffer_.Width() != m.widthPx || buffer_.Height() != m.heightPx) {
         geometry_ = geometry;
-        buffer_.Resize(m.widthPx, m.heightPx, 3);
+        buffer_.Resize(m.widthPx, m.heightPx, withMath ? 3 : 2);
         buffer_.Clear();
         clock_.start();
     }

@@ -224,10 +224,24 @@ void ReferenceTool::PaintOver(const ScreenFrame &f, Ris &surface)
         any = any || Shown(i);
     if (!any)
         return;
+    // The lines go through the surface's own rasteriser, in its user units
+    // (a painter's stroke of thousands of points costs far more); the
+    // names are painted.
     const Scene s = Overlay(f.map.widthPx, f.map.heightPx);
+    const double toUnitsX = surface.ScaleWidth / std::max(1, f.map.widthPx);
+    const double toUnitsY = 65536.0 / std::max(1, f.map.heightPx);
+    std::vector<QPointF> line;
+    for (const Scene::Stroke &stroke : s.strokes) {
+        line.clear();
+        for (const QPointF &p : stroke.points)
+            line.emplace_back(p.x() * toUnitsX, surface.ScaleTop + p.y() * toUnitsY);
+        surface.Trace(line, stroke.color);
+    }
+    Scene names = s;
+    names.strokes.clear();
     surface.Paint([&](QPainter &p) {
         p.setClipRect(QRect(0, 0, f.map.widthPx, f.map.heightPx));
-        s.Paint(p);
+        names.Paint(p);
     });
 }
 
