@@ -6,6 +6,7 @@
 #include "display/ris.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
+#include "export/scene.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 
@@ -15,6 +16,7 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
+#include <QPainter>
 #include <cmath>
 #include <cstring>
 
@@ -372,6 +374,11 @@ void MathTool::PaintOver(const ScreenFrame &f, Ris &surface)
     surface.Trace(line_, kMathColour);
     surface.DrawWidth = width;
     drawn_ = true;
+    // What M is and its scale, at the bottom left of the screen (the
+    // cursors' readout is at the top).
+    Scene label;
+    label.texts.push_back({QPointF(4, f.map.heightPx - 17), CaptionNote(), kMathColour.darker(120)});
+    surface.Paint([&](QPainter &p) { label.Paint(p); });
 }
 
 QPolygonF MathTool::Polyline() const

@@ -123,8 +123,6 @@ void Pribor::RedrawTraces(int64_t start)
         extraBytes = 4;
         shiftFrames = st.TriggerViewShift;
     }
-    // The strip of readouts takes rows at the bottom of the picture.
-    RisBox->StripHeight = MeasureShown ? (2 + Readers.StripRows()) * RisBox->fontMetrics().height() + 6 : 0;
 
     // Sized before reading, so a screen too big to draw fails before it is read.
     Traces::Plan plan, built;
@@ -196,6 +194,10 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
 {
     if (Uroven->isChecked())
         FeedLevelMeter();
+
+    // The strip of readouts takes rows at the bottom of the picture (sized
+    // here, so a frame at display rate follows the menu at once too).
+    RisBox->StripHeight = MeasureShown ? (2 + Readers.StripRows()) * RisBox->fontMetrics().height() + 6 : 0;
 
     // One horizontal unit per point; a screen without points still gets a
     // graticule across the surface.
