@@ -249,6 +249,48 @@ void StreamFilter::Run(int64_t first, const float *x, int64_t n, int64_t lead, f
     }
 }
 
+Stream::Stream(Function f, bool filterB, double cornerHz, double q, double rate)
+    : f_(f), filterB_(filterB), rate_(rate)
+{
+    filter_.Set(Design(f, cornerHz, rate, q));
+}
+
+void Stream::Feed(const float *a, const float *b, int64_t n, bool next, float *out)
+{
+    if (n <= 0)
+        return;
+    if (IsFilter(f_)) {
+        filter_.Run(frame_, filterB_ ? b : a, n, 0, out);
+    } else if (f_ == Function::Derivative) {
+        // As over a screen: central differences, one-sided at the stretch's ends.
+        for (int64_t i = 0; i < n; ++i) {
+            const bool before = started_ || i > 0, after = i + 1 < n || next;
+            const double prev = i > 0 ? a[i - 1] : previous_;
+            if (before && after)
+                out[i] = float((double(a[i + 1]) - prev) * rate_ / 2);
+            else if (after)
+                out[i] = float((double(a[i + 1]) - a[i]) * rate_);
+            else if (before)
+                out[i] = float((double(a[i]) - prev) * rate_);
+            else
+                out[i] = 0;
+        }
+    } else if (f_ == Function::Integral) {
+        for (int64_t i = 0; i < n; ++i) {
+            const double prev = i > 0 ? a[i - 1] : previous_;
+            if (started_ || i > 0)
+                integral_ += (double(a[i]) + prev) / (2 * rate_);
+            out[i] = float(integral_);
+        }
+    } else {
+        Compute(f_, std::span(a, size_t(n)), b ? std::span(b, size_t(n)) : std::span<const float>(), rate_,
+                std::span(out, size_t(n)));
+    }
+    previous_ = a[n - 1];
+    started_ = true;
+    frame_ += n;
+}
+
 double ScaleStep(int index)
 {
     static constexpr double kSteps[3] = {1, 2, 5};

@@ -81,6 +81,29 @@ private:
     size_t keep_ = 1 << 16;
 };
 
+// M over a long stretch given block after block (the CSV export of a
+// whole file): the same values Compute and a StreamFilter give over one
+// screen of the stretch's length, the integral from 0 at its first frame.
+class Stream {
+public:
+    Stream(Function f, bool filterB, double cornerHz, double q, double rate);
+    // `n` frames of A and B in volts, and when `next` is true the frame
+    // after them too (a[n], b[n]), which the derivative looks ahead to; it
+    // comes again at the head of the next block. `b` may be null when M
+    // does not need it.
+    void Feed(const float *a, const float *b, int64_t n, bool next, float *out);
+
+private:
+    Function f_;
+    bool filterB_;
+    double rate_;
+    StreamFilter filter_;
+    int64_t frame_ = 0;
+    bool started_ = false;
+    float previous_ = 0;
+    double integral_ = 0;
+};
+
 // M's scale: one division is ScaleStep(i) of its unit, steps of 1, 2, 5
 // in every decade (index 0 is 1, 1 is 2, 2 is 5, 3 is 10, −1 is 0.5).
 inline constexpr int kMinScale = -36, kMaxScale = 36;

@@ -2,6 +2,7 @@
 #include "app/exporttool.h"
 
 #include "analysis/calibration.h"
+#include "analysis/mathtrace.h"
 #include "app/cursortool.h"
 #include "app/mathtool.h"
 #include "app/referencetool.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -207,6 +209,29 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
     progress.setMinimumDuration(500);  // only what takes longer shows a bar
     progress.setAutoClose(false);
     progress.setAutoReset(false);
+    // M as a column of its own while it is on, worked out over the span as
+    // the screen works it out (a filter settled on what comes before).
+    CsvExport::Column m;
+    std::unique_ptr<MathTrace::Stream> stream;
+    std::vector<float> a, b;
+    if (math_ && math_->Active()) {
+        const MathTrace::Settings &c = math_->Choice();
+        const int32_t rate = host_.st->SampleRate;
+        stream = std::make_unique<MathTrace::Stream>(c.function, c.filterB, c.cornerHz, c.q, rate);
+        m.header = QStringLiteral("M_%1").arg(math_->UnitText()).toUtf8();
+        m.needsChannels = MathTrace::NeedsB(c.function, c.filterB) ? 2 : 1;
+        m.lead = MathTrace::IsFilter(c.function) ? int64_t(rate * MathTool::SettleSeconds(c)) : 0;
+        m.fill = [&](const short *samples, int64_t frames, bool next, int channels, float *out) {
+            const int64_t n = frames + (next ? 1 : 0);
+            a.resize(size_t(n));
+            b.resize(size_t(n));
+            for (int64_t i = 0; i < n; ++i) {
+                a[size_t(i)] = float(samples[i * channels] * volts[0]);
+                b[size_t(i)] = channels > 1 ? float(samples[i * channels + 1] * volts[1]) : 0.0f;
+            }
+            stream->Feed(a.data(), b.data(), frames, next, out);
+        };
+    }
     const CsvExport::Result r = CsvExport::Write(
         Paths::MapPath(host_.st->FlName), path, CsvSpan(what), volts,
         [&](int64_t done, int64_t total) {
@@ -214,7 +239,7 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
         },
-        error);
+        error, m.fill ? &m : nullptr);
     return r;
 }
 

@@ -133,6 +133,11 @@ void MathTool::Load()
     FilterB->setChecked(s_.filterB);
 }
 
+double MathTool::SettleSeconds(const MathTrace::Settings &s)
+{
+    return settleSeconds(s);
+}
+
 QColor MathTool::Colour()
 {
     return kMathColour;

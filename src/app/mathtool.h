@@ -47,6 +47,8 @@ public:
     QPolygonF Polyline() const;
     std::vector<float> DrawnValues() const;
     static QColor Colour();
+    // How long a filter of these settings takes to settle from a fresh start.
+    static double SettleSeconds(const MathTrace::Settings &s);
 
     void SamplesRead(const ScreenFrame &f) override;
     void PaintOver(const ScreenFrame &f, Ris &surface) override;

@@ -146,6 +146,7 @@ void Pribor::buildTools()
     Exports = new ExportTool(host, CursorsTool, XYView, this);
     MathView = new MathTool(host, this);
     Exports->SetMath(MathView);
+    CursorsTool->SetMath(MathView);
     Persist = new PersistenceTool(host, MathView, this);
     References = new ReferenceTool(host, MathView, this);
     Exports->SetReferences(References);

@@ -145,6 +145,35 @@ private slots:
         }
     }
 
+    // A long stretch given block by block (the CSV of a whole file) gets
+    // what one screen of the same length gets, across the blocks' borders.
+    void streamInBlocksAsOneScreen()
+    {
+        using MathTrace::Function;
+        const size_t n = 5000;
+        const std::vector<float> a = wave(n, [](double t) { return 0.1 + 0.3 * std::sin(2 * M_PI * 440 * t); });
+        const std::vector<float> b = wave(n, [](double t) { return 0.2 * std::cos(2 * M_PI * 97 * t); });
+        for (Function f : {Function::Sum, Function::Product, Function::Derivative, Function::Integral,
+                           Function::HighPass, Function::BandPass}) {
+            std::vector<float> whole(n), blocks(n);
+            if (MathTrace::IsFilter(f)) {
+                MathTrace::StreamFilter filter;
+                filter.Set(MathTrace::Design(f, 300, kRate, 2));
+                filter.Run(0, b.data(), int64_t(n), 0, whole.data());
+            } else {
+                MathTrace::Compute(f, a, b, kRate, whole);
+            }
+            MathTrace::Stream stream(f, true, 300, 2, kRate);
+            for (size_t at = 0; at < n; at += 777) {
+                const size_t k = std::min<size_t>(777, n - at);
+                stream.Feed(a.data() + at, b.data() + at, int64_t(k), at + k < n, blocks.data() + at);
+            }
+            for (size_t i = 0; i < n; ++i)
+                QVERIFY2(std::abs(blocks[i] - whole[i]) <= 1e-6f * (1 + std::abs(whole[i])),
+                         qPrintable(QStringLiteral("function %1, frame %2").arg(int(f)).arg(i)));
+        }
+    }
+
     void scalesTextsAndSettings()
     {
         QCOMPARE(MathTrace::ScaleStep(0), 1.0);

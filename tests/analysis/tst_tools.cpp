@@ -534,7 +534,37 @@ private slots:
                  qPrintable(lines[0]));
         QVERIFY2(w->Exports->Caption().join(' ').contains(QStringLiteral("M = A × B: ")),
                  qPrintable(w->Exports->Caption().join(' ')));
+        // The voltage cursors on M read its values where it is drawn, in its unit.
+        w->CursorsTool->SetCursorsShown(true);
+        w->CursorsTool->CursorsOnMath->setChecked(true);
+        QCOMPARE(w->CursorsTool->VoltChannel(), 2);
+        const QPolygonF m = w->MathView->Polyline();
+        const std::vector<float> values = w->MathView->DrawnValues();
+        const Cursors::ScreenMap &map = w->CursorsTool->Map();
+        const double removed = w->MathView->RemovedUnits() * w->MathView->ValuePerUnit();  // as drawn, centred
+        for (int i = 0; i < m.size(); i += 37)
+            QVERIFY(std::abs(map.VoltsAt(2, m[i].y()) - (values[size_t(i)] + removed)) <= map.VoltsPerPixel(2) * 1e-3);
+        QVERIFY(w->CursorsTool->ReadoutLines().last().startsWith(QStringLiteral("M:  U1 = ")));
+        QVERIFY(w->CursorsTool->ReadoutLines().last().contains(QStringLiteral("В²")));
+        w->CursorsTool->SetCursorsShown(false);
+
+        // The CSV has M as a column: here the product of the two before it.
         QString error;
+        QCOMPARE(w->Exports->ExportCsv(TestEnv::Temp("math.csv"), ExportTool::CsvWhat::Screen, &error),
+                 CsvExport::Result::Done);
+        QFile csv(TestEnv::Temp("math.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readLine().trimmed(), QByteArray("время_с,канал1_В,канал2_В,M_В²"));
+        int rows = 0;
+        while (!csv.atEnd()) {
+            const QList<QByteArray> f = csv.readLine().trimmed().split(',');
+            QCOMPARE(f.size(), qsizetype(4));
+            const double product = f[1].toDouble() * f[2].toDouble();
+            QVERIFY(std::abs(f[3].toDouble() - product) <= 1e-6 * std::abs(product) + 1e-12);
+            ++rows;
+        }
+        QVERIFY(rows >= 44);  // a screen of 1 ms at 44.1 kHz
+
         QVERIFY(w->Exports->ExportSvg(TestEnv::Temp("math.svg"), &error));
         QFile f(TestEnv::Temp("math.svg"));
         QVERIFY(f.open(QIODevice::ReadOnly));
