@@ -6,7 +6,6 @@
 #include "display/ris.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
-#include "export/scene.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 
@@ -16,7 +15,7 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
-#include <QPainter>
+#include <QLabel>
 #include <cmath>
 #include <cstring>
 
@@ -114,6 +113,12 @@ MathTool::MathTool(const ToolHost &host, QObject *parent) : QObject(parent), hos
     connect(ScaleFit, &QAction::triggered, this, [this] { FitScale(); });
     connect(MoveUp, &QAction::triggered, this, [this] { SetPosition(s_.position + 0.5); });
     connect(MoveDown, &QAction::triggered, this, [this] { SetPosition(s_.position - 0.5); });
+    scaleLabel_ = new QLabel(host_.surface);
+    scaleLabel_->setObjectName(QStringLiteral("MathScale"));
+    scaleLabel_->setTextFormat(Qt::PlainText);
+    scaleLabel_->setStyleSheet(QStringLiteral("color: %1; background: rgba(255, 255, 255, 200); padding: 0 2px;")
+                                   .arg(kMathColour.darker(120).name()));
+    scaleLabel_->hide();
     connect(MathMenu, &QMenu::aboutToShow, this, [this] {
         const bool filter = MathTrace::IsFilter(s_.function);
         FilterB->setEnabled(filter);
@@ -331,8 +336,10 @@ void MathTool::computeFilter(const ScreenFrame &f, int64_t n)
 void MathTool::PaintOver(const ScreenFrame &f, Ris &surface)
 {
     drawn_ = false;
-    if (!Active() || m_.empty() || !f.tracesDrawn || f.points <= 0 || f.sampleRate <= 0 || f.sweep <= 0)
+    if (!Active() || m_.empty() || !f.tracesDrawn || f.points <= 0 || f.sampleRate <= 0 || f.sweep <= 0) {
+        scaleLabel_->hide();
         return;
+    }
     const ScopeState &st = *host_.st;
     if (fitPending_) {
         fitPending_ = false;
@@ -380,10 +387,15 @@ void MathTool::PaintOver(const ScreenFrame &f, Ris &surface)
     surface.DrawWidth = width;
     drawn_ = true;
     // What M is and its scale, at the bottom left of the screen (the
-    // cursors' readout is at the top).
-    Scene label;
-    label.texts.push_back({QPointF(4, f.map.heightPx - 17), CaptionNote(), kMathColour.darker(120)});
-    surface.Paint([&](QPainter &p) { label.Paint(p); });
+    // cursors' readout is at the top): a label over the surface, not
+    // painted into every frame (prints and exports say it in their caption).
+    const QString note = CaptionNote();
+    if (scaleLabel_->text() != note) {
+        scaleLabel_->setText(note);
+        scaleLabel_->adjustSize();
+    }
+    scaleLabel_->move(4, f.map.heightPx - scaleLabel_->height() - 2);
+    scaleLabel_->show();
 }
 
 QPolygonF MathTool::Polyline() const

@@ -13,6 +13,7 @@
 #include <QPolygonF>
 
 class QActionGroup;
+class QLabel;
 
 class MathTool : public QObject, public ScreenReader {
     Q_OBJECT
@@ -69,6 +70,7 @@ private:
     ToolHost host_;
     MathTrace::Settings s_;
     QActionGroup *functions_ = nullptr;
+    QLabel *scaleLabel_ = nullptr;  // M's scale over the screen
     MathTrace::StreamFilter filter_;
     MathTrace::Biquad coefficients_;
     // What the filter's stream is: a file (its name), the capture stream,
