@@ -118,6 +118,9 @@ public:
     // The display's refresh period: display fragments are no longer than
     // it (nor than kDisplayFragmentMs), so every frame finds new samples.
     void SetFramePeriodMs(double ms);
+    // Frames the stream has delivered since capture started: the newest
+    // data Newest gives ends there.
+    qint64 StreamFrames() const { return end_; }
 
 private:
     CaptureEngine();

@@ -9,6 +9,7 @@
 #include "acquisition/captureengine.h"
 #include "acquisition/capturetables.h"
 #include "acquisition/mci.h"
+#include "analysis/calibration.h"
 #include "app/pribor.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
@@ -84,12 +85,22 @@ void Pribor::FrameTimer_Timer()
     CaptureFormat format;
     const qint64 keep = std::max({2 * frames, passFrames, triggered ? stretch + kFirstShownFrame : 0});
     engine.SetFramePeriodMs(FrameTimer->PeriodMs());
-    if (const int r = engine.Newest(stretch, keep, &data, &got, &format, &intoRecording); r != 0) {
+    // The readers' lead comes before the stretch and is set aside: the
+    // screen is found in the stretch alone, as without it.
+    const qint64 leadWanted = Readers.LeadFrames(st.SampleRate);
+    if (const int r = engine.Newest(stretch + leadWanted, keep, &data, &got, &format, &intoRecording); r != 0) {
         deviceFailure(r);
         return;
     }
     if (format.channels != st.Channels)
         return;  // a recording of another layout is being replaced
+    const char *const leadStart = data;
+    if (const qint64 leadBytes = std::max<qint64>(0, got - stretch * bytesPerFrame); leadBytes > 0) {
+        data += leadBytes;
+        got -= leadBytes;
+        intoRecording += leadBytes / bytesPerFrame;
+    }
+    const qint64 streamEnd = engine.StreamFrames();
     QByteArray block = QByteArray::fromRawData(data, qsizetype(got));
 
     // Trigger: the screen starts where the newest event puts it, shifted
@@ -139,6 +150,10 @@ void Pribor::FrameTimer_Timer()
     read.frameCount = frames;
     read.live = true;
     read.streamed = true;
+    read.streamFrame = streamEnd - (data + got - block.constData()) / bytesPerFrame;
+    read.lead = QByteArrayView(leadStart, block.constData() - leadStart);
+    read.map.voltsPerUnit[0] = Calibration::VoltsPerUnit(CalFactor[0]);
+    read.map.voltsPerUnit[1] = Calibration::VoltsPerUnit(CalFactor[1]);
     if (!RunTrapped(TrapSite::Redraw, [&] {
             if (shift)
                 built = Traces::PlanFor(wordCount + st.Channels, st.Channels, st.SampleRate, w);

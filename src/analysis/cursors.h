@@ -23,14 +23,16 @@ struct ScreenMap {
     double secondsPerPoint = 0;  // signal time between two drawn points
     double points = 1;           // user units across the screen
     int widthPx = 1, heightPx = 1;
-    // Per channel (0 = first, 1 = second).
-    double voltsPerUnit[2] = {kNominalVoltsPerUnit, kNominalVoltsPerUnit};
-    int sensitivity[2] = {1, 1};
-    int position[2] = {0, 0};
+    // Per channel (0 = first, 1 = second), and 2 for the computed trace
+    // M while it is drawn (its units are its screen units, its "volts"
+    // its own unit), which the display leaves to it.
+    double voltsPerUnit[3] = {kNominalVoltsPerUnit, kNominalVoltsPerUnit, 1};
+    int sensitivity[3] = {1, 1, 1};
+    int position[3] = {0, 0, 0};
     // Sample units taken out of the drawn trace (its mean, when the
     // picture is centred): put back, so a cursor on the trace reads the
     // signal's true volts, as the readings beneath the screen do.
-    double removed[2] = {0, 0};
+    double removed[3] = {0, 0, 0};
 
     double SecondsAt(double px) const;
     double PixelAtSeconds(double seconds) const;

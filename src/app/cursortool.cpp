@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cursortool.h"
 
+#include "analysis/mathtrace.h"
+#include "app/mathtool.h"
 #include "app/scopestate.h"
 #include "display/ris.h"
 
@@ -27,8 +29,18 @@ CursorTool::CursorTool(const ToolHost &host, std::function<bool()> tracesHidden,
     };
     CursorsMenu = item("CursorsMenu", QStringLiteral("Курсоры"));
     CursorsOnSecond = item("CursorsOnSecond", QStringLiteral("Курсоры напряжения по 2-му каналу"));
+    CursorsOnMath = item("CursorsOnMath", QStringLiteral("Курсоры напряжения по M"));
     connect(CursorsMenu, &QAction::toggled, this, [this](bool on) { SetCursorsShown(on); });
-    connect(CursorsOnSecond, &QAction::toggled, this, [this] { host_.repaint(); });
+    connect(CursorsOnSecond, &QAction::toggled, this, [this](bool on) {
+        if (on)
+            CursorsOnMath->setChecked(false);
+        host_.repaint();
+    });
+    connect(CursorsOnMath, &QAction::toggled, this, [this](bool on) {
+        if (on)
+            CursorsOnSecond->setChecked(false);
+        host_.repaint();
+    });
     host_.surface->installEventFilter(this);
 }
 
@@ -38,6 +50,13 @@ void CursorTool::PaintOver(const ScreenFrame &f, Ris &surface)
     if (!f.mapValid)
         return;
     map_ = f.map;
+    // (The computed trace paints before the cursors, so its scale is this screen's.)
+    if (math_ && math_->Drawn()) {
+        map_.voltsPerUnit[2] = math_->ValuePerUnit();
+        map_.sensitivity[2] = 1;
+        map_.position[2] = int(std::lround(math_->PositionUnits()));
+        map_.removed[2] = math_->RemovedUnits();
+    }
     if (CursorsShown() && f.tracesDrawn) {
         if (!placed_)
             placeInitialCursors();
@@ -64,6 +83,8 @@ void CursorTool::SetCursorsShown(bool on)
 
 int CursorTool::VoltChannel() const
 {
+    if (CursorsOnMath->isChecked() && math_ && math_->Drawn())
+        return 2;
     return CursorsOnSecond->isChecked() && host_.st->TwoBeam && !host_.st->SubtractMode ? 1 : 0;
 }
 
@@ -91,12 +112,17 @@ Cursors::Readout CursorTool::Readout() const
 QStringList CursorTool::ReadoutLines() const
 {
     const Cursors::Readout r = Readout();
+    const QString times = QStringLiteral("t1 = %1   t2 = %2   Δt = %3   1/Δt = %4")
+                              .arg(Cursors::SecondsText(r.t1), Cursors::SecondsText(r.t2), Cursors::SecondsText(r.dt),
+                                   Cursors::HertzText(r.frequency));
+    if (VoltChannel() == 2) {
+        // M in its own unit.
+        auto v = [&](double value) { return MathTrace::ValueText(value, math_->UnitText()); };
+        return {times, QStringLiteral("M:  U1 = %1   U2 = %2   ΔU = %3").arg(v(r.v1), v(r.v2), v(r.dv))};
+    }
     const QString ch = VoltChannel() == 0 ? QStringLiteral("1") : QStringLiteral("2");
-    return {QStringLiteral("t1 = %1   t2 = %2   Δt = %3   1/Δt = %4")
-                .arg(Cursors::SecondsText(r.t1), Cursors::SecondsText(r.t2), Cursors::SecondsText(r.dt),
-                     Cursors::HertzText(r.frequency)),
-            QStringLiteral("Канал %1:  U1 = %2   U2 = %3   ΔU = %4")
-                .arg(ch, Cursors::VoltsText(r.v1), Cursors::VoltsText(r.v2), Cursors::VoltsText(r.dv))};
+    return {times, QStringLiteral("Канал %1:  U1 = %2   U2 = %3   ΔU = %4")
+                       .arg(ch, Cursors::VoltsText(r.v1), Cursors::VoltsText(r.v2), Cursors::VoltsText(r.dv))};
 }
 
 Scene CursorTool::Overlay() const

@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QStringList>
 
+class MathTool;
+
 class CursorTool : public QObject, public ScreenReader {
     Q_OBJECT
 public:
@@ -24,7 +26,9 @@ public:
     void SetCursor(Cursor c, double value);  // seconds or volts
     double CursorValue(Cursor c) const { return value_[c]; }
     void SelectCursor(Cursor c) { selected_ = c; }
-    int VoltChannel() const;  // 0 first channel, 1 second
+    // The computed trace, which the voltage cursors may measure.
+    void SetMath(const MathTool *math) { math_ = math; }
+    int VoltChannel() const;  // 0 first channel, 1 second, 2 the computed trace M
     Cursors::Readout Readout() const;
     const Cursors::ScreenMap &Map() const { return map_; }
     bool MapValid() const { return mapValid_; }
@@ -34,7 +38,7 @@ public:
 
     void PaintOver(const ScreenFrame &f, Ris &surface) override;
 
-    QAction *CursorsMenu = nullptr, *CursorsOnSecond = nullptr;
+    QAction *CursorsMenu = nullptr, *CursorsOnSecond = nullptr, *CursorsOnMath = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -43,6 +47,7 @@ private:
     void placeInitialCursors();
 
     ToolHost host_;
+    const MathTool *math_ = nullptr;
     std::function<bool()> tracesHidden_;
     Cursors::ScreenMap map_;
     bool mapValid_ = false;

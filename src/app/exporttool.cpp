@@ -2,7 +2,10 @@
 #include "app/exporttool.h"
 
 #include "analysis/calibration.h"
+#include "analysis/mathtrace.h"
 #include "app/cursortool.h"
+#include "app/mathtool.h"
+#include "app/referencetool.h"
 #include "app/scopestate.h"
 #include "app/xytool.h"
 #include "display/paneltables.h"
@@ -27,6 +30,7 @@
 #include <atomic>
 #include <cmath>
 #include <thread>
+#include <memory>
 
 namespace {
 
@@ -125,7 +129,12 @@ QStringList ExportTool::Caption() const
     t.live = st.CaptureRunning;
     t.start = host_.startTime->text();
     t.end = host_.endTime->text();
-    return PictureExport::Caption(t);
+    QStringList lines = PictureExport::Caption(t);
+    if (!xy_->IsOn() && host_.captionNotes) {
+        if (const QStringList notes = host_.captionNotes(); !notes.isEmpty())
+            lines << notes.join(QStringLiteral("   "));
+    }
+    return lines;
 }
 
 Scene ExportTool::CurrentScene() const
@@ -148,10 +157,17 @@ Scene ExportTool::CurrentScene() const
     const QStringList caption = s.caption;
     s = ScreenPicture::TracesScene(ris, st, points_, sweep_, beams);
     s.caption = caption;
+    if (math_ && math_->Drawn() && points_ > 0)
+        s.strokes.push_back({math_->Polyline(), MathTool::Colour(), 2, false});
+    if (references_ && mapValid_) {
+        const Scene r = references_->Overlay(map_.widthPx, map_.heightPx);
+        s.strokes.insert(s.strokes.end(), r.strokes.begin(), r.strokes.end());
+        s.texts.insert(s.texts.end(), r.texts.begin(), r.texts.end());
+    }
     if (cursors_->CursorsShown() && mapValid_) {
         const Scene o = cursors_->Overlay();
         s.strokes.insert(s.strokes.end(), o.strokes.begin(), o.strokes.end());
-        s.texts = o.texts;
+        s.texts.insert(s.texts.end(), o.texts.begin(), o.texts.end());
     }
     return s;
 }
@@ -201,6 +217,29 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
     progress.setMinimumDuration(500);  // only what takes longer shows a bar
     progress.setAutoClose(false);
     progress.setAutoReset(false);
+    // M as a column of its own while it is on, worked out over the span as
+    // the screen works it out (a filter settled on what comes before).
+    CsvExport::Column m;
+    std::unique_ptr<MathTrace::Stream> stream;
+    std::vector<float> a, b;
+    if (math_ && math_->Active()) {
+        const MathTrace::Settings &c = math_->Choice();
+        const int32_t rate = host_.st->SampleRate;
+        stream = std::make_unique<MathTrace::Stream>(c.function, c.filterB, c.cornerHz, c.q, rate);
+        m.header = QStringLiteral("M_%1").arg(math_->UnitText()).toUtf8();
+        m.needsChannels = MathTrace::NeedsB(c.function, c.filterB) ? 2 : 1;
+        m.lead = MathTrace::IsFilter(c.function) ? int64_t(rate * MathTool::SettleSeconds(c)) : 0;
+        m.fill = [&](const short *samples, int64_t frames, bool next, int channels, float *out) {
+            const int64_t n = frames + (next ? 1 : 0);
+            a.resize(size_t(n));
+            b.resize(size_t(n));
+            for (int64_t i = 0; i < n; ++i) {
+                a[size_t(i)] = float(samples[i * channels] * volts[0]);
+                b[size_t(i)] = channels > 1 ? float(samples[i * channels + 1] * volts[1]) : 0.0f;
+            }
+            stream->Feed(a.data(), b.data(), frames, next, out);
+        };
+    }
     // The table is written aside; the bar follows it and its button stops it.
     std::atomic<int64_t> done{0}, total{0};
     std::atomic<bool> cancelled{false};
@@ -224,7 +263,7 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
                     total = t;
                     return !cancelled;
                 },
-                error);
+                error, m.fill ? &m : nullptr);
         },
         QEventLoop::AllEvents);
 }

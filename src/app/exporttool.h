@@ -12,12 +12,18 @@
 #include <QStringList>
 
 class CursorTool;
+class MathTool;
+class ReferenceTool;
 class XYTool;
 
 class ExportTool : public QObject, public ScreenReader {
     Q_OBJECT
 public:
     ExportTool(const ToolHost &host, const CursorTool *cursors, const XYTool *xy, QObject *parent);
+    // The computed trace, drawn into the vector picture and written to the CSV while shown.
+    void SetMath(const MathTool *math) { math_ = math; }
+    // The references shown, drawn into the vector picture.
+    void SetReferences(const ReferenceTool *references) { references_ = references; }
 
     Scene CurrentScene() const;
     QStringList Caption() const;
@@ -41,6 +47,8 @@ private:
     ToolHost host_;
     const CursorTool *cursors_;
     const XYTool *xy_;
+    const MathTool *math_ = nullptr;
+    const ReferenceTool *references_ = nullptr;
     Cursors::ScreenMap map_;
     bool mapValid_ = false;
     int32_t points_ = 0;

@@ -6,6 +6,9 @@
 #include "app/cursortool.h"
 #include "app/exporttool.h"
 #include "app/inputtool.h"
+#include "app/mathtool.h"
+#include "app/persistencetool.h"
+#include "app/referencetool.h"
 #include "app/xytool.h"
 #include "display/paneltables.h"
 #include "display/ris.h"
@@ -78,10 +81,13 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     connectHandlers();
     DemoNotice = CreateDemoNotice(RisBox);
     // The readers of each screen, in the order they paint over it: the
-    // trigger marker and readings, then the cursors.
+    // computed trace, the trigger marker and readings, then the cursors.
+    buildTools();
+    Readers.Add(MathView);
+    Readers.Add(Persist);
+    Readers.Add(References);
     screenMarks_ = makeScreenMarks();
     Readers.Add(screenMarks_.get());
-    buildTools();
     Readers.Add(CursorsTool);
     Readers.Add(XYView);
     Readers.Add(Exports);
@@ -124,6 +130,11 @@ void Pribor::buildTools()
         if (!st.CaptureRunning && st.SampleRate > 0)
             RasTime_Click();
     };
+    host.reread = [this] {
+        if (!st.CaptureRunning && st.SampleRate > 0 && PrintBiton->isEnabled())
+            PageViewTo(st.ViewStart);
+    };
+    host.captionNotes = [this] { return Readers.CaptionNotes(); };
     host.stopCapture = [this] { Stopbiton_Click(); };
     host.startCapture = [this] { zapis_Click(); };
     host.endCaptureAfterFailure = [this] { EndCaptureAfterFailure(); };
@@ -133,6 +144,12 @@ void Pribor::buildTools()
     XYView = new XYTool(host, this);
     Input = new InputTool(host, this);
     Exports = new ExportTool(host, CursorsTool, XYView, this);
+    MathView = new MathTool(host, this);
+    Exports->SetMath(MathView);
+    CursorsTool->SetMath(MathView);
+    Persist = new PersistenceTool(host, MathView, this);
+    References = new ReferenceTool(host, MathView, this);
+    Exports->SetReferences(References);
 }
 
 void Pribor::buildControls()

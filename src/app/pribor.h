@@ -32,6 +32,9 @@ class SpectrumWindow;
 class CursorTool;
 class ExportTool;
 class InputTool;
+class MathTool;
+class PersistenceTool;
+class ReferenceTool;
 class XYTool;
 class SaveZvuk;  // capture: memory-recording progress window
 class StreamRecorder;  // capture: a long recording streamed to disk
@@ -75,6 +78,12 @@ public:
     XYTool *XYView = nullptr;
     ExportTool *Exports = nullptr;
     InputTool *Input = nullptr;
+    // The computed trace M (menu «Математика» in the setup menu).
+    MathTool *MathView = nullptr;
+    // Persistence of the traces (menu «Послесвечение»).
+    PersistenceTool *Persist = nullptr;
+    // Reference traces R1–R4 (menu «Опорные осциллограммы»).
+    ReferenceTool *References = nullptr;
 
     // The features that read each screen, registered at start-up (the
     // display publishes to them; see display/screenreaders.h).

@@ -4,6 +4,7 @@
 // (cursors, exports, X-Y, the input menu) work with, handed to them when
 // the window builds them. They see these and nothing else of the window,
 // so a feature never includes the window's header.
+#include <QStringList>
 #include <functional>
 
 class QAction;
@@ -27,6 +28,11 @@ struct ToolHost {
     // A stopped screen drawn again with the features' new state (while
     // capturing, the next refresh draws with it).
     std::function<void()> repaint;
+    // A stopped screen read again and drawn (its samples are wanted anew,
+    // or the strip of readings changes its height).
+    std::function<void()> reread;
+    // What the features add to a picture's caption (see ScreenReader::CaptionNote).
+    std::function<QStringList()> captionNotes;
     // Capture: stop and start as the buttons do, end after a failure, and
     // whether a recording to memory runs (its input is kept).
     std::function<void()> stopCapture, startCapture, endCaptureAfterFailure;

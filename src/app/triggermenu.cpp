@@ -216,6 +216,7 @@ void Pribor::DrawScreenExtras()
             lines << Measure::Line(c + 1, Readings[c], Calibration::VoltsPerUnit(CalFactor[c]));
             colours.push_back(VbColor(kTraceColour[c]));
         }
+        Readers.StripLines(lines, colours);
         RisBox->Strip(lines, colours);
     }
 }

@@ -124,8 +124,6 @@ void Pribor::RedrawTraces(int64_t start)
         extraBytes = 4;
         shiftFrames = st.TriggerViewShift;
     }
-    // The strip of readouts takes rows at the bottom of the picture.
-    RisBox->StripHeight = MeasureShown ? 2 * RisBox->fontMetrics().height() + 6 : 0;
 
     // Sized before reading, so a screen too big to draw fails before it is read.
     Traces::Plan plan, built;
@@ -152,6 +150,8 @@ void Pribor::RedrawTraces(int64_t start)
     read.firstFrame = std::max<int64_t>(0, readFrom - st.DataStart) / (2 * st.Channels);
     read.frameCount = readLength / (2 * st.Channels);
     read.live = st.CaptureRunning;
+    read.map.voltsPerUnit[0] = Calibration::VoltsPerUnit(CalFactor[0]);
+    read.map.voltsPerUnit[1] = Calibration::VoltsPerUnit(CalFactor[1]);
     if (!trapped(st, [&] {
             Traces::Build(built, block, st.Channels, st);
             if (extraBytes)
@@ -196,6 +196,9 @@ void Pribor::PrepareScreen(int32_t points, int16_t sweep, int64_t start, uint8_t
     if (Uroven->isChecked())
         FeedLevelMeter();
 
+    // The strip of readouts takes rows at the bottom of the picture (sized
+    // here, so a frame at display rate follows the menu at once too).
+    RisBox->StripHeight = MeasureShown ? (2 + Readers.StripRows()) * RisBox->fontMetrics().height() + 6 : 0;
     ScreenPicture::SetScale(*RisBox, points);
 
     // The X-Y picture takes the second channel's selector and bar for its vertical axis.

@@ -566,6 +566,14 @@ void Ris::Paint(const std::function<void(QPainter &)> &paint)
     update();
 }
 
+void Ris::PaintPixels(const std::function<void(QImage &, int)> &paint)
+{
+    settle();
+    overLayer_ = false;
+    paint(image_, std::max(1, image_.height() - std::max(0, StripHeight)));
+    update();
+}
+
 void Ris::paintEvent(QPaintEvent *e)
 {
     settle();

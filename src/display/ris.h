@@ -55,6 +55,10 @@ public:
     // Paints over the picture with a painter in pixel coordinates (what
     // lies over the traces: cursors, readouts, the X-Y figure).
     void Paint(const std::function<void(class QPainter &)> &paint);
+    // Changes the picture's 32-bit pixels directly (what a painter would
+    // take too long for, pixel by pixel); `rows` are the screen's, above
+    // the readout strip.
+    void PaintPixels(const std::function<void(QImage &image, int rows)> &paint);
 
     QPointF ToPixel(double x, double y) const;
     // User height at pixel row `row` (the inverse of ToPixel's y).

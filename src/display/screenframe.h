@@ -28,11 +28,19 @@ struct ScreenFrame {
     int32_t fileBytes = 0;
     bool live = false;      // capture runs
     bool streamed = false;  // the samples are the capture stream's memory, which moves on
+    // A frame from the capture stream: the frame of the stream (counted
+    // from the start of capture) the screen starts at, and the stream's
+    // samples just before the screen that came with it, as many as the
+    // readers asked for (ScreenReader::LeadFrames), fewer at its start.
+    // -1 and empty for a screen read from a file.
+    int64_t streamFrame = -1;
+    QByteArrayView lead;
 
     // The picture: points across, whether the traces were drawn (a reader
     // may draw instead of them), and pixels ↔ seconds and volts per channel
     // with the calibration. The time part of the map is valid only with a
-    // rate and a sweep (mapValid); sensitivities and positions always are.
+    // rate and a sweep (mapValid); sensitivities and positions always are,
+    // and the volts per unit of the channels in a screen of fresh samples too.
     int32_t points = 0;
     bool tracesDrawn = true;
     Cursors::ScreenMap map;

@@ -134,6 +134,53 @@ void Build(const Plan &plan, const QByteArray &block, int channels, ScopeState &
     st.PointCount = std::max<int16_t>(0, plan.pointCount);
 }
 
+void BuildPoints(const Plan &plan, std::span<const int32_t> frames, std::vector<int32_t> &buf)
+{
+    const int64_t n = int64_t(frames.size());
+    if (n == 0) {
+        buf.assign(1, 0);
+        return;
+    }
+    buf.assign(size_t(std::max<int32_t>(0, plan.upperBound)) + 1, 0);
+    const int64_t slotCount = int64_t(buf.size());
+    switch (plan.mode) {
+    case Mode::Decimation: {
+        // Build's first channel: groups over all frames but the last, the
+        // first group one frame short.
+        if (n < 3)
+            break;
+        int32_t highest = frames[0], lowest = highest;
+        int counter = 0;
+        int64_t index = -2;
+        for (int64_t j = 0; j <= n - 2; ++j) {
+            const int32_t v = frames[size_t(j)];
+            if (++counter == plan.groupFrames) {
+                index += 2;
+                if (index + 1 >= slotCount)
+                    break;
+                buf[size_t(index)] = highest;
+                buf[size_t(index + 1)] = lowest;
+                counter = 0;
+                highest = lowest = v;
+            }
+            highest = std::max(highest, v);
+            lowest = std::min(lowest, v);
+        }
+        break;
+    }
+    case Mode::Direct:
+    case Mode::Upsample: {
+        const int k = plan.mode == Mode::Direct ? 1 : plan.factor;
+        int32_t known = 0;
+        for (int64_t j = 0; j < n && j * k < slotCount; ++j, ++known)
+            buf[size_t(j * k)] = frames[size_t(j)];
+        if (k > 1)
+            Interpolate(buf, k, plan.upperBound, known);
+        break;
+    }
+    }
+}
+
 void Interpolate(std::vector<int32_t> &buf, int k, int32_t h, int32_t known)
 {
     const bool quintic = k >= 5;

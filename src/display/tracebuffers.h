@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <span>
 
 namespace Traces {
 
@@ -30,6 +31,12 @@ Plan PlanFor(int32_t wordCount, int channels, int32_t sampleRate, int screensPer
 // description of the layout). Slots no sample reached stay 0. An empty block
 // gives an empty screen: PointCount 0 and nothing to draw.
 void Build(const Plan &plan, const QByteArray &block, int channels, ScopeState &st);
+
+// The points of one trace given frame by frame (a computed trace), as
+// Build makes the first channel's from a block of as many frames: the same
+// slots for the same frames. `buf` gets plan.upperBound + 1 slots; an empty
+// `frames` gives one.
+void BuildPoints(const Plan &plan, std::span<const int32_t> frames, std::vector<int32_t> &buf);
 
 // Fills the slots between the known ones (every k-th) of buf[0..h] from the
 // window of 4 (k = 2, 3) or 6 (k = 5, 9) known samples centred on each gap,

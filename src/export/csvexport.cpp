@@ -56,7 +56,7 @@ QByteArray Header(int channels)
 }
 
 Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
-             const Progress &progress, QString *error)
+             const Progress &progress, QString *error, const Column *extra)
 {
     SF_INFO info{};
     SNDFILE *in = sf_open(QFile::encodeName(wavPath).constData(), SFM_READ, &info);
@@ -75,17 +75,37 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
     }
     const int64_t first = std::clamp<int64_t>(span.firstFrame, 0, info.frames);
     const int64_t total = span.frameCount < 0 ? info.frames - first : std::min(span.frameCount, info.frames - first);
-    if (sf_seek(in, first, SEEK_SET) < 0) {
+    const Column *column = extra && extra->fill && channels >= extra->needsChannels ? extra : nullptr;
+    auto readFailed = [&] {
         *error = QStringLiteral("Не удалось прочитать файл осциллограммы.");
         return Result::Failed;
+    };
+    // The column's lead, read and fed before the span.
+    std::vector<short> samples(size_t(kBlockFrames + 1) * size_t(channels));
+    std::vector<float> values(column ? size_t(kBlockFrames) : 0);
+    if (column && column->lead > 0 && first > 0) {
+        int64_t at = std::max<int64_t>(0, first - column->lead);
+        if (sf_seek(in, at, SEEK_SET) < 0)
+            return readFailed();
+        while (at < first) {
+            const sf_count_t want = sf_count_t(std::min<int64_t>(kBlockFrames, first - at));
+            if (sf_readf_short(in, samples.data(), want) != want)
+                return readFailed();
+            column->fill(samples.data(), want, false, channels, values.data());
+            at += want;
+        }
     }
+    if (sf_seek(in, first, SEEK_SET) < 0)
+        return readFailed();
 
     AtomicFile::Writer out(csvPath);
-    if (!out.Open(error) || !out.Write(Header(channels) + '\n', error))
+    QByteArray header = Header(channels);
+    if (column)
+        header += ',' + column->header;
+    if (!out.Open(error) || !out.Write(header + '\n', error))
         return Result::Failed;
 
-    std::vector<short> samples(size_t(kBlockFrames) * size_t(channels));
-    std::vector<char> text(size_t(kBlockFrames) * 64);
+    std::vector<char> text(size_t(kBlockFrames) * 96);
     const double rate = info.samplerate;
     int64_t done = 0;
     if (progress && !progress(0, total)) {
@@ -94,9 +114,19 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
     }
     while (done < total) {
         const sf_count_t want = sf_count_t(std::min<int64_t>(kBlockFrames, total - done));
-        const sf_count_t got = sf_readf_short(in, samples.data(), want);
+        // With a column, one frame more when the span goes on: it looks ahead.
+        const bool ahead = column && done + want < total;
+        sf_count_t got = sf_readf_short(in, samples.data(), want + (ahead ? 1 : 0));
         if (got <= 0)
             break;  // the file is shorter than its header says: export what is there
+        const bool next = ahead && got > want;
+        if (next) {
+            got = want;
+            if (sf_seek(in, -1, SEEK_CUR) < 0)
+                return readFailed();
+        }
+        if (column)
+            column->fill(samples.data(), got, next, channels, values.data());
         char *p = text.data();
         char *const end = text.data() + text.size();
         for (sf_count_t f = 0; f < got; ++f) {
@@ -104,6 +134,10 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
             for (int c = 0; c < channels; ++c) {
                 *p++ = ',';
                 p = putVolts(p, end, samples[size_t(f) * size_t(channels) + size_t(c)] * voltsPerUnit[c]);
+            }
+            if (column) {
+                *p++ = ',';
+                p = putVolts(p, end, values[size_t(f)]);
             }
             *p++ = '\n';
         }

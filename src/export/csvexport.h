@@ -28,12 +28,24 @@ using Progress = std::function<bool(int64_t done, int64_t total)>;
 
 enum class Result { Done, Cancelled, Failed };
 
+// A column worked out from the samples (the computed trace), written
+// after the channels when the file has the channels it needs.
+struct Column {
+    QByteArray header;  // its name in the header line
+    int needsChannels = 1;
+    int64_t lead = 0;   // frames before the span it is fed first, not written
+    // Called block after block with `frames` frames of interleaved 16-bit
+    // samples and, when `next` is true, the frame after them (which comes
+    // again at the head of the next block); one value a frame into `out`.
+    std::function<void(const short *samples, int64_t frames, bool next, int channels, float *out)> fill;
+};
+
 // Writes `span` of `wavPath` to `csvPath` (replaced only when complete, and
 // never when a folder, FIFO or device is there; a cancelled or failed export
 // leaves no file). voltsPerUnit[c] turns a sample of channel c into volts.
 // *error gets a text on failure.
 Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
-             const Progress &progress, QString *error);
+             const Progress &progress, QString *error, const Column *extra = nullptr);
 
 // The header line (without the line end) for `channels` channels.
 QByteArray Header(int channels);

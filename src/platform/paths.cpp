@@ -15,7 +15,7 @@
 namespace Paths {
 namespace {
 
-QString g_program, g_working, g_mem;
+QString g_program, g_working, g_mem, g_references;
 
 QString userDataFolder()
 {
@@ -231,5 +231,11 @@ void SetWorkingFolder(const QString &folder)
     releaseClaim();
 }
 void SetMemFolder(const QString &folder) { g_mem = folder; }
+
+QString ReferenceFolder()
+{
+    return ensured(g_references.isEmpty() ? userDataFolder() + QStringLiteral("/references") : g_references);
+}
+void SetReferenceFolder(const QString &folder) { g_references = folder; }
 
 }  // namespace Paths

@@ -16,6 +16,7 @@ QString ProgramFolder();      // the App.Path of the messages, without a trailin
 bool ProgramFolderInstalled();  // the shared data folder of an installed program
 QString WorkingFolder();      // created on demand
 QString MemFolder();          // created on demand
+QString ReferenceFolder();    // the user's reference traces, created on demand
 
 // "c:\tmp.wav" → "<working folder>/tmp.wav"; any other path is returned with
 // its backslashes turned into slashes. A program started while another one
@@ -37,5 +38,6 @@ int Instance();
 void SetProgramFolder(const QString &folder);
 void SetWorkingFolder(const QString &folder);
 void SetMemFolder(const QString &folder);
+void SetReferenceFolder(const QString &folder);
 
 }  // namespace Paths

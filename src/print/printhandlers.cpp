@@ -13,8 +13,11 @@
 void Pribor::PrintBiton_Click()
 {
     try {
-        const QString line = Printing::ParametersLine(U1->ListIndex(), U2->ListIndex(), st.TwoBeam,
-                                                       RasTime->ItemData(RasTime->ListIndex()));
+        QString line = Printing::ParametersLine(U1->ListIndex(), U2->ListIndex(), st.TwoBeam,
+                                                 RasTime->ItemData(RasTime->ListIndex()));
+        // What the features drew besides the traces is named after them.
+        if (const QStringList notes = Readers.CaptionNotes(); !notes.isEmpty())
+            line += QStringLiteral("   ") + notes.join(QStringLiteral("   "));
         Printing::PrintPage(CommonDialog1.Printer(), line, RisBox->Image());
     } catch (const VbError &e) {
         if (e.Number == Err::PrinterError)

@@ -8,6 +8,8 @@
 #include "app/pribor.h"
 #include "app/cursortool.h"
 #include "app/exporttool.h"
+#include "app/mathtool.h"
+#include "app/referencetool.h"
 #include "app/xytool.h"
 #include "display/ris.h"
 #include "export/csvexport.h"
@@ -482,6 +484,164 @@ private slots:
     // The X-Y figure of 1000 Hz against 250 Hz has four lobes across for one
     // up; the window draws it inside a square, and the subtraction button
     // keeps its meaning.
+    // M = −A at A's scale is A's trace mirrored about the centre line, point
+    // for point, at every sweep (min/max pairs, one point a frame, points
+    // between frames) and on a view paged to a trigger (moved by a fraction
+    // of a frame); its readings, the captions and the vector picture have it.
+    void mathTraceFollowsTheChannels()
+    {
+        auto w = shown(TestEnv::Temp("stereo.wav"), 0);
+        w->PrintBiton->setEnabled(true);  // as an opened file has it
+        w->MathView->SetFunction(MathTrace::Function::NegateA);
+        w->MathView->SetScale(-3);  // 100 mV, as channel 1 at "100 мВ"
+        w->MathView->SetPosition(0);
+        auto mirrored = [&](const QString &where) {
+            QVERIFY2(w->MathView->Drawn(), qPrintable(where));
+            const QPolygonF m = w->MathView->Polyline();
+            QCOMPARE(m.size(), qsizetype(w->st.PointCount) + 1);
+            const double centre = w->RisBox->ToPixel(0, 0).y();
+            const auto &a = w->st.LeftBuffer;
+            for (int i = 0; i <= w->st.PointCount; ++i) {
+                const double ya = w->RisBox->ToPixel(i, -double(a[size_t(i)])).y();
+                // A min/max pair of −A is A's pair the other way round.
+                const double other = w->st.Decimated ? w->RisBox->ToPixel(i, -double(a[size_t(i ^ 1)])).y() : ya;
+                const double ym = m[i].y();
+                QVERIFY2(std::abs(ya + ym - 2 * centre) < 0.1 || std::abs(other + ym - 2 * centre) < 0.1,
+                         qPrintable(QStringLiteral("%1, point %2: %3 %4").arg(where).arg(i).arg(ya).arg(ym)));
+            }
+        };
+        for (int sweep = 0; sweep < w->RasTime->ListCount(); ++sweep) {
+            w->RasTime->SetListIndex(sweep);
+            mirrored(QStringLiteral("sweep %1").arg(sweep));
+        }
+        w->RasTime->SetListIndex(9);
+        w->TrigAuto->trigger();
+        w->TrigNext_Click();
+        QVERIFY(w->st.BufferShiftFrames != 0);
+        mirrored(QStringLiteral("on the trigger"));
+        w->TrigOff->trigger();
+
+        // A × B in the strip, the captions and the vector picture.
+        w->MathView->SetFunction(MathTrace::Function::Product);
+        if (!w->MeasureShown)
+            w->MeasureMenu_Click();
+        QVERIFY(w->MathView->Drawn());
+        QStringList lines;
+        std::vector<QColor> colours;
+        w->Readers.StripLines(lines, colours);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith(QStringLiteral("M = A × B:  f ")) && lines[0].contains(QStringLiteral("В²")),
+                 qPrintable(lines[0]));
+        QVERIFY2(w->Exports->Caption().join(' ').contains(QStringLiteral("M = A × B: ")),
+                 qPrintable(w->Exports->Caption().join(' ')));
+        // The voltage cursors on M read its values where it is drawn, in its unit.
+        w->CursorsTool->SetCursorsShown(true);
+        w->CursorsTool->CursorsOnMath->setChecked(true);
+        QCOMPARE(w->CursorsTool->VoltChannel(), 2);
+        const QPolygonF m = w->MathView->Polyline();
+        const std::vector<float> values = w->MathView->DrawnValues();
+        const Cursors::ScreenMap &map = w->CursorsTool->Map();
+        const double removed = w->MathView->RemovedUnits() * w->MathView->ValuePerUnit();  // as drawn, centred
+        for (int i = 0; i < m.size(); i += 37)
+            QVERIFY(std::abs(map.VoltsAt(2, m[i].y()) - (values[size_t(i)] + removed)) <= map.VoltsPerPixel(2) * 1e-3);
+        QVERIFY(w->CursorsTool->ReadoutLines().last().startsWith(QStringLiteral("M:  U1 = ")));
+        QVERIFY(w->CursorsTool->ReadoutLines().last().contains(QStringLiteral("В²")));
+        w->CursorsTool->SetCursorsShown(false);
+
+        // The CSV has M as a column: here the product of the two before it.
+        QString error;
+        QCOMPARE(w->Exports->ExportCsv(TestEnv::Temp("math.csv"), ExportTool::CsvWhat::Screen, &error),
+                 CsvExport::Result::Done);
+        QFile csv(TestEnv::Temp("math.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readLine().trimmed(), QByteArray("время_с,канал1_В,канал2_В,M_В²"));
+        int rows = 0;
+        while (!csv.atEnd()) {
+            const QList<QByteArray> f = csv.readLine().trimmed().split(',');
+            QCOMPARE(f.size(), qsizetype(4));
+            const double product = f[1].toDouble() * f[2].toDouble();
+            QVERIFY(std::abs(f[3].toDouble() - product) <= 1e-6 * std::abs(product) + 1e-12);
+            ++rows;
+        }
+        QVERIFY(rows >= 44);  // a screen of 1 ms at 44.1 kHz
+
+        QVERIFY(w->Exports->ExportSvg(TestEnv::Temp("math.svg"), &error));
+        QFile f(TestEnv::Temp("math.svg"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(f.readAll()).contains(QStringLiteral("stroke=\"%1\"").arg(MathTool::Colour().name())));
+        w->MeasureMenu_Click();
+        w->MathView->SetFunction(MathTrace::Function::Off);
+        QVERIFY(!w->MathView->Drawn());
+    }
+
+    // References: a trace kept as R1 and M as R2 come back after a restart
+    // exactly as they were drawn, shown or hidden as they were left, named
+    // in the captions and drawn into the pictures; a damaged or cut file
+    // is refused with its reason and costs nothing else.
+    void referencesComeBackAfterARestart()
+    {
+        QPolygonF r1;
+        QString note;
+        {
+            auto w = shown(TestEnv::Temp("stereo.wav"), 6);
+            w->PrintBiton->setEnabled(true);  // as an opened file has it
+            w->References->Choose(ReferenceTool::Trace::A);
+            QVERIFY(w->References->Store(0));
+            w->MathView->SetFunction(MathTrace::Function::Sum);
+            w->References->Choose(ReferenceTool::Trace::M);
+            QVERIFY(w->References->Store(1));
+            w->References->SetShown(1, false);
+            // R1 lies on channel 1's trace as drawn.
+            const QImage &img = w->RisBox->Image();
+            const int rows = img.height() - std::max(0, w->RisBox->StripHeight);
+            const Scene o = w->References->Overlay(img.width(), rows);
+            QCOMPARE(o.strokes.size(), size_t(1));
+            r1 = o.strokes[0].points;
+            QCOMPARE(r1.size(), qsizetype(w->st.PointCount) + 1);
+            for (int i = 0; i <= w->st.PointCount; i += 7) {
+                const QPointF a = w->RisBox->ToPixel(i, -double(w->st.LeftBuffer[size_t(i)]));
+                QVERIFY(std::abs(a.x() - r1[i].x()) < 1e-6 && std::abs(a.y() - r1[i].y()) < 0.01);
+            }
+            int grey = 0;
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    grey += (img.pixel(x, y) | 0xFF000000u) == ReferenceTool::Colour().rgb();
+            QVERIFY(grey > 100);
+            note = w->References->CaptionNote();
+            QVERIFY2(note.startsWith(QStringLiteral("R1: A, 100 мВ/дел., 1 мс/дел.")), qPrintable(note));
+        }
+        QFile garbage(ReferenceTool::FileOf(2));
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\x01\x02 not a trace\n") > 0);
+        garbage.close();
+        QFile r2(ReferenceTool::FileOf(1));
+        QVERIFY(r2.open(QIODevice::ReadOnly));
+        const QByteArray whole = r2.readAll();
+        QFile cut(ReferenceTool::FileOf(3));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(whole.left(whole.size() - 40)) > 0);
+        cut.close();
+
+        auto w = shown(TestEnv::Temp("stereo.wav"), 6);
+        QVERIFY(w->References->Shown(0) && !w->References->Shown(1));
+        QVERIFY(w->References->Slot(1).has_value());
+        QCOMPARE(w->References->Slot(1)->trace, QStringLiteral("M = A + B"));
+        QVERIFY(!w->References->Slot(2) && !w->References->Problem(2).isEmpty());
+        QVERIFY(!w->References->Slot(3) && w->References->Problem(3).contains(QStringLiteral("обрывается")));
+        QVERIFY(w->References->ShowAct[3]->text().contains(QStringLiteral("не читается")));
+        const QImage &img = w->RisBox->Image();
+        const Scene o = w->References->Overlay(img.width(), img.height() - std::max(0, w->RisBox->StripHeight));
+        QCOMPARE(o.strokes.size(), size_t(1));
+        QCOMPARE(o.strokes[0].points.size(), r1.size());
+        for (qsizetype i = 0; i < r1.size(); ++i)
+            QVERIFY(std::abs(o.strokes[0].points[i].y() - r1[i].y()) < 0.01);
+        QCOMPARE(w->References->CaptionNote(), note);
+        QVERIFY(w->Exports->Caption().join(' ').contains(note));
+        QString error;
+        QVERIFY(w->Exports->ExportSvg(TestEnv::Temp("refs.svg"), &error));
+        QFile svg(TestEnv::Temp("refs.svg"));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(svg.readAll()).contains(QStringLiteral("stroke=\"%1\"").arg(ReferenceTool::Colour().name())));
+    }
+
     void xyFigureOfTheTestSignal()
     {
         const std::vector<int16_t> raw = samplesOf(TestEnv::Temp("lissajous.wav"));

@@ -44,6 +44,7 @@ void Isolate()
     Paths::SetProgramFolder(root + QStringLiteral("/program"));
     Paths::SetWorkingFolder(root + QStringLiteral("/work"));
     Paths::SetMemFolder(root + QStringLiteral("/program/Mem"));
+    Paths::SetReferenceFolder(root + QStringLiteral("/references"));
     SettingsStore::SetFilePath(root + QStringLiteral("/config/settings.ini"));
 }
 
@@ -64,6 +65,9 @@ void Reset()
     QDir work(Paths::WorkingFolder());
     for (const QString &f : work.entryList(QDir::Files))
         work.remove(f);
+    QDir references(Paths::ReferenceFolder());
+    for (const QString &f : references.entryList(QDir::Files))
+        references.remove(f);
 }
 
 }  // namespace TestEnv
