@@ -152,8 +152,11 @@ Scene ExportTool::CurrentScene() const
         return s;
     }
     ScreenPicture::Beams beams;
-    std::copy(std::begin(map_.sensitivity), std::end(map_.sensitivity), beams.sensitivity);
-    std::copy(std::begin(map_.position), std::end(map_.position), beams.position);
+    // The map also holds M's scale; the traces' picture takes the two channels'.
+    constexpr size_t channels = std::size(beams.sensitivity);
+    static_assert(std::size(beams.position) == channels);
+    std::copy_n(std::begin(map_.sensitivity), channels, beams.sensitivity);
+    std::copy_n(std::begin(map_.position), channels, beams.position);
     const QStringList caption = s.caption;
     s = ScreenPicture::TracesScene(ris, st, points_, sweep_, beams);
     s.caption = caption;
