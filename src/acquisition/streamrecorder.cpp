@@ -99,19 +99,30 @@ void StreamRecorder::syncHeader()
     lastSync_ = std::chrono::steady_clock::now();
 }
 
-StreamRecorder::State StreamRecorder::Poll()
+// Writes what the engine has taken since the last call; false once the
+// recording has ended (a failed write, or the input lost).
+bool StreamRecorder::drain()
 {
-    if (state_ != State::Running)
-        return state_;
     chunk_.clear();
     const int rc = engine_.TakeRecorded(&chunk_);
     write(chunk_);
     if (state_ != State::Running)
-        return state_;
+        return false;
     if (rc) {
         inputError_ = rc;
         close(State::InputLost);
-    } else if (limit_ >= 0 && frames_ >= limit_) {
+        return false;
+    }
+    return true;
+}
+
+StreamRecorder::State StreamRecorder::Poll()
+{
+    if (state_ != State::Running)
+        return state_;
+    if (!drain())
+        return state_;
+    if (limit_ >= 0 && frames_ >= limit_) {
         close(State::Complete);
     } else if (std::chrono::steady_clock::now() - lastSync_ >= std::chrono::milliseconds(kHeaderPeriodMs)) {
         syncHeader();
@@ -123,17 +134,8 @@ StreamRecorder::State StreamRecorder::Stop()
 {
     if (state_ != State::Running)
         return state_;
-    chunk_.clear();
-    const int rc = engine_.TakeRecorded(&chunk_);
-    write(chunk_);
-    if (state_ != State::Running)
-        return state_;
-    if (rc) {
-        inputError_ = rc;
-        close(State::InputLost);
-    } else {
+    if (drain())
         close(limit_ >= 0 && frames_ >= limit_ ? State::Complete : State::Stopped);
-    }
     return state_;
 }
 

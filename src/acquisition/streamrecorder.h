@@ -58,6 +58,7 @@ public:
     static constexpr int kHeaderPeriodMs = 800;
 
 private:
+    bool drain();
     void write(const QByteArray &data);
     void syncHeader();
     void close(State end);

@@ -675,37 +675,21 @@ int Run(const QStringList &args)
     return rc;
 }
 
-std::optional<double> ParseSeconds(const QString &text)
-{
-    static const QRegularExpression form(QStringLiteral("^\\s*([0-9]+(?:[.,][0-9]*)?|[.,][0-9]+)\\s*([^\\s0-9]*)\\s*$"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    QString number = m.captured(1);
-    number.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = number.toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
-    const QString unit = m.captured(2).toLower();
-    double scale = 0;
-    if (unit.isEmpty() || unit == QLatin1String("s") || unit == QStringLiteral("с"))
-        scale = 1;
-    else if (unit == QLatin1String("ms") || unit == QStringLiteral("мс"))
-        scale = 1e-3;
-    else if (unit == QLatin1String("us") || unit == QStringLiteral("µs") || unit == QStringLiteral("мкс"))
-        scale = 1e-6;
-    if (scale == 0 || !std::isfinite(v * scale))
-        return std::nullopt;
-    return v * scale;
-}
+namespace {
 
-std::optional<double> ParseVolts(const QString &text)
+struct Unit {
+    const char16_t *names[3];
+    double scale;
+};
+
+// A number with a dot or a comma, an optional sign, and one of three units
+// (the first of each row is the bare number's).
+std::optional<double> parseWithUnit(const QString &text, bool signed_, const Unit (&units)[3])
 {
     static const QRegularExpression form(
         QStringLiteral("^\\s*([-+−]?)\\s*([0-9]+(?:[.,][0-9]*)?|[.,][0-9]+)\\s*([^\\s0-9]*)\\s*$"));
     const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
+    if (!m.hasMatch() || (!signed_ && !m.captured(1).isEmpty()))
         return std::nullopt;
     QString number = m.captured(2);
     number.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -715,15 +699,27 @@ std::optional<double> ParseVolts(const QString &text)
         return std::nullopt;
     const QString unit = m.captured(3).toLower();
     double scale = 0;
-    if (unit.isEmpty() || unit == QLatin1String("v") || unit == QStringLiteral("в"))
-        scale = 1;
-    else if (unit == QLatin1String("mv") || unit == QStringLiteral("мв"))
-        scale = 1e-3;
-    else if (unit == QLatin1String("uv") || unit == QStringLiteral("µv") || unit == QStringLiteral("мкв"))
-        scale = 1e-6;
+    for (const Unit &u : units)
+        for (const char16_t *name : u.names)
+            if (name && unit == QStringView(name))
+                scale = u.scale;
     if (scale == 0 || !std::isfinite(v * scale))
         return std::nullopt;
     return (m.captured(1).isEmpty() || m.captured(1) == QLatin1String("+") ? 1 : -1) * v * scale;
+}
+
+}  // namespace
+
+std::optional<double> ParseSeconds(const QString &text)
+{
+    static const Unit units[3] = {{{u"", u"s", u"с"}, 1}, {{u"ms", u"мс", nullptr}, 1e-3}, {{u"us", u"µs", u"мкс"}, 1e-6}};
+    return parseWithUnit(text, false, units);
+}
+
+std::optional<double> ParseVolts(const QString &text)
+{
+    static const Unit units[3] = {{{u"", u"v", u"в"}, 1}, {{u"mv", u"мв", nullptr}, 1e-3}, {{u"uv", u"µv", u"мкв"}, 1e-6}};
+    return parseWithUnit(text, true, units);
 }
 
 char *PutNumber(char *at, double v, int digits)
