@@ -208,23 +208,7 @@ void Pribor::SaveBiton_Click()
     }
 
     st.FlName = QStringLiteral("c:\\tmp.wav");
-    zapis->setEnabled(false);
-    SaveBiton->setEnabled(false);
-    Stopbiton->setEnabled(true);
-    StopMenu->setEnabled(true);
-    SigmMenu->setEnabled(false);
-    RunMenu->setEnabled(false);
-    OpenWav->setEnabled(false);
-    st.CaptureRunning = true;
-    memoryRecording_ = true;
-    LockPanelForRecording();
-    // A lost input ends the recording at once rather than letting the
-    // progress count on through silence.
-    QPointer<Pribor> self(this);
-    mciSetLossListener([self] {
-        if (self && self->memoryRecording_)
-            self->OperatorStopsRecording();
-    });
+    EnterRecordingPanel();
     if (!st.StopRecordingOnClose)
         saveZvuk_->show();
     TimerIndikator->start();
@@ -291,4 +275,26 @@ void Pribor::TimerIndikator_Timer()
     OpenWorkingFile();
     ReselectSweep();
     CloseSaveZvuk();
+}
+
+// The panel while a recording runs, in memory or streamed: only Стоп works,
+// and a lost input ends the recording at once rather than letting the
+// progress count on through silence.
+void Pribor::EnterRecordingPanel()
+{
+    zapis->setEnabled(false);
+    SaveBiton->setEnabled(false);
+    Stopbiton->setEnabled(true);
+    StopMenu->setEnabled(true);
+    SigmMenu->setEnabled(false);
+    RunMenu->setEnabled(false);
+    OpenWav->setEnabled(false);
+    st.CaptureRunning = true;
+    memoryRecording_ = true;
+    LockPanelForRecording();
+    QPointer<Pribor> self(this);
+    mciSetLossListener([self] {
+        if (self && self->memoryRecording_)
+            self->OperatorStopsRecording();
+    });
 }

@@ -18,7 +18,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
-#include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -84,21 +83,7 @@ bool Pribor::StartStreamRecording(int lengthSeconds)
     saveZvuk_ = new SaveZvuk(this);
     saveZvuk_->ShowLongRecording(lengthSeconds);
     saveZvuk_->OnStop = [this] { OperatorStopsRecording(); };
-    zapis->setEnabled(false);
-    SaveBiton->setEnabled(false);
-    Stopbiton->setEnabled(true);
-    StopMenu->setEnabled(true);
-    SigmMenu->setEnabled(false);
-    RunMenu->setEnabled(false);
-    OpenWav->setEnabled(false);
-    st.CaptureRunning = true;
-    memoryRecording_ = true;
-    LockPanelForRecording();
-    QPointer<Pribor> self(this);
-    mciSetLossListener([self] {
-        if (self && self->memoryRecording_)
-            self->OperatorStopsRecording();
-    });
+    EnterRecordingPanel();
     TickStreamRecording();
     saveZvuk_->show();
     TimerIndikator->setInterval(kStreamTickMs);

@@ -149,6 +149,7 @@ public:
     // their states back when it ends; a recording whose end fails is kept
     // wherever it can be written and shown.
     bool MemoryRecordingRuns() const { return memoryRecording_; }
+    void EnterRecordingPanel();
     void LockPanelForRecording();
     void UnlockPanelAfterRecording();
     void EnableStoppedPanel();
