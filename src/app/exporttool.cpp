@@ -63,6 +63,23 @@ auto aside(Work work, QEventLoop::ProcessEventsFlags flags)
     return result;
 }
 
+// A reference's column: "R1_A_В", "R2_M_В²"; the trace's name (from its
+// file) cut to what a header cell can hold as it is.
+QByteArray referenceHeader(int slot, const ReferenceFile::Reference &r)
+{
+    auto cell = [](const QString &text) {
+        QString kept;
+        for (const QChar c : text)
+            if (c.isPrint() && !c.isSpace() && c != QLatin1Char(',') && c != QLatin1Char('"'))
+                kept += c;
+        return kept;
+    };
+    QString header = QStringLiteral("R%1").arg(slot + 1);
+    if (const QString trace = cell(r.trace.section(QStringLiteral(" = "), 0, 0)); !trace.isEmpty())
+        header += QLatin1Char('_') + trace;
+    return (header + QLatin1Char('_') + cell(r.unit)).toUtf8();
+}
+
 // Volts of one sample unit of a channel, as stored.
 double voltsPerUnit(int channel)
 {
@@ -172,6 +189,8 @@ Scene ExportTool::CurrentScene() const
         s.strokes.insert(s.strokes.end(), o.strokes.begin(), o.strokes.end());
         s.texts.insert(s.texts.end(), o.texts.begin(), o.texts.end());
     }
+    if (math_)
+        s.labels = math_->ScaleLabel();
     return s;
 }
 
@@ -179,7 +198,8 @@ Scene ExportTool::CurrentScene() const
 // as it did when the writing held the window up.
 bool ExportTool::ExportPng(const QString &path, QString *error) const
 {
-    const QImage picture = PictureExport::Compose(host_.surface->Image(), Caption());
+    const QImage picture =
+        PictureExport::Compose(host_.surface->Image(), Caption(), math_ ? math_->ScaleLabel() : std::vector<Scene::Label>{});
     return aside([&] { return PictureExport::SavePng(path, picture, error); }, QEventLoop::ExcludeUserInputEvents);
 }
 
@@ -243,6 +263,18 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
             stream->Feed(a.data(), b.data(), frames, next, out);
         };
     }
+    // Each reference shown as a column of its own, at its own time scale,
+    // its left edge at the left edge of the screen it is shown over.
+    std::vector<CsvExport::Drawn> drawn;
+    if (references_) {
+        for (int i = 0; i < ReferenceTool::kSlots; ++i) {
+            if (!references_->Shown(i))
+                continue;
+            const ReferenceFile::Reference &r = *references_->Slot(i);
+            drawn.push_back({referenceHeader(i, r), r.values, mapValid_ ? map_.startSeconds : 0.0,
+                             ReferenceFile::PointSeconds(r)});
+        }
+    }
     // The table is written aside; the bar follows it and its button stops it.
     std::atomic<int64_t> done{0}, total{0};
     std::atomic<bool> cancelled{false};
@@ -266,7 +298,7 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
                     total = t;
                     return !cancelled;
                 },
-                error, m.fill ? &m : nullptr);
+                error, m.fill ? &m : nullptr, drawn);
         },
         QEventLoop::AllEvents);
 }

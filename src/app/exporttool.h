@@ -20,9 +20,10 @@ class ExportTool : public QObject, public ScreenReader {
     Q_OBJECT
 public:
     ExportTool(const ToolHost &host, const CursorTool *cursors, const XYTool *xy, QObject *parent);
-    // The computed trace, drawn into the vector picture and written to the CSV while shown.
+    // The computed trace, drawn into the vector picture with its scale's
+    // label (into the PNG too) and written to the CSV while shown.
     void SetMath(const MathTool *math) { math_ = math; }
-    // The references shown, drawn into the vector picture.
+    // The references shown, drawn into the vector picture and written to the CSV as columns.
     void SetReferences(const ReferenceTool *references) { references_ = references; }
 
     Scene CurrentScene() const;

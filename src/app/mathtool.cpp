@@ -26,6 +26,8 @@ using MathTrace::Function;
 // Neither channel's colour (blue, red), the cursors' green nor the
 // references' grey.
 const QColor kMathColour(170, 0, 170);
+// The background of M's label over the screen, as its style sheet has it.
+const QColor kLabelFill(255, 255, 255, 200);
 
 // Beyond this many divisions off the centre M is off the screen anyway;
 // the bound keeps the interpolation of the fast sweeps within 32 bits.
@@ -116,6 +118,8 @@ MathTool::MathTool(const ToolHost &host, QObject *parent) : QObject(parent), hos
     scaleLabel_ = new QLabel(host_.surface);
     scaleLabel_->setObjectName(QStringLiteral("MathScale"));
     scaleLabel_->setTextFormat(Qt::PlainText);
+    // (Its box, colours and 2 pixels of room at the sides are what
+    // pictures of the screen paint for it: Scene::Label.)
     scaleLabel_->setStyleSheet(QStringLiteral("color: %1; background: rgba(255, 255, 255, 200); padding: 0 2px;")
                                    .arg(kMathColour.darker(120).name()));
     scaleLabel_->hide();
@@ -396,6 +400,16 @@ void MathTool::PaintOver(const ScreenFrame &f, Ris &surface)
     }
     scaleLabel_->move(4, f.map.heightPx - scaleLabel_->height() - 2);
     scaleLabel_->show();
+}
+
+std::vector<Scene::Label> MathTool::ScaleLabel() const
+{
+    if (!drawn_)
+        return {};
+    // Where the window put its label and in its font, so the picture has
+    // it as the window shows it.
+    return {{QRectF(scaleLabel_->geometry()), scaleLabel_->text(), kMathColour.darker(120), kLabelFill,
+             scaleLabel_->font()}};
 }
 
 QPolygonF MathTool::Polyline() const

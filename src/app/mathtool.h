@@ -8,6 +8,7 @@
 #include "analysis/measure.h"
 #include "app/toolhost.h"
 #include "display/screenreaders.h"
+#include "export/scene.h"
 
 #include <QObject>
 #include <QPolygonF>
@@ -48,6 +49,10 @@ public:
     QPolygonF Polyline() const;
     std::vector<float> DrawnValues() const;
     static QColor Colour();
+    // The label with M's name and scale as it lies over the screen now, in
+    // the surface's pixels, for pictures made of the screen; none while M
+    // is not drawn.
+    std::vector<Scene::Label> ScaleLabel() const;
     // How long a filter of these settings takes to settle from a fresh start.
     static double SettleSeconds(const MathTrace::Settings &s);
 

@@ -172,6 +172,8 @@ bool ReferenceTool::Store(int slot)
     }
     // The screen is ten divisions of the sweep, whatever the points.
     r.secondsPerDivision = f.sweep > 0 ? 0.1 / f.sweep : 0;
+    // The points' own spacing, which the ten divisions only come near.
+    r.secondsPerPoint = m.secondsPerPoint;
     r.startSeconds = m.startSeconds;
     r.source = (f.live ? QStringLiteral("живой сигнал, %1 Гц") : QStringLiteral("файл, %1 Гц")).arg(f.sampleRate);
     r.saved = QDateTime::currentDateTime();

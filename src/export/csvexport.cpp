@@ -47,6 +47,24 @@ Span SpanBetween(double t1, double t2, int32_t rate)
     return span;
 }
 
+double DrawnAt(const Drawn &d, double seconds)
+{
+    const size_t n = d.values.size();
+    if (n < 2 || !(d.stepSeconds > 0))
+        return NAN;
+    const double last = double(n - 1);
+    // (A row's time and the screen's edge, each worked out from frames,
+    // may land a hair beside one another.)
+    constexpr double slack = 1e-6;
+    const double at = (seconds - d.startSeconds) / d.stepSeconds;
+    if (!(at >= -slack && at <= last + slack))
+        return NAN;
+    const double within = std::clamp(at, 0.0, last);
+    const size_t k = std::min(size_t(within), n - 2);
+    const double frac = within - double(k);
+    return double(d.values[k]) + (double(d.values[k + 1]) - double(d.values[k])) * frac;
+}
+
 QByteArray Header(int channels)
 {
     QByteArray h = QByteArrayLiteral("время_с");
@@ -56,7 +74,7 @@ QByteArray Header(int channels)
 }
 
 Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
-             const Progress &progress, QString *error, const Column *extra)
+             const Progress &progress, QString *error, const Column *extra, const std::vector<Drawn> &drawn)
 {
     SF_INFO info{};
     SNDFILE *in = sf_open(QFile::encodeName(wavPath).constData(), SFM_READ, &info);
@@ -102,10 +120,13 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
     QByteArray header = Header(channels);
     if (column)
         header += ',' + column->header;
+    for (const Drawn &d : drawn)
+        header += ',' + d.header;
     if (!out.Open(error) || !out.Write(header + '\n', error))
         return Result::Failed;
 
-    std::vector<char> text(size_t(kBlockFrames) * 96);
+    // A line: the time, the channels, the column and each drawn trace.
+    std::vector<char> text(size_t(kBlockFrames) * (96 + 16 * drawn.size()));
     const double rate = info.samplerate;
     int64_t done = 0;
     if (progress && !progress(0, total)) {
@@ -130,7 +151,8 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
         char *p = text.data();
         char *const end = text.data() + text.size();
         for (sf_count_t f = 0; f < got; ++f) {
-            p = putSeconds(p, end, double(first + done + f) / rate);
+            const double seconds = double(first + done + f) / rate;
+            p = putSeconds(p, end, seconds);
             for (int c = 0; c < channels; ++c) {
                 *p++ = ',';
                 p = putVolts(p, end, samples[size_t(f) * size_t(channels) + size_t(c)] * voltsPerUnit[c]);
@@ -138,6 +160,11 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
             if (column) {
                 *p++ = ',';
                 p = putVolts(p, end, values[size_t(f)]);
+            }
+            for (const Drawn &d : drawn) {
+                *p++ = ',';
+                if (const double v = DrawnAt(d, seconds); !std::isnan(v))
+                    p = putVolts(p, end, v);
             }
             *p++ = '\n';
         }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace CsvExport {
 
@@ -40,12 +41,30 @@ struct Column {
     std::function<void(const short *samples, int64_t frames, bool next, int channels, float *out)> fill;
 };
 
+// A trace kept as it was drawn (a reference trace): `values` a point every
+// `stepSeconds`, the first at `startSeconds` of the file (the left edge of
+// the screen it is shown over). Written after the computed column, at
+// each row's time, and left empty where the row lies outside its points.
+struct Drawn {
+    QByteArray header;
+    std::vector<float> values;
+    double startSeconds = 0;
+    double stepSeconds = 0;
+};
+
+// The drawn trace's value at `seconds` of the file: on the line between
+// the two points around that time, as it was drawn (on the slow sweeps
+// that line runs between each group's highest and lowest sample); NaN
+// outside its points, or when it has fewer than two or no step.
+double DrawnAt(const Drawn &d, double seconds);
+
 // Writes `span` of `wavPath` to `csvPath` (replaced only when complete, and
 // never when a folder, FIFO or device is there; a cancelled or failed export
 // leaves no file). voltsPerUnit[c] turns a sample of channel c into volts.
 // *error gets a text on failure.
 Result Write(const QString &wavPath, const QString &csvPath, Span span, const double voltsPerUnit[2],
-             const Progress &progress, QString *error, const Column *extra = nullptr);
+             const Progress &progress, QString *error, const Column *extra = nullptr,
+             const std::vector<Drawn> &drawn = {});
 
 // The header line (without the line end) for `channels` channels.
 QByteArray Header(int channels);

@@ -49,6 +49,7 @@ QByteArray Encode(const Reference &r)
     out += "per_division=" + number(r.perDivision) + '\n';
     out += "position=" + number(r.position) + '\n';
     out += "seconds_per_division=" + number(r.secondsPerDivision) + '\n';
+    out += "seconds_per_point=" + number(r.secondsPerPoint) + '\n';
     out += "start_seconds=" + number(r.startSeconds) + '\n';
     out += "source=" + oneLine(r.source) + '\n';
     out += "saved=" + r.saved.toUTC().toString(Qt::ISODate).toLatin1() + '\n';
@@ -96,6 +97,8 @@ std::optional<Reference> Decode(const QByteArray &bytes, QString *why)
             ok = num(&r.position);
         else if (key == "seconds_per_division")
             ok = num(&r.secondsPerDivision) && r.secondsPerDivision >= 0;
+        else if (key == "seconds_per_point")
+            ok = num(&r.secondsPerPoint) && r.secondsPerPoint >= 0;
         else if (key == "start_seconds")
             ok = num(&r.startSeconds);
         else if (key == "source")

@@ -18,6 +18,7 @@ struct Reference {
     double perDivision = 0.1;       // unit per vertical division
     double position = 0;            // divisions up from the centre line
     double secondsPerDivision = 0;  // across
+    double secondsPerPoint = 0;     // signal time between two points (0: not kept, files from before)
     double startSeconds = 0;        // signal time at its left edge
     QString source;                 // the file it was taken from, or the live signal
     QDateTime saved;
@@ -25,6 +26,15 @@ struct Reference {
     // (min/max pairs on the slow sweeps, as the screen drew them).
     std::vector<float> values;
 };
+
+// Signal time between two of its points: as kept, or for a file that
+// does not say, the screen's ten divisions over its points.
+inline double PointSeconds(const Reference &r)
+{
+    if (r.secondsPerPoint > 0)
+        return r.secondsPerPoint;
+    return r.values.size() > 1 ? 10 * r.secondsPerDivision / double(r.values.size() - 1) : 0;
+}
 
 // At most this many points (the slowest sweep at the highest rate draws
 // fewer), so a damaged count cannot ask for gigabytes.

@@ -66,6 +66,19 @@ void Scene::Paint(QPainter &p) const
         p.setPen(t.color);
         p.drawText(QPointF(t.at.x(), t.at.y() + fm.ascent()), t.text);
     }
+    PaintLabels(p, labels);
+}
+
+void Scene::PaintLabels(QPainter &p, const std::vector<Label> &labels)
+{
+    for (const Label &l : labels) {
+        p.fillRect(l.box, l.fill);
+        p.setFont(l.font);
+        p.setPen(l.color);
+        // At a point, not in a rectangle: the SVG painter drops text under a clip.
+        const QFontMetricsF fm(l.font);
+        p.drawText(QPointF(l.box.left() + 2, l.box.top() + (l.box.height() - fm.height()) / 2 + fm.ascent()), l.text);
+    }
 }
 
 namespace PictureExport {
@@ -101,12 +114,18 @@ int CaptionHeight(int lines)
     return lines <= 0 ? 0 : QFontMetrics(captionFont()).lineSpacing() * lines + 8;
 }
 
-QImage Compose(const QImage &screen, const QStringList &caption)
+QImage Compose(const QImage &screen, const QStringList &caption, const std::vector<Scene::Label> &labels)
 {
     QImage out(screen.width(), screen.height() + CaptionHeight(int(caption.size())), QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter p(&out);
     p.drawImage(0, 0, screen);
+    if (!labels.empty()) {
+        p.save();
+        p.setClipRect(QRect(QPoint(0, 0), screen.size()));
+        Scene::PaintLabels(p, labels);
+        p.restore();
+    }
     paintCaption(p, screen.height(), screen.width(), caption);
     return out;
 }

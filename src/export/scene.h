@@ -5,6 +5,7 @@
 // both paint the same way through QPainter for what lies over the traces
 // (cursors, readouts).
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPolygonF>
 #include <QSize>
@@ -26,14 +27,26 @@ struct Scene {
         QString text;
         QColor color;
     };
+    // A label the window lays over its screen rather than painting it into
+    // each frame (M's scale): its box, filled, with one line of text in the
+    // label's own font, 2 pixels in from the left, centred up and down.
+    struct Label {
+        QRectF box;
+        QString text;
+        QColor color;
+        QColor fill;
+        QFont font;
+    };
     QSize size;
     QColor background;
     std::vector<Stroke> strokes;  // graticule, traces, cursors, in drawing order
     std::vector<Text> texts;
+    std::vector<Label> labels;  // over everything, as the window's labels are
     QStringList caption;  // the settings line(s), written under the screen
 
-    // Paints strokes and texts (not the background or caption).
+    // Paints strokes, texts and labels (not the background or caption).
     void Paint(QPainter &p) const;
+    static void PaintLabels(QPainter &p, const std::vector<Label> &labels);
 };
 
 namespace PictureExport {
@@ -49,8 +62,9 @@ struct CaptionText {
 };
 QStringList Caption(const CaptionText &t);
 
-// The screen image with the caption band beneath, as it goes to a PNG.
-QImage Compose(const QImage &screen, const QStringList &caption);
+// The screen image with the caption band beneath, as it goes to a PNG, and
+// the labels the window lays over that screen painted onto it.
+QImage Compose(const QImage &screen, const QStringList &caption, const std::vector<Scene::Label> &labels = {});
 // Height of the caption band for `lines` lines.
 int CaptionHeight(int lines);
 // The scene as a vector picture with the same caption band.

@@ -487,7 +487,8 @@ private slots:
     // M = −A at A's scale is A's trace mirrored about the centre line, point
     // for point, at every sweep (min/max pairs, one point a frame, points
     // between frames) and on a view paged to a trigger (moved by a fraction
-    // of a frame); its readings, the captions and the vector picture have it.
+    // of a frame); its readings, the captions and the pictures have it, with
+    // the label of its scale where the window shows it.
     void mathTraceFollowsTheChannels()
     {
         auto w = shown(TestEnv::Temp("stereo.wav"), 0);
@@ -568,7 +569,36 @@ private slots:
         QVERIFY(w->Exports->ExportSvg(TestEnv::Temp("math.svg"), &error));
         QFile f(TestEnv::Temp("math.svg"));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(f.readAll()).contains(QStringLiteral("stroke=\"%1\"").arg(MathTool::Colour().name())));
+        const QString svgText = QString::fromUtf8(f.readAll());
+        QVERIFY(svgText.contains(QStringLiteral("stroke=\"%1\"").arg(MathTool::Colour().name())));
+        // M's name and scale lie over the pictures where the window's label
+        // lies over the screen: in the SVG its box and its lettering, and in
+        // the PNG in the label's box, which alone differs from the surface.
+        const std::vector<Scene::Label> label = w->MathView->ScaleLabel();
+        QCOMPARE(label.size(), size_t(1));
+        QCOMPARE(label[0].text, w->MathView->CaptionNote());
+        const QRect box = label[0].box.toAlignedRect();
+        QVERIFY(svgText.contains(QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\"/>")
+                                     .arg(box.x())
+                                     .arg(box.y())
+                                     .arg(box.width())
+                                     .arg(box.height())));
+        QVERIFY(svgText.contains(QStringLiteral("<text fill=\"%1\"").arg(label[0].color.name())));
+        QVERIFY(box.left() < 10 && box.bottom() < w->RisBox->Image().height() - w->RisBox->StripHeight);
+        QVERIFY(w->Exports->ExportPng(TestEnv::Temp("math.png"), &error));
+        const QImage screen = w->RisBox->Image().convertToFormat(QImage::Format_RGB32);
+        const QImage png = QImage(TestEnv::Temp("math.png")).convertToFormat(QImage::Format_RGB32);
+        int lettering = 0, elsewhere = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x) {
+                const QColor c = png.pixelColor(x, y);
+                if (!box.contains(x, y))
+                    elsewhere += c != screen.pixelColor(x, y);
+                else  // the label's darker purple, not M's own over the box
+                    lettering += c.green() < 60 && c.red() > 90 && c.red() < 160 && std::abs(c.red() - c.blue()) < 12;
+            }
+        QCOMPARE(elsewhere, 0);
+        QVERIFY2(lettering > 5, qPrintable(QString::number(lettering)));
         w->MeasureMenu_Click();
         w->MathView->SetFunction(MathTrace::Function::Off);
         QVERIFY(!w->MathView->Drawn());
@@ -576,8 +606,8 @@ private slots:
 
     // References: a trace kept as R1 and M as R2 come back after a restart
     // exactly as they were drawn, shown or hidden as they were left, named
-    // in the captions and drawn into the pictures; a damaged or cut file
-    // is refused with its reason and costs nothing else.
+    // in the captions, drawn into the pictures and written to the CSV; a
+    // damaged or cut file is refused with its reason and costs nothing else.
     void referencesComeBackAfterARestart()
     {
         QPolygonF r1;
@@ -640,6 +670,42 @@ private slots:
         QFile svg(TestEnv::Temp("refs.svg"));
         QVERIFY(svg.open(QIODevice::ReadOnly));
         QVERIFY(QString::fromUtf8(svg.readAll()).contains(QStringLiteral("stroke=\"%1\"").arg(ReferenceTool::Colour().name())));
+
+        // The CSV has each reference shown as a column after M (still on
+        // from before the restart), at its own points' times from the left
+        // edge of the screen shown: R1, kept from this very screen, gives
+        // channel 1 back row for row as it was drawn (its mean taken out),
+        // and nothing outside the points it has.
+        QCOMPARE(w->Exports->ExportCsv(TestEnv::Temp("refs.csv"), ExportTool::CsvWhat::WholeFile, &error),
+                 CsvExport::Result::Done);
+        QFile csv(TestEnv::Temp("refs.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readLine().trimmed(), QByteArray("время_с,канал1_В,канал2_В,M_В,R1_A_В"));
+        const Cursors::ScreenMap &map = w->CursorsTool->Map();
+        const double removed = map.removed[0] * map.voltsPerUnit[0];
+        int inside = 0, rows = 0;
+        while (!csv.atEnd()) {
+            const QList<QByteArray> cells = csv.readLine().trimmed().split(',');
+            QCOMPARE(cells.size(), qsizetype(5));
+            const double frames = (cells[0].toDouble() - map.startSeconds) * 44100;
+            const bool within = frames > -1e-3 && frames < w->st.PointCount + 1e-3;
+            QVERIFY2(cells[4].isEmpty() != within, qPrintable(QStringLiteral("row %1").arg(rows)));
+            if (within) {
+                const double drawn = cells[1].toDouble() - removed;
+                QVERIFY2(std::abs(cells[4].toDouble() - drawn) < 1e-6,
+                         qPrintable(QStringLiteral("row %1: %2, drawn %3").arg(rows).arg(cells[4]).arg(drawn)));
+                ++inside;
+            }
+            ++rows;
+        }
+        QCOMPARE(rows, 30870);
+        QCOMPARE(inside, w->st.PointCount + 1);
+        // Between two points, the line joining them; outside them, nothing.
+        const CsvExport::Drawn d{"R", {0.0f, 2.0f, -1.0f}, 1.0, 0.5};
+        QCOMPARE(CsvExport::DrawnAt(d, 1.25), 1.0);
+        QCOMPARE(CsvExport::DrawnAt(d, 1.875), -0.25);
+        QCOMPARE(CsvExport::DrawnAt(d, 2.0), -1.0);
+        QVERIFY(std::isnan(CsvExport::DrawnAt(d, 0.99)) && std::isnan(CsvExport::DrawnAt(d, 2.01)));
     }
 
     void xyFigureOfTheTestSignal()
