@@ -8,7 +8,10 @@
 #include "app/cursortool.h"
 #include "app/exporttool.h"
 #include "app/inputtool.h"
+#include "app/mathtool.h"
+#include "app/persistencetool.h"
 #include "app/pribor.h"
+#include "app/referencetool.h"
 #include "fourier/fourierwindow.h"
 #include "app/xytool.h"
 #include "platform/messagebox.h"
@@ -149,6 +152,7 @@ int main(int argc, char **argv)
     QTemporaryDir scratch;
     Paths::SetWorkingFolder(scratch.path() + "/work");
     Paths::SetMemFolder(scratch.path() + "/Mem");
+    Paths::SetReferenceFolder(scratch.path() + "/references");
     SettingsStore::SetFilePath(scratch.path() + "/settings.ini");
     SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");  // no first-start hint
     UiSeam::SetMessageHandler([](const MsgRequest &r) {
@@ -242,6 +246,51 @@ int main(int argc, char **argv)
     });
     w->TimeMenu_Click();
     save(dialog, "display-rate-option.png");
+
+    // The computed trace: a low-pass of channel B at 400 Hz with the
+    // readings, then A × B; each at the scale fitted when it is chosen.
+    stop(*w);
+    MathTool &math = *w->MathView;
+    action(*w, "MeasureMenu")->trigger();
+    math.SetFilterSource(true);
+    math.SetCorner(400);
+    math.SetFunction(MathTrace::Function::LowPass);
+    live(*w, kOneMs, 2500);
+    save(grab({w.get()}), "math.png");
+    math.SetFunction(MathTrace::Function::Product);
+    live(*w, kOneMs, 2500);
+    save(grab({w.get()}), "math-product.png");
+    math.SetFunction(MathTrace::Function::Off);
+    action(*w, "MeasureMenu")->trigger();
+
+    // Persistence of the free-running signal at "500 мкС", 1 s, at display
+    // rate (the classic refresh draws about one screen a second).
+    constexpr int kHalfMs = 7;  // "500 мкС"
+    stop(*w);
+    Globals::DisplayRate = true;
+    w->Persist->SetTime(1);
+    live(*w, kHalfMs, 3000);
+    save(grab({w.get()}), "persistence.png");
+    w->Persist->SetTime(0);
+    stop(*w);
+    Globals::DisplayRate = false;
+
+    // R1 and R2 kept from channels A and B at 100 mV a division, shown
+    // over the live signal at 50 mV.
+    live(*w, kOneMs, 1500);
+    ReferenceTool &refs = *w->References;
+    refs.Choose(ReferenceTool::Trace::A);
+    refs.Store(0);
+    refs.Choose(ReferenceTool::Trace::B);
+    refs.Store(1);
+    w->U2->SetListIndex(1);  // "50 мВ", channel 1
+    w->U1->SetListIndex(1);  // channel 2
+    live(*w, kOneMs, 2000);
+    save(grab({w.get()}), "references.png");
+    refs.SetShown(0, false);
+    refs.SetShown(1, false);
+    w->U2->SetListIndex(0);
+    w->U1->SetListIndex(0);
 
     stop(*w);
     w->close();
