@@ -105,9 +105,12 @@ void Pribor::zapis_Click()
     ++startNumber_;
     startPending_ = false;
     const QString shownName = st.FlName;
+    const QString shownAs = st.ShownAs;
     const auto shownRate = st.SampleRate;
     const bool shownTwoBeam = st.TwoBeam;
     st.FlName = QStringLiteral("c:\\tmp.wav");
+    st.ShownAs.clear();
+    ShowTitle();
     int index = RasTime->ListIndex();
     st.CaptureRunning = true;
     if (index == -1) {
@@ -130,6 +133,8 @@ void Pribor::zapis_Click()
         // the file it belongs to.
         st.CaptureRunning = false;
         st.FlName = shownName;
+        st.ShownAs = shownAs;
+        ShowTitle();
         st.SampleRate = shownRate;
         st.TwoBeam = shownTwoBeam;
         if (failed == Err::FileNotFound)

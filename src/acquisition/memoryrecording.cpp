@@ -291,6 +291,9 @@ void Pribor::EnterRecordingPanel()
     OpenWav->setEnabled(false);
     st.CaptureRunning = true;
     memoryRecording_ = true;
+    // A new recording, not the file shown before it.
+    st.ShownAs.clear();
+    ShowTitle();
     LockPanelForRecording();
     QPointer<Pribor> self(this);
     mciSetLossListener([self] {

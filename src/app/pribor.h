@@ -189,6 +189,9 @@ public:
     // that can be shown, then shown from its beginning. False when refused,
     // failed or cancelled; the window then shows what it showed before.
     bool OpenOscillogram(const QString &path);
+    // "name.wav — Сигмалит" while a file the user opened or saved is shown,
+    // the bare name otherwise (st.ShownAs).
+    void ShowTitle();
 
     // Display: reads one screen of FlName (at `start` while capturing, else
     // where HScroll1 puts the view), builds the buffers and draws them.
@@ -282,7 +285,7 @@ private:
     void connectHandlers();
     void placeAtDesign();
     // Files: the steps after the working file took a newly chosen file.
-    void showOpenedFile(int rememberedSweep);
+    void showOpenedFile(int rememberedSweep, const QString &source);
     double nonClientHeightPx() const;
     // Capture state.
     QElapsedTimer captureClock_;

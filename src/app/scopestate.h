@@ -8,6 +8,10 @@
 
 struct ScopeState {
     QString FlName;               // path of the oscillogram shown (normally the working file)
+    // The file the picture came from, as the user named it in the open or
+    // save dialog: the window's title names it. Empty for live capture and
+    // for a recording not yet saved.
+    QString ShownAs;
     // Positions are 64-bit: a WAV file may be up to 4 GB long.
     int64_t FileLength = 0;       // bytes
     int64_t SampleEnd = 0;        // bytes up to the end of the samples (0: the whole file)

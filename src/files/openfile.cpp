@@ -75,6 +75,7 @@ void OpenFile::OpenAction()
     if (!OpenCheck::PrepareWorkingFile(this, path))
         return;
     st_.FlName = kWorkingFile;
+    ChosenPath = path;
     accept();
 }
 

@@ -40,6 +40,8 @@ public:
     // are reported and leave the dialog open for another choice.
     void OpenAction();
     void Esk_Click();
+    // The file chosen, once the dialog is accepted.
+    QString ChosenPath;
 
 private:
     ScopeState &st_;

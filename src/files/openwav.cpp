@@ -59,9 +59,11 @@ void Pribor::OpenWav_Click()
     const QString shown = st.FlName;
     st.FlName.clear();
     bool chosen = false;
+    QString source;
     {
         OpenFile dialog(st, this);
         chosen = ShowModal(&dialog) == QDialog::Accepted && !st.FlName.isEmpty();
+        source = dialog.ChosenPath;
     }
     if (!chosen) {
         // Cancelled, or every choice refused: the file shown before stays
@@ -69,7 +71,7 @@ void Pribor::OpenWav_Click()
         st.FlName = shown;
         return;
     }
-    showOpenedFile(sweep);
+    showOpenedFile(sweep, source);
 }
 
 bool Pribor::OpenOscillogram(const QString &path)
@@ -78,15 +80,22 @@ bool Pribor::OpenOscillogram(const QString &path)
     if (!OpenCheck::PrepareWorkingFile(this, path))
         return false;
     st.FlName = kWorkingFile;
-    showOpenedFile(sweep);
+    showOpenedFile(sweep, path);
     return !st.DisplayHeld;
 }
 
-void Pribor::showOpenedFile(int sweep)
+void Pribor::ShowTitle()
+{
+    setWindowTitle(st.ShownAs.isEmpty() ? kTitle : QFileInfo(st.ShownAs).fileName() + QStringLiteral(" — ") + kTitle);
+}
+
+void Pribor::showOpenedFile(int sweep, const QString &source)
 {
     st.ForceReposition = true;
     if (!OpenWorkingFile())
         return;
+    st.ShownAs = source;
+    ShowTitle();
     HScroll1->setEnabled(true);
     // Reselecting the sweep makes its handler redraw.
     if (sweep == -1) {

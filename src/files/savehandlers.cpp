@@ -16,9 +16,14 @@ void Pribor::SaveFileBiton_Click()
     const bool other = move || (!streamSaved_.isEmpty() && st.FlName == streamSaved_);
     if (other)
         dialog.SetSource(Paths::MapPath(st.FlName), move);
-    if (ShowModal(&dialog) == QDialog::Accepted && move && !dialog.SavedPath.isEmpty()) {
+    if (ShowModal(&dialog) != QDialog::Accepted || dialog.SavedPath.isEmpty())
+        return;
+    if (move) {
         // Shown from where it now lies.
         st.FlName = streamSaved_ = dialog.SavedPath;
         stream_.reset();
     }
+    // What is shown is now that file.
+    st.ShownAs = dialog.SavedPath;
+    ShowTitle();
 }

@@ -7,6 +7,7 @@
 #include "display/ris.h"
 #include "display/screenread.h"
 #include "files/openfile.h"
+#include "files/savefile.h"
 #include "files/wavopen.h"
 #include "levelmeter/scala.h"
 #include "print/printing.h"
@@ -19,6 +20,7 @@
 #include "testregistry.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QLocale>
 #include <QDir>
 #include <QFile>
@@ -259,6 +261,46 @@ private slots:
                 && w->Uroven->isEnabled());
         QVERIFY(blue(w->RisBox->Image()) > 0);
         QVERIFY(!w->st.ForceReposition);
+    }
+
+    // The title names what is shown: the file opened, then the name it was
+    // saved under; a file refused leaves it, and capture has no file.
+    void theTitleNamesTheFileShown()
+    {
+        ScriptedMessages box;
+        const QString dir = Paths::MemFolder();
+        QVERIFY(TestWav::Write(dir + QStringLiteral("/first.wav"), 22050, 2, sine(22050, 2)));
+        QFile bad(dir + QStringLiteral("/bad.wav"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("RIFF....WAVEjunk") > 0);
+        bad.close();
+        auto w = TestWindow();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Сигмалит"));
+        QVERIFY(w->OpenOscillogram(dir + QStringLiteral("/first.wav")));
+        QCOMPARE(w->windowTitle(), QStringLiteral("first.wav — Сигмалит"));
+        w->OpenOscillogram(dir + QStringLiteral("/bad.wav"));
+        QVERIFY(!box.Shown().empty());
+        QCOMPARE(w->windowTitle(), QStringLiteral("first.wav — Сигмалит"));
+        UiSeam::SetModalHandler([](QDialog *d) {
+            if (auto *save = qobject_cast<SaveFile *>(d)) {
+                save->Text1->setText(QStringLiteral("второй"));
+                QTest::mouseClick(save->SaveFl, Qt::LeftButton);
+            }
+            return d->result();
+        });
+        w->SaveWav_Click();
+        QCOMPARE(w->windowTitle(), QStringLiteral("второй.wav — Сигмалит"));
+        UiSeam::SetModalHandler([](QDialog *d) {
+            if (auto *save = qobject_cast<SaveFile *>(d))
+                save->reject();
+            return d->result();
+        });
+        w->SaveWav_Click();
+        QCOMPARE(w->windowTitle(), QStringLiteral("второй.wav — Сигмалит"));
+        w->zapis_Click();
+        w->FinishCaptureStart();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Сигмалит"));
+        w->Stopbiton_Click();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Сигмалит"));
     }
 
     void cancellingChangesNothing()
