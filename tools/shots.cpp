@@ -13,6 +13,7 @@
 #include "app/pribor.h"
 #include "app/referencetool.h"
 #include "fourier/fourierwindow.h"
+#include "generator/generatorwindow.h"
 #include "app/xytool.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
@@ -20,6 +21,9 @@
 #include "platform/vbcontrols.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -291,8 +295,25 @@ int main(int argc, char **argv)
     refs.SetShown(1, false);
     w->U2->SetListIndex(0);
     w->U1->SetListIndex(0);
-
     stop(*w);
+
+    // The generator's window: a sine on output 1, a square on output 2.
+    action(*w, "GeneratorMenu")->trigger();
+    settle(300);
+    if (auto *gen = w->findChild<GeneratorWindow *>()) {
+        gen->channels[0].on->setChecked(true);
+        gen->channels[1].shape->setCurrentIndex(int(SignalGen::Shape::Square));
+        gen->channels[1].frequency->setValue(250);
+        gen->channels[1].level->setValue(-12);
+        gen->channels[1].on->setChecked(true);
+        settle(1000);
+        save(grab({gen}), "generator.png");
+        gen->close();
+    } else {
+        std::fprintf(stderr, "shots: the generator did not open\n");
+        ++g_failures;
+    }
+
     w->close();
     w.reset();
     std::fflush(stdout);

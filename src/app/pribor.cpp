@@ -5,6 +5,7 @@
 #include "app/icons.h"
 #include "app/cursortool.h"
 #include "app/exporttool.h"
+#include "app/generatortool.h"
 #include "app/inputtool.h"
 #include "app/mathtool.h"
 #include "app/persistencetool.h"
@@ -150,6 +151,7 @@ void Pribor::buildTools()
     Persist = new PersistenceTool(host, MathView, this);
     References = new ReferenceTool(host, MathView, this);
     Exports->SetReferences(References);
+    new GeneratorTool(host, this);
 }
 
 void Pribor::buildControls()
