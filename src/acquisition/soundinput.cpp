@@ -5,6 +5,7 @@
 // again; a connection cached for the life of the program (as Qt Multimedia
 // keeps one) stays dead after the server went away.
 #include "acquisition/capturesource.h"
+#include "acquisition/pulseclose.h"
 
 #include "acquisition/mci.h"
 
@@ -227,26 +228,7 @@ private:
 class Link {
 public:
     Link() : loop_(pa_threaded_mainloop_new()) {}
-    ~Link()
-    {
-        if (!loop_)
-            return;
-        pa_threaded_mainloop_lock(loop_);
-        if (stream_) {
-            pa_stream_set_read_callback(stream_, nullptr, nullptr);
-            pa_stream_set_state_callback(stream_, nullptr, nullptr);
-            pa_stream_disconnect(stream_);
-            pa_stream_unref(stream_);
-        }
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
-        }
-        pa_threaded_mainloop_unlock(loop_);
-        pa_threaded_mainloop_stop(loop_);
-        pa_threaded_mainloop_free(loop_);
-    }
+    ~Link() { ClosePulseLink(loop_, context_, stream_); }
     Link(const Link &) = delete;
     Link &operator=(const Link &) = delete;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acquisition/soundoutput.h"
 
+#include "acquisition/pulseclose.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/stream.h>
@@ -17,26 +19,7 @@ struct SoundOutput::Link {
         spec.rate = uint32_t(rate);
         spec.channels = 2;
     }
-    ~Link()
-    {
-        if (!loop)
-            return;
-        pa_threaded_mainloop_lock(loop);
-        if (stream) {
-            pa_stream_set_write_callback(stream, nullptr, nullptr);
-            pa_stream_set_state_callback(stream, nullptr, nullptr);
-            pa_stream_disconnect(stream);
-            pa_stream_unref(stream);
-        }
-        if (context) {
-            pa_context_set_state_callback(context, nullptr, nullptr);
-            pa_context_disconnect(context);
-            pa_context_unref(context);
-        }
-        pa_threaded_mainloop_unlock(loop);
-        pa_threaded_mainloop_stop(loop);
-        pa_threaded_mainloop_free(loop);
-    }
+    ~Link() { ClosePulseLink(loop, context, stream); }
 
     void fail(const QString &why)
     {
