@@ -148,7 +148,7 @@ int windowPart(int passes)
     summary("  of which: drawing the strip:", strip);
     us.clear();
     w.HScroll1->SetValue(1);
-    const int32_t firstView = w.st.ViewStart;
+    const int64_t firstView = w.st.ViewStart;
     for (int k = 0; k < std::min(passes, 200); ++k) {
         QElapsedTimer t;
         t.start();

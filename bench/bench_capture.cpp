@@ -4,12 +4,17 @@
 //     pass, delete, close, open, record): median and max over 200 cycles,
 //     with the demo generator and with the sound server's default input;
 //   - frames lost or repeated between consecutive passes;
-//   - "record ... wait": wall time against the time asked for.
+//   - "record ... wait": wall time against the time asked for;
+//   - a long recording streamed to a file at the window's pace: how long
+//     each poll holds the window's thread, against what pushing a second of
+//     samples to the disk (fdatasync, now done on the recorder's own
+//     thread) takes in the same run.
 // The real input is measured when the sound server has one (scripts/test.sh
 // style servers included: run with PULSE_SERVER set).
 #include "acquisition/captureengine.h"
 #include "acquisition/capturesource.h"
 #include "acquisition/mci.h"
+#include "acquisition/streamrecorder.h"
 #include "platform/paths.h"
 
 #include <QCoreApplication>
@@ -24,6 +29,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -254,6 +260,51 @@ void recordWaitAccuracy(const char *name)
     }
 }
 
+// A long recording as the window drives it: a poll every 200 ms, which
+// writes what came, and about once a second makes the header true and asks
+// the recorder's thread to push the data to the disk.
+void streamPolls(const QString &folder)
+{
+    std::printf("\nLong recording streamed to %s, demo generator, 48 kHz stereo, 6 s at the window's pace\n",
+                qPrintable(folder));
+    std::vector<double> polls;
+    {
+        StreamRecorder recorder(CaptureEngine::Instance());
+        if (recorder.Start(folder + QStringLiteral("/stream.wav"), CaptureFormat{48000, 2, 16}, -1) != 0) {
+            std::printf("  the recording could not start\n");
+            return;
+        }
+        QElapsedTimer all;
+        all.start();
+        while (all.elapsed() < 6000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            QElapsedTimer t;
+            t.start();
+            recorder.Poll();
+            polls.push_back(ms(t.nsecsElapsed()));
+        }
+        recorder.Stop();
+        std::printf("  %lld frames recorded\n", static_cast<long long>(recorder.Frames()));
+    }
+    printStats("poll on the window's thread", polls);
+    // The baseline: a second of the same samples written and pushed to the
+    // same disk here, which each header-time poll used to wait for.
+    std::vector<double> pushes;
+    QFile f(folder + QStringLiteral("/second.raw"));
+    if (f.open(QIODevice::WriteOnly)) {
+        const QByteArray second(48000 * 4, '\x11');
+        for (int i = 0; i < 10; ++i) {
+            if (f.write(second) != second.size() || !f.flush())
+                break;
+            QElapsedTimer t;
+            t.start();
+            ::fdatasync(f.handle());
+            pushes.push_back(ms(t.nsecsElapsed()));
+        }
+    }
+    printStats("a second of samples pushed (fdatasync)", pushes);
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -269,6 +320,7 @@ int main(int argc, char **argv)
         if (!refreshCycles("Demo generator, 44.1 kHz stereo, 200 refresh cycles", true))
             rc = 1;
         recordWaitAccuracy("Demo generator");
+        streamPolls(work.path());
 
         int error = 0;
         std::unique_ptr<CaptureSource> probe = MakeSoundInput(QString(), &error);

@@ -73,6 +73,16 @@ n=$(stat -c %s "$samples")
   printf 'fmt '; le32 16; le16 1; le16 1; le32 8000; le32 16000; le16 2; le16 16
   printf 'data'; le32 4294967295; cat "$samples"
 } > rf64.wav
+# As libsndfile leaves a recording past 4 GiB (extensible format, an empty
+# PAD chunk), its ds64 a little behind the samples, as after a crash.
+{
+  printf 'RF64'; le32 4294967295; printf 'WAVE'
+  printf 'ds64'; le32 28; le32 $((104 + n)); le32 0; le32 $((n / 2)); le32 0; le32 $((n / 4)); le32 0; le32 0
+  printf 'fmt '; le32 40; le16 65534; le16 1; le32 8000; le32 16000; le16 2; le16 16
+  le16 22; le16 16; le32 4; printf '\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71'
+  printf 'PAD '; le32 0
+  printf 'data'; le32 4294967295; cat "$samples"
+} > rf64-libsndfile.wav
 rm -f "$samples"
 
 # Not WAV at all.

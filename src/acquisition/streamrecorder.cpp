@@ -11,9 +11,73 @@
 #include <sndfile.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+
+// fdatasync waits as long as the disk wants (hundreds of milliseconds on a
+// busy or slow one); the window's thread, which writes the samples, must
+// not. This thread does it through a descriptor of its own, so the last
+// push runs on after the recorder has closed the file; then the thread
+// closes the descriptor and ends by itself.
+struct StreamRecorder::DiskSync {
+    std::mutex lock;
+    std::condition_variable asked;
+    int fd = -1;
+    bool wanted = false;
+    bool last = false;
+
+    // Null when no descriptor or thread could be had: the caller pushes itself.
+    static std::shared_ptr<DiskSync> Start(int fileFd)
+    {
+        const int own = ::fcntl(fileFd, F_DUPFD_CLOEXEC, 0);
+        if (own < 0)
+            return nullptr;
+        auto sync = std::make_shared<DiskSync>();
+        sync->fd = own;
+        try {
+            std::thread([sync] { sync->run(); }).detach();
+        } catch (const std::system_error &) {
+            ::close(own);
+            return nullptr;
+        }
+        return sync;
+    }
+
+    // A push asked for while one runs is done once it ends; pushes asked
+    // for meanwhile are one.
+    void Request(bool final)
+    {
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            wanted = true;
+            last = last || final;
+        }
+        asked.notify_one();
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;) {
+            asked.wait(hold, [this] { return wanted; });
+            wanted = false;
+            const bool end = last;
+            hold.unlock();
+            ::fdatasync(fd);
+            hold.lock();
+            if (end)
+                break;
+        }
+        hold.unlock();
+        ::close(fd);
+    }
+};
 
 StreamRecorder::StreamRecorder(CaptureEngine &engine) : engine_(engine) {}
 
@@ -66,6 +130,7 @@ int StreamRecorder::Start(const QString &path, const CaptureFormat &format, qint
         inputError_ = rc;
         return rc;
     }
+    sync_ = DiskSync::Start(fd_);
     state_ = State::Running;
     lastSync_ = std::chrono::steady_clock::now();
     return 0;
@@ -95,8 +160,19 @@ void StreamRecorder::syncHeader()
     sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
     // Data and header on the disk, not only in the page cache: a power
     // cut then loses no more than a process killed outright.
-    ::fdatasync(fd_);
+    pushToDisk(false);
     lastSync_ = std::chrono::steady_clock::now();
+}
+
+void StreamRecorder::pushToDisk(bool last)
+{
+    if (sync_) {
+        sync_->Request(last);
+        if (last)
+            sync_.reset();
+    } else if (fd_ >= 0) {
+        ::fdatasync(fd_);
+    }
 }
 
 // Writes what the engine has taken since the last call; false once the
@@ -148,13 +224,17 @@ void StreamRecorder::close(State end)
     // The header lies at the start, in room the file already has: making
     // it true needs no more space even on a full disk.
     sf_command(file_, SFC_UPDATE_HEADER_NOW, nullptr, 0);
-    ::fdatasync(fd_);
+    if (!sync_)
+        pushToDisk(true);  // on this thread, while the file is still open
     if (sf_close(file_) != 0 && state_ != State::InputLost && writeErrno_ == 0) {
         writeErrno_ = EIO;
         state_ = State::WriteFailed;
     }
     file_ = nullptr;
     fd_ = -1;
+    // What sf_close wrote last goes too.
+    if (sync_)
+        pushToDisk(true);
 }
 
 QString StreamRecorder::Problem() const

@@ -4,12 +4,14 @@
 // as they arrive (RF64 once it passes 4 GiB), and the header is made true
 // once a second and the data pushed to the disk, so a crash or a power cut
 // loses about a second at most and the file opens anywhere. Widget-free;
-// the window calls Poll() from a timer.
+// the window calls Poll() from a timer. Pushing to the disk waits for it,
+// so that is done on a thread of the recorder's own.
 #include "acquisition/capturesource.h"
 
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <memory>
 
 class CaptureEngine;
 struct sf_private_tag;
@@ -62,10 +64,14 @@ private:
     void write(const QByteArray &data);
     void syncHeader();
     void close(State end);
+    void pushToDisk(bool last);
+
+    struct DiskSync;
 
     CaptureEngine &engine_;
     sf_private_tag *file_ = nullptr;
     int fd_ = -1;
+    std::shared_ptr<DiskSync> sync_;
     QString path_;
     CaptureFormat format_;
     qint64 limit_ = -1;

@@ -8,7 +8,6 @@
 #include "acquisition/savezvuk.h"
 #include "acquisition/streamrecorder.h"
 #include "app/pribor.h"
-#include "files/wavlayout.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
@@ -144,17 +143,6 @@ void Pribor::FinishStreamRecording()
     EnableStoppedPanel();
     Uroven->setEnabled(true);
     const double seconds = double(frames) / std::max(1, stream_->Format().sampleRate);
-    if (QFileInfo(stream_->Path()).size() > WavLayout::kMaxFileBytes) {
-        // Kept whole (RF64), but past what the screen can page through yet:
-        // say where it is rather than refuse it without a word.
-        if (!st.Unloading)
-            MsgBox((problem.isEmpty() ? QString() : problem + QStringLiteral("\n\n"))
-                       + QStringLiteral("Запись (%1) сохранена в файле %2. Файлы больше 4 ГБ программа пока не "
-                                        "показывает; его можно открыть другой программой, например sox.")
-                             .arg(clockText(qint64(seconds)), QDir::toNativeSeparators(stream_->Path())),
-                   MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
-        return;
-    }
     st.FlName = stream_->Path();
     st.ForceReposition = true;
     if (st.Unloading)

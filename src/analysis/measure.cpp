@@ -72,7 +72,7 @@ Readings Of(std::span<const int16_t> x, double sampleRate)
             last = p;
         });
         if (n >= 2 && last > first) {
-            r.periods = int(n - 1);
+            r.periods = int64_t(n - 1);
             r.period = (last - first) / double(r.periods) / sampleRate;
             r.frequency = 1.0 / r.period;
             // Mean and RMS over whole periods do not wander with where the

@@ -20,7 +20,7 @@ struct Readings {
     // From rising crossings of the mid level (hysteresis a tenth of the
     // peak-to-peak), averaged over the whole periods on screen; NaN when
     // there is less than one.
-    int periods = 0;
+    int64_t periods = 0;  // (hours of a fast signal pass 2^31 of them)
     double frequency = std::numeric_limits<double>::quiet_NaN();  // Hz
     double period = std::numeric_limits<double>::quiet_NaN();     // s
 };

@@ -175,7 +175,7 @@ Readings Stream::Finish()
         const double first = place(first_, &firstSum, &firstSquares);
         const double last = place(last_, &lastSum, &lastSquares);
         if (last > first) {
-            r.periods = int(crossings_ - 1);
+            r.periods = int64_t(crossings_ - 1);
             r.period = (last - first) / double(r.periods) / rate_;
             r.frequency = 1.0 / r.period;
             // Mean and RMS over the whole periods, as Of() takes them (the

@@ -255,7 +255,7 @@ public:
     // live picture at display rate from memory, as often as the fastest
     // refresh would (kSpectrumPeriodMs).
     void Spektr_Click();
-    void FeedSpectrum(int32_t start, int32_t length);
+    void FeedSpectrum(int64_t start, int32_t length);
     static constexpr int kSpectrumPeriodMs = 100;
     SpectrumWindow *SpektrWindow = nullptr;
 

@@ -32,13 +32,6 @@ int64_t EndOfSamples(const ScopeState &st)
     return st.SampleEnd > 0 ? std::min(st.SampleEnd, st.FileLength) : st.FileLength;
 }
 
-namespace {
-int64_t round64(double v)
-{
-    return int64_t(vb::RoundHalfEven(v));
-}
-}  // namespace
-
 Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, int sweepIndex, VbScrollBar &bar)
 {
     if (st.SuppressScroll) {
@@ -55,21 +48,21 @@ Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, i
         st.ForceReposition = false;
         const int moved = bar.Value() - st.LastScrollValue;
         if (moved == 1) {
-            start = round64(double(st.ViewStart) + double(wordCount) / 5);
+            start = vb::CPos(double(st.ViewStart) + double(wordCount) / 5);
         } else if (moved == -1) {
-            start = round64(double(st.ViewStart) - double(wordCount) / 5);
+            start = vb::CPos(double(st.ViewStart) - double(wordCount) / 5);
             if (screensPerSecond == 2000 && st.SampleRate < 20000)
                 start -= 2;
         } else if (moved == 10) {
-            start = st.ViewStart + 2 * int64_t(wordCount);
+            start = vb::Add64(st.ViewStart, 2 * int64_t(wordCount));
         } else if (moved == -10) {
-            start = st.ViewStart - 2 * int64_t(wordCount);
+            start = vb::Sub64(st.ViewStart, 2 * int64_t(wordCount));
         } else if (bar.Value() <= 1) {
             // The bar's first step is the file's first screen, however many
             // bytes a step stands for.
             start = st.DataStart;
         } else {
-            start = int64_t(st.ScrollUnit) * bar.Value();
+            start = vb::Mul64(st.ScrollUnit, bar.Value());
         }
     }
 
@@ -83,7 +76,7 @@ Position PositionView(ScopeState &st, int32_t wordCount, int screensPerSecond, i
     if (st.ScrollUnit == 0)
         RaiseError(Err::DivisionByZero);
     const double steps = double(start) / st.ScrollUnit;
-    const int value = (steps >= 1 && start != st.DataStart) ? int(std::min<int64_t>(round64(steps), INT32_MAX)) : 1;
+    const int value = (steps >= 1 && start != st.DataStart) ? int(std::min<int64_t>(vb::CPos(steps), INT32_MAX)) : 1;
     if (bar.Value() != value) {
         const int before = bar.Value();
         st.SuppressScroll = true;
@@ -102,7 +95,7 @@ ReadPlan PlanRead(const ScopeState &st, int64_t start, int32_t wordCount)
     ReadPlan plan;
     plan.length = vb::Mul32(2, wordCount);
     const int64_t end = EndOfSamples(st);
-    if (start + plan.length > end)
+    if (vb::Add64(start, plan.length) > end)
         plan.length = int32_t(std::clamp<int64_t>(end - start, 0, plan.length));
     if (start >= st.DataStart) {
         const int64_t offset = start - st.DataStart;

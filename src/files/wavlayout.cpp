@@ -19,6 +19,10 @@ uint32_t u32(const char *p)
     return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16
            | uint32_t(uint8_t(p[3])) << 24;
 }
+uint64_t u64(const char *p)
+{
+    return uint64_t(u32(p)) | uint64_t(u32(p + 4)) << 32;
+}
 uint16_t u16(const char *p)
 {
     return uint16_t(uint8_t(p[0]) | uint8_t(p[1]) << 8);
@@ -43,25 +47,42 @@ Verdict Inspect(const ReadAt &read, int64_t fileSize, Layout *out)
 {
     Layout l;
     l.fileSize = fileSize;
-    if (fileSize > kMaxFileBytes)
-        return Verdict::TooLong;
     char head[12];
-    if (fileSize < 12 || read(0, head, 12) != 12)
+    const bool haveHead = fileSize >= 12 && read(0, head, 12) == 12;
+    l.rf64 = haveHead && std::memcmp(head, "RF64", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
+    if (fileSize > (l.rf64 ? kMaxRf64Bytes : kMaxFileBytes)) {
+        if (out)
+            *out = l;
+        return Verdict::TooLong;
+    }
+    if (!haveHead)
         return Verdict::NotWav;
-    if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
+    if (!l.rf64 && (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0))
         return Verdict::NotWav;
 
     bool haveFmt = false;
     bool haveData = false;
+    // RF64 keeps the data chunk's size in its ds64 chunk, which comes
+    // first; the data chunk's own 32-bit field then says all ones.
+    int64_t ds64Data = -1;
     int64_t declaredData = 0;
     int64_t pos = 12;
     for (int n = 0; n < kMaxChunks && pos + 8 <= fileSize; ++n) {
         char ch[8];
         if (read(pos, ch, 8) != 8)
             return Verdict::Unreadable;
-        const int64_t size = u32(ch + 4);
+        int64_t size = u32(ch + 4);
         const int64_t body = pos + 8;
-        if (std::memcmp(ch, "fmt ", 4) == 0 && !haveFmt) {
+        if (l.rf64 && std::memcmp(ch, "ds64", 4) == 0 && ds64Data < 0 && !haveData) {
+            // The RIFF size, the data size, the frame count: only the data's matters.
+            char d[8];
+            if (size < 16 || body + 16 > fileSize)
+                return Verdict::NotWav;
+            if (read(body + 8, d, 8) != 8)
+                return Verdict::Unreadable;
+            // A size past what a file can hold is as good as none: "to the end".
+            ds64Data = int64_t(std::min<uint64_t>(u64(d), uint64_t(INT64_MAX)));
+        } else if (std::memcmp(ch, "fmt ", 4) == 0 && !haveFmt) {
             if (size < 16 || body + 16 > fileSize)
                 return Verdict::NotWav;
             char f[40] = {};
@@ -79,9 +100,15 @@ Verdict Inspect(const ReadAt &read, int64_t fileSize, Layout *out)
         } else if (std::memcmp(ch, "data", 4) == 0 && !haveData) {
             haveData = true;
             l.dataOffset = body;
+            if (l.rf64 && size == 0xFFFFFFFFLL && ds64Data >= 0)
+                size = ds64Data;
             declaredData = size;
         }
         if (haveFmt && haveData)
+            break;
+        // A chunk that runs past the end ends the walk (and an RF64 size
+        // near 2^63 cannot wrap the position round).
+        if (size > fileSize - body)
             break;
         pos = body + size + (size & 1);
     }
@@ -89,6 +116,10 @@ Verdict Inspect(const ReadAt &read, int64_t fileSize, Layout *out)
     if (out)
         *out = l;
     if (!haveFmt || !haveData)
+        return Verdict::NotWav;
+    // The window counts the first sample's byte in 32 bits; no writer puts
+    // 2 GiB of other chunks before the samples.
+    if (l.dataOffset >= INT32_MAX)
         return Verdict::NotWav;
     if (l.formatTag != 1)
         return Verdict::NotPcm;
@@ -196,6 +227,8 @@ QString Message(Verdict verdict, const QString &fileName, const Layout &layout)
                               "программа (от %3 до %4 Гц)!")
             .arg(q, QString::number(layout.sampleRate), QString::number(kMinRate), QString::number(kMaxRate));
     case Verdict::TooLong:
+        if (layout.rf64)
+            return QStringLiteral("Файл %1 слишком велик: программа показывает файлы RF64 размером до 16 ТБ!").arg(q);
         return QStringLiteral("Файл %1 слишком велик: программа показывает файлы WAV размером до 4 ГБ!").arg(q);
     }
     return QString();

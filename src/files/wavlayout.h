@@ -21,13 +21,18 @@ enum class Verdict {
     NotSixteenBit,  // PCM of another width
     Channels,       // other than one or two channels
     Rate,           // a sample rate outside kMinRate..kMaxRate
-    TooLong,        // beyond what a WAV file can address
+    TooLong,        // beyond what a WAV (or RF64) file can address
 };
 
 constexpr int kMinRate = 1000;
 constexpr int kMaxRate = 384000;
 // A RIFF file addresses 4 GiB after its 8-byte chunk header.
 constexpr int64_t kMaxFileBytes = int64_t(0xFFFFFFFFu) + 8;
+// An RF64 file (a WAV file whose sizes are 64-bit, held in its "ds64"
+// chunk) goes further. Its bound is where a step of the horizontal bar,
+// a 32-bit count of bytes, would no longer hold a 16000th of the file:
+// 16 TiB, months of the fastest stereo recording.
+constexpr int64_t kMaxRf64Bytes = int64_t(1) << 44;
 
 struct Layout {
     int formatTag = 0;      // 1 for PCM (also when given inside an extensible format)
@@ -37,6 +42,7 @@ struct Layout {
     int64_t fileSize = 0;
     int64_t dataOffset = 0;  // 0-based offset of the first sample byte
     int64_t dataBytes = 0;   // whole frames of samples really present
+    bool rf64 = false;       // an RF64 file (sizes in its ds64 chunk)
     int64_t FrameBytes() const { return int64_t(channels) * 2; }
 };
 

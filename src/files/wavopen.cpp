@@ -32,7 +32,7 @@ ScrollRange ScrollRangeFor(int64_t fileLength)
     return r;
 }
 
-int32_t EstimateSampleRate(int32_t fileLength, int32_t dataStart, float durationSeconds, int channels)
+int32_t EstimateSampleRate(int64_t fileLength, int64_t dataStart, float durationSeconds, int channels)
 {
     if (!(durationSeconds > 0))
         return 48000;

@@ -27,7 +27,7 @@ ScrollRange ScrollRangeFor(int64_t fileLength);
 // as that thousand; 11, 22 and 44 thousand stand for 11025, 22050, 44100).
 // A duration of 0 or less gives 48000; a measurement below 300 Hz gives 0
 // (nothing to draw). Raises 6 when the rate does not fit 32 bits.
-int32_t EstimateSampleRate(int32_t fileLength, int32_t dataStart, float durationSeconds, int channels);
+int32_t EstimateSampleRate(int64_t fileLength, int64_t dataStart, float durationSeconds, int channels);
 
 // The number a reply starts with (leading blanks skipped, digits up to the
 // first other character), 0 when it starts with none.

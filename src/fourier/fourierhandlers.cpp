@@ -25,7 +25,7 @@ public:
         if (!w_->SpektrWindow)
             return;
         if (!f.streamed) {
-            w_->FeedSpectrum(int32_t(f.filePosition), f.fileBytes);
+            w_->FeedSpectrum(f.filePosition, f.fileBytes);
             return;
         }
         if (fed_.isValid() && !fed_.hasExpired(Pribor::kSpectrumPeriodMs))
@@ -84,7 +84,7 @@ void Pribor::Spektr_Click()
     }
 }
 
-void Pribor::FeedSpectrum(int32_t start, int32_t length)
+void Pribor::FeedSpectrum(int64_t start, int32_t length)
 {
     if (SpektrWindow)
         SpektrWindow->Analyse(Paths::MapPath(st.FlName), start, length, st.DataStart, st.Channels, st.SampleRate);

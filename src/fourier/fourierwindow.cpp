@@ -179,7 +179,7 @@ void SpectrumWindow::applyChoices()
     showResult();
 }
 
-void SpectrumWindow::Analyse(const QString &path, int32_t screenStart, int32_t screenBytes, int32_t dataStart,
+void SpectrumWindow::Analyse(const QString &path, int64_t screenStart, int32_t screenBytes, int64_t dataStart,
                              int channels, int32_t sampleRate)
 {
     if (channels < 1 || channels > 2 || sampleRate <= 0)

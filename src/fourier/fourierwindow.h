@@ -49,7 +49,7 @@ public:
     // the screen that starts at byte `screenStart` (1-based) and spans
     // `screenBytes`, within the samples from `dataStart` on, and shows its
     // spectrum. A stretch that cannot be read leaves the last one shown.
-    void Analyse(const QString &path, int32_t screenStart, int32_t screenBytes, int32_t dataStart, int channels,
+    void Analyse(const QString &path, int64_t screenStart, int32_t screenBytes, int64_t dataStart, int channels,
                  int32_t sampleRate);
     // The same for the newest samples in memory (interleaved 16-bit, up to
     // one transform's length from the end of `bytes`): the live picture at

@@ -77,6 +77,39 @@ inline int32_t Sub32(int64_t a, int64_t b) { return Check32(a - b); }
 // Both factors must be 32-bit values themselves for the product to be meaningful.
 inline int32_t Mul32(int64_t a, int64_t b) { return Check32(Check32(a) * int64_t(Check32(b))); }
 
+// File positions and lengths are 64-bit (a recording may be hours long);
+// these raise 6 where they would wrap.
+inline int64_t Add64(int64_t a, int64_t b)
+{
+    int64_t r;
+    if (__builtin_add_overflow(a, b, &r))
+        RaiseOverflow();
+    return r;
+}
+inline int64_t Sub64(int64_t a, int64_t b)
+{
+    int64_t r;
+    if (__builtin_sub_overflow(a, b, &r))
+        RaiseOverflow();
+    return r;
+}
+inline int64_t Mul64(int64_t a, int64_t b)
+{
+    int64_t r;
+    if (__builtin_mul_overflow(a, b, &r))
+        RaiseOverflow();
+    return r;
+}
+// A double that must be a whole 64-bit position: rounded half to even,
+// 6 outside the range (and for NaN).
+inline int64_t CPos(double v)
+{
+    const double r = RoundHalfEven(v);
+    if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0))
+        RaiseOverflow();
+    return static_cast<int64_t>(r);
+}
+
 // Stored text to number, as the settings file holds numbers: plain decimal
 // with a point, or with the user's decimal separator (positions are stored
 // that way). Never with digit grouping. Empty on anything else.

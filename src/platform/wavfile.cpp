@@ -51,7 +51,9 @@ int ReadWavInfo(const QString &path, WavInfo *info)
     const int major = sf.format & SF_FORMAT_TYPEMASK;
     const int bits = bitsOf(sf.format & SF_FORMAT_SUBMASK);
     sf_close(file);
-    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || bits == 0 || sf.samplerate <= 0 || sf.channels <= 0)
+    // RF64 is the WAV file past 4 GiB, as long recordings are written.
+    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_RF64) || bits == 0
+        || sf.samplerate <= 0 || sf.channels <= 0)
         return MciErr::InvalidFile;
     if (info) {
         info->sampleRate = sf.samplerate;

@@ -47,6 +47,48 @@ inline QByteArray Header(int rate, int channels, int bits, quint32 dataBytes, co
     return h;
 }
 
+// The header of an RF64 file as libsndfile leaves it once a recording has
+// grown past 4 GiB: "ds64" with the 64-bit sizes, the extensible format,
+// an empty "PAD " chunk that keeps the samples where the plain WAV header
+// had them, and a data chunk whose 32-bit size says all ones. 112 bytes.
+inline QByteArray Rf64Header(int rate, int channels, qint64 dataBytes)
+{
+    auto put64 = [](QByteArray &b, quint64 v) {
+        put32(b, quint32(v));
+        put32(b, quint32(v >> 32));
+    };
+    const int align = 2 * channels;
+    QByteArray h;
+    h += "RF64";
+    put32(h, 0xFFFFFFFFu);
+    h += "WAVEds64";
+    put32(h, 28);
+    put64(h, quint64(112 - 8 + dataBytes));
+    put64(h, quint64(dataBytes));
+    put64(h, quint64(dataBytes / align));
+    put32(h, 0);
+    h += "fmt ";
+    put32(h, 40);
+    put16(h, 0xFFFE);
+    put16(h, quint16(channels));
+    put32(h, quint32(rate));
+    put32(h, quint32(rate * align));
+    put16(h, quint16(align));
+    put16(h, 16);
+    put16(h, 22);
+    put16(h, 16);
+    put32(h, channels == 2 ? 3 : 4);  // the channel mask
+    put32(h, 1);                      // the PCM sub-format's GUID
+    put16(h, 0);
+    put16(h, 0x10);
+    h.append("\x80\x00\x00\xaa\x00\x38\x9b\x71", 8);
+    h += "PAD ";
+    put32(h, 0);
+    h += "data";
+    put32(h, 0xFFFFFFFFu);
+    return h;
+}
+
 inline QByteArray Samples(const std::vector<int16_t> &interleaved)
 {
     QByteArray d;

@@ -112,7 +112,8 @@ private slots:
             {"riffonly", QByteArray("RIFF"), false},
             {"notwave", riff(chunk("fmt ", f1) + chunk("data", mono), "RIFF", "AVI "), false},
             {"rifx", riff(chunk("fmt ", f1) + chunk("data", mono), "RIFX"), false},
-            {"rf64", riff(chunk("ds64", QByteArray(28, '\0')) + chunk("fmt ", f1) + chunk("data", mono), "RF64"), false},
+            // RF64 is how WAV goes past 4 GiB: shown (its data chunk's own size holds).
+            {"rf64", riff(chunk("ds64", QByteArray(28, '\0')) + chunk("fmt ", f1) + chunk("data", mono), "RF64"), true},
             {"aiff", riff(chunk("COMM", QByteArray(18, '\0')) + chunk("SSND", mono), "FORM", "AIFF"), false},
             {"nofmt", riff(chunk("data", mono)), false},
             {"nodata", riff(chunk("fmt ", f1)), false},

@@ -3,6 +3,8 @@
 // here and by sox, and broken files that must never bring the program down.
 #include "../display/testwav.h"
 #include "acquisition/mci.h"
+#include "app/cursortool.h"
+#include "app/exporttool.h"
 #include "app/pribor.h"
 #include "display/ris.h"
 #include "display/screenread.h"
@@ -29,6 +31,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -629,6 +632,150 @@ private slots:
         QCOMPARE(w->st.ViewStart, int64_t(49));
         QVERIFY(box.Shown().empty());
         QFile::remove(big);
+    }
+
+    // Ten hours of stereo at 48 kHz as the stream recorder leaves them: an
+    // RF64 file of 6.9 GB (sparse: known samples around the 4 GiB mark and
+    // at the end, silence between). It opens like any file; the screens
+    // read across 4 GiB and at the end hold exactly the samples written
+    // there, as the bar, the trigger, the cursors' times and the CSV see them.
+    void anRf64FilePastFourGiBShowsEveryScreen()
+    {
+        constexpr int64_t kHeader = 112;
+        constexpr int64_t kFrames = 10LL * 3600 * 48000;
+        constexpr int64_t kSize = kHeader + kFrames * 4;
+        constexpr int64_t kMark = ((int64_t(1) << 32) - kHeader) / 4;  // the frame at byte 4 GiB
+        // Channel A a square wave rising at the mark (and every 9600 frames),
+        // channel B a ramp that tells any frame from its neighbours.
+        const auto known = [](int64_t f, int ch) -> int16_t {
+            const bool written = (f >= kMark - 60000 && f < kMark + 60000) || (f >= kFrames - 60000 && f < kFrames);
+            if (!written)
+                return 0;
+            if (ch == 0)
+                return ((f - kMark) % 9600 + 9600) % 9600 < 4800 ? 8000 : -8000;
+            return int16_t(f % 1000 * 16 - 7992);
+        };
+        const QString path = TestEnv::Temp("ten-hours.wav");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Truncate));
+            QVERIFY(f.write(TestWav::Rf64Header(48000, 2, kFrames * 4)) == kHeader);
+            if (!f.resize(kSize))
+                QSKIP("no file of 6.9 GB can be made in the test folder");
+            for (const int64_t first : {kMark - 60000, kFrames - 60000}) {
+                std::vector<int16_t> block;
+                for (int64_t i = first; i < first + 120000 && i < kFrames; ++i)
+                    block.insert(block.end(), {known(i, 0), known(i, 1)});
+                QVERIFY(f.seek(kHeader + first * 4));
+                const QByteArray bytes = TestWav::Samples(block);
+                QVERIFY(f.write(bytes) == bytes.size());
+            }
+        }
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        if (int64_t(info.st_blocks) * 512 > 64LL << 20) {
+            QFile::remove(path);
+            QSKIP("the test folder's file system keeps no sparse files");
+        }
+
+        // What each screen was read from.
+        struct Seen : ScreenReader {
+            QByteArray samples;
+            int64_t first = -1, position = 0;
+            void SamplesRead(const ScreenFrame &f) override
+            {
+                samples = f.samples.toByteArray();
+                first = f.firstFrame;
+                position = f.filePosition;
+            }
+        } seen;
+        // Empty when it holds what was written where it was read from.
+        const auto wrongSample = [&]() -> QString {
+            if (seen.first < 0 || seen.samples.size() < 4)
+                return QStringLiteral("no screen read");
+            if (seen.position != kHeader + 1 + seen.first * 4)
+                return QStringLiteral("frame %1 read from byte %2").arg(seen.first).arg(seen.position);
+            const auto *x = reinterpret_cast<const int16_t *>(seen.samples.constData());
+            for (int64_t i = 0; i < seen.samples.size() / 4; ++i)
+                for (int ch = 0; ch < 2; ++ch)
+                    if (x[2 * i + ch] != known(seen.first + i, ch))
+                        return QStringLiteral("frame %1, channel %2: %3, not %4")
+                            .arg(seen.first + i).arg(ch).arg(x[2 * i + ch]).arg(known(seen.first + i, ch));
+            return QString();
+        };
+        const auto acrossTheMark = [&] {
+            return seen.first < kMark && seen.first + seen.samples.size() / 4 > kMark;
+        };
+
+        ScriptedMessages box;
+        auto w = TestWindow();
+        w->Readers.Add(&seen);
+        w->st.FlName = path;
+        w->st.ForceReposition = true;
+        QVERIFY(w->OpenWorkingFile());
+        QVERIFY2(box.Shown().empty(), qPrintable(box.Texts().join('|')));
+        QCOMPARE(w->st.FileLength, kSize);
+        QCOMPARE(w->st.SampleRate, 48000);
+        QVERIFY(w->st.TwoBeam);
+        QCOMPARE(w->st.DataStart, int32_t(kHeader + 1));
+        QVERIFY(w->HScroll1->Max() > 16000 && w->HScroll1->Max() < 16010);
+
+        // Dragged to the 4 GiB mark at one second a screen, a division on,
+        // a screen back.
+        w->RasTime->SetListIndex(0);
+        const int atMark = int((int64_t(1) << 32) / w->st.ScrollUnit);
+        w->HScroll1->SetValue(atMark);
+        QVERIFY2(acrossTheMark(), qPrintable(QString::number(seen.first)));
+        QVERIFY2(wrongSample().isEmpty(), qPrintable(QStringLiteral("dragged to 4 GiB: ") + wrongSample()));
+        w->HScroll1->SetValue(atMark + 1);
+        QVERIFY(acrossTheMark());
+        QVERIFY2(wrongSample().isEmpty(), qPrintable(QStringLiteral("a division on: ") + wrongSample()));
+        w->HScroll1->SetValue(w->HScroll1->Value() - 10);
+        QVERIFY(seen.first > kMark - 60000 && seen.first < kMark - 40000);
+        QVERIFY2(wrongSample().isEmpty(), qPrintable(QStringLiteral("a screen back: ") + wrongSample()));
+
+        // The last screen ends with the file; its time is the file's own.
+        w->HScroll1->SetValue(w->HScroll1->Max());
+        w->HScroll1->SetValue(w->HScroll1->Value() - 10);
+        QCOMPARE(int64_t(seen.first + seen.samples.size() / 4), kFrames);
+        QVERIFY2(wrongSample().isEmpty(), qPrintable(QStringLiteral("the last screen: ") + wrongSample()));
+        QVERIFY2(w->nachalo->text().startsWith(QStringLiteral("35999")), qPrintable(w->nachalo->text()));
+        QVERIFY(std::abs(w->CursorsTool->Map().startSeconds - double(seen.first) / 48000) < 1e-6);
+
+        // The trigger pages from before the mark onto the edge at it.
+        w->RasTime->SetListIndex(6);
+        w->HScroll1->SetValue(atMark);
+        QVERIFY(seen.first < kMark - 5000);
+        w->PrintBiton->setEnabled(true);  // as an opened file has it
+        w->TrigAuto->trigger();
+        w->Trig.source = 1;
+        w->Trig.slope = Trigger::Slope::Rising;
+        w->Trig.levelVolts = 0;
+        w->TrigNext_Click();
+        QVERIFY2(acrossTheMark() && kMark - seen.first < 120, qPrintable(QString::number(kMark - seen.first)));
+        QVERIFY2(wrongSample().isEmpty(), qPrintable(QStringLiteral("on the trigger: ") + wrongSample()));
+
+        // The screen's CSV: channel A rises at the mark's time.
+        QString error;
+        QCOMPARE(w->Exports->ExportCsv(TestEnv::Temp("mark.csv"), ExportTool::CsvWhat::Screen, &error),
+                 CsvExport::Result::Done);
+        QFile csv(TestEnv::Temp("mark.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        csv.readLine();
+        double before = 0;
+        int64_t rise = -1;
+        while (!csv.atEnd() && rise < 0) {
+            const QList<QByteArray> row = csv.readLine().trimmed().split(',');
+            QCOMPARE(row.size(), qsizetype(3));
+            const double a = row[1].toDouble();
+            if (before < 0 && a > 0)
+                rise = std::llround(row[0].toDouble() * 48000);
+            before = a;
+        }
+        QCOMPARE(rise, kMark);
+        QVERIFY2(box.Shown().empty(), qPrintable(box.Texts().join('|')));
+        w->Readers.Remove(&seen);
+        QFile::remove(path);
     }
 
     void theDemoOscillogramIsAStereoSixteenBitFile()
