@@ -1,0 +1,407 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/overviewtool.h"
+
+#include "app/scopestate.h"
+#include "display/ris.h"
+#include "export/envelopecache.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "platform/vbcolor.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <atomic>
+#include <cmath>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+const QString kApp = QStringLiteral("Sigm");
+const QString kSection = QStringLiteral("Overview");
+const QString kKey = QStringLiteral("Shown");
+// A memory recording of the classic minute may run a little over it; the
+// strip is for what is clearly longer.
+constexpr int64_t kClassicSeconds = 65;
+constexpr int kCacheFiles = 64;
+constexpr int kButtonPx = 16;
+// Trace colours of the screen: channel 1 blue, channel 2 red.
+const QColor kColours[2] = {VbColor(0xFF0000), VbColor(0xFF)};
+
+}  // namespace
+
+struct OverviewTool::Job {
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> finished{false};
+    std::atomic<int64_t> done{0}, total{0};
+    // Written by the reading thread before `finished`, read after it.
+    std::optional<Envelope::Levels> result;
+    QString error;
+    std::thread thread;
+    ~Job()
+    {
+        cancel = true;
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+OverviewTool::OverviewTool(const ToolHost &host, QObject *parent) : QObject(parent), host_(host)
+{
+    OverviewMenu = host_.setupMenu->addAction(QStringLiteral("Обзор записи"));
+    OverviewMenu->setObjectName(QStringLiteral("OverviewMenu"));
+    OverviewMenu->setCheckable(true);
+    OverviewMenu->setStatusTip(
+        QStringLiteral("Полоса обзора всей записи и под записями не длиннее минуты (под длинными она есть всегда)"));
+    connect(OverviewMenu, &QAction::triggered, this, [this](bool on) { SetForShortFiles(on); });
+    Strip = new OverviewStrip(this, host_.surface->parentWidget());
+    Strip->setObjectName(QStringLiteral("OverviewStrip"));
+    Strip->hide();
+    poll_ = new QTimer(this);
+    poll_->setInterval(100);
+    connect(poll_, &QTimer::timeout, this, [this] { poll(); });
+    Load();
+}
+
+OverviewTool::~OverviewTool() = default;
+
+void OverviewTool::Load()
+{
+    forShort_ = SettingsStore::GetSetting(kApp, kSection, kKey, QStringLiteral("0")) == QLatin1String("1");
+    OverviewMenu->setChecked(forShort_);
+}
+
+void OverviewTool::SetForShortFiles(bool on)
+{
+    OverviewMenu->setChecked(on);
+    SettingsStore::SaveSetting(kApp, kSection, kKey, on ? QStringLiteral("1") : QStringLiteral("0"));
+    if (on == forShort_)
+        return;
+    forShort_ = on;
+    // The screen read again tells whether the strip goes with it.
+    host_.reread();
+}
+
+void OverviewTool::Place(const QRect &px)
+{
+    Strip->setGeometry(px);
+    Strip->setVisible(shown_ && !px.isEmpty());
+}
+
+std::optional<OverviewTool::Source> OverviewTool::currentSource() const
+{
+    const ScopeState &st = *host_.st;
+    if (st.FlName.isEmpty() || st.SampleRate <= 0 || st.DataStart < 1)
+        return std::nullopt;
+    Source s;
+    s.path = Paths::MapPathForReading(st.FlName);
+    struct stat info {};
+    if (::stat(QFile::encodeName(s.path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    s.size = info.st_size;
+    s.modifiedNs = int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    s.inode = int64_t(info.st_ino);
+    s.channels = st.TwoBeam ? 2 : 1;
+    s.rate = st.SampleRate;
+    s.dataOffset = st.DataStart - 1;
+    const int64_t end = st.SampleEnd > 0 ? std::min(st.SampleEnd, st.FileLength) : st.FileLength;
+    const int frameBytes = 2 * s.channels;
+    s.dataBytes = std::max<int64_t>(0, end - s.dataOffset) / frameBytes * frameBytes;
+    if (s.dataBytes <= 0)
+        return std::nullopt;
+    return s;
+}
+
+void OverviewTool::SamplesRead(const ScreenFrame &f)
+{
+    if (f.live || host_.st->CaptureRunning) {
+        // Capture writes the working file anew: what was read of it is gone.
+        stopReading();
+        source_ = Source();
+        levels_.reset();
+        setShown(false);
+        return;
+    }
+    const std::optional<Source> s = currentSource();
+    const bool wanted = s && (forShort_ || s->dataBytes / (2 * s->channels) > kClassicSeconds * s->rate);
+    if (!wanted) {
+        if (job_) {
+            // Another file now: its reading is not worth the disk's time.
+            stopReading();
+            source_ = Source();
+        }
+        setShown(false);
+        return;
+    }
+    if (!(*s == source_)) {
+        source_ = *s;
+        levels_.reset();
+        problem_.clear();
+        frames_ = s->dataBytes / (2 * s->channels);
+        zoom_ = 0;
+        viewFrom_ = 0;
+        Strip->Invalidate();
+        startReading(*s);
+    }
+    screenFirst_ = f.firstFrame;
+    screenFrames_ = std::max<int64_t>(1, f.frameCount);
+    keepScreenInView();
+    setShown(true);
+    Strip->update();
+}
+
+void OverviewTool::setShown(bool on)
+{
+    if (on == shown_)
+        return;
+    shown_ = on;
+    if (!on)
+        Strip->hide();
+    // The window lays itself out again (the screen gives the strip its
+    // room, or takes it back) once the redraw under way has ended.
+    if (relayoutQueued_)
+        return;
+    relayoutQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        relayoutQueued_ = false;
+        host_.relayout();
+    });
+}
+
+void OverviewTool::startReading(const Source &s)
+{
+    stopReading();
+    job_ = std::make_unique<Job>();
+    Job *job = job_.get();
+    job->total = s.dataBytes;
+    const QString folder = Paths::CacheFolder() + QStringLiteral("/overview");
+    job->thread = std::thread([job, s, folder] {
+        EnvelopeCache::Identity id;
+        QString error;
+        if (!EnvelopeCache::Identify(s.path, s.dataOffset, s.dataBytes, s.rate, s.channels, &id, &error)) {
+            job->error = error;
+        } else {
+            const QString file = folder + QLatin1Char('/') + EnvelopeCache::FileName(id);
+            job->result = EnvelopeCache::Load(file, id);
+            if (!job->result) {
+                job->result = EnvelopeCache::Build(
+                    s.path, id,
+                    [job](int64_t done, int64_t) {
+                        job->done = done;
+                        return !job->cancel;
+                    },
+                    &error);
+                QString unsaved;
+                // A cache that cannot be written costs only the next open's wait.
+                if (job->result && EnvelopeCache::Save(file, id, *job->result, &unsaved))
+                    EnvelopeCache::Prune(folder, kCacheFiles);
+                if (!job->result && !job->cancel)
+                    job->error = error;
+            }
+        }
+        job->finished = true;
+    });
+    poll_->start();
+}
+
+void OverviewTool::stopReading()
+{
+    job_.reset();  // asks the thread to end and waits for it
+    poll_->stop();
+}
+
+void OverviewTool::poll()
+{
+    if (!job_) {
+        poll_->stop();
+        return;
+    }
+    if (job_->finished) {
+        job_->thread.join();
+        levels_ = std::move(job_->result);
+        problem_ = job_->error;
+        job_.reset();
+        poll_->stop();
+        keepScreenInView();
+        Strip->Invalidate();
+    }
+    Strip->update();
+}
+
+double OverviewTool::Progress() const
+{
+    if (!job_)
+        return -1;
+    const int64_t total = job_->total;
+    return total > 0 ? double(job_->done) / double(total) : 0;
+}
+
+int64_t OverviewTool::ViewSpan() const
+{
+    int64_t span = frames_;
+    for (int z = 0; z < zoom_; ++z)
+        span /= 10;
+    return std::max<int64_t>(span, 1);
+}
+
+int OverviewTool::MaxZoom() const
+{
+    // Down to where a few screens fill the strip.
+    int z = 0;
+    for (int64_t span = frames_ / 10; span >= 4 * screenFrames_ && z < 6; span /= 10)
+        ++z;
+    return z;
+}
+
+void OverviewTool::SetZoom(int zoom)
+{
+    zoom = std::clamp(zoom, 0, MaxZoom());
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    viewFrom_ = screenFirst_ + screenFrames_ / 2 - ViewSpan() / 2;
+    keepScreenInView();
+    Strip->Invalidate();
+    Strip->update();
+}
+
+void OverviewTool::keepScreenInView()
+{
+    const int64_t span = ViewSpan();
+    // The view follows a screen paged out of it, and otherwise stands
+    // still (a drag on it must not move what it is dragged over).
+    if (screenFirst_ < viewFrom_ || screenFirst_ + screenFrames_ > viewFrom_ + span)
+        viewFrom_ = screenFirst_ + screenFrames_ / 2 - span / 2;
+    viewFrom_ = std::clamp<int64_t>(viewFrom_, 0, std::max<int64_t>(0, frames_ - span));
+}
+
+void OverviewTool::JumpTo(int64_t frame)
+{
+    const ScopeState &st = *host_.st;
+    if (st.CaptureRunning || frames_ <= 0 || !host_.pageTo)
+        return;
+    const int64_t first = std::clamp<int64_t>(frame - screenFrames_ / 2, 0, std::max<int64_t>(0, frames_ - screenFrames_));
+    host_.pageTo(st.DataStart + first * 2 * (st.TwoBeam ? 2 : 1));
+}
+
+OverviewStrip::OverviewStrip(OverviewTool *tool, QWidget *parent) : QWidget(parent), tool_(tool)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(QStringLiteral("Обзор всей записи: щелчок или перетаскивание — перейти, колесо — масштаб"));
+    auto button = [this](const QString &text, const QString &tip, int step) {
+        auto *b = new QToolButton(this);
+        b->setText(text);
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        b->setCursor(Qt::ArrowCursor);
+        connect(b, &QToolButton::clicked, this, [this, step] { tool_->SetZoom(tool_->Zoom() + step); });
+        return b;
+    };
+    in_ = button(QStringLiteral("+"), QStringLiteral("Крупнее (в 10 раз)"), 1);
+    in_->setObjectName(QStringLiteral("OverviewZoomIn"));
+    out_ = button(QStringLiteral("−"), QStringLiteral("Мельче (в 10 раз)"), -1);
+    out_->setObjectName(QStringLiteral("OverviewZoomOut"));
+}
+
+void OverviewStrip::resizeEvent(QResizeEvent *)
+{
+    const int h = std::max(1, height() / 2);
+    in_->setGeometry(width() - kButtonPx, 0, kButtonPx, h);
+    out_->setGeometry(width() - kButtonPx, h, kButtonPx, height() - h);
+    Invalidate();
+}
+
+void OverviewStrip::drawEnvelope()
+{
+    const int w = std::max(1, width() - kButtonPx), h = std::max(1, height());
+    picture_ = QImage(w, h, QImage::Format_RGB32);
+    picture_.fill(tool_->Levels() ? QColor(0, 0, 0) : QColor(32, 32, 32));
+    pictureFrom_ = tool_->ViewFrom();
+    pictureSpan_ = tool_->ViewSpan();
+    const Envelope::Levels *levels = tool_->Levels();
+    if (!levels)
+        return;
+    const int channels = std::min(levels->Channels(), 2);
+    std::vector<Envelope::Extremes> columns(static_cast<size_t>(w));
+    for (int c = 0; c < channels; ++c) {
+        // One band per channel, full scale to its height.
+        const int top = h * c / channels, bottom = h * (c + 1) / channels - 1;
+        const double scale = double(bottom - top) / 65536.0;
+        levels->Columns(c, pictureFrom_, pictureFrom_ + pictureSpan_, w, columns.data());
+        const QRgb colour = kColours[c].rgb();
+        for (int x = 0; x < w; ++x) {
+            const Envelope::Extremes e = columns[size_t(x)];
+            if (e.Empty())
+                continue;
+            const int y0 = std::clamp(bottom - int((e.hi + 32768) * scale), top, bottom);
+            const int y1 = std::clamp(bottom - int((e.lo + 32768) * scale), top, bottom);
+            for (int y = y0; y <= y1; ++y)
+                reinterpret_cast<QRgb *>(picture_.scanLine(y))[x] = colour;
+        }
+    }
+}
+
+void OverviewStrip::paintEvent(QPaintEvent *)
+{
+    if (picture_.isNull() || pictureFrom_ != tool_->ViewFrom() || pictureSpan_ != tool_->ViewSpan())
+        drawEnvelope();
+    QPainter p(this);
+    p.drawImage(0, 0, picture_);
+    const int w = picture_.width(), h = height();
+    const double span = double(tool_->ViewSpan());
+    auto xOf = [&](int64_t frame) { return double(frame - tool_->ViewFrom()) / span * w; };
+    // The screen shown: a frame at least two pixels wide.
+    const double x0 = xOf(tool_->ScreenFirst()), x1 = std::max(xOf(tool_->ScreenFirst() + tool_->ScreenFrames()), x0 + 2);
+    p.setPen(QColor(255, 255, 255));
+    p.setBrush(QColor(255, 255, 255, 60));
+    p.drawRect(QRectF(x0, 0.5, x1 - x0, h - 1.5));
+    p.setPen(QColor(200, 200, 200));
+    const double progress = tool_->Progress();
+    QString text;
+    if (progress >= 0) {
+        text = QStringLiteral("Обзор записи строится: %1 %").arg(int(progress * 100));
+        p.fillRect(QRectF(0, h - 3, w * progress, 3), QColor(0, 160, 0));
+    } else if (!tool_->Problem().isEmpty()) {
+        text = QStringLiteral("Обзор записи не построен: ") + tool_->Problem();
+    } else if (tool_->Zoom() > 0) {
+        text = QStringLiteral("×%1").arg(QLocale().toString(std::pow(10.0, tool_->Zoom()), 'f', 0));
+    }
+    if (!text.isEmpty())
+        p.drawText(QRect(4, 0, w - 8, h), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+void OverviewStrip::jumpTo(double x)
+{
+    const int w = std::max(1, width() - kButtonPx);
+    const double at = std::clamp(x, 0.0, double(w)) / w;
+    tool_->JumpTo(tool_->ViewFrom() + int64_t(at * double(tool_->ViewSpan())));
+}
+
+void OverviewStrip::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton)
+        jumpTo(e->position().x());
+}
+
+void OverviewStrip::mouseMoveEvent(QMouseEvent *e)
+{
+    if (e->buttons() & Qt::LeftButton)
+        jumpTo(e->position().x());
+}
+
+void OverviewStrip::wheelEvent(QWheelEvent *e)
+{
+    const int steps = e->angleDelta().y() / 120;
+    if (steps != 0)
+        tool_->SetZoom(tool_->Zoom() + steps);
+    e->accept();
+}
