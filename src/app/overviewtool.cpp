@@ -66,7 +66,8 @@ OverviewTool::OverviewTool(const ToolHost &host, QObject *parent) : QObject(pare
     Strip->setObjectName(QStringLiteral("OverviewStrip"));
     Strip->hide();
     poll_ = new QTimer(this);
-    poll_->setInterval(100);
+    // Soon enough that a cached envelope is there before the eye looks for it.
+    poll_->setInterval(40);
     connect(poll_, &QTimer::timeout, this, [this] { poll(); });
     Load();
 }

@@ -233,8 +233,11 @@ std::optional<Envelope::Levels> Build(const QString &path, const Identity &id, c
     const int64_t total = frames * frameBytes;
     ::posix_fadvise(f.fd, off_t(id.dataOffset), off_t(total), POSIX_FADV_SEQUENTIAL);
     Envelope::Builder builder(id.channels, Envelope::BucketFramesFor(frames));
-    // A block of whole frames, a whole number of the smallest buckets.
-    const int64_t blockBytes = int64_t(frameBytes) * Envelope::kMinBucketFrames * 4096;
+    // A block of whole frames, a whole number of the smallest buckets, and
+    // small enough (256 KiB in stereo) to be still in the processor's cache
+    // when it is gone over after the read: with 1 MiB blocks the pass cost
+    // half as much again as the read, with these a fraction of it.
+    const int64_t blockBytes = int64_t(frameBytes) * Envelope::kMinBucketFrames * 1024;
     std::vector<int16_t> block(size_t(blockBytes / 2));
     int64_t done = 0;
     while (done < total) {
