@@ -232,7 +232,7 @@ void Builder::Add(const int16_t *samples, size_t frames)
     }
 }
 
-Levels Builder::Finish()
+Levels Builder::Finish() const
 {
     Levels l = out_;
     if (inBucket_ > 0)

@@ -80,7 +80,7 @@ public:
     int64_t Frames() const { return out_.frames_; }
     int Channels() const { return out_.channels_; }
     // The levels of everything added (a last bucket not yet full included).
-    Levels Finish();
+    Levels Finish() const;
 
 private:
     void halveIfFull();

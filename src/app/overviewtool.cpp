@@ -112,9 +112,16 @@ std::optional<OverviewTool::Source> OverviewTool::currentSource() const
     s.inode = int64_t(info.st_ino);
     s.channels = st.TwoBeam ? 2 : 1;
     s.rate = st.SampleRate;
-    s.dataOffset = st.DataStart - 1;
-    const int64_t end = st.SampleEnd > 0 ? std::min(st.SampleEnd, st.FileLength) : st.FileLength;
     const int frameBytes = 2 * s.channels;
+    // The envelope is of the samples from the data chunk's first (as a
+    // recording builds it of itself); the screen is read from DataStart, a
+    // frame or two further in, and its frames are counted on by as many.
+    const bool aligned = st.SampleOrigin >= 1 && st.SampleOrigin <= st.DataStart
+                         && (st.DataStart - st.SampleOrigin) % frameBytes == 0;
+    const int64_t origin = aligned ? st.SampleOrigin : st.DataStart;
+    s.dataOffset = origin - 1;
+    s.lead = (st.DataStart - origin) / frameBytes;
+    const int64_t end = st.SampleEnd > 0 ? std::min(st.SampleEnd, st.FileLength) : st.FileLength;
     s.dataBytes = std::max<int64_t>(0, end - s.dataOffset) / frameBytes * frameBytes;
     if (s.dataBytes <= 0)
         return std::nullopt;
@@ -134,6 +141,7 @@ void OverviewTool::SamplesRead(const ScreenFrame &f)
     const std::optional<Source> s = currentSource();
     const bool wanted = s && (forShort_ || s->dataBytes / (2 * s->channels) > kClassicSeconds * s->rate);
     if (!wanted) {
+        recorded_.reset();
         if (job_) {
             // Another file now: its reading is not worth the disk's time.
             stopReading();
@@ -150,9 +158,14 @@ void OverviewTool::SamplesRead(const ScreenFrame &f)
         zoom_ = 0;
         viewFrom_ = 0;
         Strip->Invalidate();
-        startReading(*s);
+        std::optional<Envelope::Levels> given;
+        if (recorded_ && recorded_->path == s->path && recorded_->levels.Frames() == frames_
+            && recorded_->levels.Channels() == s->channels)
+            given = std::move(recorded_->levels);
+        recorded_.reset();
+        startReading(*s, std::move(given));
     }
-    screenFirst_ = f.firstFrame;
+    screenFirst_ = f.firstFrame + source_.lead;
     screenFrames_ = std::max<int64_t>(1, f.frameCount);
     keepScreenInView();
     setShown(true);
@@ -177,17 +190,30 @@ void OverviewTool::setShown(bool on)
     });
 }
 
-void OverviewTool::startReading(const Source &s)
+void OverviewTool::TakeRecorded(const QString &path, Envelope::Levels levels)
+{
+    recorded_ = Recorded{path, std::move(levels)};
+}
+
+void OverviewTool::startReading(const Source &s, std::optional<Envelope::Levels> given)
 {
     stopReading();
     job_ = std::make_unique<Job>();
     Job *job = job_.get();
     job->total = s.dataBytes;
     const QString folder = Paths::CacheFolder() + QStringLiteral("/overview");
-    job->thread = std::thread([job, s, folder] {
+    job->thread = std::thread([job, s, folder, given = std::move(given)]() mutable {
         EnvelopeCache::Identity id;
         QString error;
-        if (!EnvelopeCache::Identify(s.path, s.dataOffset, s.dataBytes, s.rate, s.channels, &id, &error)) {
+        const bool known = EnvelopeCache::Identify(s.path, s.dataOffset, s.dataBytes, s.rate, s.channels, &id, &error);
+        if (given) {
+            // Built while recording: only kept for the next open.
+            QString unsaved;
+            if (known && EnvelopeCache::Save(folder + QLatin1Char('/') + EnvelopeCache::FileName(id), id, *given,
+                                             &unsaved))
+                EnvelopeCache::Prune(folder, kCacheFiles);
+            job->result = std::move(given);
+        } else if (!known) {
             job->error = error;
         } else {
             const QString file = folder + QLatin1Char('/') + EnvelopeCache::FileName(id);
@@ -289,8 +315,10 @@ void OverviewTool::JumpTo(int64_t frame)
     const ScopeState &st = *host_.st;
     if (st.CaptureRunning || frames_ <= 0 || !host_.pageTo)
         return;
-    const int64_t first = std::clamp<int64_t>(frame - screenFrames_ / 2, 0, std::max<int64_t>(0, frames_ - screenFrames_));
-    host_.pageTo(st.DataStart + first * 2 * (st.TwoBeam ? 2 : 1));
+    const int64_t lead = source_.lead;
+    const int64_t first =
+        std::clamp<int64_t>(frame - screenFrames_ / 2, lead, std::max<int64_t>(lead, frames_ - screenFrames_));
+    host_.pageTo(st.DataStart + (first - lead) * 2 * (st.TwoBeam ? 2 : 1));
 }
 
 OverviewStrip::OverviewStrip(OverviewTool *tool, QWidget *parent) : QWidget(parent), tool_(tool)

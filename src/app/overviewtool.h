@@ -66,6 +66,9 @@ public:
     void Place(const QRect &px);
 
     void SamplesRead(const ScreenFrame &f) override;
+    // The envelope a long recording built of itself while it was written:
+    // taken (and cached) instead of reading the file when it is shown.
+    void TakeRecorded(const QString &path, Envelope::Levels levels);
 
     // What the strip draws.
     const Envelope::Levels *Levels() const { return levels_ ? &*levels_ : nullptr; }
@@ -78,7 +81,8 @@ public:
     int Zoom() const { return zoom_; }
     int MaxZoom() const;
     void SetZoom(int zoom);
-    // Pages the screen so that its middle is at `frame`.
+    // Frames count from the first of the file's samples. Pages the screen
+    // so that its middle is at `frame`.
     void JumpTo(int64_t frame);
     // Reading in the background: the part done (0…1), or below 0 when not
     // reading; what failed, when it did.
@@ -94,12 +98,13 @@ private:
         QString path;
         int64_t size = 0, modifiedNs = 0, inode = 0;
         int64_t dataOffset = 0, dataBytes = 0;
+        int64_t lead = 0;  // frames from the envelope's first to the screen's
         int32_t rate = 0;
         int channels = 0;
         bool operator==(const Source &) const = default;
     };
     std::optional<Source> currentSource() const;
-    void startReading(const Source &s);
+    void startReading(const Source &s, std::optional<Envelope::Levels> given);
     void stopReading();
     void poll();
     void setShown(bool on);
@@ -116,6 +121,11 @@ private:
     int64_t viewFrom_ = 0;
     int zoom_ = 0;
     QString problem_;
+    struct Recorded {
+        QString path;
+        Envelope::Levels levels;
+    };
+    std::optional<Recorded> recorded_;
     std::unique_ptr<Job> job_;
     QTimer *poll_ = nullptr;
 };
