@@ -4,6 +4,7 @@
 // page cache, in the same rounds (best of 3 each); taking it back from the
 // cache file; and drawing the strip whole (the envelope's picture made
 // anew, then painted) at the window's design width and at 1920 pixels.
+// Also what building it as a recording is written costs per second.
 //
 // Usage: build/bench_overview [seconds]   (default 3600)
 #include "analysis/envelope.h"
@@ -134,6 +135,26 @@ int main(int argc, char **argv)
                 build, build / read, identify, (long long)levels->Buckets(), levels->BucketFrames());
     std::printf("  from the cache file       %.4f s = %.3f x the read (%.1f MB)\n", load, load / read,
                 QFile(cache).size() / 1e6);
+
+    // While recording: what feeding the envelope costs per second of
+    // signal, in the blocks the stream recorder writes (200 ms), from memory.
+    {
+        std::vector<int16_t> block(size_t(rate) / 5 * 2);
+        for (size_t i = 0; i < block.size(); ++i)
+            block[i] = int16_t(std::lround(20000 * std::sin(double(i) * 0.01)));
+        double best = 1e9;
+        for (int round = 0; round < 3; ++round) {
+            Envelope::Builder live(2, Envelope::kMinBucketFrames);
+            const auto t0 = Clock::now();
+            for (int b = 0; b < seconds * 5; ++b)
+                live.Add(block.data(), block.size() / 2);
+            best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+            if (live.Frames() != int64_t(seconds) * rate)
+                return 1;
+        }
+        std::printf("  fed while recording       %.3f s for the %d s, %.2f µs per second of signal = %.4f %% of a core\n",
+                    best, seconds, best / seconds * 1e6, best / seconds * 100);
+    }
 
     // The strip as the window has it, its envelope taken from the cache.
     ScopeState st;
