@@ -8,6 +8,7 @@
 //
 // Usage: build/bench_overview [seconds]   (default 3600)
 #include "analysis/envelope.h"
+#include "app/overviewstrip.h"
 #include "app/overviewtool.h"
 #include "app/scopestate.h"
 #include "benchutil.h"

@@ -13,41 +13,13 @@
 #include "app/toolhost.h"
 #include "display/screenreaders.h"
 
-#include <QImage>
 #include <QObject>
-#include <QWidget>
+#include <QRect>
 #include <memory>
 #include <optional>
 
+class OverviewStrip;
 class QTimer;
-class QToolButton;
-
-class OverviewTool;
-
-// The strip itself: draws the envelope and the screen's place, turns the
-// mouse into jumps and zoom steps.
-class OverviewStrip : public QWidget {
-    Q_OBJECT
-public:
-    OverviewStrip(OverviewTool *tool, QWidget *parent);
-    // The envelope's picture is made again at the next paint.
-    void Invalidate() { picture_ = QImage(); }
-
-protected:
-    void paintEvent(QPaintEvent *) override;
-    void mousePressEvent(QMouseEvent *) override;
-    void mouseMoveEvent(QMouseEvent *) override;
-    void wheelEvent(QWheelEvent *) override;
-    void resizeEvent(QResizeEvent *) override;
-
-private:
-    void jumpTo(double x);
-    void drawEnvelope();
-    OverviewTool *tool_;
-    QImage picture_;
-    int64_t pictureFrom_ = -1, pictureSpan_ = -1;
-    QToolButton *in_ = nullptr, *out_ = nullptr;
-};
 
 class OverviewTool : public QObject, public ScreenReader {
     Q_OBJECT

@@ -7,6 +7,7 @@
 // screen, and the cache at work.
 #include "../display/testwav.h"
 #include "analysis/envelope.h"
+#include "app/overviewstrip.h"
 #include "app/overviewtool.h"
 #include "app/pribor.h"
 #include "display/ris.h"
