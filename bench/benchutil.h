@@ -23,6 +23,7 @@ inline void UseScratchFolders(const QString &root)
     Paths::SetWorkingFolder(root + "/work");
     Paths::SetMemFolder(root + "/Mem");
     Paths::SetReferenceFolder(root + "/references");
+    Paths::SetCacheFolder(root + "/cache");
     SettingsStore::SetFilePath(root + "/settings.ini");
     SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");
 }

@@ -16,6 +16,7 @@ out=$(mktemp -d)
 xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" \
   bash -c 'openbox & sleep 1; LANG=ru_RU.UTF-8 build/sigmalit_shots "$0"' "$out"
 mv "$out"/help-main.png data/help-main.png
+cp "$out"/overview.png data/help-overview.png
 mv "$out"/*.png docs/
 # The help page shows two of them too.
 cp docs/math.png data/help-math.png

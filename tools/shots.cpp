@@ -10,6 +10,7 @@
 #include "app/inputtool.h"
 #include "app/mathtool.h"
 #include "app/persistencetool.h"
+#include "app/overviewtool.h"
 #include "app/pribor.h"
 #include "app/referencetool.h"
 #include "fourier/fourierwindow.h"
@@ -18,6 +19,7 @@
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "platform/wavfile.h"
 #include "platform/vbcontrols.h"
 
 #include <QAction>
@@ -27,6 +29,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -35,7 +38,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -157,6 +162,7 @@ int main(int argc, char **argv)
     Paths::SetWorkingFolder(scratch.path() + "/work");
     Paths::SetMemFolder(scratch.path() + "/Mem");
     Paths::SetReferenceFolder(scratch.path() + "/references");
+    Paths::SetCacheFolder(scratch.path() + "/cache");
     SettingsStore::SetFilePath(scratch.path() + "/settings.ini");
     SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");  // no first-start hint
     UiSeam::SetMessageHandler([](const MsgRequest &r) {
@@ -250,6 +256,44 @@ int main(int argc, char **argv)
     });
     w->TimeMenu_Click();
     save(dialog, "display-rate-option.png");
+
+    // The overview strip under ten minutes of the test signal's tones, the
+    // first swelling and fading, the second with a burst now and then,
+    // paged by the strip to one of the bursts.
+    stop(*w);
+    {
+        const QString path = scratch.path() + "/long.wav";
+        const int rate = 48000, seconds = 600;
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly)) {
+            f.write(Wav16Header(rate, 2, qint64(rate) * seconds * 4));
+            std::vector<int16_t> second(size_t(rate) * 2);
+            for (int s = 0; s < seconds; ++s) {
+                const double swell = 0.2 + 0.7 * std::pow(std::sin(M_PI * s / 240.0), 2);
+                const bool burst = s % 97 == 40;
+                for (int i = 0; i < rate; ++i) {
+                    const double t = double(i) / rate;
+                    second[size_t(2 * i)] = int16_t(std::lround(swell * 30000 * std::sin(2 * M_PI * 1000 * t)));
+                    const double b = burst && i > rate / 4 && i < rate / 2 ? 26000 : 6000;
+                    second[size_t(2 * i + 1)] = int16_t(std::lround(b * std::sin(2 * M_PI * 250 * t)));
+                }
+                f.write(reinterpret_cast<const char *>(second.data()), qint64(second.size() * 2));
+            }
+            f.close();
+        }
+        w->RasTime->SetListIndex(3);  // "10 мС"
+        if (!w->OpenOscillogram(path)) {
+            std::fprintf(stderr, "shots: the long recording did not open\n");
+            ++g_failures;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while ((!w->Overview->Levels() || w->Overview->Progress() >= 0) && waited.elapsed() < 20000)
+            settle(50);
+        w->Overview->JumpTo(int64_t(rate) * (97 * 3 + 40) + rate * 3 / 8);
+        settle(500);
+        save(grab({w.get()}), "overview.png");
+    }
 
     // The computed trace: a low-pass of channel B at 400 Hz with the
     // readings, then A × B; each at the scale fitted when it is chosen.

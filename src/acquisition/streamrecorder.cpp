@@ -131,6 +131,7 @@ int StreamRecorder::Start(const QString &path, const CaptureFormat &format, qint
         return rc;
     }
     sync_ = DiskSync::Start(fd_);
+    envelope_ = Envelope::Builder(format.channels, Envelope::kMinBucketFrames);
     state_ = State::Running;
     lastSync_ = std::chrono::steady_clock::now();
     return 0;
@@ -146,8 +147,11 @@ void StreamRecorder::write(const QByteArray &data)
         return;
     errno = 0;
     const sf_count_t done = sf_writef_short(file_, reinterpret_cast<const short *>(data.constData()), frames);
-    if (done > 0)
+    if (done > 0) {
         frames_ += done;
+        if (format_.bitsPerSample == 16)
+            envelope_.Add(reinterpret_cast<const int16_t *>(data.constData()), size_t(done));
+    }
     if (done < frames) {
         const int e = errno;
         writeErrno_ = e ? e : EIO;

@@ -7,6 +7,7 @@
 // the window calls Poll() from a timer. Pushing to the disk waits for it,
 // so that is done on a thread of the recorder's own.
 #include "acquisition/capturesource.h"
+#include "analysis/envelope.h"
 
 #include <QByteArray>
 #include <QString>
@@ -51,6 +52,9 @@ public:
     // What ended the recording, in words for the user; empty when it ran
     // its length or was stopped.
     QString Problem() const;
+    // The overview's envelope of every frame written so far, built as they
+    // are written (its memory bounded whatever the length).
+    Envelope::Levels Overview() const { return envelope_.Finish(); }
     // Bytes free for this user where `path` lies, -1 when unknown.
     static qint64 FreeBytes(const QString &path);
 
@@ -80,5 +84,6 @@ private:
     int inputError_ = 0;
     int writeErrno_ = 0;
     QByteArray chunk_;
+    Envelope::Builder envelope_{1, Envelope::kMinBucketFrames};
     std::chrono::steady_clock::time_point lastSync_;
 };

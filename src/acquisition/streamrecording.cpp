@@ -7,6 +7,7 @@
 #include "acquisition/mci.h"
 #include "acquisition/savezvuk.h"
 #include "acquisition/streamrecorder.h"
+#include "app/overviewtool.h"
 #include "app/pribor.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
@@ -147,6 +148,9 @@ void Pribor::FinishStreamRecording()
     st.ForceReposition = true;
     if (st.Unloading)
         return;
+    // The overview was built as the samples were written: the strip has it at once.
+    if (Overview)
+        Overview->TakeRecorded(stream_->Path(), stream_->Overview());
     OpenWorkingFile();
     ReselectSweep();
     if (!problem.isEmpty()) {

@@ -3,6 +3,7 @@
 // the drawing area and its bars take all the room, the top row is spread
 // evenly, and the level window follows the main window's state.
 #include "app/layout.h"
+#include "app/overviewtool.h"
 #include "app/pribor.h"
 #include "display/ris.h"
 #include "levelmeter/scala.h"
@@ -50,9 +51,17 @@ void Pribor::Form_Resize()
         PlaceTw(w, double(left), double(top), double(std::max<int64_t>(0, width)),
                 double(std::max<int64_t>(0, height)));
     };
-    put(RisBox, 240, p->risTop, p->risWidth, p->risHeight);
-    put(VScroll2, 0, p->risTop, 255, p->risHeight);
-    put(VScroll1, p->vscroll1Left, p->risTop, 255, p->risHeight);
+    // The overview strip, while shown, takes the bottom of the screen's room.
+    const int64_t strip = Overview && Overview->Shown() && p->risHeight > 2 * OverviewTool::kHeightTw
+                              ? OverviewTool::kHeightTw
+                              : 0;
+    put(RisBox, 240, p->risTop, p->risWidth, p->risHeight - strip);
+    put(VScroll2, 0, p->risTop, 255, p->risHeight - strip);
+    put(VScroll1, p->vscroll1Left, p->risTop, 255, p->risHeight - strip);
+    if (Overview && Overview->Shown())
+        Overview->Place(strip > 0 ? Twips::RectToPixels(240, double(p->risTop + p->risHeight - strip),
+                                                        double(p->risWidth), double(strip))
+                                  : QRect());
     put(nachalo, 300, p->nachaloTop, 615, 255);
     put(konec, p->konecLeft, p->nachaloTop, 495, 255);
     put(HScroll1, 240, p->hscroll1Top, p->hscroll1Width, 255);

@@ -8,6 +8,7 @@
 #include "app/generatortool.h"
 #include "app/inputtool.h"
 #include "app/mathtool.h"
+#include "app/overviewtool.h"
 #include "app/persistencetool.h"
 #include "app/referencetool.h"
 #include "app/xytool.h"
@@ -95,6 +96,7 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     Readers.Add(Input);
     spectrumFeed_ = makeSpectrumFeed();
     Readers.Add(spectrumFeed_.get());
+    Readers.Add(Overview);
     // The level marker's filter goes on after the tools' (the last one put
     // on sees the mouse first): a press on the marker drags the trigger
     // level even while the cursors are shown.
@@ -135,6 +137,11 @@ void Pribor::buildTools()
         if (!st.CaptureRunning && st.SampleRate > 0 && PrintBiton->isEnabled())
             PageViewTo(st.ViewStart);
     };
+    host.pageTo = [this](int64_t position) {
+        if (!st.CaptureRunning && PrintBiton->isEnabled())
+            PageViewTo(position);
+    };
+    host.relayout = [this] { Form_Resize(); };
     host.captionNotes = [this] { return Readers.CaptionNotes(); };
     host.stopCapture = [this] { Stopbiton_Click(); };
     host.startCapture = [this] { zapis_Click(); };
@@ -151,6 +158,7 @@ void Pribor::buildTools()
     Persist = new PersistenceTool(host, MathView, this);
     References = new ReferenceTool(host, MathView, this);
     Exports->SetReferences(References);
+    Overview = new OverviewTool(host, this);
     new GeneratorTool(host, this);
 }
 

@@ -33,6 +33,7 @@ class CursorTool;
 class ExportTool;
 class InputTool;
 class MathTool;
+class OverviewTool;
 class PersistenceTool;
 class ReferenceTool;
 class XYTool;
@@ -84,6 +85,8 @@ public:
     PersistenceTool *Persist = nullptr;
     // Reference traces R1–R4 (menu «Опорные осциллограммы»).
     ReferenceTool *References = nullptr;
+    // The overview of the whole recording under the screen (src/app/overviewtool.cpp).
+    OverviewTool *Overview = nullptr;
 
     // The features that read each screen, registered at start-up (the
     // display publishes to them; see display/screenreaders.h).

@@ -5,6 +5,7 @@
 // the window builds them. They see these and nothing else of the window,
 // so a feature never includes the window's header.
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 
 class QAction;
@@ -31,6 +32,10 @@ struct ToolHost {
     // A stopped screen read again and drawn (its samples are wanted anew,
     // or the strip of readings changes its height).
     std::function<void()> reread;
+    // A stopped file's view paged to the 1-based byte `position` (one
+    // screen read), and the window laid out anew (a strip came or went).
+    std::function<void(int64_t position)> pageTo;
+    std::function<void()> relayout;
     // What the features add to a picture's caption (see ScreenReader::CaptionNote).
     std::function<QStringList()> captionNotes;
     // Capture: stop and start as the buttons do, end after a failure, and

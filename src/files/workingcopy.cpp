@@ -112,6 +112,13 @@ bool Copy(const QString &from, const QString &to, const Progress &progress)
     // A trailing run of zeros was skipped: give the file its length.
     if (::ftruncate(out.fd, done) != 0)
         raiseErrno(errno);
+    // A whole copy keeps the file's modification time, as `cp -p` does: the
+    // same file opened again is known for the same (its overview is taken
+    // from the cache). Not kept, the copy simply looks new.
+    if (done == total) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out.fd, times);
+    }
     const int closed = ::close(out.fd);
     out.fd = -1;
     if (closed != 0)

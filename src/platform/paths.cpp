@@ -15,7 +15,7 @@
 namespace Paths {
 namespace {
 
-QString g_program, g_working, g_mem, g_references;
+QString g_program, g_working, g_mem, g_references, g_cache;
 
 QString userDataFolder()
 {
@@ -237,5 +237,16 @@ QString ReferenceFolder()
     return ensured(g_references.isEmpty() ? userDataFolder() + QStringLiteral("/references") : g_references);
 }
 void SetReferenceFolder(const QString &folder) { g_references = folder; }
+
+QString CacheFolder()
+{
+    if (!g_cache.isEmpty())
+        return g_cache;
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return base + QStringLiteral("/sigmalit");
+}
+void SetCacheFolder(const QString &folder) { g_cache = folder; }
 
 }  // namespace Paths

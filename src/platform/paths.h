@@ -17,6 +17,9 @@ bool ProgramFolderInstalled();  // the shared data folder of an installed progra
 QString WorkingFolder();      // created on demand
 QString MemFolder();          // created on demand
 QString ReferenceFolder();    // the user's reference traces, created on demand
+// What the program keeps only to be quicker (the overviews of recordings):
+// the per-user cache folder, never created here.
+QString CacheFolder();
 
 // "c:\tmp.wav" → "<working folder>/tmp.wav"; any other path is returned with
 // its backslashes turned into slashes. A program started while another one
@@ -39,5 +42,6 @@ void SetProgramFolder(const QString &folder);
 void SetWorkingFolder(const QString &folder);
 void SetMemFolder(const QString &folder);
 void SetReferenceFolder(const QString &folder);
+void SetCacheFolder(const QString &folder);
 
 }  // namespace Paths

@@ -11,6 +11,7 @@
 #include "testregistry.h"
 
 #include "acquisition/streamrecorder.h"
+#include "export/envelopecache.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -430,6 +431,18 @@ private slots:
             QCOMPARE(ReadWavInfo(path, &info), 0);
             QCOMPARE(info.frames, got.frames);
             QCOMPARE(QFileInfo(path).size(), kStreamHeaderBytes + got.frames * 4);
+            // The overview built while recording is the one read from the file.
+            {
+                EnvelopeCache::Identity id;
+                QString error;
+                QVERIFY(EnvelopeCache::Identify(path, kStreamHeaderBytes, got.frames * 4, 8000, 2, &id, &error));
+                const std::optional<Envelope::Levels> read = EnvelopeCache::Build(path, id, {}, &error);
+                QVERIFY2(read, qPrintable(error));
+                const Envelope::Levels live = recorder.Overview();
+                QCOMPARE(live.Frames(), read->Frames());
+                QCOMPARE(live.BucketFrames(), read->BucketFrames());
+                QVERIFY(live.Base() == read->Base());
+            }
             // Stopped early, what came is kept and the header says so.
             const QString early = shm.path() + "/early.wav";
             QCOMPARE(recorder.Start(early, stereo8k, -1), 0);

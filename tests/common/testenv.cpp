@@ -45,6 +45,7 @@ void Isolate()
     Paths::SetWorkingFolder(root + QStringLiteral("/work"));
     Paths::SetMemFolder(root + QStringLiteral("/program/Mem"));
     Paths::SetReferenceFolder(root + QStringLiteral("/references"));
+    Paths::SetCacheFolder(root + QStringLiteral("/cache"));
     SettingsStore::SetFilePath(root + QStringLiteral("/config/settings.ini"));
 }
 
