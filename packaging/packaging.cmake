@@ -44,7 +44,7 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${gen}/sigmalit.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${gen}/copyright ${gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sigmalit)
-# help.htm is what the help window shows, so it stays with the program's data:
+# help.htm (and help-en.htm) is what the help window shows, so it stays with the program's data:
 # a system may leave /usr/share/doc out, and the program must not depend on it.
 install(FILES ${pkg}/sigmalit.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME sigmalit)

@@ -3,6 +3,7 @@
 #include "app/pribor.h"
 #include "cli/cli.h"
 #include "platform/exitnow.h"
+#include "platform/language.h"
 #include "files/openpath.h"
 #include "platform/messagebox.h"
 #include "platform/settings.h"
@@ -10,12 +11,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QTimer>
 #include <QStyleFactory>
-#include <QTranslator>
 
 #include <algorithm>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -42,14 +42,24 @@ int main(int argc, char *argv[])
             QApplication app(argc, argv);
             QCoreApplication::setApplicationName(QStringLiteral("Сигмалит"));
             QCoreApplication::setOrganizationName(QStringLiteral("sigmalit"));
+            Language::Apply(Language::Chosen());
             return Cli::Run(args);
         }
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Сигмалит"));
         QCoreApplication::setOrganizationName(QStringLiteral("sigmalit"));
+        Language::Apply(Language::Chosen());
         return Cli::Run(args);
     }
-    const CommandLine::Request request = CommandLine::Parse(args);
+    CommandLine::Request request = CommandLine::Parse(args);
+    // What is printed instead of a window speaks the chosen language: a
+    // core application carries the translation while it is said.
+    std::unique_ptr<QCoreApplication> core;
+    if (request.action != CommandLine::Request::Run) {
+        core = std::make_unique<QCoreApplication>(argc, argv);
+        Language::Apply(Language::Chosen());
+        request = CommandLine::Parse(args);
+    }
     switch (request.action) {
     case CommandLine::Request::Help:
         std::fputs(CommandLine::HelpText().toUtf8().constData(), stdout);
@@ -86,20 +96,19 @@ int main(int argc, char *argv[])
                             });
     if (!styleAsked)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    // The program speaks Russian; so should Qt's own dialogs (printer, message box buttons).
-    QTranslator qtRussian;
-    if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtRussian);
+    // The program's texts and Qt's own dialogs (printer, file chooser) in
+    // the chosen language.
+    Language::Apply(Language::Chosen());
     // Settings that could not be stored are said once in a box; a failure
     // that repeats in the same run (a full disk) goes to stderr only.
     SettingsStore::SetFailureHandler([](const QString &what) {
         static bool told = false;
-        std::fprintf(stderr, "Сигмалит: %s\n", what.toUtf8().constData());
+        std::fprintf(stderr, "%s: %s\n", Language::AppTitle().toUtf8().constData(), what.toUtf8().constData());
         if (told || what.isEmpty())
             return;
         told = true;
         MsgBox(what.left(1).toUpper() + what.mid(1) + QLatin1Char('.'), MsgButtons::OK, MsgIcon::Exclamation,
-               QStringLiteral("Сигмалит"));
+               Language::AppTitle());
     });
     int rc = 0;
     {

@@ -11,17 +11,14 @@
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/vbcontrols.h"
+#include "platform/language.h"
 
 #include <QAction>
 #include <QTimer>
 
-namespace {
-const QString kTitle = QStringLiteral("Сигмалит");
-}
-
 void Pribor::ShowDeviceError(int code)
 {
-    MsgBox(mciGetErrorString(code), MsgButtons::OK, MsgIcon::None, kTitle);
+    MsgBox(mciGetErrorString(code), MsgButtons::OK, MsgIcon::None, Language::AppTitle());
 }
 
 double Pribor::SecondsNow() const

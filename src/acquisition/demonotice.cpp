@@ -4,6 +4,7 @@
 #include "acquisition/captureengine.h"
 #include "acquisition/mci.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
@@ -46,8 +47,8 @@ QLabel *CreateDemoNotice(QWidget *drawingArea)
     auto *label = new QLabel(drawingArea);
     label->setObjectName(QStringLiteral("DemoNotice"));
     label->setTextFormat(Qt::PlainText);
-    label->setText(QStringLiteral("Демо-генератор вместо звукового входа"));
-    label->setToolTip(QStringLiteral("Звуковой вход не найден (или выбран SIGM_INPUT=demo): показаны сигналы "
+    label->setText(QCoreApplication::translate("Capture", "Демо-генератор вместо звукового входа"));
+    label->setToolTip(QCoreApplication::translate("Capture", "Звуковой вход не найден (или выбран SIGM_INPUT=demo): показаны сигналы "
                                      "встроенного генератора — 1000 Гц в 1-м канале, 250 Гц во 2-м."));
     label->setStyleSheet(QStringLiteral("QLabel { background: #ffd21f; color: black; font-weight: bold; "
                                         "border: 1px solid black; padding: 2px 6px; }"));

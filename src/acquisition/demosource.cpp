@@ -5,6 +5,7 @@
 
 #include "acquisition/mci.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <cmath>
 
@@ -34,7 +35,7 @@ namespace {
 
 class DemoSource : public CaptureSource {
 public:
-    QString Description() const override { return QStringLiteral("Демонстрационный генератор"); }
+    QString Description() const override { return QCoreApplication::translate("Capture", "Демонстрационный генератор"); }
     bool IsDemo() const override { return true; }
 
     int Start(const CaptureFormat &format) override

@@ -4,6 +4,7 @@
 #include "acquisition/mci.h"
 #include "platform/settings.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace InputChoice {
@@ -27,7 +28,7 @@ QString StoredDescription()
 
 QString Caption(const SoundInputInfo &i)
 {
-    return i.monitor ? QStringLiteral("Звук компьютера: ") + i.description : i.description;
+    return i.monitor ? QCoreApplication::translate("Capture", "Звук компьютера: ") + i.description : i.description;
 }
 
 QString DescriptionOf(const QString &choice)
@@ -86,7 +87,7 @@ std::unique_ptr<CaptureSource> Make(const QString &choice, int *error, QString *
         }
         *error = 0;
         const QString described = choice == Stored() ? StoredDescription() : QString();
-        *notice = QStringLiteral("Выбранный звуковой вход «%1» не найден. Используется вход по умолчанию.")
+        *notice = QCoreApplication::translate("Capture", "Выбранный звуковой вход «%1» не найден. Используется вход по умолчанию.")
                       .arg(described.isEmpty() ? choice : described);
     }
     return MakeSoundInput(QString(), error);

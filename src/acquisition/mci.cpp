@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/wavfile.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <optional>
@@ -293,42 +294,42 @@ QString mciGetErrorString(int code)
 {
     switch (code) {
     case 0:
-        return QStringLiteral("Команда звукового устройства выполнена.");
+        return QCoreApplication::translate("Capture", "Команда звукового устройства выполнена.");
     case MciErr::BadKeyword:
-        return QStringLiteral("Звуковое устройство не понимает параметры команды.");
+        return QCoreApplication::translate("Capture", "Звуковое устройство не понимает параметры команды.");
     case MciErr::UnknownCommand:
-        return QStringLiteral("Звуковое устройство не знает такой команды.");
+        return QCoreApplication::translate("Capture", "Звуковое устройство не знает такой команды.");
     case MciErr::DeviceLost:
-        return QStringLiteral("Устройство звукового ввода перестало передавать звук: оно отключено или "
+        return QCoreApplication::translate("Capture", "Устройство звукового ввода перестало передавать звук: оно отключено или "
                               "звуковой сервер остановлен.");
     case MciErr::DeviceNotOpen:
-        return QStringLiteral("Звуковое устройство с таким именем не открыто.");
+        return QCoreApplication::translate("Capture", "Звуковое устройство с таким именем не открыто.");
     case MciErr::OutOfMemory:
-        return QStringLiteral("Запись слишком длинна: для неё не хватает памяти.");
+        return QCoreApplication::translate("Capture", "Запись слишком длинна: для неё не хватает памяти.");
     case MciErr::AnotherDeviceOpen:
-        return QStringLiteral("Звуковое устройство уже открыто другой командой; закройте его и повторите.");
+        return QCoreApplication::translate("Capture", "Звуковое устройство уже открыто другой командой; закройте его и повторите.");
     case MciErr::FileNotFound:
-        return QStringLiteral("Звуковой файл не найден.");
+        return QCoreApplication::translate("Capture", "Звуковой файл не найден.");
     case MciErr::OutOfRange:
-        return QStringLiteral("Время записи задано неверно.");
+        return QCoreApplication::translate("Capture", "Время записи задано неверно.");
     case MciErr::NotSaved:
-        return QStringLiteral("Запись не удалось сохранить в файл: нет прав на запись, нет такой папки или диск "
+        return QCoreApplication::translate("Capture", "Запись не удалось сохранить в файл: нет прав на запись, нет такой папки или диск "
                               "переполнен.");
     case MciErr::AliasInUse:
-        return QStringLiteral("Звуковое устройство с таким именем уже открыто.");
+        return QCoreApplication::translate("Capture", "Звуковое устройство с таким именем уже открыто.");
     case MciErr::InvalidFile:
-        return QStringLiteral("Файл не является звуковым файлом WAV с импульсно-кодовой модуляцией или не "
+        return QCoreApplication::translate("Capture", "Файл не является звуковым файлом WAV с импульсно-кодовой модуляцией или не "
                               "читается.");
     case MciErr::NoSuitableInput:
-        return QStringLiteral("Нет устройства звукового ввода, которое может записывать в формате этого файла "
+        return QCoreApplication::translate("Capture", "Нет устройства звукового ввода, которое может записывать в формате этого файла "
                               "(частота, число каналов, 16 бит).");
     case MciErr::InputUnavailable:
-        return QStringLiteral("Устройство звукового ввода недоступно. Проверьте, работает ли звуковой сервер и "
+        return QCoreApplication::translate("Capture", "Устройство звукового ввода недоступно. Проверьте, работает ли звуковой сервер и "
                               "подключён ли кабель, и включите осциллоскоп снова.");
     case MciErr::InputNotFound:
-        return QStringLiteral("Устройство звукового ввода, заданное переменной SIGM_INPUT, не найдено.");
+        return QCoreApplication::translate("Capture", "Устройство звукового ввода, заданное переменной SIGM_INPUT, не найдено.");
     default:
-        return QStringLiteral("Неизвестная ошибка звукового устройства № %1.").arg(code);
+        return QCoreApplication::translate("Capture", "Неизвестная ошибка звукового устройства № %1.").arg(code);
     }
 }
 

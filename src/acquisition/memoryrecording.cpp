@@ -14,8 +14,10 @@
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
 #include "platform/wavfile.h"
+#include "platform/language.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -105,9 +107,9 @@ void Pribor::KeepMemoryRecording(int cause)
     const QString causeText = mciGetErrorString(cause);
     if (kept.isEmpty()) {
         EndCaptureAfterFailure();
-        MsgBox(causeText + QStringLiteral("\n\nОсциллограмму не удалось записать ни в рабочий файл, ни в папку ")
-                       + QDir::toNativeSeparators(Paths::MemFolder()) + QStringLiteral(": запись потеряна."),
-                   MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
+        MsgBox(causeText + QCoreApplication::translate("Capture", "\n\nОсциллограмму не удалось записать ни в рабочий файл, ни в папку ")
+                       + QDir::toNativeSeparators(Paths::MemFolder()) + QCoreApplication::translate("Capture", ": запись потеряна."),
+                   MsgButtons::OK, MsgIcon::Critical, Language::AppTitle());
         return;
     }
 
@@ -118,13 +120,13 @@ void Pribor::KeepMemoryRecording(int cause)
     };
     QString where;
     if (info.frames < recorded)
-        where = QStringLiteral("Места хватило только на часть осциллограммы (%1 с из %2 с); она сохранена в файле %3")
+        where = QCoreApplication::translate("Capture", "Места хватило только на часть осциллограммы (%1 с из %2 с); она сохранена в файле %3")
                     .arg(seconds(info.frames), seconds(recorded), QDir::toNativeSeparators(kept));
     else if (kept == working)
-        where = QStringLiteral("Записанная до этого осциллограмма (%1 с) сохранена в рабочем файле")
+        where = QCoreApplication::translate("Capture", "Записанная до этого осциллограмма (%1 с) сохранена в рабочем файле")
                     .arg(seconds(info.frames));
     else
-        where = QStringLiteral("Рабочий файл записать не удалось. Осциллограмма (%1 с) сохранена в файле %2")
+        where = QCoreApplication::translate("Capture", "Рабочий файл записать не удалось. Осциллограмма (%1 с) сохранена в файле %2")
                     .arg(seconds(info.frames), QDir::toNativeSeparators(kept));
 
     // As after the operator's stop: the recording is shown and can be saved
@@ -139,8 +141,8 @@ void Pribor::KeepMemoryRecording(int cause)
         return;
     OpenWorkingFile();
     ReselectSweep();
-    MsgBox(causeText + QStringLiteral("\n\n") + where + QStringLiteral(" и показана на экране."), MsgButtons::OK,
-               MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+    MsgBox(causeText + QStringLiteral("\n\n") + where + QCoreApplication::translate("Capture", " и показана на экране."), MsgButtons::OK,
+               MsgIcon::Exclamation, Language::AppTitle());
 }
 
 void Pribor::CloseSaveZvuk()

@@ -13,10 +13,10 @@
 SaveZvuk::SaveZvuk(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("SaveZvuk"));
-    setWindowTitle(QStringLiteral("Индикатор запоминания"));
+    setWindowTitle(tr("Индикатор запоминания"));
     setModal(false);
     auto *layout = new QVBoxLayout(this);
-    Label1 = new QLabel(QStringLiteral("Идет запись осциллограммы на диск, по истечении 1-ой минуты запись будет "
+    Label1 = new QLabel(tr("Идет запись осциллограммы на диск, по истечении 1-ой минуты запись будет "
                                        "остановленна автоматически!  Для принудительной остановки нажмите любую "
                                        "клавишу!"),
                         this);
@@ -26,8 +26,8 @@ SaveZvuk::SaveZvuk(QWidget *parent) : QDialog(parent)
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 60);
     ProgressBar1->setValue(0);
-    ProgressBar1->setFormat(QStringLiteral("%v с"));
-    Stop = new QPushButton(QStringLiteral("Остановка записи осциллограммы"), this);
+    ProgressBar1->setFormat(tr("%v с"));
+    Stop = new QPushButton(tr("Остановка записи осциллограммы"), this);
     Stop->setObjectName(QStringLiteral("Stop"));
     layout->addWidget(Label1);
     layout->addWidget(ProgressBar1);
@@ -59,10 +59,10 @@ void SaveZvuk::ShowLongRecording(int lengthSeconds)
 {
     // The text of the classic minute would be untrue here.
     Label1->setText(lengthSeconds > 0
-                        ? QStringLiteral("Идет запись осциллограммы прямо на диск, по истечении заданного времени "
+                        ? tr("Идет запись осциллограммы прямо на диск, по истечении заданного времени "
                                          "запись будет остановлена автоматически.  Стоп или любая клавиша "
                                          "останавливают её раньше, всё записанное сохраняется.")
-                        : QStringLiteral("Идет запись осциллограммы прямо на диск до остановки.  Стоп или любая "
+                        : tr("Идет запись осциллограммы прямо на диск до остановки.  Стоп или любая "
                                          "клавиша останавливают её, всё записанное сохраняется."));
     Label1->setTextFormat(Qt::PlainText);
     if (!Label2) {
@@ -77,5 +77,5 @@ void SaveZvuk::ShowLongRecording(int lengthSeconds)
     ProgressBar1->setRange(0, lengthSeconds > 0 ? lengthSeconds : 0);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    Stop->setText(QStringLiteral("Стоп"));
+    Stop->setText(tr("Стоп"));
 }

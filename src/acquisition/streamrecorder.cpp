@@ -4,6 +4,7 @@
 #include "acquisition/captureengine.h"
 #include "platform/mcierr.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -245,11 +246,11 @@ QString StreamRecorder::Problem() const
 {
     switch (state_) {
     case State::DiskFull:
-        return QStringLiteral("На диске кончилось место, запись остановлена.");
+        return QCoreApplication::translate("Capture", "На диске кончилось место, запись остановлена.");
     case State::SizeLimit:
-        return QStringLiteral("Файл записи достиг наибольшего размера, разрешённого программе, запись остановлена.");
+        return QCoreApplication::translate("Capture", "Файл записи достиг наибольшего размера, разрешённого программе, запись остановлена.");
     case State::WriteFailed:
-        return QStringLiteral("Запись в файл не удалась (%1), запись остановлена.")
+        return QCoreApplication::translate("Capture", "Запись в файл не удалась (%1), запись остановлена.")
             .arg(QString::fromLocal8Bit(std::strerror(writeErrno_)));
     case State::InputLost:
     case State::Running:

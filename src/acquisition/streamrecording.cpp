@@ -9,10 +9,12 @@
 #include "acquisition/streamrecorder.h"
 #include "app/overviewtool.h"
 #include "app/pribor.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -39,8 +41,8 @@ QString sizeText(qint64 bytes)
 {
     const QLocale locale;
     if (bytes >= (qint64(1) << 30))
-        return locale.toString(double(bytes) / double(qint64(1) << 30), 'f', 1) + QStringLiteral(" ГБ");
-    return locale.toString(double(bytes) / double(1 << 20), 'f', 0) + QStringLiteral(" МБ");
+        return locale.toString(double(bytes) / double(qint64(1) << 30), 'f', 1) + QCoreApplication::translate("Capture", " ГБ");
+    return locale.toString(double(bytes) / double(1 << 20), 'f', 0) + QCoreApplication::translate("Capture", " МБ");
 }
 
 QString streamFileName()
@@ -69,9 +71,9 @@ bool Pribor::StartStreamRecording(int lengthSeconds)
     const int rc = recorder->Start(path, format, lengthSeconds > 0 ? qint64(lengthSeconds) * format.sampleRate : -1);
     if (rc != 0) {
         if (rc == MciErr::NotSaved)
-            MsgBox(QStringLiteral("Не удалось создать файл записи ") + QDir::toNativeSeparators(path)
+            MsgBox(QCoreApplication::translate("Capture", "Не удалось создать файл записи ") + QDir::toNativeSeparators(path)
                        + QStringLiteral(".\n\n") + recorder->Problem(),
-                   MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
+                   MsgButtons::OK, MsgIcon::Critical, Language::AppTitle());
         else
             ShowDeviceError(rc);
         EndCaptureAfterFailure();
@@ -103,14 +105,14 @@ void Pribor::TickStreamRecording()
         return;
     const qint64 seconds = stream_->Frames() / std::max(1, stream_->Format().sampleRate);
     const qint64 free = StreamRecorder::FreeBytes(stream_->Path());
-    QString text = QStringLiteral("Записано %1").arg(clockText(seconds));
-    text += streamSeconds_ > 0 ? QStringLiteral(" из %1").arg(clockText(streamSeconds_))
-                               : QStringLiteral(" (до остановки)");
+    QString text = QCoreApplication::translate("Capture", "Записано %1").arg(clockText(seconds));
+    text += streamSeconds_ > 0 ? QCoreApplication::translate("Capture", " из %1").arg(clockText(streamSeconds_))
+                               : QCoreApplication::translate("Capture", " (до остановки)");
     if (free >= 0) {
-        text += QStringLiteral("\nНа диске свободно %1").arg(sizeText(free));
+        text += QCoreApplication::translate("Capture", "\nНа диске свободно %1").arg(sizeText(free));
         const qint64 perSecond = qint64(stream_->Format().sampleRate) * stream_->Format().BytesPerFrame();
         if (perSecond > 0)
-            text += QStringLiteral(", это ещё %1").arg(clockText(free / perSecond));
+            text += QCoreApplication::translate("Capture", ", это ещё %1").arg(clockText(free / perSecond));
     }
     saveZvuk_->Label2->setText(text);
     if (streamSeconds_ > 0)
@@ -137,8 +139,8 @@ void Pribor::FinishStreamRecording()
         stream_.reset();
         EndCaptureAfterFailure();
         if (!problem.isEmpty() && !st.Unloading)
-            MsgBox(problem + QStringLiteral("\n\nНичего записать не успело."), MsgButtons::OK, MsgIcon::Exclamation,
-                   QStringLiteral("Сигмалит"));
+            MsgBox(problem + QCoreApplication::translate("Capture", "\n\nНичего записать не успело."), MsgButtons::OK, MsgIcon::Exclamation,
+                   Language::AppTitle());
         return;
     }
     EnableStoppedPanel();
@@ -154,8 +156,8 @@ void Pribor::FinishStreamRecording()
     OpenWorkingFile();
     ReselectSweep();
     if (!problem.isEmpty()) {
-        MsgBox(problem + QStringLiteral("\n\nВсё, что успело записаться (%1), сохранено в файле %2 и показано на экране.")
+        MsgBox(problem + QCoreApplication::translate("Capture", "\n\nВсё, что успело записаться (%1), сохранено в файле %2 и показано на экране.")
                              .arg(clockText(qint64(seconds)), QDir::toNativeSeparators(stream_->Path())),
-               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+               MsgButtons::OK, MsgIcon::Exclamation, Language::AppTitle());
     }
 }

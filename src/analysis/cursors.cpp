@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/cursors.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace Cursors {
@@ -19,7 +20,7 @@ QString scaled(double value, const char *const units[3], const double steps[3])
         i = 0;
     else if (a >= steps[1] * 0.9995)
         i = 1;
-    return QLocale().toString(value / steps[i], 'g', 4) + QLatin1Char(' ') + QString::fromUtf8(units[i]);
+    return QLocale().toString(value / steps[i], 'g', 4) + QLatin1Char(' ') + QCoreApplication::translate("Units", units[i]);
 }
 }  // namespace
 
@@ -76,21 +77,21 @@ double FileSeconds(int64_t position, int64_t firstSample, int channels, double r
 
 QString SecondsText(double seconds)
 {
-    static const char *const units[3] = {"с", "мс", "мкс"};
+    static const char *const units[3] = {QT_TRANSLATE_NOOP("Units", "с"), QT_TRANSLATE_NOOP("Units", "мс"), QT_TRANSLATE_NOOP("Units", "мкс")};
     static const double steps[3] = {1, 1e-3, 1e-6};
     return scaled(seconds, units, steps);
 }
 
 QString VoltsText(double volts)
 {
-    static const char *const units[3] = {"В", "мВ", "мкВ"};
+    static const char *const units[3] = {QT_TRANSLATE_NOOP("Units", "В"), QT_TRANSLATE_NOOP("Units", "мВ"), QT_TRANSLATE_NOOP("Units", "мкВ")};
     static const double steps[3] = {1, 1e-3, 1e-6};
     return scaled(volts, units, steps);
 }
 
 QString HertzText(double hertz)
 {
-    static const char *const units[3] = {"кГц", "Гц", "Гц"};
+    static const char *const units[3] = {QT_TRANSLATE_NOOP("Units", "кГц"), QT_TRANSLATE_NOOP("Units", "Гц"), QT_TRANSLATE_NOOP("Units", "Гц")};
     static const double steps[3] = {1e3, 1, 1};
     return scaled(hertz, units, steps);
 }

@@ -4,6 +4,7 @@
 #include "platform/settings.h"
 #include "platform/vbrt.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,7 @@ struct Entry {
     const char *name;
 };
 constexpr Entry kEntries[kFunctionCount] = {
-    {Function::Off, "off", "Выключена"},
+    {Function::Off, "off", QT_TRANSLATE_NOOP("MathTrace", "Выключена")},
     {Function::Sum, "sum", "A + B"},
     {Function::Difference, "difference", "A − B"},
     {Function::Product, "product", "A × B"},
@@ -28,10 +29,15 @@ constexpr Entry kEntries[kFunctionCount] = {
     {Function::NegateB, "negB", "−B"},
     {Function::Derivative, "derivative", "dA/dt"},
     {Function::Integral, "integral", "∫A dt"},
-    {Function::LowPass, "lowpass", "ФНЧ"},
-    {Function::HighPass, "highpass", "ФВЧ"},
-    {Function::BandPass, "bandpass", "Полосовой"},
+    {Function::LowPass, "lowpass", QT_TRANSLATE_NOOP("MathTrace", "ФНЧ")},
+    {Function::HighPass, "highpass", QT_TRANSLATE_NOOP("MathTrace", "ФВЧ")},
+    {Function::BandPass, "bandpass", QT_TRANSLATE_NOOP("MathTrace", "Полосовой")},
 };
+
+// The units of M and of the references, as ValueText shows them.
+[[maybe_unused]] constexpr const char *kUnitWords[] = {
+    QT_TRANSLATE_NOOP("Units", "В"), QT_TRANSLATE_NOOP("Units", "В²"), QT_TRANSLATE_NOOP("Units", "В/с"),
+    QT_TRANSLATE_NOOP("Units", "В·с"), QT_TRANSLATE_NOOP("Units", "с")};
 
 double numberIn(const QString &key, double lo, double hi, double fallback)
 {
@@ -64,7 +70,7 @@ bool NeedsB(Function f, bool filterB)
 
 QString Name(Function f, bool filterB)
 {
-    const QString name = QString::fromUtf8(kEntries[int(f)].name);
+    const QString name = QCoreApplication::translate("MathTrace", kEntries[int(f)].name);
     return IsFilter(f) ? name + (filterB ? QStringLiteral(" (B)") : QStringLiteral(" (A)")) : name;
 }
 
@@ -315,7 +321,7 @@ QString ValueText(double v, const QString &unit)
     static constexpr struct {
         double factor;
         const char *prefix;
-    } kPrefixes[] = {{1e-12, "п"}, {1e-9, "н"}, {1e-6, "мк"}, {1e-3, "м"}, {1, ""}, {1e3, "к"}, {1e6, "М"}, {1e9, "Г"}};
+    } kPrefixes[] = {{1e-12, QT_TRANSLATE_NOOP("Units", "п")}, {1e-9, QT_TRANSLATE_NOOP("Units", "н")}, {1e-6, QT_TRANSLATE_NOOP("Units", "мк")}, {1e-3, QT_TRANSLATE_NOOP("Units", "м")}, {1, ""}, {1e3, QT_TRANSLATE_NOOP("Units", "к")}, {1e6, QT_TRANSLATE_NOOP("Units", "М")}, {1e9, QT_TRANSLATE_NOOP("Units", "Г")}};
     const double a = std::abs(v);
     size_t k = 4;
     if (a > 0) {
@@ -329,7 +335,9 @@ QString ValueText(double v, const QString &unit)
     QString text = loc.toString(v / kPrefixes[k].factor, 'g', 4);
     if (text.startsWith(QLatin1Char('-')))
         text.replace(0, 1, QStringLiteral("−"));
-    return text + QLatin1Char(' ') + QString::fromUtf8(kPrefixes[k].prefix) + unit;
+    // A stored unit (a reference file's) is shown in the program's language.
+    return text + QLatin1Char(' ') + QCoreApplication::translate("Units", kPrefixes[k].prefix)
+           + QCoreApplication::translate("Units", unit.toUtf8().constData());
 }
 
 Settings Load()

@@ -3,6 +3,7 @@
 
 #include "analysis/trigger.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 
@@ -39,7 +40,7 @@ QString scaled(double v, int digits, std::initializer_list<std::pair<double, con
     }
     if (text.startsWith(QLatin1Char('-')))
         text.replace(0, 1, QStringLiteral("−"));
-    return text + QLatin1Char(' ') + QString::fromUtf8(unit->second);
+    return text + QLatin1Char(' ') + QCoreApplication::translate("Units", unit->second);
 }
 
 }  // namespace
@@ -98,25 +99,25 @@ Readings Of(std::span<const int16_t> x, double sampleRate)
 
 QString Volts(double volts)
 {
-    return scaled(volts, 4, {{1e-6, "мкВ"}, {1e-3, "мВ"}, {1.0, "В"}});
+    return scaled(volts, 4, {{1e-6, QT_TRANSLATE_NOOP("Units", "мкВ")}, {1e-3, QT_TRANSLATE_NOOP("Units", "мВ")}, {1.0, QT_TRANSLATE_NOOP("Units", "В")}});
 }
 
 QString Hertz(double hz)
 {
-    return scaled(hz, 5, {{1.0, "Гц"}, {1e3, "кГц"}});
+    return scaled(hz, 5, {{1.0, QT_TRANSLATE_NOOP("Units", "Гц")}, {1e3, QT_TRANSLATE_NOOP("Units", "кГц")}});
 }
 
 QString Seconds(double seconds)
 {
-    return scaled(seconds, 4, {{1e-6, "мкС"}, {1e-3, "мС"}, {1.0, "С"}});
+    return scaled(seconds, 4, {{1e-6, QT_TRANSLATE_NOOP("Units", "мкС")}, {1e-3, QT_TRANSLATE_NOOP("Units", "мС")}, {1.0, QT_TRANSLATE_NOOP("Units", "С")}});
 }
 
 QString Line(int channel, const Readings &r, double voltsPerUnit)
 {
     if (r.count == 0)
-        return QStringLiteral("%1:  нет данных").arg(channel);
+        return QCoreApplication::translate("Measure", "%1:  нет данных").arg(channel);
     auto v = [&](double units) { return Volts(units * voltsPerUnit); };
-    return QStringLiteral("%1:  f %2   T %3   Размах %4   Макс %5   Мин %6   Сред %7   СКЗ %8   СКЗ~ %9")
+    return QCoreApplication::translate("Measure", "%1:  f %2   T %3   Размах %4   Макс %5   Мин %6   Сред %7   СКЗ %8   СКЗ~ %9")
         .arg(channel)
         .arg(Hertz(r.frequency), Seconds(r.period), v(r.peakToPeak), v(r.maximum), v(r.minimum), v(r.mean),
              v(r.rms), v(r.rmsAc));

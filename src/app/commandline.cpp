@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QtGlobal>
 
@@ -29,7 +30,7 @@ Request error(const QString &text)
 {
     Request r;
     r.action = Request::Error;
-    r.message = QStringLiteral("sigmalit: ") + text + QStringLiteral(" (см. sigmalit --help)");
+    r.message = QStringLiteral("sigmalit: ") + text + QCoreApplication::translate("CommandLine", " (см. sigmalit --help)");
     return r;
 }
 
@@ -90,7 +91,7 @@ Request Parse(const QStringList &args)
         const QStringList unknown = parser.unknownOptionNames();
         if (unknown.isEmpty())
             return error(parser.errorText());
-        return error(QStringLiteral("неизвестный параметр «%1»").arg(TypedOption(args, unknown.first())));
+        return error(QCoreApplication::translate("CommandLine", "неизвестный параметр «%1»").arg(TypedOption(args, unknown.first())));
     }
     Request r;
     if (parser.isSet(help)) {
@@ -103,7 +104,7 @@ Request Parse(const QStringList &args)
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
-        return error(QStringLiteral("открывается только один файл, лишний: «%1»").arg(files.at(1)));
+        return error(QCoreApplication::translate("CommandLine", "открывается только один файл, лишний: «%1»").arg(files.at(1)));
     if (!files.isEmpty())
         r.file = files.first();
     return r;
@@ -121,8 +122,7 @@ QString TypedOption(const QStringList &args, const QString &name)
 
 QString HelpText()
 {
-    return QStringLiteral(
-        "Использование: sigmalit [ФАЙЛ.wav]\n"
+    return QCoreApplication::translate("CommandLine", "Использование: sigmalit [ФАЙЛ.wav]\n"
         "       sigmalit measure|spectrum|export ФАЙЛ.wav [ПАРАМЕТРЫ]\n"
         "Сигмалит — запоминающий осциллограф на звуковой карте.\n"
         "\n"
@@ -147,9 +147,9 @@ QString HelpText()
 
 QString VersionText()
 {
-    return QStringLiteral("sigmalit " SIGM_VERSION "\n"
-                          "Лицензия GPL-3.0-or-later: GNU GPL версии 3 или более поздней "
-                          "<https://www.gnu.org/licenses/gpl-3.0.html>\n");
+    return QStringLiteral("sigmalit " SIGM_VERSION "\n")
+           + QCoreApplication::translate("CommandLine", "Лицензия GPL-3.0-or-later: GNU GPL версии 3 или более поздней "
+                                                        "<https://www.gnu.org/licenses/gpl-3.0.html>\n");
 }
 
 QString NoDisplayText()

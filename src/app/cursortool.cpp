@@ -27,9 +27,9 @@ CursorTool::CursorTool(const ToolHost &host, std::function<bool()> tracesHidden,
         a->setCheckable(true);
         return a;
     };
-    CursorsMenu = item("CursorsMenu", QStringLiteral("Курсоры"));
-    CursorsOnSecond = item("CursorsOnSecond", QStringLiteral("Курсоры напряжения по 2-му каналу"));
-    CursorsOnMath = item("CursorsOnMath", QStringLiteral("Курсоры напряжения по M"));
+    CursorsMenu = item("CursorsMenu", tr("Курсоры"));
+    CursorsOnSecond = item("CursorsOnSecond", tr("Курсоры напряжения по 2-му каналу"));
+    CursorsOnMath = item("CursorsOnMath", tr("Курсоры напряжения по M"));
     connect(CursorsMenu, &QAction::toggled, this, [this](bool on) { SetCursorsShown(on); });
     connect(CursorsOnSecond, &QAction::toggled, this, [this](bool on) {
         if (on)
@@ -121,7 +121,7 @@ QStringList CursorTool::ReadoutLines() const
         return {times, QStringLiteral("M:  U1 = %1   U2 = %2   ΔU = %3").arg(v(r.v1), v(r.v2), v(r.dv))};
     }
     const QString ch = VoltChannel() == 0 ? QStringLiteral("1") : QStringLiteral("2");
-    return {times, QStringLiteral("Канал %1:  U1 = %2   U2 = %3   ΔU = %4")
+    return {times, tr("Канал %1:  U1 = %2   U2 = %3   ΔU = %4")
                        .arg(ch, Cursors::VoltsText(r.v1), Cursors::VoltsText(r.v2), Cursors::VoltsText(r.dv))};
 }
 

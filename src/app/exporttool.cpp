@@ -13,6 +13,7 @@
 #include "display/screen.h"
 #include "display/screenpicture.h"
 #include "export/atomicfile.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcolor.h"
@@ -34,12 +35,10 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Сигмалит");
-
 QString sensitivityText(VbComboBox *box)
 {
     const int i = box->ListIndex();
-    return i < 0 ? QString() : QString::fromUtf8(Panel::kSensitivityU1[size_t(i)].text);
+    return i < 0 ? QString() : Panel::Shown(Panel::kSensitivityU1[size_t(i)]);
 }
 
 // Runs `work` on a thread of its own while the window handles its events
@@ -96,14 +95,14 @@ ExportTool::ExportTool(const ToolHost &host, const CursorTool *cursors, const XY
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    ExportMenu = new QMenu(QStringLiteral("Экспорт"), host_.window);
+    ExportMenu = new QMenu(tr("Экспорт"), host_.window);
     ExportMenu->setObjectName(QStringLiteral("ExportMenu"));
-    ExportPngAct = item(ExportMenu, "ExportPng", QStringLiteral("Экран в PNG..."));
-    ExportSvgAct = item(ExportMenu, "ExportSvg", QStringLiteral("Экран в SVG..."));
+    ExportPngAct = item(ExportMenu, "ExportPng", tr("Экран в PNG..."));
+    ExportSvgAct = item(ExportMenu, "ExportSvg", tr("Экран в SVG..."));
     ExportMenu->addSeparator();
-    ExportCsvScreen = item(ExportMenu, "ExportCsvScreen", QStringLiteral("Отсчёты экрана в CSV..."));
-    ExportCsvCursors = item(ExportMenu, "ExportCsvCursors", QStringLiteral("Отсчёты между курсорами времени в CSV..."));
-    ExportCsvFile = item(ExportMenu, "ExportCsvFile", QStringLiteral("Отсчёты всего файла в CSV..."));
+    ExportCsvScreen = item(ExportMenu, "ExportCsvScreen", tr("Отсчёты экрана в CSV..."));
+    ExportCsvCursors = item(ExportMenu, "ExportCsvCursors", tr("Отсчёты между курсорами времени в CSV..."));
+    ExportCsvFile = item(ExportMenu, "ExportCsvFile", tr("Отсчёты всего файла в CSV..."));
     host_.fileMenu->insertMenu(host_.quit, ExportMenu);
     connect(ExportPngAct, &QAction::triggered, this, [this] { exportPicture(false); });
     connect(ExportSvgAct, &QAction::triggered, this, [this] { exportPicture(true); });
@@ -132,7 +131,7 @@ QStringList ExportTool::Caption() const
     const ScopeState &st = *host_.st;
     const int sweepIndex = host_.sweep->ListIndex();
     PictureExport::CaptionText t;
-    t.sweep = sweepIndex < 0 ? QString() : QString::fromUtf8(Panel::kSweep[size_t(sweepIndex)].text);
+    t.sweep = sweepIndex < 0 ? QString() : Panel::Shown(Panel::kSweep[size_t(sweepIndex)]);
     t.sensitivity1 = sensitivityText(host_.sensitivity1);
     t.sensitivity2 = sensitivityText(host_.sensitivity2);
     if (xy_->IsOn()) {
@@ -234,8 +233,8 @@ CsvExport::Span ExportTool::CsvSpan(CsvWhat what) const
 CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QString *error)
 {
     const double volts[2] = {voltsPerUnit(0), voltsPerUnit(1)};
-    QProgressDialog progress(QStringLiteral("Экспорт отсчётов в CSV..."), QStringLiteral("Отмена"), 0, 1000, host_.window);
-    progress.setWindowTitle(kTitle);
+    QProgressDialog progress(tr("Экспорт отсчётов в CSV..."), tr("Отмена"), 0, 1000, host_.window);
+    progress.setWindowTitle(Language::AppTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);  // only what takes longer shows a bar
     progress.setAutoClose(false);
@@ -305,8 +304,8 @@ CsvExport::Result ExportTool::ExportCsv(const QString &path, CsvWhat what, QStri
 
 void ExportTool::exportPicture(bool svg)
 {
-    const QString filter = svg ? QStringLiteral("Рисунок SVG (*.svg)") : QStringLiteral("Рисунок PNG (*.png)");
-    QString path = QFileDialog::getSaveFileName(host_.window, QStringLiteral("Экспорт экрана"),
+    const QString filter = svg ? tr("Рисунок SVG (*.svg)") : tr("Рисунок PNG (*.png)");
+    QString path = QFileDialog::getSaveFileName(host_.window, tr("Экспорт экрана"),
                                                 QDir::home().filePath(svg ? QStringLiteral("oscillogram.svg")
                                                                           : QStringLiteral("oscillogram.png")),
                                                 filter);
@@ -314,22 +313,22 @@ void ExportTool::exportPicture(bool svg)
         return;
     QString error;
     if (!(svg ? ExportSvg(path, &error) : ExportPng(path, &error)))
-        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, kTitle);
+        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, Language::AppTitle());
 }
 
 void ExportTool::exportCsv(CsvWhat what)
 {
     if (host_.st->CaptureRunning) {
-        MsgBox(QStringLiteral("Отсчёты можно выгрузить, когда осциллоскоп остановлен."), MsgButtons::OK,
-               MsgIcon::Information, kTitle);
+        MsgBox(tr("Отсчёты можно выгрузить, когда осциллоскоп остановлен."), MsgButtons::OK,
+               MsgIcon::Information, Language::AppTitle());
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(host_.window, QStringLiteral("Экспорт отсчётов"),
+    const QString path = QFileDialog::getSaveFileName(host_.window, tr("Экспорт отсчётов"),
                                                       QDir::home().filePath(QStringLiteral("oscillogram.csv")),
-                                                      QStringLiteral("Таблица CSV (*.csv)"));
+                                                      tr("Таблица CSV (*.csv)"));
     if (path.isEmpty())
         return;
     QString error;
     if (ExportCsv(path, what, &error) == CsvExport::Result::Failed)
-        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, kTitle);
+        MsgBox(error, MsgButtons::OK, MsgIcon::Critical, Language::AppTitle());
 }

@@ -6,6 +6,7 @@
 #include "acquisition/mci.h"
 #include "app/scopestate.h"
 #include "display/ris.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 
 #include <QAction>
@@ -17,13 +18,9 @@
 #include <QPointer>
 #include <QTimer>
 
-namespace {
-const QString kTitle = QStringLiteral("Сигмалит");
-}  // namespace
-
 InputTool::InputTool(const ToolHost &host, QObject *parent) : QObject(parent), host_(host)
 {
-    InputMenu = host_.setupMenu->addMenu(QStringLiteral("Звуковой вход"));
+    InputMenu = host_.setupMenu->addMenu(tr("Звуковой вход"));
     InputMenu->setObjectName(QStringLiteral("InputMenu"));
     // Filled each time it opens, so it follows inputs plugged in or out.
     connect(InputMenu, &QMenu::aboutToShow, this, &InputTool::fillInputMenu);
@@ -46,7 +43,7 @@ InputTool::InputTool(const ToolHost &host, QObject *parent) : QObject(parent), h
         if (!notice.isEmpty()) {
             // Told from inside a device command: show the message once that is over.
             QTimer::singleShot(0, tools, [notice] {
-                MsgBox(notice, MsgButtons::OK, MsgIcon::Exclamation, kTitle);
+                MsgBox(notice, MsgButtons::OK, MsgIcon::Exclamation, Language::AppTitle());
             });
         }
         tools->showInputLabel();
@@ -95,11 +92,11 @@ void InputTool::fillInputMenu()
     InputMenu->clear();
     const QString env = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
     const QString stored = InputChoice::Stored();
-    QAction *now = InputMenu->addAction(QStringLiteral("Сейчас: ") + InputChoice::MenuText(InputInUse()));
+    QAction *now = InputMenu->addAction(tr("Сейчас: ") + InputChoice::MenuText(InputInUse()));
     now->setEnabled(false);
     if (!env.isEmpty()) {
         QAction *a =
-            InputMenu->addAction(QStringLiteral("Вход задан переменной SIGM_INPUT=") + InputChoice::MenuText(env));
+            InputMenu->addAction(tr("Вход задан переменной SIGM_INPUT=") + InputChoice::MenuText(env));
         a->setEnabled(false);
     }
     InputMenu->addSeparator();
@@ -113,17 +110,17 @@ void InputTool::fillInputMenu()
         group->addAction(a);
         connect(a, &QAction::triggered, this, [this, choice] { ChooseInput(choice); });
     };
-    add(QStringLiteral("По умолчанию (вход звукового сервера)"), QString());
+    add(tr("По умолчанию (вход звукового сервера)"), QString());
     bool storedListed = stored.isEmpty() || stored == QLatin1String(InputChoice::kDemo);
     for (const SoundInputInfo &i : InputChoice::List()) {
         add(InputChoice::Caption(i), i.name);
         storedListed = storedListed || i.name == stored;
     }
     if (!storedListed)
-        add(QStringLiteral("%1 (нет в системе)").arg(chosenDescription_.isEmpty() ? stored : chosenDescription_),
+        add(tr("%1 (нет в системе)").arg(chosenDescription_.isEmpty() ? stored : chosenDescription_),
             stored);
     InputMenu->addSeparator();
-    add(QStringLiteral("Демонстрационный генератор"), QString::fromLatin1(InputChoice::kDemo));
+    add(tr("Демонстрационный генератор"), QString::fromLatin1(InputChoice::kDemo));
 }
 
 void InputTool::ChooseInput(const QString &choice)
@@ -209,9 +206,9 @@ QString InputTool::InputInUse() const
         return running;
     const QString stored = storedChoice_;
     if (stored.isEmpty())
-        return inputInUse_.isEmpty() ? QStringLiteral("по умолчанию") : QStringLiteral("по умолчанию — ") + inputInUse_;
+        return inputInUse_.isEmpty() ? tr("по умолчанию") : tr("по умолчанию — ") + inputInUse_;
     if (stored == QLatin1String(InputChoice::kDemo))
-        return QStringLiteral("Демонстрационный генератор");
+        return tr("Демонстрационный генератор");
     return chosenDescription_.isEmpty() ? stored : chosenDescription_;
 }
 
@@ -223,7 +220,7 @@ void InputTool::showInputLabel()
     InputLabel->setVisible(chosen);
     if (!chosen)
         return;
-    InputLabel->setText(InputLabel->fontMetrics().elidedText(QStringLiteral("Вход: ") + InputChoice::OneLine(InputInUse()),
+    InputLabel->setText(InputLabel->fontMetrics().elidedText(tr("Вход: ") + InputChoice::OneLine(InputInUse()),
                                                             Qt::ElideRight, std::max(40, host_.surface->width() - 20)));
     InputLabel->adjustSize();
     InputLabel->move(4, std::max(0, host_.surface->height() - InputLabel->height() - 4));

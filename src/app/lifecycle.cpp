@@ -245,12 +245,12 @@ void Pribor::XminY_Click()
     auto subtractionOff = [this] {
         st.SubtractMode = false;
         XminY->setText(QStringLiteral("X-Y"));
-        XminY->setToolTip(QStringLiteral("Вкл.режим вычитания каналов"));
+        XminY->setToolTip(tr("Вкл.режим вычитания каналов"));
     };
     auto subtractionOn = [this] {
         st.SubtractMode = true;
         XminY->setText(QStringLiteral("X Y"));
-        XminY->setToolTip(QStringLiteral("Откл.режим вычитания каналов"));
+        XminY->setToolTip(tr("Откл.режим вычитания каналов"));
     };
     if (zapis->isEnabled()) {
         if (st.SubtractMode)

@@ -39,17 +39,17 @@ struct MenuEntry {
     const char *caption;
 };
 constexpr MenuEntry kMenu[] = {
-    {Function::Off, "MathOff", "Выключена"},
+    {Function::Off, "MathOff", QT_TRANSLATE_NOOP("MathTool", "Выключена")},
     {Function::Sum, "MathSum", "A + B"},
     {Function::Difference, "MathDifference", "A − B"},
-    {Function::Product, "MathProduct", "A × B (мгновенная мощность)"},
+    {Function::Product, "MathProduct", QT_TRANSLATE_NOOP("MathTool", "A × B (мгновенная мощность)")},
     {Function::NegateA, "MathNegA", "−A"},
     {Function::NegateB, "MathNegB", "−B"},
-    {Function::Derivative, "MathDerivative", "dA/dt (производная канала A)"},
-    {Function::Integral, "MathIntegral", "∫A dt (интеграл канала A от начала экрана)"},
-    {Function::LowPass, "MathLowPass", "Фильтр нижних частот"},
-    {Function::HighPass, "MathHighPass", "Фильтр верхних частот"},
-    {Function::BandPass, "MathBandPass", "Полосовой фильтр"},
+    {Function::Derivative, "MathDerivative", QT_TRANSLATE_NOOP("MathTool", "dA/dt (производная канала A)")},
+    {Function::Integral, "MathIntegral", QT_TRANSLATE_NOOP("MathTool", "∫A dt (интеграл канала A от начала экрана)")},
+    {Function::LowPass, "MathLowPass", QT_TRANSLATE_NOOP("MathTool", "Фильтр нижних частот")},
+    {Function::HighPass, "MathHighPass", QT_TRANSLATE_NOOP("MathTool", "Фильтр верхних частот")},
+    {Function::BandPass, "MathBandPass", QT_TRANSLATE_NOOP("MathTool", "Полосовой фильтр")},
 };
 
 // Samples of channel `c` of interleaved 16-bit frames, in volts.
@@ -75,11 +75,11 @@ double settleSeconds(const MathTrace::Settings &s)
 
 MathTool::MathTool(const ToolHost &host, QObject *parent) : QObject(parent), host_(host)
 {
-    MathMenu = host_.setupMenu->addMenu(QStringLiteral("Математика"));
+    MathMenu = host_.setupMenu->addMenu(tr("Математика"));
     MathMenu->setObjectName(QStringLiteral("MathMenu"));
     functions_ = new QActionGroup(this);
     for (const MenuEntry &e : kMenu) {
-        QAction *a = MathMenu->addAction(QString::fromUtf8(e.caption));
+        QAction *a = MathMenu->addAction(tr(e.caption));
         a->setObjectName(QLatin1String(e.name));
         a->setCheckable(true);
         a->setData(int(e.f));
@@ -92,24 +92,24 @@ MathTool::MathTool(const ToolHost &host, QObject *parent) : QObject(parent), hos
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    FilterB = item("MathFilterB", QStringLiteral("Фильтровать канал B"));
+    FilterB = item("MathFilterB", tr("Фильтровать канал B"));
     FilterB->setCheckable(true);
     connect(FilterB, &QAction::triggered, this, [this](bool on) { SetFilterSource(on); });
-    Corner = item("MathCorner", QStringLiteral("Частота фильтра…"));
+    Corner = item("MathCorner", tr("Частота фильтра…"));
     connect(Corner, &QAction::triggered, this, [this] {
-        SetCorner(askNumber(QStringLiteral("Частота среза, Гц (у полосового — частота середины полосы):"),
+        SetCorner(askNumber(tr("Частота среза, Гц (у полосового — частота середины полосы):"),
                             s_.cornerHz, 0.01, 1e6, 2));
     });
-    BandQ = item("MathBandQ", QStringLiteral("Добротность полосового фильтра…"));
+    BandQ = item("MathBandQ", tr("Добротность полосового фильтра…"));
     connect(BandQ, &QAction::triggered, this, [this] {
-        SetBandQ(askNumber(QStringLiteral("Добротность (частота середины / ширина полосы):"), s_.q, 0.1, 100, 2));
+        SetBandQ(askNumber(tr("Добротность (частота середины / ширина полосы):"), s_.q, 0.1, 100, 2));
     });
     MathMenu->addSeparator();
-    ScaleUp = item("MathScaleUp", QStringLiteral("Масштаб M крупнее"));
-    ScaleDown = item("MathScaleDown", QStringLiteral("Масштаб M мельче"));
-    ScaleFit = item("MathScaleFit", QStringLiteral("Подобрать масштаб M"));
-    MoveUp = item("MathMoveUp", QStringLiteral("Сдвинуть M вверх"));
-    MoveDown = item("MathMoveDown", QStringLiteral("Сдвинуть M вниз"));
+    ScaleUp = item("MathScaleUp", tr("Масштаб M крупнее"));
+    ScaleDown = item("MathScaleDown", tr("Масштаб M мельче"));
+    ScaleFit = item("MathScaleFit", tr("Подобрать масштаб M"));
+    MoveUp = item("MathMoveUp", tr("Сдвинуть M вверх"));
+    MoveDown = item("MathMoveDown", tr("Сдвинуть M вниз"));
     connect(ScaleUp, &QAction::triggered, this, [this] { SetScale(s_.scale - 1); });
     connect(ScaleDown, &QAction::triggered, this, [this] { SetScale(s_.scale + 1); });
     connect(ScaleFit, &QAction::triggered, this, [this] { FitScale(); });
@@ -156,7 +156,7 @@ double MathTool::askNumber(const QString &label, double value, double lo, double
 {
     // The dialog reads the number in the window's locale.
     QInputDialog dialog(host_.window);
-    dialog.setWindowTitle(QStringLiteral("Математика"));
+    dialog.setWindowTitle(tr("Математика"));
     dialog.setInputMode(QInputDialog::DoubleInput);
     dialog.setLabelText(label);
     dialog.setDoubleRange(lo, hi);
@@ -439,12 +439,12 @@ void MathTool::StripLines(QStringList &lines, std::vector<QColor> &colours) cons
         return;
     const QString name = QStringLiteral("M = %1").arg(MathTrace::Name(s_.function, s_.filterB));
     if (!readingsValid_ || readings_.count == 0) {
-        lines << QStringLiteral("%1:  нет данных").arg(name);
+        lines << tr("%1:  нет данных").arg(name);
     } else {
         const QString unit = UnitText();
         auto v = [&](double units) { return MathTrace::ValueText(units * readingUnit_, unit); };
         const Measure::Readings &r = readings_;
-        lines << QStringLiteral("%1:  f %2   T %3   Размах %4   Макс %5   Мин %6   Сред %7   СКЗ %8   СКЗ~ %9")
+        lines << tr("%1:  f %2   T %3   Размах %4   Макс %5   Мин %6   Сред %7   СКЗ %8   СКЗ~ %9")
                      .arg(name, Measure::Hertz(r.frequency), Measure::Seconds(r.period), v(r.peakToPeak),
                           v(r.maximum), v(r.minimum), v(r.mean), v(r.rms), v(r.rmsAc));
     }
@@ -455,7 +455,7 @@ QString MathTool::CaptionNote() const
 {
     if (!Active())
         return QString();
-    QString note = QStringLiteral("M = %1: %2/дел.")
+    QString note = tr("M = %1: %2/дел.")
                        .arg(MathTrace::Name(s_.function, s_.filterB),
                             MathTrace::ValueText(MathTrace::ScaleStep(s_.scale), UnitText()));
     if (MathTrace::IsFilter(s_.function)) {

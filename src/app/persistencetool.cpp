@@ -23,11 +23,11 @@ struct Choice {
     const char *stored;
 };
 constexpr Choice kChoices[std::size(Persistence::kTimes)] = {
-    {"PersistOff", "Выключено", "0"},
-    {"Persist02", "0,2 с", "0.2"},
-    {"Persist1", "1 с", "1"},
-    {"Persist5", "5 с", "5"},
-    {"PersistInfinite", "Бесконечное", "inf"},
+    {"PersistOff", QT_TRANSLATE_NOOP("PersistenceTool", "Выключено"), "0"},
+    {"Persist02", QT_TRANSLATE_NOOP("PersistenceTool", "0,2 с"), "0.2"},
+    {"Persist1", QT_TRANSLATE_NOOP("PersistenceTool", "1 с"), "1"},
+    {"Persist5", QT_TRANSLATE_NOOP("PersistenceTool", "5 с"), "5"},
+    {"PersistInfinite", QT_TRANSLATE_NOOP("PersistenceTool", "Бесконечное"), "inf"},
 };
 
 }  // namespace
@@ -35,18 +35,18 @@ constexpr Choice kChoices[std::size(Persistence::kTimes)] = {
 PersistenceTool::PersistenceTool(const ToolHost &host, const MathTool *math, QObject *parent)
     : QObject(parent), host_(host), math_(math)
 {
-    PersistenceMenu = host_.setupMenu->addMenu(QStringLiteral("Послесвечение"));
+    PersistenceMenu = host_.setupMenu->addMenu(tr("Послесвечение"));
     PersistenceMenu->setObjectName(QStringLiteral("PersistenceMenu"));
     times_ = new QActionGroup(this);
     for (size_t i = 0; i < std::size(kChoices); ++i) {
-        QAction *a = PersistenceMenu->addAction(QString::fromUtf8(kChoices[i].caption));
+        QAction *a = PersistenceMenu->addAction(tr(kChoices[i].caption));
         a->setObjectName(QLatin1String(kChoices[i].name));
         a->setCheckable(true);
         times_->addAction(a);
         connect(a, &QAction::triggered, this, [this, i] { SetTime(Persistence::kTimes[i]); });
     }
     PersistenceMenu->addSeparator();
-    ClearAct = PersistenceMenu->addAction(QStringLiteral("Очистить послесвечение"));
+    ClearAct = PersistenceMenu->addAction(tr("Очистить послесвечение"));
     ClearAct->setObjectName(QStringLiteral("PersistClear"));
     connect(ClearAct, &QAction::triggered, this, [this] { Clear(); });
     Load();
@@ -161,6 +161,6 @@ QString PersistenceTool::CaptionNote() const
 {
     if (!(time_ > 0))
         return QString();
-    return std::isinf(time_) ? QStringLiteral("Послесвечение: бесконечное")
-                             : QStringLiteral("Послесвечение: %1 с").arg(vb::FormatGeneral(time_));
+    return std::isinf(time_) ? tr("Послесвечение: бесконечное")
+                             : tr("Послесвечение: %1 с").arg(vb::FormatGeneral(time_));
 }

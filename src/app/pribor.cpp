@@ -2,10 +2,10 @@
 #include "app/pribor.h"
 
 #include "acquisition/demonotice.h"
-#include "app/icons.h"
 #include "app/cursortool.h"
 #include "app/exporttool.h"
 #include "app/generatortool.h"
+#include "app/icons.h"
 #include "app/inputtool.h"
 #include "app/mathtool.h"
 #include "app/overviewtool.h"
@@ -14,11 +14,14 @@
 #include "app/xytool.h"
 #include "display/paneltables.h"
 #include "display/ris.h"
+#include "platform/language.h"
+#include "platform/messagebox.h"
 #include "platform/twips.h"
 #include "platform/vbcolor.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbrt.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <cmath>
 #include <cstdlib>
@@ -57,7 +60,7 @@ void fill(VbComboBox *box, const std::array<Panel::Entry, N> &entries)
 {
     const QSignalBlocker quiet(box);
     for (const Panel::Entry &e : entries)
-        box->AddItem(QString::fromUtf8(e.text), e.itemData);
+        box->AddItem(Panel::Shown(e), e.itemData);
     box->setCurrentIndex(-1);
 }
 
@@ -75,7 +78,7 @@ void applyRange(VbScrollBar *bar, const Panel::ScrollRange &r)
 Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Pribor"));
-    setWindowTitle(QStringLiteral("Сигмалит"));
+    setWindowTitle(Language::AppTitle());
     buildControls();
     buildMenus();
     buildTriggerMenu();
@@ -160,6 +163,45 @@ void Pribor::buildTools()
     Exports->SetReferences(References);
     Overview = new OverviewTool(host, this);
     new GeneratorTool(host, this);
+    buildLanguageMenu();
+}
+
+void Pribor::buildLanguageMenu()
+{
+    // Named in both languages, so whoever cannot read the one finds it.
+    Setup->addSeparator();
+    LanguageMenu = Setup->addMenu(QStringLiteral("Язык / Language"));
+    LanguageMenu->setObjectName(QStringLiteral("LanguageMenu"));
+    auto *group = new QActionGroup(this);
+    auto item = [this, group](const char *name, const QString &caption, Language::Choice choice) {
+        QAction *a = LanguageMenu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        a->setCheckable(true);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, choice] { LanguageMenu_Click(int(choice)); });
+        return a;
+    };
+    LangAuto = item("LangAuto", tr("Как в системе"), Language::Choice::Auto);
+    // Each language by its own name.
+    LangRussian = item("LangRussian", QStringLiteral("Русский"), Language::Choice::Russian);
+    LangEnglish = item("LangEnglish", QStringLiteral("English"), Language::Choice::English);
+    const Language::Choice stored = Language::StoredChoice();
+    (stored == Language::Choice::Russian ? LangRussian : stored == Language::Choice::English ? LangEnglish : LangAuto)
+        ->setChecked(true);
+}
+
+void Pribor::LanguageMenu_Click(int choice)
+{
+    const auto c = Language::Choice(choice);
+    Language::StoreChoice(c);
+    (c == Language::Choice::Russian ? LangRussian : c == Language::Choice::English ? LangEnglish : LangAuto)
+        ->setChecked(true);
+    // Every window is built in one language; the other one comes with the
+    // next start. Said in both, as the reader may know only the new one.
+    if (Language::Resolve(c) != Language::Current())
+        MsgBox(QStringLiteral("Язык сменится при следующем запуске программы.\n"
+                              "The language changes when the program is started again."),
+               MsgButtons::OK, MsgIcon::Information, Language::AppTitle());
 }
 
 void Pribor::buildControls()
@@ -172,13 +214,13 @@ void Pribor::buildControls()
     small.setPointSizeF(8);
     client->setFont(small);
 
-    OpenBitton = makeButton(client, "OpenBitton", QStringLiteral("Открыть осциллограмму"), QStringLiteral("open"));
-    SaveFileBiton = makeButton(client, "SaveFileBiton", QStringLiteral("Сохранить осциллограмму"), QStringLiteral("save"));
-    PrintBiton = makeButton(client, "PrintBiton", QStringLiteral("Печать Осциллограммы"), QStringLiteral("print"));
-    Stopbiton = makeButton(client, "Stopbiton", QStringLiteral("Стоп"), QStringLiteral("stop"));
-    SaveBiton = makeButton(client, "SaveBiton", QStringLiteral("Вкл. запоминания осциллограммы"), QStringLiteral("memory"));
-    zapis = makeButton(client, "zapis", QStringLiteral("Просмотр осциллограммы"), QStringLiteral("run"));
-    XminY = makeButton(client, "XminY", QStringLiteral("Вкл. режим вычитания каналов"), QString());
+    OpenBitton = makeButton(client, "OpenBitton", tr("Открыть осциллограмму"), QStringLiteral("open"));
+    SaveFileBiton = makeButton(client, "SaveFileBiton", tr("Сохранить осциллограмму"), QStringLiteral("save"));
+    PrintBiton = makeButton(client, "PrintBiton", tr("Печать Осциллограммы"), QStringLiteral("print"));
+    Stopbiton = makeButton(client, "Stopbiton", tr("Стоп"), QStringLiteral("stop"));
+    SaveBiton = makeButton(client, "SaveBiton", tr("Вкл. запоминания осциллограммы"), QStringLiteral("memory"));
+    zapis = makeButton(client, "zapis", tr("Просмотр осциллограммы"), QStringLiteral("run"));
+    XminY = makeButton(client, "XminY", tr("Вкл. режим вычитания каналов"), QString());
     XminY->setText(QStringLiteral("X-Y"));
     SaveFileBiton->setEnabled(false);
     PrintBiton->setEnabled(false);
@@ -187,20 +229,20 @@ void Pribor::buildControls()
 
     U2 = new VbComboBox(client);
     U2->setObjectName(QStringLiteral("U2"));
-    U2->setToolTip(QStringLiteral("Чувствительность 1-го канала"));
+    U2->setToolTip(tr("Чувствительность 1-го канала"));
     fill(U2, Panel::kSensitivityU2);
     U1 = new VbComboBox(client);
     U1->setObjectName(QStringLiteral("U1"));
-    U1->setToolTip(QStringLiteral("Чувствительность 2-го канала"));
+    U1->setToolTip(tr("Чувствительность 2-го канала"));
     fill(U1, Panel::kSensitivityU1);
     RasTime = new VbComboBox(client);
     RasTime->setObjectName(QStringLiteral("RasTime"));
-    RasTime->setToolTip(QStringLiteral("Время развёртки"));
+    RasTime->setToolTip(tr("Время развёртки"));
     fill(RasTime, Panel::kSweep);
 
-    NLeft = makeLabel(client, "NLeft", QStringLiteral("Вольт/Дел.(1)"));
-    NRigt = makeLabel(client, "NRigt", QStringLiteral("Вольт/Дел.(2)"));
-    Razv = makeLabel(client, "Razv", QStringLiteral("Время/Дел."));
+    NLeft = makeLabel(client, "NLeft", tr("Вольт/Дел.(1)"));
+    NRigt = makeLabel(client, "NRigt", tr("Вольт/Дел.(2)"));
+    Razv = makeLabel(client, "Razv", tr("Время/Дел."));
 
     RisBox = new Ris(client);
     RisBox->setObjectName(QStringLiteral("Ris"));
@@ -218,7 +260,7 @@ void Pribor::buildControls()
     nachalo = makeLabel(client, "nachalo", QStringLiteral("0"));
     konec = makeLabel(client, "konec", QStringLiteral("1"));
     Label3 = makeLabel(client, "Label3",
-                       QStringLiteral("<-----Время в секундах соответствующее началу и концу графика----- >"));
+                       tr("<-----Время в секундах соответствующее началу и концу графика----- >"));
     Label1 = makeLabel(client, "Label1", QStringLiteral("X1"));
     Label2 = makeLabel(client, "Label2", QStringLiteral("X2"));
     Label1->setStyleSheet(QStringLiteral("color: %1").arg(VbColor(0x800000).name()));
@@ -247,12 +289,12 @@ void Pribor::buildMenus()
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    File = menuBar()->addMenu(QStringLiteral("Файл"));
+    File = menuBar()->addMenu(tr("Файл"));
     File->setObjectName(QStringLiteral("File"));
-    OpenWav = item(File, "OpenWav", QStringLiteral("Открыть wav"));
-    SaveWav = item(File, "SaveWav", QStringLiteral("Сохранить wav"));
-    PrintMenu = item(File, "PrintMenu", QStringLiteral("Печать"));
-    Quit = item(File, "Quit", QStringLiteral("Выход"));
+    OpenWav = item(File, "OpenWav", tr("Открыть wav"));
+    SaveWav = item(File, "SaveWav", tr("Сохранить wav"));
+    PrintMenu = item(File, "PrintMenu", tr("Печать"));
+    Quit = item(File, "Quit", tr("Выход"));
     SaveWav->setEnabled(false);
     PrintMenu->setEnabled(false);
     // The desktop's usual keys, where the panel has none of its own.
@@ -261,34 +303,34 @@ void Pribor::buildMenus()
     PrintMenu->setShortcut(QKeySequence::Print);
     Quit->setShortcut(QKeySequence::Quit);
 
-    Run = menuBar()->addMenu(QStringLiteral("Просмотр"));
+    Run = menuBar()->addMenu(tr("Просмотр"));
     Run->setObjectName(QStringLiteral("Run"));
-    RunMenu = item(Run, "RunMenu", QStringLiteral("Включить Осциллоскоп"));
-    SigmMenu = item(Run, "SigmMenu", QStringLiteral("Запоминание осциллограммы"));
-    StopMenu = item(Run, "StopMenu", QStringLiteral("Стоп"));
-    Uroven = item(Run, "Uroven", QStringLiteral("Уровень сигнала"));
+    RunMenu = item(Run, "RunMenu", tr("Включить Осциллоскоп"));
+    SigmMenu = item(Run, "SigmMenu", tr("Запоминание осциллограммы"));
+    StopMenu = item(Run, "StopMenu", tr("Стоп"));
+    Uroven = item(Run, "Uroven", tr("Уровень сигнала"));
     StopMenu->setEnabled(false);
     Uroven->setCheckable(true);
     Uroven->setChecked(false);
     Uroven->setEnabled(false);
     // There is something to analyse exactly when there is a level to show.
-    Spektr = item(Run, "Spektr", QStringLiteral("Спектр сигнала"));
+    Spektr = item(Run, "Spektr", tr("Спектр сигнала"));
     Spektr->setCheckable(true);
     Spektr->setEnabled(false);
     connect(Uroven, &QAction::enabledChanged, Spektr, &QAction::setEnabled);
 
-    Setup = menuBar()->addMenu(QStringLiteral("Настройки"));
+    Setup = menuBar()->addMenu(tr("Настройки"));
     Setup->setObjectName(QStringLiteral("Setup"));
-    Ster = item(Setup, "Ster", QStringLiteral("Двухлучевой режим"));
-    TimeMenu = item(Setup, "TimeMenu", QStringLiteral("Параметры"));
+    Ster = item(Setup, "Ster", tr("Двухлучевой режим"));
+    TimeMenu = item(Setup, "TimeMenu", tr("Параметры"));
     // The check mark changes only through Ster_Click, never by the click itself.
     Ster->setCheckable(true);
     Ster->setChecked(true);
 
-    HelpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
+    HelpMenu = menuBar()->addMenu(tr("Помощь"));
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
-    SpravMenu = item(HelpMenu, "SpravMenu", QStringLiteral("Вызов справки"));
-    OProgMenu = item(HelpMenu, "OProgMenu", QStringLiteral("О программе"));
+    SpravMenu = item(HelpMenu, "SpravMenu", tr("Вызов справки"));
+    OProgMenu = item(HelpMenu, "OProgMenu", tr("О программе"));
     SpravMenu->setShortcut(QKeySequence::HelpContents);
 }
 

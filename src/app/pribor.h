@@ -88,6 +88,12 @@ public:
     // The overview of the whole recording under the screen (src/app/overviewtool.cpp).
     OverviewTool *Overview = nullptr;
 
+    // «Язык / Language» in the setup menu: as the system's locale says,
+    // Russian or English; spoken from the next start.
+    QMenu *LanguageMenu = nullptr;
+    QAction *LangAuto = nullptr, *LangRussian = nullptr, *LangEnglish = nullptr;
+    void LanguageMenu_Click(int choice);  // a Language::Choice
+
     // The features that read each screen, registered at start-up (the
     // display publishes to them; see display/screenreaders.h).
     ScreenReaders Readers;
@@ -279,6 +285,7 @@ private:
     void buildMenus();
     void buildTriggerMenu();
     void buildTools();
+    void buildLanguageMenu();
     void pageTrigger(bool forward);
     // The trigger condition as set in the menu, the level calibrated (and
     // moved by the mean of `x` with centred beams), for channel `src`.

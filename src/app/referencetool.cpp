@@ -5,6 +5,7 @@
 #include "app/mathtool.h"
 #include "app/scopestate.h"
 #include "display/ris.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -19,7 +20,6 @@ namespace {
 
 const QString kApp = QStringLiteral("Sigm");
 const QString kSection = QStringLiteral("References");
-const QString kTitle = QStringLiteral("Сигмалит");
 
 // Grey against the grey background, darker than the graticule's spaces
 // and lighter than its black lines.
@@ -30,7 +30,7 @@ const QColor kReferenceColour(105, 105, 105);
 ReferenceTool::ReferenceTool(const ToolHost &host, const MathTool *math, QObject *parent)
     : QObject(parent), host_(host), math_(math)
 {
-    ReferenceMenu = host_.setupMenu->addMenu(QStringLiteral("Опорные осциллограммы"));
+    ReferenceMenu = host_.setupMenu->addMenu(tr("Опорные осциллограммы"));
     ReferenceMenu->setObjectName(QStringLiteral("ReferenceMenu"));
     auto *traces = new QActionGroup(this);
     auto traceItem = [&](const char *name, const QString &caption, Trace t) {
@@ -41,12 +41,12 @@ ReferenceTool::ReferenceTool(const ToolHost &host, const MathTool *math, QObject
         connect(a, &QAction::triggered, this, [this, t] { Choose(t); });
         return a;
     };
-    TraceA = traceItem("RefTraceA", QStringLiteral("Запоминать канал A"), Trace::A);
-    TraceB = traceItem("RefTraceB", QStringLiteral("Запоминать канал B"), Trace::B);
-    TraceM = traceItem("RefTraceM", QStringLiteral("Запоминать M"), Trace::M);
+    TraceA = traceItem("RefTraceA", tr("Запоминать канал A"), Trace::A);
+    TraceB = traceItem("RefTraceB", tr("Запоминать канал B"), Trace::B);
+    TraceM = traceItem("RefTraceM", tr("Запоминать M"), Trace::M);
     ReferenceMenu->addSeparator();
     for (int i = 0; i < kSlots; ++i) {
-        StoreAct[size_t(i)] = ReferenceMenu->addAction(QStringLiteral("Запомнить как опорную R%1").arg(i + 1));
+        StoreAct[size_t(i)] = ReferenceMenu->addAction(tr("Запомнить как опорную R%1").arg(i + 1));
         StoreAct[size_t(i)]->setObjectName(QStringLiteral("RefStore%1").arg(i + 1));
         connect(StoreAct[size_t(i)], &QAction::triggered, this, [this, i] { Store(i); });
     }
@@ -112,7 +112,7 @@ void ReferenceTool::SetShown(int slot, bool on)
 
 QString ReferenceTool::summary(const ReferenceFile::Reference &r) const
 {
-    return QStringLiteral("%1, %2/дел., %3/дел.")
+    return tr("%1, %2/дел., %3/дел.")
         .arg(r.trace, MathTrace::ValueText(r.perDivision, r.unit),
              r.secondsPerDivision > 0 ? MathTrace::ValueText(r.secondsPerDivision, QStringLiteral("с")) : QStringLiteral("—"));
 }
@@ -121,13 +121,13 @@ void ReferenceTool::describe(int slot)
 {
     QAction *a = ShowAct[size_t(slot)];
     const auto &r = refs_[size_t(slot)];
-    const QString name = QStringLiteral("Показывать R%1").arg(slot + 1);
+    const QString name = tr("Показывать R%1").arg(slot + 1);
     if (r)
         a->setText(QStringLiteral("%1 (%2)").arg(name, summary(*r)));
     else if (!problems_[size_t(slot)].isEmpty())
-        a->setText(QStringLiteral("%1 (файл не читается: %2)").arg(name, problems_[size_t(slot)]));
+        a->setText(tr("%1 (файл не читается: %2)").arg(name, problems_[size_t(slot)]));
     else
-        a->setText(QStringLiteral("%1 (пусто)").arg(name));
+        a->setText(tr("%1 (пусто)").arg(name));
     a->setEnabled(r.has_value());
     a->setChecked(Shown(slot));
 }
@@ -137,17 +137,17 @@ bool ReferenceTool::Store(int slot)
     const ScopeState &st = *host_.st;
     const ScreenFrame &f = last_;
     auto refuse = [&](const QString &text) {
-        MsgBox(text, MsgButtons::OK, MsgIcon::Information, kTitle);
+        MsgBox(text, MsgButtons::OK, MsgIcon::Information, Language::AppTitle());
         return false;
     };
     if (!haveLast_ || !f.tracesDrawn || f.points <= 0 || !f.mapValid)
-        return refuse(QStringLiteral("На экране нет осциллограммы, которую можно запомнить."));
+        return refuse(tr("На экране нет осциллограммы, которую можно запомнить."));
     const Cursors::ScreenMap &m = f.map;
     ReferenceFile::Reference r;
     const size_t n = size_t(f.points) + 1;
     if (chosen_ == Trace::M) {
         if (!math_ || !math_->Drawn())
-            return refuse(QStringLiteral("M не показана: выберите её в меню «Математика»."));
+            return refuse(tr("M не показана: выберите её в меню «Математика»."));
         r.values = math_->DrawnValues();
         r.trace = QStringLiteral("M = %1").arg(MathTrace::Name(math_->Choice().function, math_->Choice().filterB));
         r.unit = math_->UnitText();
@@ -157,11 +157,11 @@ bool ReferenceTool::Store(int slot)
         const int c = chosen_ == Trace::B ? 1 : 0;
         const bool subtract = st.SubtractMode && c == 0;
         if (c == 1 && (!st.TwoBeam || st.SubtractMode))
-            return refuse(QStringLiteral("Канал B не показан."));
+            return refuse(tr("Канал B не показан."));
         const auto &l = st.LeftBuffer, &rb = st.RightBuffer;
         const auto &buf = c == 0 ? l : rb;
         if (buf.size() < n)
-            return refuse(QStringLiteral("На экране нет осциллограммы, которую можно запомнить."));
+            return refuse(tr("На экране нет осциллограммы, которую можно запомнить."));
         r.values.resize(n);
         for (size_t i = 0; i < n; ++i)
             r.values[i] = float((double(buf[i]) - (subtract && rb.size() >= n ? rb[i] : 0)) * m.voltsPerUnit[c]);
@@ -175,12 +175,12 @@ bool ReferenceTool::Store(int slot)
     // The points' own spacing, which the ten divisions only come near.
     r.secondsPerPoint = m.secondsPerPoint;
     r.startSeconds = m.startSeconds;
-    r.source = (f.live ? QStringLiteral("живой сигнал, %1 Гц") : QStringLiteral("файл, %1 Гц")).arg(f.sampleRate);
+    r.source = (f.live ? tr("живой сигнал, %1 Гц") : tr("файл, %1 Гц")).arg(f.sampleRate);
     r.saved = QDateTime::currentDateTime();
     QString error;
     if (!ReferenceFile::Save(FileOf(slot), r, &error)) {
-        MsgBox(QStringLiteral("Опорная осциллограмма R%1 не запомнена.\n%2").arg(slot + 1).arg(error), MsgButtons::OK,
-               MsgIcon::Critical, kTitle);
+        MsgBox(tr("Опорная осциллограмма R%1 не запомнена.\n%2").arg(slot + 1).arg(error), MsgButtons::OK,
+               MsgIcon::Critical, Language::AppTitle());
         return false;
     }
     refs_[size_t(slot)] = std::move(r);

@@ -79,13 +79,13 @@ int RefreshPeriodMs(const QString &storedInterval)
 TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(timer1)
 {
     setObjectName(QStringLiteral("TimeMen"));
-    setWindowTitle(QStringLiteral("Параметры"));
+    setWindowTitle(tr("Параметры"));
     QFont small = font();
     small.setPointSizeF(8);
     setFont(small);
     setFixedSize(Twips::ToPixels(4650), Twips::ToPixels(1875));
 
-    Label1 = new QLabel(QStringLiteral("Частота обновления осциллограммы (секунды)"), this);
+    Label1 = new QLabel(tr("Частота обновления осциллограммы (секунды)"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     place(Label1, 180, 0, 4335, 255);
 
@@ -98,31 +98,31 @@ TimeMen::TimeMen(QTimer *timer1, QWidget *parent) : QDialog(parent), timer1_(tim
     Slider1->setTickInterval(1);
     place(Slider1, 120, 240, 4395, 495);
 
-    FiltrF0 = new QCheckBox(QStringLiteral("Центровка лучей"), this);
+    FiltrF0 = new QCheckBox(tr("Центровка лучей"), this);
     FiltrF0->setObjectName(QStringLiteral("FiltrF0"));
     place(FiltrF0, 120, 840, 1812, 252);
 
-    Dis48 = new QCheckBox(QStringLiteral("Дискретизация 48 кГц"), this);
+    Dis48 = new QCheckBox(tr("Дискретизация 48 кГц"), this);
     Dis48->setObjectName(QStringLiteral("Dis48"));
     place(Dis48, 120, 1080, 2052, 252);
 
-    DisplayRateBox = new QCheckBox(QStringLiteral("С частотой экрана"), this);
+    DisplayRateBox = new QCheckBox(tr("С частотой экрана"), this);
     DisplayRateBox->setObjectName(QStringLiteral("DisplayRateBox"));
-    DisplayRateBox->setToolTip(QStringLiteral("Живая картина обновляется с частотой экрана по самым свежим "
+    DisplayRateBox->setToolTip(tr("Живая картина обновляется с частотой экрана по самым свежим "
                                               "отсчётам; период обновления на это время не действует"));
     place(DisplayRateBox, 2400, 840, 2115, 252);
 
     // Beside the 48 kHz box, in the room the dialog already has, clear of
     // that box whatever the font makes of it; the dialog widens only when
     // the list would not fit otherwise.
-    LengthLabel = new QLabel(QStringLiteral("Запись:"), this);
+    LengthLabel = new QLabel(tr("Запись:"), this);
     LengthLabel->setObjectName(QStringLiteral("LengthLabel"));
     RecordingLength = new QComboBox(this);
     RecordingLength->setObjectName(QStringLiteral("RecordingLength"));
-    for (const QString &text : {QStringLiteral("1 минута"), QStringLiteral("10 минут"), QStringLiteral("1 час"),
-                                QStringLiteral("10 часов"), QStringLiteral("до остановки")})
+    for (const QString &text : {tr("1 минута"), tr("10 минут"), tr("1 час"),
+                                tr("10 часов"), tr("до остановки")})
         RecordingLength->addItem(text);
-    RecordingLength->setToolTip(QStringLiteral("Сколько длится запоминание осциллограммы. Минута держится в памяти; "
+    RecordingLength->setToolTip(tr("Сколько длится запоминание осциллограммы. Минута держится в памяти; "
                                                "более долгая запись идёт прямо на диск"));
     LengthLabel->setBuddy(RecordingLength);
     {
@@ -188,7 +188,7 @@ void TimeMen::Form_Load()
 void TimeMen::showPeriod()
 {
     const int v = Slider1->value();
-    Slider1->setToolTip(QStringLiteral("Период обновления: %1 с")
+    Slider1->setToolTip(tr("Период обновления: %1 с")
                             .arg(v == 0 ? QLocale().toString(0.1, 'f', 1) : QString::number(v)));
 }
 

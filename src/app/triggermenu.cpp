@@ -59,7 +59,7 @@ std::unique_ptr<ScreenReader> Pribor::makeScreenMarks()
 
 void Pribor::buildTriggerMenu()
 {
-    Sinhro = new QMenu(QStringLiteral("Синхронизация"), this);
+    Sinhro = new QMenu(tr("Синхронизация"), this);
     Sinhro->setObjectName(QStringLiteral("Sinhro"));
     menuBar()->insertMenu(HelpMenu->menuAction(), Sinhro);
     auto item = [this](const char *name, const QString &caption, const QKeySequence &key, QActionGroup *group) {
@@ -74,35 +74,35 @@ void Pribor::buildTriggerMenu()
         return a;
     };
     auto *modes = new QActionGroup(this);
-    TrigOff = item("TrigOff", QStringLiteral("Без синхронизации"), QKeySequence(Qt::Key_F5), modes);
-    TrigAuto = item("TrigAuto", QStringLiteral("Автоматическая"), QKeySequence(Qt::Key_F6), modes);
-    TrigNormal = item("TrigNormal", QStringLiteral("Ждущая"), QKeySequence(Qt::Key_F7), modes);
-    TrigSingle = item("TrigSingle", QStringLiteral("Однократная"), QKeySequence(Qt::Key_F8), modes);
+    TrigOff = item("TrigOff", tr("Без синхронизации"), QKeySequence(Qt::Key_F5), modes);
+    TrigAuto = item("TrigAuto", tr("Автоматическая"), QKeySequence(Qt::Key_F6), modes);
+    TrigNormal = item("TrigNormal", tr("Ждущая"), QKeySequence(Qt::Key_F7), modes);
+    TrigSingle = item("TrigSingle", tr("Однократная"), QKeySequence(Qt::Key_F8), modes);
     Sinhro->addSeparator();
     auto *sources = new QActionGroup(this);
-    TrigCh1 = item("TrigCh1", QStringLiteral("От 1-го канала"), QKeySequence(Qt::ALT | Qt::Key_1), sources);
-    TrigCh2 = item("TrigCh2", QStringLiteral("От 2-го канала"), QKeySequence(Qt::ALT | Qt::Key_2), sources);
+    TrigCh1 = item("TrigCh1", tr("От 1-го канала"), QKeySequence(Qt::ALT | Qt::Key_1), sources);
+    TrigCh2 = item("TrigCh2", tr("От 2-го канала"), QKeySequence(Qt::ALT | Qt::Key_2), sources);
     auto *slopes = new QActionGroup(this);
-    TrigRise = item("TrigRise", QStringLiteral("По фронту"), QKeySequence(Qt::ALT | Qt::Key_Up), slopes);
-    TrigFall = item("TrigFall", QStringLiteral("По спаду"), QKeySequence(Qt::ALT | Qt::Key_Down), slopes);
+    TrigRise = item("TrigRise", tr("По фронту"), QKeySequence(Qt::ALT | Qt::Key_Up), slopes);
+    TrigFall = item("TrigFall", tr("По спаду"), QKeySequence(Qt::ALT | Qt::Key_Down), slopes);
     Sinhro->addSeparator();
     auto *places = new QActionGroup(this);
-    TrigLeft = item("TrigLeft", QStringLiteral("Запуск у левого края"), QKeySequence(), places);
-    TrigOneDiv = item("TrigOneDiv", QStringLiteral("Запуск на 1-м делении"), QKeySequence(), places);
-    TrigCentre = item("TrigCentre", QStringLiteral("Запуск в центре"), QKeySequence(), places);
+    TrigLeft = item("TrigLeft", tr("Запуск у левого края"), QKeySequence(), places);
+    TrigOneDiv = item("TrigOneDiv", tr("Запуск на 1-м делении"), QKeySequence(), places);
+    TrigCentre = item("TrigCentre", tr("Запуск в центре"), QKeySequence(), places);
     Sinhro->addSeparator();
-    TrigNext = item("TrigNext", QStringLiteral("Следующий запуск"), QKeySequence(Qt::CTRL | Qt::Key_Right), nullptr);
-    TrigPrev = item("TrigPrev", QStringLiteral("Предыдущий запуск"), QKeySequence(Qt::CTRL | Qt::Key_Left), nullptr);
+    TrigNext = item("TrigNext", tr("Следующий запуск"), QKeySequence(Qt::CTRL | Qt::Key_Right), nullptr);
+    TrigPrev = item("TrigPrev", tr("Предыдущий запуск"), QKeySequence(Qt::CTRL | Qt::Key_Left), nullptr);
     connect(TrigNext, &QAction::triggered, this, [this] { TrigNext_Click(); });
     connect(TrigPrev, &QAction::triggered, this, [this] { TrigPrev_Click(); });
     Sinhro->addSeparator();
-    MeasureMenu = item("MeasureMenu", QStringLiteral("Измерения"), QKeySequence(Qt::CTRL | Qt::Key_M), nullptr);
+    MeasureMenu = item("MeasureMenu", tr("Измерения"), QKeySequence(Qt::CTRL | Qt::Key_M), nullptr);
     MeasureMenu->setCheckable(true);
     connect(MeasureMenu, &QAction::triggered, this, [this](bool checked) {
         MeasureMenu->setChecked(!checked);
         MeasureMenu_Click();
     });
-    CalibMenu = item("CalibMenu", QStringLiteral("Калибровка…"), QKeySequence(), nullptr);
+    CalibMenu = item("CalibMenu", tr("Калибровка…"), QKeySequence(), nullptr);
     connect(CalibMenu, &QAction::triggered, this, [this] { CalibMenu_Click(); });
 
     Trig = Options::LoadTrigger();
@@ -171,12 +171,12 @@ void Pribor::ShowCalibration()
     // The captions keep their text on the nominal scale; a calibrated
     // channel gets a mark and says its factor in the tooltip.
     QLabel *captions[2] = {NLeft, NRigt};
-    const QString base[2] = {QStringLiteral("Вольт/Дел.(1)"), QStringLiteral("Вольт/Дел.(2)")};
+    const QString base[2] = {tr("Вольт/Дел.(1)"), tr("Вольт/Дел.(2)")};
     for (int c = 0; c < 2; ++c) {
         const bool nominal = Calibration::IsNominal(CalFactor[c]);
         captions[c]->setText(nominal ? base[c] : base[c] + QStringLiteral(" ×"));
         captions[c]->setToolTip(nominal ? QString()
-                                        : QStringLiteral("Калибровка: показания ×%1").arg(vb::FormatGeneral(CalFactor[c])));
+                                        : tr("Калибровка: показания ×%1").arg(vb::FormatGeneral(CalFactor[c])));
     }
 }
 

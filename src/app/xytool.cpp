@@ -13,7 +13,7 @@
 
 XYTool::XYTool(const ToolHost &host, QObject *parent) : QObject(parent), host_(host)
 {
-    XYMenu = host_.setupMenu->addAction(QStringLiteral("Развёртка X-Y (фигуры Лиссажу)"));
+    XYMenu = host_.setupMenu->addAction(tr("Развёртка X-Y (фигуры Лиссажу)"));
     XYMenu->setObjectName(QStringLiteral("XYMenu"));
     XYMenu->setCheckable(true);
     connect(XYMenu, &QAction::toggled, this, [this](bool on) {
@@ -67,7 +67,7 @@ Scene XYTool::Figure(QSize size, int channels, const int sensitivity[2], const i
             scene.strokes.push_back({QPolygonF(QList<QPointF>(pts.begin(), pts.end())), VbColor(0xFF0000), 1, false});
     } else if (note) {
         scene.texts.push_back({QPointF(sq.left() + 8, sq.top() + 8),
-                               QStringLiteral("Для X-Y нужен двухлучевой режим"), Qt::black});
+                               tr("Для X-Y нужен двухлучевой режим"), Qt::black});
     }
     return scene;
 }

@@ -3,6 +3,7 @@
 
 #include "analysis/calibration.h"
 #include "analysis/measure.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/vbrt.h"
 
@@ -15,14 +16,14 @@
 Kalibr::Kalibr(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Kalibr"));
-    setWindowTitle(QStringLiteral("Калибровка"));
+    setWindowTitle(tr("Калибровка"));
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Множитель к номинальной шкале"), this), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Размах на экране"), this), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Известный размах, В"), this), 0, 3);
+    grid->addWidget(new QLabel(tr("Множитель к номинальной шкале"), this), 0, 1);
+    grid->addWidget(new QLabel(tr("Размах на экране"), this), 0, 2);
+    grid->addWidget(new QLabel(tr("Известный размах, В"), this), 0, 3);
     for (int c = 0; c < 2; ++c) {
         const int row = c + 1;
-        grid->addWidget(new QLabel(QStringLiteral("Канал %1").arg(c + 1), this), row, 0);
+        grid->addWidget(new QLabel(tr("Канал %1").arg(c + 1), this), row, 0);
         FactorEdit[c] = new QLineEdit(this);
         FactorEdit[c]->setObjectName(QStringLiteral("Factor%1").arg(c + 1));
         grid->addWidget(FactorEdit[c], row, 1);
@@ -31,23 +32,23 @@ Kalibr::Kalibr(QWidget *parent) : QDialog(parent)
         KnownEdit[c] = new QLineEdit(this);
         KnownEdit[c]->setObjectName(QStringLiteral("Known%1").arg(c + 1));
         grid->addWidget(KnownEdit[c], row, 3);
-        auto *apply = new QPushButton(QStringLiteral("Рассчитать"), this);
+        auto *apply = new QPushButton(tr("Рассчитать"), this);
         apply->setObjectName(QStringLiteral("FromKnown%1").arg(c + 1));
         apply->setAutoDefault(false);
         connect(apply, &QPushButton::clicked, this, [this, c] { FromKnown(c + 1); });
         grid->addWidget(apply, row, 4);
-        auto *reset = new QPushButton(QStringLiteral("Номинал"), this);
+        auto *reset = new QPushButton(tr("Номинал"), this);
         reset->setAutoDefault(false);
         connect(reset, &QPushButton::clicked, this, [this, c] { showFactor(c, 1.0); });
         grid->addWidget(reset, row, 5);
     }
-    auto *hint = new QLabel(QStringLiteral("Подайте на вход сигнал известного размаха, включите измерения, "
+    auto *hint = new QLabel(tr("Подайте на вход сигнал известного размаха, включите измерения, "
                                            "введите его размах и нажмите «Рассчитать»."),
                             this);
     hint->setWordWrap(true);
     grid->addWidget(hint, 3, 0, 1, 6);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Отмена"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     grid->addWidget(buttons, 4, 0, 1, 6);
@@ -84,8 +85,8 @@ bool Kalibr::FromKnown(int channel)
     const auto known = vb::ParseShown(KnownEdit[c]->text());
     const auto factor = known ? Calibration::FactorFor(peakToPeak_[c], *known) : std::nullopt;
     if (!factor) {
-        MsgBox(QStringLiteral("Нужны сигнал на экране и его размах в вольтах (больше нуля)."),
-               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+        MsgBox(tr("Нужны сигнал на экране и его размах в вольтах (больше нуля)."),
+               MsgButtons::OK, MsgIcon::Exclamation, Language::AppTitle());
         return false;
     }
     showFactor(c, *factor);

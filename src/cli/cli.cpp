@@ -13,6 +13,7 @@
 #include "export/csvexport.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -43,7 +44,7 @@ int fail(const QString &command, int code, const QString &text)
 
 int usage(const QString &command, const QString &text)
 {
-    return fail(command, kExitUsage, text + QStringLiteral(" (см. sigmalit %1 --help)").arg(command));
+    return fail(command, kExitUsage, text + QCoreApplication::translate("Cli", " (см. sigmalit %1 --help)").arg(command));
 }
 
 namespace {
@@ -116,7 +117,7 @@ int parse(Command &c, const QStringList &args, int files)
     if (!c.parser.parse(all)) {
         const QStringList unknown = c.parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return usage(c.name, QStringLiteral("неизвестный параметр «%1»")
+            return usage(c.name, QCoreApplication::translate("Cli", "неизвестный параметр «%1»")
                                      .arg(CommandLine::TypedOption(args, unknown.first())));
         return usage(c.name, c.parser.errorText());
     }
@@ -126,8 +127,8 @@ int parse(Command &c, const QStringList &args, int files)
     }
     if (c.parser.positionalArguments().size() != files)
         return usage(c.name, c.parser.positionalArguments().size() < files
-                                 ? QStringLiteral("не назван файл")
-                                 : QStringLiteral("лишний параметр «%1»").arg(c.parser.positionalArguments().at(files)));
+                                 ? QCoreApplication::translate("Cli", "не назван файл")
+                                 : QCoreApplication::translate("Cli", "лишний параметр «%1»").arg(c.parser.positionalArguments().at(files)));
     return -1;
 }
 
@@ -152,14 +153,14 @@ bool calibration(const Command &c, std::array<double, 2> *factors, QString *erro
     }
     const QStringList parts = given.split(QLatin1Char(','));
     if (parts.size() > 2) {
-        *error = QStringLiteral("--calibration: не больше двух множителей через запятую");
+        *error = QCoreApplication::translate("Cli", "--calibration: не больше двух множителей через запятую");
         return false;
     }
     for (int ch = 0; ch < 2; ++ch) {
         bool ok = false;
         const double k = parts.value(std::min<int>(ch, int(parts.size()) - 1)).trimmed().toDouble(&ok);
         if (!ok || !Calibration::IsValidFactor(k)) {
-            *error = QStringLiteral("--calibration: множитель «%1» не число от %2 до %3")
+            *error = QCoreApplication::translate("Cli", "--calibration: множитель «%1» не число от %2 до %3")
                          .arg(parts.value(ch), QString::fromLatin1(Number(Calibration::kMinFactor)),
                               QString::fromLatin1(Number(Calibration::kMaxFactor)));
             return false;
@@ -176,7 +177,7 @@ std::optional<int64_t> frameOption(const Command &c, const QString &name, int ra
     const QString text = c.parser.value(name);
     const std::optional<double> s = ParseSeconds(text);
     if (!s) {
-        *error = QStringLiteral("--%1: «%2» не время (например 1.5, 250ms, 100 мкС)").arg(name, text);
+        *error = QCoreApplication::translate("Cli", "--%1: «%2» не время (например 1.5, 250ms, 100 мкС)").arg(name, text);
         return std::optional<int64_t>(-1);
     }
     return std::llround(*s * rate);
@@ -194,11 +195,11 @@ bool span(const Command &c, const WavStream &wav, int64_t *first, int64_t *count
     *first = from.value_or(0);
     const int64_t end = std::min(to.value_or(wav.Frames()), wav.Frames());
     if (*first >= wav.Frames() && wav.Frames() > 0) {
-        *error = QStringLiteral("--from за концом файла (в нём %1 с)").arg(QString::fromLatin1(Number(double(wav.Frames()) / rate)));
+        *error = QCoreApplication::translate("Cli", "--from за концом файла (в нём %1 с)").arg(QString::fromLatin1(Number(double(wav.Frames()) / rate)));
         return false;
     }
     if (end <= *first && wav.Frames() > 0) {
-        *error = QStringLiteral("--to должно быть позже --from");
+        *error = QCoreApplication::translate("Cli", "--to должно быть позже --from");
         return false;
     }
     *count = std::max<int64_t>(0, end - *first);
@@ -215,18 +216,18 @@ bool channels(const Command &c, const WavStream &wav, std::vector<int> *list, QS
     }
     const QString v = c.parser.value(QStringLiteral("channel"));
     if (v != QLatin1String("1") && v != QLatin1String("2")) {
-        *error = QStringLiteral("--channel: 1 или 2, а не «%1»").arg(v);
+        *error = QCoreApplication::translate("Cli", "--channel: 1 или 2, а не «%1»").arg(v);
         return false;
     }
     if (v.toInt() > wav.Channels()) {
-        *error = QStringLiteral("в файле один канал, второго нет");
+        *error = QCoreApplication::translate("Cli", "в файле один канал, второго нет");
         return false;
     }
     list->push_back(v.toInt() - 1);
     return true;
 }
 
-const QString kCommonHelp = QStringLiteral(
+const char *const kCommonHelp = QT_TRANSLATE_NOOP("Cli", 
     "Время (T): секунды от начала файла: 1.5, 250ms, 250 мС, 100us, 100 мкС.\n"
     "Результат печатается на стандартный вывод, числа всегда с точкой; сообщение\n"
     "об ошибке — одна строка на стандартный вывод ошибок.\n"
@@ -238,7 +239,7 @@ namespace {
 
 // ---- measure ----
 
-const QString kMeasureHelp = QStringLiteral(
+const char *const kMeasureHelp = QT_TRANSLATE_NOOP("Cli", 
     "Использование: sigmalit measure ФАЙЛ.wav [--from T] [--to T] [--channel 1|2] [--json]\n"
     "                                [--calibration K1[,K2]]\n"
     "Измерения строки показаний по каждому каналу осциллограммы, в вольтах\n"
@@ -265,7 +266,7 @@ int measure(const QStringList &args)
 {
     Command c;
     c.name = QStringLiteral("measure");
-    c.help = kMeasureHelp + kCommonHelp;
+    c.help = QCoreApplication::translate("Cli", kMeasureHelp) + QCoreApplication::translate("Cli", kCommonHelp);
     c.parser.addOption(valueOption(QStringLiteral("from"), QStringLiteral("T")));
     c.parser.addOption(valueOption(QStringLiteral("to"), QStringLiteral("T")));
     c.parser.addOption(valueOption(QStringLiteral("channel"), QStringLiteral("N")));
@@ -356,7 +357,7 @@ int measure(const QStringList &args)
 
 // ---- spectrum ----
 
-const QString kSpectrumHelp = QStringLiteral(
+const char *const kSpectrumHelp = QT_TRANSLATE_NOOP("Cli", 
     "Использование: sigmalit spectrum ФАЙЛ.wav [--size N] [--window hann|blackman-harris|flat-top]\n"
     "                                 [--average N] [--at T] [--csv|--json] [--calibration K1[,K2]]\n"
     "Спектр осциллограммы, как в окне «Спектр сигнала»: сильнейший пик, КНИ и КНИ+Ш\n"
@@ -383,7 +384,7 @@ int spectrum(const QStringList &args)
 {
     Command c;
     c.name = QStringLiteral("spectrum");
-    c.help = kSpectrumHelp + kCommonHelp;
+    c.help = QCoreApplication::translate("Cli", kSpectrumHelp) + QCoreApplication::translate("Cli", kCommonHelp);
     c.parser.addOption(valueOption(QStringLiteral("size"), QStringLiteral("N")));
     c.parser.addOption(valueOption(QStringLiteral("window"), QStringLiteral("W")));
     c.parser.addOption(valueOption(QStringLiteral("average"), QStringLiteral("N")));
@@ -395,19 +396,19 @@ int spectrum(const QStringList &args)
         return rc;
     const bool csv = c.parser.isSet(QStringLiteral("csv")), json = c.parser.isSet(QStringLiteral("json"));
     if (csv && json)
-        return usage(c.name, QStringLiteral("--csv и --json вместе не даются"));
+        return usage(c.name, QCoreApplication::translate("Cli", "--csv и --json вместе не даются"));
     bool ok = true;
     const int size = c.parser.isSet(QStringLiteral("size")) ? c.parser.value(QStringLiteral("size")).toInt(&ok) : 4096;
     if (!ok || !Spectrum::IsValidSize(size))
-        return usage(c.name, QStringLiteral("--size: степень двойки от %1 до %2").arg(Spectrum::kMinSize).arg(Spectrum::kMaxSize));
+        return usage(c.name, QCoreApplication::translate("Cli", "--size: степень двойки от %1 до %2").arg(Spectrum::kMinSize).arg(Spectrum::kMaxSize));
     const int averages = c.parser.isSet(QStringLiteral("average")) ? c.parser.value(QStringLiteral("average")).toInt(&ok) : 1;
     if (!ok || averages < 1 || averages > 1000)
-        return usage(c.name, QStringLiteral("--average: число спектров от 1 до 1000"));
+        return usage(c.name, QCoreApplication::translate("Cli", "--average: число спектров от 1 до 1000"));
     const QString windowName = c.parser.value(QStringLiteral("window")).isEmpty()
                                    ? QStringLiteral("hann") : c.parser.value(QStringLiteral("window"));
     const QStringList windows{QStringLiteral("hann"), QStringLiteral("blackman-harris"), QStringLiteral("flat-top")};
     if (!windows.contains(windowName))
-        return usage(c.name, QStringLiteral("--window: hann, blackman-harris или flat-top, а не «%1»").arg(windowName));
+        return usage(c.name, QCoreApplication::translate("Cli", "--window: hann, blackman-harris или flat-top, а не «%1»").arg(windowName));
 
     const QString path = c.parser.positionalArguments().first();
     WavStream wav;
@@ -422,8 +423,8 @@ int spectrum(const QStringList &args)
         return usage(c.name, error);
     const int64_t first = at.value_or(0);
     if (wav.Frames() - first < 2)
-        return usage(c.name, wav.Frames() < 2 ? QStringLiteral("в файле нет отсчётов для спектра")
-                                              : QStringLiteral("--at за концом файла"));
+        return usage(c.name, wav.Frames() < 2 ? QCoreApplication::translate("Cli", "в файле нет отсчётов для спектра")
+                                              : QCoreApplication::translate("Cli", "--at за концом файла"));
 
     Spectrum::Analyzer analyzer;
     analyzer.Configure(size, Spectrum::WindowKind(windows.indexOf(windowName)),
@@ -493,7 +494,7 @@ int spectrum(const QStringList &args)
 
 // ---- export ----
 
-const QString kExportHelp = QStringLiteral(
+const char *const kExportHelp = QT_TRANSLATE_NOOP("Cli", 
     "Использование: sigmalit export ФАЙЛ.wav --csv ВЫХОД.csv [--from T --to T]\n"
     "                               [--at T [--sweep ВРЕМЯ/ДЕЛ]] [--calibration K1[,K2]]\n"
     "       sigmalit export ФАЙЛ.wav (--png ВЫХОД.png | --svg ВЫХОД.svg) [--at T]\n"
@@ -525,7 +526,7 @@ int exportCommand(const QStringList &args)
 {
     Command c;
     c.name = QStringLiteral("export");
-    c.help = kExportHelp + kCommonHelp;
+    c.help = QCoreApplication::translate("Cli", kExportHelp) + QCoreApplication::translate("Cli", kCommonHelp);
     for (const char *name : {"csv", "png", "svg", "from", "to", "at", "sweep", "volts-per-div", "calibration"})
         c.parser.addOption(valueOption(QLatin1String(name), QStringLiteral("X")));
     if (const int rc = parse(c, args, 1); rc >= 0)
@@ -533,21 +534,21 @@ int exportCommand(const QStringList &args)
     const bool csv = c.parser.isSet(QStringLiteral("csv")), png = c.parser.isSet(QStringLiteral("png")),
                svg = c.parser.isSet(QStringLiteral("svg"));
     if (int(csv) + int(png) + int(svg) != 1)
-        return usage(c.name, QStringLiteral("нужно одно из --csv ВЫХОД.csv, --png ВЫХОД.png, --svg ВЫХОД.svg"));
+        return usage(c.name, QCoreApplication::translate("Cli", "нужно одно из --csv ВЫХОД.csv, --png ВЫХОД.png, --svg ВЫХОД.svg"));
     const QString target = c.parser.value(QLatin1String(csv ? "csv" : png ? "png" : "svg"));
     if (target.isEmpty())
-        return usage(c.name, QStringLiteral("не назван файл, куда выгрузить"));
+        return usage(c.name, QCoreApplication::translate("Cli", "не назван файл, куда выгрузить"));
     const bool at = c.parser.isSet(QStringLiteral("at")), sweep = c.parser.isSet(QStringLiteral("sweep"));
     const bool from = c.parser.isSet(QStringLiteral("from")), to = c.parser.isSet(QStringLiteral("to"));
     const bool screen = at || sweep;
     if (screen && (from || to))
-        return usage(c.name, QStringLiteral("--at/--sweep (экран) и --from/--to (отрезок) вместе не даются"));
+        return usage(c.name, QCoreApplication::translate("Cli", "--at/--sweep (экран) и --from/--to (отрезок) вместе не даются"));
     // The sweep is one of the front panel's, given as time per division.
     int sweepIndex = 6;  // 1 мС
     if (sweep) {
         const std::optional<int> index = SweepIndex(c.parser.value(QStringLiteral("sweep")));
         if (!index)
-            return usage(c.name, QStringLiteral("--sweep: «%1» не развёртка прибора (от 100 мС до 50 мкС на деление)")
+            return usage(c.name, QCoreApplication::translate("Cli", "--sweep: «%1» не развёртка прибора (от 100 мС до 50 мкС на деление)")
                                      .arg(c.parser.value(QStringLiteral("sweep"))));
         sweepIndex = *index;
     }
@@ -556,15 +557,15 @@ int exportCommand(const QStringList &args)
     picture.svg = svg;
     const QStringList perDivision = c.parser.values(QStringLiteral("volts-per-div"));
     if (csv && !perDivision.isEmpty())
-        return usage(c.name, QStringLiteral("--volts-per-div — только для рисунка (--png, --svg)"));
+        return usage(c.name, QCoreApplication::translate("Cli", "--volts-per-div — только для рисунка (--png, --svg)"));
     if (perDivision.size() > 2)
-        return usage(c.name, QStringLiteral("--volts-per-div не больше двух раз: для каналов 1 и 2"));
+        return usage(c.name, QCoreApplication::translate("Cli", "--volts-per-div не больше двух раз: для каналов 1 и 2"));
     for (int ch = 0; ch < 2 && !perDivision.isEmpty(); ++ch) {
         const QString text = perDivision.value(std::min<int>(ch, int(perDivision.size()) - 1));
         const std::optional<int> index = SensitivityIndex(text);
         if (!index)
             return usage(c.name,
-                         QStringLiteral("--volts-per-div: «%1» не чувствительность прибора (от 100 мВ до 20 мкВ на деление)")
+                         QCoreApplication::translate("Cli", "--volts-per-div: «%1» не чувствительность прибора (от 100 мВ до 20 мкВ на деление)")
                              .arg(text));
         picture.sensitivityIndex[ch] = *index;
     }
@@ -585,7 +586,7 @@ int exportCommand(const QStringList &args)
             return usage(c.name, error);
         }
         if (first >= wav.Frames() && wav.Frames() > 0)
-            return usage(c.name, QStringLiteral("--at за концом файла"));
+            return usage(c.name, QCoreApplication::translate("Cli", "--at за концом файла"));
         if (from && to) {
             // The fastest sweep whose screen holds the stretch.
             int fits = -1;
@@ -593,7 +594,7 @@ int exportCommand(const QStringList &args)
                 if (double(count) * Panel::kSweep[i].itemData <= double(wav.SampleRate()) * (1 + 1e-9))
                     fits = int(i);
             if (fits < 0)
-                return usage(c.name, QStringLiteral("отрезок длиннее экрана самой медленной развёртки (1 с)"));
+                return usage(c.name, QCoreApplication::translate("Cli", "отрезок длиннее экрана самой медленной развёртки (1 с)"));
             sweepIndex = fits;
         }
         picture.firstFrame = first;
@@ -611,7 +612,7 @@ int exportCommand(const QStringList &args)
             return usage(c.name, error);
         what.firstFrame = start.value_or(0);
         if (what.firstFrame >= wav.Frames() && wav.Frames() > 0)
-            return usage(c.name, QStringLiteral("--at за концом файла"));
+            return usage(c.name, QCoreApplication::translate("Cli", "--at за концом файла"));
         what.frameCount = std::llround(double(wav.SampleRate()) / Panel::kSweep[size_t(sweepIndex)].itemData);
     } else {
         int64_t first = 0, count = 0;
@@ -671,7 +672,7 @@ int Run(const QStringList &args)
     // Output that could not be written (a full disk, a closed pipe) is a
     // failure, not a success with a short file.
     if (std::ferror(stdout) && rc == kExitOk)
-        return fail(command, kExitIoErr, QStringLiteral("не удалось записать результат на стандартный вывод"));
+        return fail(command, kExitIoErr, QCoreApplication::translate("Cli", "не удалось записать результат на стандартный вывод"));
     return rc;
 }
 

@@ -48,7 +48,7 @@ bool span(const Command &c, const WavStream &wav, int64_t *first, int64_t *count
 bool channels(const Command &c, const WavStream &wav, std::vector<int> *list, QString *error);
 
 // The end of every subcommand's --help: times, output, exit codes.
-extern const QString kCommonHelp;
+extern const char *const kCommonHelp;
 
 // The subcommands beyond measure, spectrum and export --csv.
 int Events(const QStringList &args);

@@ -7,6 +7,7 @@
 #include "cli/cli.h"
 #include "cli/clicommon.h"
 
+#include <QCoreApplication>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -15,7 +16,7 @@
 namespace Cli {
 namespace {
 
-const QString kEventsHelp = QStringLiteral(
+const char *const kEventsHelp = QT_TRANSLATE_NOOP("Cli", 
     "Использование: sigmalit events ФАЙЛ.wav --level U [--slope rise|fall] [--channel 1|2]\n"
     "                               [--hysteresis U] [--holdoff T] [--from T] [--to T] [--csv]\n"
     "                               [--calibration K1[,K2]]\n"
@@ -130,7 +131,7 @@ int Events(const QStringList &args)
 {
     Command c;
     c.name = QStringLiteral("events");
-    c.help = kEventsHelp + kCommonHelp;
+    c.help = QCoreApplication::translate("Cli", kEventsHelp) + QCoreApplication::translate("Cli", kCommonHelp);
     for (const char *name : {"level", "slope", "channel", "hysteresis", "holdoff", "from", "to", "calibration"})
         c.parser.addOption(valueOption(QLatin1String(name), QStringLiteral("X")));
     c.parser.addOption(QCommandLineOption(QStringLiteral("csv")));
@@ -138,16 +139,16 @@ int Events(const QStringList &args)
         return rc;
     auto volts = [&](const char *name) { return ParseVolts(c.parser.value(QLatin1String(name))); };
     if (!c.parser.isSet(QStringLiteral("level")))
-        return usage(c.name, QStringLiteral("не задан уровень: --level U"));
+        return usage(c.name, QCoreApplication::translate("Cli", "не задан уровень: --level U"));
     const std::optional<double> level = volts("level");
     if (!level)
-        return usage(c.name, QStringLiteral("--level: «%1» не напряжение (например 0.1, -0,25, 100mV, 100 мВ)")
+        return usage(c.name, QCoreApplication::translate("Cli", "--level: «%1» не напряжение (например 0.1, -0,25, 100mV, 100 мВ)")
                                  .arg(c.parser.value(QStringLiteral("level"))));
     std::optional<double> hysteresis;
     if (c.parser.isSet(QStringLiteral("hysteresis"))) {
         hysteresis = volts("hysteresis");
         if (!hysteresis || *hysteresis < 0)
-            return usage(c.name, QStringLiteral("--hysteresis: «%1» не напряжение не меньше нуля")
+            return usage(c.name, QCoreApplication::translate("Cli", "--hysteresis: «%1» не напряжение не меньше нуля")
                                      .arg(c.parser.value(QStringLiteral("hysteresis"))));
     }
     Trigger::Condition condition;
@@ -155,7 +156,7 @@ int Events(const QStringList &args)
     if (slope == QLatin1String("fall"))
         condition.slope = Trigger::Slope::Falling;
     else if (!slope.isEmpty() && slope != QLatin1String("rise"))
-        return usage(c.name, QStringLiteral("--slope: rise или fall, а не «%1»").arg(slope));
+        return usage(c.name, QCoreApplication::translate("Cli", "--slope: rise или fall, а не «%1»").arg(slope));
 
     const QString path = c.parser.positionalArguments().first();
     WavStream wav;
@@ -173,7 +174,7 @@ int Events(const QStringList &args)
     if (c.parser.isSet(QStringLiteral("holdoff"))) {
         const std::optional<double> seconds = ParseSeconds(c.parser.value(QStringLiteral("holdoff")));
         if (!seconds)
-            return usage(c.name, QStringLiteral("--holdoff: «%1» не время (например 1.5, 250ms, 100 мкС)")
+            return usage(c.name, QCoreApplication::translate("Cli", "--holdoff: «%1» не время (например 1.5, 250ms, 100 мкС)")
                                      .arg(c.parser.value(QStringLiteral("holdoff"))));
         holdoffFrames = *seconds * rate;
     }

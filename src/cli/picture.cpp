@@ -19,6 +19,7 @@
 #include "platform/twips.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 
 namespace Cli {
@@ -48,7 +49,7 @@ int ExportPicture(const Command &c, const WavStream &wav, const QString &path, c
     // main() gives this command a widget application on the offscreen
     // platform; without one there is nothing to draw with.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return fail(c.name, kExitUnavailable, QStringLiteral("рисунок не нарисовать без платформы Qt"));
+        return fail(c.name, kExitUnavailable, QCoreApplication::translate("Cli", "рисунок не нарисовать без платформы Qt"));
     if (const QString refusal = AtomicFile::Refusal(r.target); !refusal.isEmpty())
         return fail(c.name, kExitIoErr, refusal);
 
@@ -57,7 +58,7 @@ int ExportPicture(const Command &c, const WavStream &wav, const QString &path, c
     const WavLayout::Layout &layout = wav.Layout();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(c.name, kExitNoInput, QStringLiteral("не удалось открыть «%1»").arg(ShownName(path)));
+        return fail(c.name, kExitNoInput, QCoreApplication::translate("Cli", "не удалось открыть «%1»").arg(ShownName(path)));
     const QByteArray head = file.read(100);
     file.close();
     ScopeState st;
@@ -102,14 +103,14 @@ int ExportPicture(const Command &c, const WavStream &wav, const QString &path, c
         ScreenPicture::DrawTraces(ris, st, st.PointCount, beams);
     } catch (const VbError &e) {
         return fail(c.name, kExitIoErr,
-                    QStringLiteral("не удалось прочитать экран из «%1» (ошибка %2)").arg(ShownName(path)).arg(e.Number));
+                    QCoreApplication::translate("Cli", "не удалось прочитать экран из «%1» (ошибка %2)").arg(ShownName(path)).arg(e.Number));
     }
 
     PictureExport::CaptionText t;
     t.mode = st.TwoBeam ? PictureExport::CaptionText::Mode::TwoBeams : PictureExport::CaptionText::Mode::OneBeam;
-    t.sensitivity1 = QString::fromUtf8(Panel::kSensitivityU1[size_t(r.sensitivityIndex[0])].text);
-    t.sensitivity2 = QString::fromUtf8(Panel::kSensitivityU1[size_t(r.sensitivityIndex[1])].text);
-    t.sweep = QString::fromUtf8(Panel::kSweep[size_t(r.sweepIndex)].text);
+    t.sensitivity1 = Panel::Shown(Panel::kSensitivityU1[size_t(r.sensitivityIndex[0])]);
+    t.sensitivity2 = Panel::Shown(Panel::kSensitivityU1[size_t(r.sensitivityIndex[1])]);
+    t.sweep = Panel::Shown(Panel::kSweep[size_t(r.sweepIndex)]);
     const Screen::TimeCaptions times = Screen::TimesFor(readFrom, st.DataStart, st.SampleRate, st.Channels, sweep);
     t.start = times.start;
     t.end = times.end;

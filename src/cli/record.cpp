@@ -11,6 +11,7 @@
 #include "export/atomicfile.h"
 #include "platform/mcierr.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
@@ -31,7 +32,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const QString kRecordHelp = QStringLiteral(
+const char *const kRecordHelp = QT_TRANSLATE_NOOP("Cli", 
     "Использование: sigmalit record ВЫХОД.wav --seconds N [--input ИМЯ] [--rate R]\n"
     "                               [--channels 1|2]\n"
     "Запись со звукового входа (сервера PulseAudio или PipeWire) прямо в файл WAV,\n"
@@ -92,26 +93,26 @@ int Record(const QStringList &args)
 {
     Command c;
     c.name = QStringLiteral("record");
-    c.help = kRecordHelp;
+    c.help = QCoreApplication::translate("Cli", kRecordHelp);
     for (const char *name : {"seconds", "input", "rate", "channels"})
         c.parser.addOption(valueOption(QLatin1String(name), QStringLiteral("X")));
     if (const int rc = parse(c, args, 1); rc >= 0)
         return rc;
     const QString target = c.parser.positionalArguments().first();
     if (!c.parser.isSet(QStringLiteral("seconds")))
-        return usage(c.name, QStringLiteral("не задана длительность: --seconds N"));
+        return usage(c.name, QCoreApplication::translate("Cli", "не задана длительность: --seconds N"));
     const std::optional<double> seconds = ParseSeconds(c.parser.value(QStringLiteral("seconds")));
     if (!seconds || !(*seconds > 0) || *seconds > 1e7)
-        return usage(c.name, QStringLiteral("--seconds: «%1» не длительность больше нуля")
+        return usage(c.name, QCoreApplication::translate("Cli", "--seconds: «%1» не длительность больше нуля")
                                  .arg(c.parser.value(QStringLiteral("seconds"))));
     bool ok = true;
     const int rate = c.parser.isSet(QStringLiteral("rate")) ? c.parser.value(QStringLiteral("rate")).toInt(&ok) : 48000;
     if (!ok || rate < 1000 || rate > 384000)
-        return usage(c.name, QStringLiteral("--rate: частота от 1000 до 384000 Гц, а не «%1»")
+        return usage(c.name, QCoreApplication::translate("Cli", "--rate: частота от 1000 до 384000 Гц, а не «%1»")
                                  .arg(c.parser.value(QStringLiteral("rate"))));
     const QString channelsText = c.parser.value(QStringLiteral("channels"));
     if (!channelsText.isEmpty() && channelsText != QLatin1String("1") && channelsText != QLatin1String("2"))
-        return usage(c.name, QStringLiteral("--channels: 1 или 2, а не «%1»").arg(channelsText));
+        return usage(c.name, QCoreApplication::translate("Cli", "--channels: 1 или 2, а не «%1»").arg(channelsText));
     const int channels = channelsText.isEmpty() ? 2 : channelsText.toInt();
     if (const QString refusal = AtomicFile::Refusal(target); !refusal.isEmpty())
         return fail(c.name, kExitIoErr, refusal);
@@ -136,15 +137,15 @@ int Record(const QStringList &args)
     if (!input)
         return fail(c.name, kExitUnavailable,
                     error == MciErr::InputNotFound
-                        ? QStringLiteral("у звукового сервера нет входа «%1»").arg(inputName)
-                        : QStringLiteral("нет звукового входа: звуковой сервер не отвечает или у него нет входов"));
+                        ? QCoreApplication::translate("Cli", "у звукового сервера нет входа «%1»").arg(inputName)
+                        : QCoreApplication::translate("Cli", "нет звукового входа: звуковой сервер не отвечает или у него нет входов"));
     CaptureFormat format{rate, channels, 16};
     if (const int refused = input->Start(format))
         return fail(c.name, kExitUnavailable,
                     refused == MciErr::NoSuitableInput
-                        ? QStringLiteral("вход «%1» не даёт %2 Гц, %3 канал(а), 16 разрядов")
+                        ? QCoreApplication::translate("Cli", "вход «%1» не даёт %2 Гц, %3 канал(а), 16 разрядов")
                               .arg(input->Description()).arg(rate).arg(channels)
-                        : QStringLiteral("вход «%1» недоступен").arg(input->Description()));
+                        : QCoreApplication::translate("Cli", "вход «%1» недоступен").arg(input->Description()));
     // Bigger fragments than the window's: nothing is drawn, and each one
     // wakes the program.
     input->SetFragmentMs(100);
@@ -152,7 +153,7 @@ int Record(const QStringList &args)
     QString temporary;
     const int fd = makeTemporary(target, &temporary);
     if (fd < 0)
-        return fail(c.name, kExitIoErr, QStringLiteral("не удалось создать файл рядом с «%1»: %2")
+        return fail(c.name, kExitIoErr, QCoreApplication::translate("Cli", "не удалось создать файл рядом с «%1»: %2")
                                             .arg(ShownName(target), QString::fromLocal8Bit(systemText(errno))));
     SF_INFO info{};
     info.samplerate = rate;
@@ -163,7 +164,7 @@ int Record(const QStringList &args)
     if (!file) {
         const QString why = QString::fromLocal8Bit(sf_strerror(nullptr));
         QFile::remove(temporary);
-        return fail(c.name, kExitIoErr, QStringLiteral("не удалось начать файл «%1»: %2").arg(ShownName(temporary), why));
+        return fail(c.name, kExitIoErr, QCoreApplication::translate("Cli", "не удалось начать файл «%1»: %2").arg(ShownName(temporary), why));
     }
     sf_command(file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     sf_command(file, SFC_UPDATE_HEADER_NOW, nullptr, 0);
@@ -194,19 +195,19 @@ int Record(const QStringList &args)
             if (put != frames) {
                 const int why = errno;
                 problem = why == ENOSPC || why == EDQUOT
-                              ? QStringLiteral("диск заполнен")
-                              : QStringLiteral("запись не удалась (%1)").arg(QString::fromLocal8Bit(sf_strerror(file)));
+                              ? QCoreApplication::translate("Cli", "диск заполнен")
+                              : QCoreApplication::translate("Cli", "запись не удалась (%1)").arg(QString::fromLocal8Bit(sf_strerror(file)));
                 code = kExitIoErr;
                 break;
             }
         }
         if (!alive) {
-            problem = QStringLiteral("вход «%1» перестал работать").arg(input->Description());
+            problem = QCoreApplication::translate("Cli", "вход «%1» перестал работать").arg(input->Description());
             code = kExitUnavailable;
             break;
         }
         if (now - lastData > kSilentLimit) {
-            problem = QStringLiteral("вход «%1» ничего не даёт %2 с")
+            problem = QCoreApplication::translate("Cli", "вход «%1» ничего не даёт %2 с")
                           .arg(input->Description())
                           .arg(std::chrono::duration_cast<std::chrono::seconds>(kSilentLimit).count());
             code = kExitUnavailable;
@@ -225,17 +226,17 @@ int Record(const QStringList &args)
     const double kept = double(written) / rate;
     const QString keptText = QString::fromLatin1(Number(kept, 6));
     if (closed != 0 && code == kExitOk) {
-        problem = QStringLiteral("не удалось закрыть файл (%1)").arg(QString::fromLocal8Bit(sf_error_number(closed)));
+        problem = QCoreApplication::translate("Cli", "не удалось закрыть файл (%1)").arg(QString::fromLocal8Bit(sf_error_number(closed)));
         code = kExitIoErr;
     }
     if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
-        return fail(c.name, kExitIoErr, QStringLiteral("записано %1 с, но файл не переименован в «%2» (%3): он остался как «%4»")
+        return fail(c.name, kExitIoErr, QCoreApplication::translate("Cli", "записано %1 с, но файл не переименован в «%2» (%3): он остался как «%4»")
                                             .arg(keptText, ShownName(target), QString::fromLocal8Bit(systemText(errno)),
                                                  ShownName(temporary)));
     if (code != kExitOk)
-        return fail(c.name, code, QStringLiteral("%1; записанные %2 с сохранены в «%3»").arg(problem, keptText, ShownName(target)));
+        return fail(c.name, code, QCoreApplication::translate("Cli", "%1; записанные %2 с сохранены в «%3»").arg(problem, keptText, ShownName(target)));
     if (stopped)
-        fail(c.name, kExitOk, QStringLiteral("остановлено; записанные %1 с сохранены в «%2»").arg(keptText, ShownName(target)));
+        fail(c.name, kExitOk, QCoreApplication::translate("Cli", "остановлено; записанные %1 с сохранены в «%2»").arg(keptText, ShownName(target)));
     return kExitOk;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/wavstream.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -64,9 +65,9 @@ bool WavStream::readBlock(int64_t frame, int64_t frames, int16_t *to, QString *e
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            *error = n < 0 ? QStringLiteral("не удалось прочитать «%1»: %2")
+            *error = n < 0 ? QCoreApplication::translate("Cli", "не удалось прочитать «%1»: %2")
                                  .arg(name_, QString::fromLocal8Bit(std::strerror(errno)))
-                           : QStringLiteral("файл «%1» стал короче, чем был при открытии").arg(name_);
+                           : QCoreApplication::translate("Cli", "файл «%1» стал короче, чем был при открытии").arg(name_);
             return false;
         }
         got += n;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -16,23 +17,23 @@ QString reason(int errnoValue, QFileDevice::FileError fileError)
 {
     switch (errnoValue) {
     case ENOSPC:
-        return QStringLiteral("на диске нет места");
+        return QCoreApplication::translate("Files", "на диске нет места");
     case EDQUOT:
-        return QStringLiteral("исчерпана дисковая квота");
+        return QCoreApplication::translate("Files", "исчерпана дисковая квота");
     case EFBIG:
-        return QStringLiteral("файл слишком велик для этого диска");
+        return QCoreApplication::translate("Files", "файл слишком велик для этого диска");
     case EACCES:
     case EPERM:
-        return QStringLiteral("нет прав на запись");
+        return QCoreApplication::translate("Files", "нет прав на запись");
     case EROFS:
-        return QStringLiteral("диск доступен только для чтения");
+        return QCoreApplication::translate("Files", "диск доступен только для чтения");
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("такой папки нет");
+        return QCoreApplication::translate("Files", "такой папки нет");
     case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя");
+        return QCoreApplication::translate("Files", "слишком длинное имя");
     case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
+        return QCoreApplication::translate("Files", "ошибка ввода-вывода");
     case 0:
         break;
     default:
@@ -40,20 +41,20 @@ QString reason(int errnoValue, QFileDevice::FileError fileError)
     }
     switch (fileError) {
     case QFileDevice::ResourceError:
-        return QStringLiteral("на диске нет места");
+        return QCoreApplication::translate("Files", "на диске нет места");
     case QFileDevice::PermissionsError:
-        return QStringLiteral("нет прав на запись");
+        return QCoreApplication::translate("Files", "нет прав на запись");
     case QFileDevice::RenameError:
-        return QStringLiteral("не удалось заменить прежний файл");
+        return QCoreApplication::translate("Files", "не удалось заменить прежний файл");
     default:
-        return QStringLiteral("ошибка записи");
+        return QCoreApplication::translate("Files", "ошибка записи");
     }
 }
 
 QString failed(bool creating, const QString &path, const QString &why)
 {
-    const QString text = creating ? QStringLiteral("Не удалось создать файл %1: %2.")
-                                  : QStringLiteral("Не удалось записать файл %1: %2.");
+    const QString text = creating ? QCoreApplication::translate("Files", "Не удалось создать файл %1: %2.")
+                                  : QCoreApplication::translate("Files", "Не удалось записать файл %1: %2.");
     return text.arg(path, why);
 }
 
@@ -68,15 +69,15 @@ QString Refusal(const QString &path)
         return QString();
     QString what;
     if (S_ISDIR(st.st_mode))
-        what = QStringLiteral("это папка");
+        what = QCoreApplication::translate("Files", "это папка");
     else if (S_ISFIFO(st.st_mode))
-        what = QStringLiteral("это канал (FIFO), а не файл");
+        what = QCoreApplication::translate("Files", "это канал (FIFO), а не файл");
     else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-        what = QStringLiteral("это устройство, а не файл");
+        what = QCoreApplication::translate("Files", "это устройство, а не файл");
     else if (S_ISSOCK(st.st_mode))
-        what = QStringLiteral("это сокет, а не файл");
+        what = QCoreApplication::translate("Files", "это сокет, а не файл");
     else
-        what = QStringLiteral("это не обычный файл");
+        what = QCoreApplication::translate("Files", "это не обычный файл");
     return failed(false, path, what);
 }
 

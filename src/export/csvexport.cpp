@@ -3,6 +3,7 @@
 
 #include "export/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 #include <charconv>
@@ -79,7 +80,7 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
     SF_INFO info{};
     SNDFILE *in = sf_open(QFile::encodeName(wavPath).constData(), SFM_READ, &info);
     if (!in) {
-        *error = QStringLiteral("Не удалось прочитать файл осциллограммы.");
+        *error = QCoreApplication::translate("Export", "Не удалось прочитать файл осциллограммы.");
         return Result::Failed;
     }
     struct Closer {
@@ -88,14 +89,14 @@ Result Write(const QString &wavPath, const QString &csvPath, Span span, const do
     } closer{in};
     const int channels = info.channels;
     if (channels < 1 || channels > 2 || info.samplerate <= 0) {
-        *error = QStringLiteral("Файл осциллограммы не одно- и не двухканальный.");
+        *error = QCoreApplication::translate("Export", "Файл осциллограммы не одно- и не двухканальный.");
         return Result::Failed;
     }
     const int64_t first = std::clamp<int64_t>(span.firstFrame, 0, info.frames);
     const int64_t total = span.frameCount < 0 ? info.frames - first : std::min(span.frameCount, info.frames - first);
     const Column *column = extra && extra->fill && channels >= extra->needsChannels ? extra : nullptr;
     auto readFailed = [&] {
-        *error = QStringLiteral("Не удалось прочитать файл осциллограммы.");
+        *error = QCoreApplication::translate("Export", "Не удалось прочитать файл осциллограммы.");
         return Result::Failed;
     };
     // The column's lead, read and fed before the span.

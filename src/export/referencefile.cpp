@@ -3,6 +3,7 @@
 
 #include "export/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -67,7 +68,7 @@ std::optional<Reference> Decode(const QByteArray &bytes, QString *why)
         return std::nullopt;
     };
     if (lines.isEmpty() || lines[0].trimmed() != kMagic)
-        return fail(QStringLiteral("это не файл опорной осциллограммы"));
+        return fail(QCoreApplication::translate("Files", "это не файл опорной осциллограммы"));
     Reference r;
     qsizetype at = 1;
     int points = -1;
@@ -76,7 +77,7 @@ std::optional<Reference> Decode(const QByteArray &bytes, QString *why)
         const QByteArray line = lines[at].trimmed();
         const qsizetype eq = line.indexOf('=');
         if (eq <= 0)
-            return fail(QStringLiteral("строка %1 не читается").arg(at + 1));
+            return fail(QCoreApplication::translate("Files", "строка %1 не читается").arg(at + 1));
         const QByteArray key = line.left(eq), value = line.mid(eq + 1);
         auto num = [&](double *to) {
             const auto v = parse(value);
@@ -112,19 +113,19 @@ std::optional<Reference> Decode(const QByteArray &bytes, QString *why)
         }
         // (Keys of a later version are passed over.)
         if (!ok)
-            return fail(QStringLiteral("неверное значение «%1»").arg(QString::fromUtf8(key)));
+            return fail(QCoreApplication::translate("Files", "неверное значение «%1»").arg(QString::fromUtf8(key)));
     }
     if (points < 0 || !haveScale)
-        return fail(QStringLiteral("нет масштаба или числа точек"));
+        return fail(QCoreApplication::translate("Files", "нет масштаба или числа точек"));
     r.values.reserve(size_t(points));
     for (; at < lines.size() && int(r.values.size()) < points; ++at) {
         const auto v = parse(lines[at].trimmed());
         if (!v)
-            return fail(QStringLiteral("точка %1 не читается").arg(r.values.size() + 1));
+            return fail(QCoreApplication::translate("Files", "точка %1 не читается").arg(r.values.size() + 1));
         r.values.push_back(float(*v));
     }
     if (int(r.values.size()) != points)
-        return fail(QStringLiteral("файл обрывается на точке %1 из %2").arg(r.values.size()).arg(points));
+        return fail(QCoreApplication::translate("Files", "файл обрывается на точке %1 из %2").arg(r.values.size()).arg(points));
     return r;
 }
 
@@ -141,12 +142,12 @@ std::optional<Reference> Load(const QString &path, QString *why)
         return std::nullopt;
     // A reference is a few tens of kilobytes; anything far larger is not one.
     if (!info.isFile() || info.size() > 16 * 1024 * 1024) {
-        *why = QStringLiteral("это не файл опорной осциллограммы");
+        *why = QCoreApplication::translate("Files", "это не файл опорной осциллограммы");
         return std::nullopt;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *why = QStringLiteral("файл не открывается");
+        *why = QCoreApplication::translate("Files", "файл не открывается");
         return std::nullopt;
     }
     return Decode(f.readAll(), why);

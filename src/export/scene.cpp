@@ -2,8 +2,10 @@
 #include "export/scene.h"
 
 #include "export/atomicfile.h"
+#include "platform/language.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -90,22 +92,22 @@ QStringList Caption(const CaptionText &t)
     case CaptionText::Mode::XY:
         // Across is channel 1, not time: the sweep only says how long a
         // stretch of signal the figure is drawn from.
-        line = QStringLiteral("X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   фигура за %3 с (развёртка %4/дел.)")
+        line = QCoreApplication::translate("Export", "X-Y:  X (канал 1) = %1/дел.   Y (канал 2) = %2/дел.   фигура за %3 с (развёртка %4/дел.)")
                    .arg(t.sensitivity1, t.sensitivity2, t.span, t.sweep);
         break;
     case CaptionText::Mode::Subtract:
-        line = QStringLiteral("Канал 1 − канал 2: %1/дел.   Время/Дел. = %2").arg(t.sensitivity1, t.sweep);
+        line = QCoreApplication::translate("Export", "Канал 1 − канал 2: %1/дел.   Время/Дел. = %2").arg(t.sensitivity1, t.sweep);
         break;
     case CaptionText::Mode::TwoBeams:
-        line = QStringLiteral("Канал 1: %1/дел.   Канал 2: %2/дел.   Время/Дел. = %3")
+        line = QCoreApplication::translate("Export", "Канал 1: %1/дел.   Канал 2: %2/дел.   Время/Дел. = %3")
                    .arg(t.sensitivity1, t.sensitivity2, t.sweep);
         break;
     case CaptionText::Mode::OneBeam:
-        line = QStringLiteral("Канал 1: %1/дел.   Время/Дел. = %2").arg(t.sensitivity1, t.sweep);
+        line = QCoreApplication::translate("Export", "Канал 1: %1/дел.   Время/Дел. = %2").arg(t.sensitivity1, t.sweep);
         break;
     }
     if (!t.live)
-        line += QStringLiteral("   Экран: %1 … %2 с").arg(t.start, t.end);
+        line += QCoreApplication::translate("Export", "   Экран: %1 … %2 с").arg(t.start, t.end);
     return {line};
 }
 
@@ -141,7 +143,7 @@ QByteArray SvgOf(const Scene &scene)
     gen.setSize(size);
     gen.setResolution(96);  // one SVG pixel per screen pixel in viewers
     gen.setViewBox(QRect(QPoint(0, 0), size));
-    gen.setTitle(QStringLiteral("Сигмалит"));
+    gen.setTitle(Language::AppTitle());
     gen.setDescription(scene.caption.join(QLatin1Char('\n')));
     QPainter p;
     if (!p.begin(&gen))
@@ -166,7 +168,7 @@ bool SavePng(const QString &path, const QImage &image, QString *error)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (image.isNull() || !image.save(&buffer, "PNG")) {
-        *error = QStringLiteral("Не удалось записать файл %1: ошибка кодирования PNG.").arg(path);
+        *error = QCoreApplication::translate("Export", "Не удалось записать файл %1: ошибка кодирования PNG.").arg(path);
         return false;
     }
     return AtomicFile::Write(path, bytes, error);
@@ -175,7 +177,7 @@ bool SavePng(const QString &path, const QImage &image, QString *error)
 bool SaveSvg(const QString &path, const QByteArray &svg, QString *error)
 {
     if (svg.isEmpty()) {
-        *error = QStringLiteral("Не удалось записать файл %1: ошибка кодирования SVG.").arg(path);
+        *error = QCoreApplication::translate("Export", "Не удалось записать файл %1: ошибка кодирования SVG.").arg(path);
         return false;
     }
     return AtomicFile::Write(path, svg, error);

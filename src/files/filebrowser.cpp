@@ -5,6 +5,7 @@
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -285,8 +286,8 @@ void FileBrowser::Drive1_Change()
                 return;
             }
         }
-        const QString text = QStringLiteral("    Нет доступа к  ") + WithSeparator(Drive1->Drive())
-                             + QStringLiteral("\r\nУстройство не готово!");
+        const QString text = QCoreApplication::translate("Files", "    Нет доступа к  ") + WithSeparator(Drive1->Drive())
+                             + QCoreApplication::translate("Files", "\r\nУстройство не готово!");
         if (MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, QStringLiteral("Kofra-Text"))
             == MsgAnswer::Retry)
             continue;

@@ -9,6 +9,7 @@
 
 #include "files/wavlayout.h"
 #include "files/workingcopy.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 
 #include <QCoreApplication>
@@ -28,17 +29,17 @@ const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 OpenFile::OpenFile(ScopeState &st, QWidget *parent) : QDialog(parent), st_(st)
 {
     setObjectName(QStringLiteral("OpenFile"));
-    setWindowTitle(QStringLiteral("Открытие wav файла"));
+    setWindowTitle(tr("Открытие wav файла"));
 
     Browser = new FileBrowser(QStringLiteral("*.wav"), this);
     Drive1 = Browser->Drive1;
     Dir1 = Browser->Dir1;
     File1 = Browser->File1;
 
-    Open = new QPushButton(QStringLiteral(" Открыть"), this);
+    Open = new QPushButton(tr(" Открыть"), this);
     Open->setObjectName(QStringLiteral("Open"));
     Open->setDefault(true);
-    Esk = new QPushButton(QStringLiteral("Отмена"), this);
+    Esk = new QPushButton(tr("Отмена"), this);
     Esk->setObjectName(QStringLiteral("Esk"));
 
     auto *buttons = new QVBoxLayout;
@@ -92,7 +93,7 @@ bool PrepareWorkingFile(QWidget *parent, const QString &source)
     if (verdict != WavLayout::Verdict::Ok) {
         MsgBox(WavLayout::Message(verdict, QFileInfo(source).fileName(), layout), MsgButtons::OK,
                verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation,
-               QStringLiteral("Сигмалит"));
+               Language::AppTitle());
         return false;
     }
 
@@ -107,9 +108,9 @@ bool PrepareWorkingFile(QWidget *parent, const QString &source)
         if (!window && clock.elapsed() < 500)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (!window && clock.elapsed() >= 500) {
-            window = std::make_unique<QProgressDialog>(QStringLiteral("Копирование осциллограммы…"),
-                                                       QStringLiteral("Отмена"), 0, 1000, parent);
-            window->setWindowTitle(QStringLiteral("Сигмалит"));
+            window = std::make_unique<QProgressDialog>(QCoreApplication::translate("OpenFile", "Копирование осциллограммы…"),
+                                                       QCoreApplication::translate("OpenFile", "Отмена"), 0, 1000, parent);
+            window->setWindowTitle(Language::AppTitle());
             window->setWindowModality(Qt::ApplicationModal);
             window->setMinimumDuration(0);
             window->show();

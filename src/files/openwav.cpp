@@ -10,11 +10,13 @@
 #include "platform/errors.h"
 #include "platform/errortable.h"
 #include "platform/fileops.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/vbcontrols.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
@@ -24,7 +26,6 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Сигмалит");
 const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 
 // Runs one step of OpenWorkingFile under its trap: false ends the procedure.
@@ -115,7 +116,7 @@ bool Pribor::OpenWorkingFile()
     // the device alone, anything else closes it and stops a running capture.
     auto deviceFailed = [this](int code) {
         st.DisplayHeld = true;
-        MsgBox(mciGetErrorString(code), MsgButtons::OK, MsgIcon::None, kTitle);
+        MsgBox(mciGetErrorString(code), MsgButtons::OK, MsgIcon::None, Language::AppTitle());
         if (code == MciErr::NoSuitableInput)
             return false;
         mciSendString(QStringLiteral("Close Zvuk"));
@@ -139,7 +140,7 @@ bool Pribor::OpenWorkingFile()
             trapped([] { RaiseError(Err::PermissionDenied); });
         else
             MsgBox(WavLayout::Message(verdict, QFileInfo(path).fileName(), layout), MsgButtons::OK,
-                   verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation, kTitle);
+                   verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation, Language::AppTitle());
         return false;
     }
 
@@ -184,9 +185,9 @@ bool Pribor::OpenWorkingFile()
     if (WavOpen::LeadingNumber(answer.left(2)) != 16) {
         st.DisplayHeld = true;
         mciSendString(QStringLiteral("Close Zvuk"));
-        MsgBox(QStringLiteral("Прошу прощения, но данная версия программы обрабатывает только 16-разрядные звуковые "
+        MsgBox(QCoreApplication::translate("Files", "Прошу прощения, но данная версия программы обрабатывает только 16-разрядные звуковые "
                               "файлы!"),
-               MsgButtons::OK, MsgIcon::None, kTitle);
+               MsgButtons::OK, MsgIcon::None, Language::AppTitle());
         return false;
     }
 

@@ -3,6 +3,7 @@
 
 #include "platform/errors.h"
 #include "platform/errortable.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 
@@ -21,7 +22,6 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Сигмалит");
 const QString kWorkingFile = QStringLiteral("c:\\tmp.wav");
 
 [[noreturn]] void raiseFileError(const QFileDevice &file, int errnoValue)
@@ -73,7 +73,6 @@ void CopyReplacing(const QString &from, const QString &to)
     if (!out.commit())
         raiseFileError(out, errno);
 }
-
 
 bool MoveReplacing(const QString &from, const QString &to,
                    const std::function<bool(qint64 done, qint64 total)> &progress)
@@ -138,19 +137,19 @@ bool MoveReplacing(const QString &from, const QString &to,
 SaveFile::SaveFile(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("SaveFile"));
-    setWindowTitle(QStringLiteral("Сохранение осциллограммы"));
+    setWindowTitle(tr("Сохранение осциллограммы"));
 
     Browser = new FileBrowser(QString(), this);
     Drive1 = Browser->Drive1;
     Dir1 = Browser->Dir1;
     File1 = Browser->File1;
 
-    Label1 = new QLabel(QStringLiteral("Имя файла:"), this);
+    Label1 = new QLabel(tr("Имя файла:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Label1->setBuddy(Text1);
-    SaveFl = new QPushButton(QStringLiteral("Сохранить"), this);
+    SaveFl = new QPushButton(tr("Сохранить"), this);
     SaveFl->setObjectName(QStringLiteral("SaveFl"));
     SaveFl->setDefault(true);
 
@@ -198,8 +197,8 @@ void SaveFile::SaveFl_Click()
                 break;
             case CheckName:
                 if (Text1->text().isEmpty()) {
-                    MsgBox(QStringLiteral("Не задано имя файла для сохранения!"), MsgButtons::OK, MsgIcon::Critical,
-                           kTitle);
+                    MsgBox(tr("Не задано имя файла для сохранения!"), MsgButtons::OK, MsgIcon::Critical,
+                           Language::AppTitle());
                     return;
                 }
                 break;
@@ -213,9 +212,9 @@ void SaveFile::SaveFl_Click()
                     SaveRules::CopyReplacing(from, to);
                 } else {
                     // Shown only when the move turns out to be a long copy.
-                    QProgressDialog copying(QStringLiteral("Осциллограмма копируется на другой диск..."),
-                                            QStringLiteral("Отмена"), 0, 1000, this);
-                    copying.setWindowTitle(kTitle);
+                    QProgressDialog copying(tr("Осциллограмма копируется на другой диск..."),
+                                            tr("Отмена"), 0, 1000, this);
+                    copying.setWindowTitle(Language::AppTitle());
                     copying.setWindowModality(Qt::WindowModal);
                     copying.setMinimumDuration(500);
                     const bool moved = SaveRules::MoveReplacing(from, to, [&copying](qint64 done, qint64 total) {

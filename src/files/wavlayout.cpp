@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/wavlayout.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -205,31 +206,30 @@ QString Message(Verdict verdict, const QString &fileName, const Layout &layout)
     case Verdict::Ok:
         return QString();
     case Verdict::Missing:
-        return QStringLiteral("Файл %1 не найден, выберите файл ещё раз!").arg(q);
+        return QCoreApplication::translate("Files", "Файл %1 не найден, выберите файл ещё раз!").arg(q);
     case Verdict::NotRegular:
-        return QStringLiteral("%1 не является обычным файлом, открыть можно только файл осциллограммы!").arg(q);
+        return QCoreApplication::translate("Files", "%1 не является обычным файлом, открыть можно только файл осциллограммы!").arg(q);
     case Verdict::Unreadable:
-        return QStringLiteral("Файл %1 не удаётся прочитать: нет прав на чтение или файл недоступен!").arg(q);
+        return QCoreApplication::translate("Files", "Файл %1 не удаётся прочитать: нет прав на чтение или файл недоступен!").arg(q);
     case Verdict::NotWav:
-        return QStringLiteral("Файл %1 не является звуковым файлом WAV или повреждён!").arg(q);
+        return QCoreApplication::translate("Files", "Файл %1 не является звуковым файлом WAV или повреждён!").arg(q);
     case Verdict::NotPcm:
-        return QStringLiteral("Файл %1 записан в сжатом виде или с плавающей точкой, программа обрабатывает "
+        return QCoreApplication::translate("Files", "Файл %1 записан в сжатом виде или с плавающей точкой, программа обрабатывает "
                               "только 16-разрядные файлы без сжатия!")
             .arg(q);
     case Verdict::NotSixteenBit:
-        return QStringLiteral(
-            "Прошу прощения, но данная версия программы обрабатывает только 16-разрядные звуковые файлы!");
+        return QCoreApplication::translate("Files", "Прошу прощения, но данная версия программы обрабатывает только 16-разрядные звуковые файлы!");
     case Verdict::Channels:
-        return QStringLiteral("В файле %1 каналов: %2. Программа показывает только одно- и двухканальные записи!")
+        return QCoreApplication::translate("Files", "В файле %1 каналов: %2. Программа показывает только одно- и двухканальные записи!")
             .arg(q, QString::number(layout.channels));
     case Verdict::Rate:
-        return QStringLiteral("Частота дискретизации файла %1 (%2 Гц) вне пределов, которые может показать "
+        return QCoreApplication::translate("Files", "Частота дискретизации файла %1 (%2 Гц) вне пределов, которые может показать "
                               "программа (от %3 до %4 Гц)!")
             .arg(q, QString::number(layout.sampleRate), QString::number(kMinRate), QString::number(kMaxRate));
     case Verdict::TooLong:
         if (layout.rf64)
-            return QStringLiteral("Файл %1 слишком велик: программа показывает файлы RF64 размером до 16 ТБ!").arg(q);
-        return QStringLiteral("Файл %1 слишком велик: программа показывает файлы WAV размером до 4 ГБ!").arg(q);
+            return QCoreApplication::translate("Files", "Файл %1 слишком велик: программа показывает файлы RF64 размером до 16 ТБ!").arg(q);
+        return QCoreApplication::translate("Files", "Файл %1 слишком велик: программа показывает файлы WAV размером до 4 ГБ!").arg(q);
     }
     return QString();
 }

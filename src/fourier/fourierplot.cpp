@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fourier/fourierplot.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPainter>
 #include <cmath>
@@ -10,7 +11,7 @@ namespace {
 QString hzLabel(double hz)
 {
     if (hz >= 1000)
-        return QLocale().toString(hz / 1000, 'g', 3) + QStringLiteral("к");
+        return QLocale().toString(hz / 1000, 'g', 3) + QCoreApplication::translate("Units", "к");
     return QLocale().toString(hz, 'g', 3);
 }
 
@@ -140,7 +141,7 @@ void SpectrumPlot::paintEvent(QPaintEvent *)
     p.setPen(axis);
     p.drawRect(a);
     p.drawText(QRectF(a.left(), a.bottom() + 2 + th, a.width(), th), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("Частота, Гц"));
+               QCoreApplication::translate("Spectrum", "Частота, Гц"));
     p.drawText(QRectF(a.left() + 4, a.top() + 2, a.width(), th), Qt::AlignLeft | Qt::AlignVCenter, unit_);
 
     // Curves: each column of pixels shows the strongest bin falling in it,

@@ -76,7 +76,7 @@ double SpectrumWindow::VoltsPerFullScale(int channel)
 SpectrumWindow::SpectrumWindow(SpectrumHost host) : QWidget(host.window, Qt::Tool), host_(std::move(host))
 {
     setObjectName(QStringLiteral("Spectrum"));
-    setWindowTitle(QStringLiteral("Спектр сигнала"));
+    setWindowTitle(tr("Спектр сигнала"));
     setAttribute(Qt::WA_ShowWithoutActivating);
 
     QStringList sizes;
@@ -84,21 +84,21 @@ SpectrumWindow::SpectrumWindow(SpectrumHost host) : QWidget(host.window, Qt::Too
         sizes << QString::number(n);
     SizeBox = combo(this, "SizeBox", sizes);
     WindowBox = combo(this, "WindowBox",
-                      {QStringLiteral("Ханна"), QStringLiteral("Блэкмана — Харриса"),
-                       QStringLiteral("С плоской вершиной")});
-    UnitsBox = combo(this, "UnitsBox", {QStringLiteral("дБFS"), QStringLiteral("дБВ")});
-    ScaleBox = combo(this, "ScaleBox", {QStringLiteral("линейная"), QStringLiteral("логарифмическая")});
+                      {tr("Ханна"), tr("Блэкмана — Харриса"),
+                       tr("С плоской вершиной")});
+    UnitsBox = combo(this, "UnitsBox", {tr("дБFS"), tr("дБВ")});
+    ScaleBox = combo(this, "ScaleBox", {tr("линейная"), tr("логарифмическая")});
     AveragingBox = combo(this, "AveragingBox",
-                         {QStringLiteral("нет"), QStringLiteral("линейное"), QStringLiteral("экспоненциальное")});
+                         {tr("нет"), tr("линейное"), tr("экспоненциальное")});
     AveragesBox = new QSpinBox(this);
     AveragesBox->setObjectName(QStringLiteral("AveragesBox"));
     AveragesBox->setRange(2, 64);
     AveragesBox->setPrefix(QStringLiteral("N = "));
-    PeakHoldBox = new QCheckBox(QStringLiteral("Удержание пиков"), this);
+    PeakHoldBox = new QCheckBox(tr("Удержание пиков"), this);
     PeakHoldBox->setObjectName(QStringLiteral("PeakHoldBox"));
-    ResetButton = new QPushButton(QStringLiteral("Сброс"), this);
+    ResetButton = new QPushButton(tr("Сброс"), this);
     ResetButton->setObjectName(QStringLiteral("ResetButton"));
-    ResetButton->setToolTip(QStringLiteral("Начать усреднение и удержание пиков заново"));
+    ResetButton->setToolTip(tr("Начать усреднение и удержание пиков заново"));
 
     Plot = new SpectrumPlot(this);
     ReadoutLeft = new QLabel(this);
@@ -116,16 +116,16 @@ SpectrumWindow::SpectrumWindow(SpectrumHost host) : QWidget(host.window, Qt::Too
     colourLabel(ReadoutRight, 0xFF);
 
     auto *controls = new QGridLayout;
-    auto caption = [this](const char *text) { return new QLabel(QString::fromUtf8(text), this); };
-    controls->addWidget(caption("БПФ"), 0, 0);
+    auto caption = [this](const char *text) { return new QLabel(tr(text), this); };
+    controls->addWidget(caption(QT_TR_NOOP("БПФ")), 0, 0);
     controls->addWidget(SizeBox, 0, 1);
-    controls->addWidget(caption("Окно"), 0, 2);
+    controls->addWidget(caption(QT_TR_NOOP("Окно")), 0, 2);
     controls->addWidget(WindowBox, 0, 3);
-    controls->addWidget(caption("Уровень"), 0, 4);
+    controls->addWidget(caption(QT_TR_NOOP("Уровень")), 0, 4);
     controls->addWidget(UnitsBox, 0, 5);
-    controls->addWidget(caption("Частоты"), 0, 6);
+    controls->addWidget(caption(QT_TR_NOOP("Частоты")), 0, 6);
     controls->addWidget(ScaleBox, 0, 7);
-    controls->addWidget(caption("Усреднение"), 1, 0);
+    controls->addWidget(caption(QT_TR_NOOP("Усреднение")), 1, 0);
     controls->addWidget(AveragingBox, 1, 1, 1, 2);
     controls->addWidget(AveragesBox, 1, 3);
     controls->addWidget(PeakHoldBox, 1, 4, 1, 3);
@@ -249,10 +249,10 @@ void SpectrumWindow::analyse(const char *data, qint64 bytes, int channels, int32
 void SpectrumWindow::showResult()
 {
     const bool dbv = UnitsBox->currentIndex() == 1;
-    const QString unit = dbv ? QStringLiteral("дБВ") : QStringLiteral("дБFS");
+    const QString unit = dbv ? tr("дБВ") : tr("дБFS");
     static const uint32_t colours[] = {0xFF0000, 0xFF};
     QLabel *readouts[] = {ReadoutLeft, ReadoutRight};
-    static const char *names[] = {"ЛК", "ПК"};
+    static const char *names[] = {QT_TR_NOOP("ЛК"), QT_TR_NOOP("ПК")};
     std::vector<SpectrumPlot::Curve> curves;
     double top = 0;
     for (int ch = 0; ch < 2; ++ch) {
@@ -271,30 +271,30 @@ void SpectrumWindow::showResult()
                 c.held.push_back(10 * std::log10(std::max(p, 1e-30)) + offset);
         curves.push_back(std::move(c));
 
-        QString text = QString::fromUtf8(names[ch]) + QStringLiteral(": ");
+        QString text = tr(names[ch]) + QStringLiteral(": ");
         const Spectrum::Peak peak = Analyzer.StrongestPeak(ch);
         if (!peak.found) {
-            readouts[ch]->setText(text + QStringLiteral("нет сигнала"));
+            readouts[ch]->setText(text + tr("нет сигнала"));
             continue;
         }
         const double level = dbv ? Spectrum::ToDbv(peak.amplitude, VoltsPerFullScale(ch))
                                  : Spectrum::ToDbfs(peak.amplitude);
-        text += QStringLiteral("пик %1 Гц, %2 %3").arg(number(peak.frequency, 1), number(level, 1), unit);
+        text += tr("пик %1 Гц, %2 %3").arg(number(peak.frequency, 1), number(level, 1), unit);
         const Spectrum::Distortion d = Analyzer.DistortionOf(ch);
         if (d.valid && d.harmonics > 0)
-            text += QStringLiteral("; КНИ %1 дБ (%2 %)").arg(number(Spectrum::ToDbfs(d.thd), 1),
+            text += tr("; КНИ %1 дБ (%2 %)").arg(number(Spectrum::ToDbfs(d.thd), 1),
                                                              number(100 * d.thd, 3));
         if (d.valid)
-            text += QStringLiteral("; КНИ+Ш %1 дБ").arg(number(Spectrum::ToDbfs(d.thdPlusNoise), 1));
+            text += tr("; КНИ+Ш %1 дБ").arg(number(Spectrum::ToDbfs(d.thdPlusNoise), 1));
         readouts[ch]->setText(text);
     }
     Plot->SetData(std::move(curves), Analyzer.BinWidth(), Analyzer.SampleRate() / 2, top, top - 140, unit,
                   ScaleBox->currentIndex() == 1);
     if (Analyzer.Channels() == 0) {
-        Info->setText(QStringLiteral("Нет данных: спектр строится при каждой перерисовке экрана"));
+        Info->setText(tr("Нет данных: спектр строится при каждой перерисовке экрана"));
         return;
     }
-    Info->setText(QStringLiteral("Отсчётов %1 из %2, шаг %3 Гц, спектров %4")
+    Info->setText(tr("Отсчётов %1 из %2, шаг %3 Гц, спектров %4")
                       .arg(Analyzer.FramesUsed())
                       .arg(Analyzer.Size())
                       .arg(number(Analyzer.BinWidth(), 2))

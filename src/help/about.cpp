@@ -3,6 +3,7 @@
 
 #include "help/browser.h"
 #include "platform/keystore.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 
@@ -59,7 +60,7 @@ namespace About {
 
 QString ProductTitle()
 {
-    return QStringLiteral("Сигмалит");
+    return Language::AppTitle();
 }
 
 QUrl WebPage()
@@ -102,9 +103,9 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     lblTitle->setFont(big);
-    lblVersion = new QLabel(QStringLiteral("Версия ") + QStringLiteral(SIGM_VERSION), this);
+    lblVersion = new QLabel(tr("Версия ") + QStringLiteral(SIGM_VERSION), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription = new QLabel(QStringLiteral("Запоминающий осциллограф на звуковой карте компьютера:\n"
+    lblDescription = new QLabel(tr("Запоминающий осциллограф на звуковой карте компьютера:\n"
                                                "два луча, запись осциллограмм до одной минуты,\n"
                                                "просмотр, сохранение и печать WAV-осциллограмм."),
                                 this);
@@ -122,7 +123,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    cmdSysInfo = new QPushButton(QStringLiteral("&Информация  о системе"), this);
+    cmdSysInfo = new QPushButton(tr("&Информация  о системе"), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
 
     auto *grid = new QGridLayout(this);
@@ -146,7 +147,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 
 void frmAbout::Form_Load()
 {
-    setWindowTitle(QStringLiteral("О программе ") + About::ProductTitle());
+    setWindowTitle(tr("О программе ") + About::ProductTitle());
 }
 
 void frmAbout::cmdOK_Click()

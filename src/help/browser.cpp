@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/browser.h"
 
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -31,6 +33,13 @@ namespace HelpPage {
 
 QUrl Url()
 {
+    // The English page where it is installed; the Russian one is the
+    // program's own and always there.
+    if (Language::Current() == Language::Lang::English) {
+        const QString english = Paths::ProgramFolder() + QStringLiteral("/help-en.htm");
+        if (QFileInfo(english).isFile())
+            return QUrl::fromLocalFile(english);
+    }
     return QUrl::fromLocalFile(Paths::ProgramFolder() + QStringLiteral("/help.htm"));
 }
 
@@ -40,15 +49,15 @@ void Open()
     // A browser handed a missing page shows an error page of its own (or
     // nothing): name the missing file instead.
     if (!QFileInfo(url.toLocalFile()).isFile()) {
-        MsgBox(QStringLiteral("Файл справки не найден: ") + QDir::toNativeSeparators(url.toLocalFile())
-                   + QStringLiteral("\r\nПереустановите программу."),
-               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Сигмалит"));
+        MsgBox(QCoreApplication::translate("Help", "Файл справки не найден: ") + QDir::toNativeSeparators(url.toLocalFile())
+                   + QCoreApplication::translate("Help", "\r\nПереустановите программу."),
+               MsgButtons::OK, MsgIcon::Exclamation, Language::AppTitle());
         return;
     }
     if (!Browser::Open(url))
-        MsgBox(QStringLiteral("Не удалось запустить веб-браузер. Справка находится в файле ")
+        MsgBox(QCoreApplication::translate("Help", "Не удалось запустить веб-браузер. Справка находится в файле ")
                    + QDir::toNativeSeparators(url.toLocalFile()),
-               MsgButtons::OK, MsgIcon::Information, QStringLiteral("Сигмалит"));
+               MsgButtons::OK, MsgIcon::Information, Language::AppTitle());
 }
 
 }  // namespace HelpPage

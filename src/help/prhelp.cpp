@@ -13,10 +13,10 @@
 PrHelp::PrHelp(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PrHelp"));
-    setWindowTitle(QStringLiteral("Помощь Сигмалит"));
-    Label1 = new QLabel(QStringLiteral("   Для обучения работе с программой нажми ОК"), this);
+    setWindowTitle(tr("Помощь Сигмалит"));
+    Label1 = new QLabel(tr("   Для обучения работе с программой нажми ОК"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Check1 = new QCheckBox(QStringLiteral("Не  показывать больше это окно."), this);
+    Check1 = new QCheckBox(tr("Не  показывать больше это окно."), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -3,6 +3,7 @@
 
 #include "platform/vbrt.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -29,7 +30,7 @@ Peak PeakLevel(const std::vector<int32_t> &samples, int32_t last)
 QString LevelText(float level)
 {
     const double tenths = vb::RoundHalfEven((90.3 - double(level)) * 10.0);
-    return QStringLiteral("-") + vb::FormatGeneral(tenths / 10.0) + QStringLiteral(" дБ");
+    return QStringLiteral("-") + vb::FormatGeneral(tenths / 10.0) + QCoreApplication::translate("Units", " дБ");
 }
 
 double ScaleWidthFor(int spanDb)

@@ -103,7 +103,7 @@ int readWhole(const QString &key, int fallback)
 Scala::Scala(LevelHost host) : QWidget(host.window, Qt::Tool), host_(std::move(host))
 {
     setObjectName(QStringLiteral("Scala"));
-    setWindowTitle(QStringLiteral("Уровень сигнала (дБ)"));
+    setWindowTitle(tr("Уровень сигнала (дБ)"));
     // Re-placing the window on every resize of the main window must not
     // take the keyboard away from it.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -121,11 +121,11 @@ Scala::Scala(LevelHost host) : QWidget(host.window, Qt::Tool), host_(std::move(h
     HScrollNach = makeRangeBar(this, "HScrollNach", 1, 9, 9);
     place(HScrollNach, 6360, 1080, 375, 255);
 
-    Label3 = makeLabel(this, "Label3", QStringLiteral("Уровень ЛК"));
+    Label3 = makeLabel(this, "Label3", tr("Уровень ЛК"));
     place(Label3, 756, 1080, 1395, 255);
     LabelUrLk = makeLabel(this, "LabelUrLk", QString());
     place(LabelUrLk, 2355, 1080, 915, 255);
-    Label4 = makeLabel(this, "Label4", QStringLiteral("Уровень  ПК"));
+    Label4 = makeLabel(this, "Label4", tr("Уровень  ПК"));
     place(Label4, 3465, 1080, 1455, 255);
     LabelUrPk = makeLabel(this, "LabelUrPk", QString());
     place(LabelUrPk, 5130, 1080, 915, 255);
@@ -136,9 +136,9 @@ Scala::Scala(LevelHost host) : QWidget(host.window, Qt::Tool), host_(std::move(h
         pal.setColor(QPalette::WindowText, kRed);
         l->setPalette(pal);
     }
-    Label1 = makeLabel(this, "Label1", QStringLiteral("ЛК"));
+    Label1 = makeLabel(this, "Label1", tr("ЛК"));
     place(Label1, 0, 300, 255, 195);
-    Label2 = makeLabel(this, "Label2", QStringLiteral("ПК"));
+    Label2 = makeLabel(this, "Label2", tr("ПК"));
     place(Label2, 0, 480, 255, 195);
 
     ShapeL = makeShape(this, "ShapeL");

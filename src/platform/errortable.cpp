@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/messagebox.h"
 
+#include <QCoreApplication>
 #include <new>
 
 #include <optional>
@@ -27,28 +28,28 @@ struct Row {
     TrapAction then;  // for Error rows; Retry rows retry or end by the answer
 };
 
-const char *const kTitle = "Сигмалит";
-const char *const kTitle2 = "  Сигмалит";
-const char *const kTitle4 = "    Сигмалит";
+const char *const kTitle = QT_TRANSLATE_NOOP("Errors", "Сигмалит");
+const char *const kTitle2 = QT_TRANSLATE_NOOP("Errors", "  Сигмалит");
+const char *const kTitle4 = QT_TRANSLATE_NOOP("Errors", "    Сигмалит");
 
-const char *const kMemoryText = "Ошибка при обращении к страницам памяти, выгрузите резидентные программы!";
-const char *const kDeviceText = "Ошибка чтения файла (ошибка устройства ввода/вывода)";
+const char *const kMemoryText = QT_TRANSLATE_NOOP("Errors", "Ошибка при обращении к страницам памяти, выгрузите резидентные программы!");
+const char *const kDeviceText = QT_TRANSLATE_NOOP("Errors", "Ошибка чтения файла (ошибка устройства ввода/вывода)");
 const char *const kDiskFullText =
-    "Диск C: переполнен, попробуте удалть не нужные файлы и повторно включите режим сигмалита";
-const char *const kNotReadyText = "Рабочий файл не доступен!\r\nДиск не готов!";
+    QT_TRANSLATE_NOOP("Errors", "Диск C: переполнен, попробуте удалть не нужные файлы и повторно включите режим сигмалита");
+const char *const kNotReadyText = QT_TRANSLATE_NOOP("Errors", "Рабочий файл не доступен!\r\nДиск не готов!");
 
 // The full table, worded as capture start words it; every other operation
 // differs from it in a few rows only.
 const Row kTable[] = {
     {7, kMemoryText, Style::Error, kTitle4, TrapAction::Continue},
-    {53, "Отсутствует файл {file}, необходимо заново установить программу.", Style::Error, kTitle, TrapAction::End},
-    {55, "Ошибка совместного доступа к файлу {file} или tmp.wav", Style::Retry, kTitle2, TrapAction::End},
+    {53, QT_TRANSLATE_NOOP("Errors", "Отсутствует файл {file}, необходимо заново установить программу."), Style::Error, kTitle, TrapAction::End},
+    {55, QT_TRANSLATE_NOOP("Errors", "Ошибка совместного доступа к файлу {file} или tmp.wav"), Style::Retry, kTitle2, TrapAction::End},
     {57, kDeviceText, Style::Retry, kTitle, TrapAction::End},
     {61, kDiskFullText, Style::Error, kTitle, TrapAction::End},
-    {70, "У вас нет прав для работы с файлом tmp.wav или файл блокирован другим процессом.", Style::Error, kTitle,
+    {70, QT_TRANSLATE_NOOP("Errors", "У вас нет прав для работы с файлом tmp.wav или файл блокирован другим процессом."), Style::Error, kTitle,
      TrapAction::End},
     {71, kNotReadyText, Style::Retry, kTitle, TrapAction::End},
-    {kAnyOther, "Не предвиденная ошибка   № {n}", Style::Error, kTitle, TrapAction::End},
+    {kAnyOther, QT_TRANSLATE_NOOP("Errors", "Не предвиденная ошибка   № {n}"), Style::Error, kTitle, TrapAction::End},
 };
 
 struct Variant {
@@ -56,11 +57,11 @@ struct Variant {
     Row row;
 };
 
-const char *const kSharedNoName = "Ошибка совместного доступа к файлу";
-const char *const kOtherOneBlank = "Не предвиденная ошибка № {n}";
-const char *const kDeletedText = "Файл c:\\tmp.wav неожиданно удален с диска, откройте файл ещё раз!";
-const char *const kSharedTmp = "Ошибка совместного доступа к файлу tmp.wav";
-const char *const kNoRightsTmp = "У вас нет прав для работы с файлом tmp.wav или файл заблокирован другим процессом";
+const char *const kSharedNoName = QT_TRANSLATE_NOOP("Errors", "Ошибка совместного доступа к файлу");
+const char *const kOtherOneBlank = QT_TRANSLATE_NOOP("Errors", "Не предвиденная ошибка № {n}");
+const char *const kDeletedText = QT_TRANSLATE_NOOP("Errors", "Файл c:\\tmp.wav неожиданно удален с диска, откройте файл ещё раз!");
+const char *const kSharedTmp = QT_TRANSLATE_NOOP("Errors", "Ошибка совместного доступа к файлу tmp.wav");
+const char *const kNoRightsTmp = QT_TRANSLATE_NOOP("Errors", "У вас нет прав для работы с файлом tmp.wav или файл заблокирован другим процессом");
 
 // How each operation's own trap differs from the full table.
 const Variant kVariants[] = {
@@ -73,10 +74,10 @@ const Variant kVariants[] = {
     // The progress tick names no template; with no name given its texts
     // name the working file alone instead of ending in a dangling "или".
     {TrapSite::MemoryTick, {53, "", Style::Absent, kTitle, TrapAction::End}},
-    {TrapSite::MemoryTick, {55, "Ошибка совместного доступа к файлу {file?} или tmp.wav", Style::Retry, kTitle,
+    {TrapSite::MemoryTick, {55, QT_TRANSLATE_NOOP("Errors", "Ошибка совместного доступа к файлу {file?} или tmp.wav"), Style::Retry, kTitle,
                             TrapAction::End}},
     {TrapSite::MemoryTick,
-     {70, "У вас нет прав для работы с файлом tmp.wav или {file?}", Style::Error, kTitle, TrapAction::End}},
+     {70, QT_TRANSLATE_NOOP("Errors", "У вас нет прав для работы с файлом tmp.wav или {file?}"), Style::Error, kTitle, TrapAction::End}},
 
     {TrapSite::Redraw, {7, kMemoryText, Style::Error, kTitle, TrapAction::Continue}},
     {TrapSite::Redraw, {53, kDeletedText, Style::Error, kTitle, TrapAction::End}},
@@ -93,21 +94,21 @@ const Variant kVariants[] = {
 
     {TrapSite::OpenAction, {53, "", Style::Absent, kTitle, TrapAction::End}},
     {TrapSite::OpenAction, {55, kSharedNoName, Style::Retry, kTitle2, TrapAction::End}},
-    {TrapSite::OpenAction, {76, "Не выбран файл для открытия!", Style::Error, kTitle, TrapAction::End}},
+    {TrapSite::OpenAction, {76, QT_TRANSLATE_NOOP("Errors", "Не выбран файл для открытия!"), Style::Error, kTitle, TrapAction::End}},
 
     // Saving names the destination folder ({file}) in its texts.
     {TrapSite::Save, {7, kMemoryText, Style::Error, kTitle, TrapAction::Continue}},
     {TrapSite::Save, {53, "", Style::Absent, kTitle, TrapAction::End}},
-    {TrapSite::Save, {55, "Ошибка совместного доступа к файлу {file}", Style::Retry, kTitle, TrapAction::End}},
-    {TrapSite::Save, {57, "Ошибка чтения файла {file}\r\n(ошибка устройства ввода/вывода)", Style::Retry, kTitle,
+    {TrapSite::Save, {55, QT_TRANSLATE_NOOP("Errors", "Ошибка совместного доступа к файлу {file}"), Style::Retry, kTitle, TrapAction::End}},
+    {TrapSite::Save, {57, QT_TRANSLATE_NOOP("Errors", "Ошибка чтения файла {file}\r\n(ошибка устройства ввода/вывода)"), Style::Retry, kTitle,
                       TrapAction::End}},
     {TrapSite::Save, {61, "", Style::Absent, kTitle, TrapAction::End}},
     {TrapSite::Save,
-     {70, "У вас нет прав для работы с данным файлом или он занят другим процессом!", Style::Error, kTitle,
+     {70, QT_TRANSLATE_NOOP("Errors", "У вас нет прав для работы с данным файлом или он занят другим процессом!"), Style::Error, kTitle,
       TrapAction::End}},
-    {TrapSite::Save, {71, "Файл {file} не доступен!\r\n       Диск не готов!", Style::Retry, kTitle,
+    {TrapSite::Save, {71, QT_TRANSLATE_NOOP("Errors", "Файл {file} не доступен!\r\n       Диск не готов!"), Style::Retry, kTitle,
                       TrapAction::End}},
-    {TrapSite::Save, {76, "Не задано имя файла для сохранения!", Style::Error, kTitle, TrapAction::End}},
+    {TrapSite::Save, {76, QT_TRANSLATE_NOOP("Errors", "Не задано имя файла для сохранения!"), Style::Error, kTitle, TrapAction::End}},
 };
 
 std::optional<Row> findRow(TrapSite site, int number)
@@ -133,14 +134,15 @@ Row rowFor(TrapSite site, int number)
 
 QString wording(const char *pattern, int number, const QString &fileName)
 {
-    QString text = QString::fromUtf8(pattern);
+    QString text = QCoreApplication::translate("Errors", pattern);
     text.replace(QStringLiteral("{n}"), QString::number(number));
     text.replace(QStringLiteral("{file}"), fileName);
     if (text.contains(QStringLiteral("{file?}"))) {
         // An optional name: without one, the text drops it and its "или".
         if (fileName.isEmpty()) {
-            text.replace(QStringLiteral("{file?} или "), QString());
-            text.replace(QStringLiteral(" или {file?}"), QString());
+            const QString orWord = QCoreApplication::translate("Errors", "или");
+            text.replace(QStringLiteral("{file?} ") + orWord + QLatin1Char(' '), QString());
+            text.replace(QLatin1Char(' ') + orWord + QStringLiteral(" {file?}"), QString());
         } else {
             text.replace(QStringLiteral("{file?}"), fileName);
         }
@@ -154,7 +156,7 @@ TrapAction ReportFileError(TrapSite site, int number, const QString &fileName)
 {
     const Row row = rowFor(site, number);
     const QString text = wording(row.text, number, fileName);
-    const QString title = QString::fromUtf8(row.title);
+    const QString title = QCoreApplication::translate("Errors", row.title);
     switch (row.style) {
     case Style::Silent:
     case Style::Absent:

@@ -47,22 +47,22 @@ MsgAnswer showReal(const MsgRequest &r)
     switch (r.buttons) {
     case MsgButtons::OK: buttons = {{QMessageBox::Ok, MsgAnswer::OK, "OK"}}; break;
     case MsgButtons::OKCancel:
-        buttons = {{QMessageBox::Ok, MsgAnswer::OK, "OK"}, {QMessageBox::Cancel, MsgAnswer::Cancel, "Отмена"}};
+        buttons = {{QMessageBox::Ok, MsgAnswer::OK, "OK"}, {QMessageBox::Cancel, MsgAnswer::Cancel, QT_TRANSLATE_NOOP("MessageBox", "Отмена")}};
         break;
     case MsgButtons::AbortRetryIgnore:
-        buttons = {{QMessageBox::Abort, MsgAnswer::Abort, "Прервать"},
-                   {QMessageBox::Retry, MsgAnswer::Retry, "Повтор"},
-                   {QMessageBox::Ignore, MsgAnswer::Ignore, "Пропустить"}};
+        buttons = {{QMessageBox::Abort, MsgAnswer::Abort, QT_TRANSLATE_NOOP("MessageBox", "Прервать")},
+                   {QMessageBox::Retry, MsgAnswer::Retry, QT_TRANSLATE_NOOP("MessageBox", "Повтор")},
+                   {QMessageBox::Ignore, MsgAnswer::Ignore, QT_TRANSLATE_NOOP("MessageBox", "Пропустить")}};
         break;
     case MsgButtons::YesNoCancel:
-        buttons = {{QMessageBox::Yes, MsgAnswer::Yes, "Да"}, {QMessageBox::No, MsgAnswer::No, "Нет"},
-                   {QMessageBox::Cancel, MsgAnswer::Cancel, "Отмена"}};
+        buttons = {{QMessageBox::Yes, MsgAnswer::Yes, QT_TRANSLATE_NOOP("MessageBox", "Да")}, {QMessageBox::No, MsgAnswer::No, QT_TRANSLATE_NOOP("MessageBox", "Нет")},
+                   {QMessageBox::Cancel, MsgAnswer::Cancel, QT_TRANSLATE_NOOP("MessageBox", "Отмена")}};
         break;
     case MsgButtons::YesNo:
-        buttons = {{QMessageBox::Yes, MsgAnswer::Yes, "Да"}, {QMessageBox::No, MsgAnswer::No, "Нет"}};
+        buttons = {{QMessageBox::Yes, MsgAnswer::Yes, QT_TRANSLATE_NOOP("MessageBox", "Да")}, {QMessageBox::No, MsgAnswer::No, QT_TRANSLATE_NOOP("MessageBox", "Нет")}};
         break;
     case MsgButtons::RetryCancel:
-        buttons = {{QMessageBox::Retry, MsgAnswer::Retry, "Повтор"}, {QMessageBox::Cancel, MsgAnswer::Cancel, "Отмена"}};
+        buttons = {{QMessageBox::Retry, MsgAnswer::Retry, QT_TRANSLATE_NOOP("MessageBox", "Повтор")}, {QMessageBox::Cancel, MsgAnswer::Cancel, QT_TRANSLATE_NOOP("MessageBox", "Отмена")}};
         break;
     }
     QMessageBox::StandardButtons set;
@@ -70,7 +70,7 @@ MsgAnswer showReal(const MsgRequest &r)
         set |= b.qt;
     box.setStandardButtons(set);
     for (const B &b : buttons)
-        box.button(b.qt)->setText(QString::fromUtf8(b.text));
+        box.button(b.qt)->setText(QCoreApplication::translate("MessageBox", b.text));
     // The box stands centred over the window it belongs to, and the window
     // manager keeps it with that window. It is not made that window's child:
     // a window closed while the box is up must not take the box with it.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -182,7 +183,7 @@ QString unescape(const QString &v)
 
 void complain(const QString &what)
 {
-    std::fprintf(stderr, "Сигмалит: %s\n", qPrintable(what));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::translate("Sigmalit", "Сигмалит")), qPrintable(what));
 }
 
 Line parse(const QByteArray &raw, const QString &section)
@@ -253,7 +254,7 @@ bool readFile(const QString &path, QByteArray &bytes, bool &unusable, Stamp &sta
         // store makes them (or says why it cannot).
         if (errno != ENOENT && errno != ENOTDIR) {
             unusable = true;
-            complain(QStringLiteral("файл настроек %1 не читается (%2), действуют настройки по умолчанию")
+            complain(QCoreApplication::translate("Settings", "файл настроек %1 не читается (%2), действуют настройки по умолчанию")
                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         }
         return false;
@@ -264,11 +265,11 @@ bool readFile(const QString &path, QByteArray &bytes, bool &unusable, Stamp &sta
         stamp = stampOf(sb);
     if (ok && !S_ISREG(sb.st_mode)) {
         unusable = true;
-        complain(QStringLiteral("%1 не является обычным файлом, действуют настройки по умолчанию").arg(path));
+        complain(QCoreApplication::translate("Settings", "%1 не является обычным файлом, действуют настройки по умолчанию").arg(path));
         ok = false;
     } else if (ok && sb.st_size > kMaxFileBytes) {
         unusable = true;
-        complain(QStringLiteral("файл настроек %1 слишком велик, действуют настройки по умолчанию").arg(path));
+        complain(QCoreApplication::translate("Settings", "файл настроек %1 слишком велик, действуют настройки по умолчанию").arg(path));
         ok = false;
     }
     while (ok) {
@@ -278,7 +279,7 @@ bool readFile(const QString &path, QByteArray &bytes, bool &unusable, Stamp &sta
             continue;
         if (n < 0) {
             unusable = true;
-            complain(QStringLiteral("файл настроек %1 не читается, действуют настройки по умолчанию").arg(path));
+            complain(QCoreApplication::translate("Settings", "файл настроек %1 не читается, действуют настройки по умолчанию").arg(path));
             ok = false;
             break;
         }
@@ -287,7 +288,7 @@ bool readFile(const QString &path, QByteArray &bytes, bool &unusable, Stamp &sta
         bytes.append(buf, n);
         if (bytes.size() > kMaxFileBytes) {
             unusable = true;
-            complain(QStringLiteral("файл настроек %1 слишком велик, действуют настройки по умолчанию").arg(path));
+            complain(QCoreApplication::translate("Settings", "файл настроек %1 слишком велик, действуют настройки по умолчанию").arg(path));
             ok = false;
         }
     }
@@ -460,7 +461,7 @@ bool Store()
     }
     const QFileInfo fi(path);
     if (!QDir().mkpath(fi.absolutePath()))
-        return fail(QStringLiteral("настройки не сохранены: не удалось создать папку %1").arg(fi.absolutePath()));
+        return fail(QCoreApplication::translate("Settings", "настройки не сохранены: не удалось создать папку %1").arg(fi.absolutePath()));
 
     // Another program may store at the same moment: one at a time, each on
     // top of what the other wrote. A lock that cannot be had in time (a
@@ -493,15 +494,15 @@ bool Store()
     // The old file stays as it was until the new one is complete on disk.
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("настройки не сохранены: не удалось создать файл рядом с %1 (%2)")
+        return fail(QCoreApplication::translate("Settings", "настройки не сохранены: не удалось создать файл рядом с %1 (%2)")
                         .arg(path, f.errorString()));
     if (f.write(out) != out.size()) {
         const QString why = f.errorString();
         f.cancelWriting();
-        return fail(QStringLiteral("настройки не сохранены: не удалось записать файл %1 (%2)").arg(path, why));
+        return fail(QCoreApplication::translate("Settings", "настройки не сохранены: не удалось записать файл %1 (%2)").arg(path, why));
     }
     if (!f.commit())
-        return fail(QStringLiteral("настройки не сохранены: не удалось записать файл %1 (%2)")
+        return fail(QCoreApplication::translate("Settings", "настройки не сохранены: не удалось записать файл %1 (%2)")
                         .arg(path, f.errorString()));
     ++g_fileWrites;
     d.stamp = stampOf(path);

@@ -4,10 +4,12 @@
 
 #include "display/ris.h"
 #include "platform/errors.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/vbcontrols.h"
 #include "print/printing.h"
 
+#include <QCoreApplication>
 #include <QPrinter>
 
 void Pribor::PrintBiton_Click()
@@ -21,8 +23,8 @@ void Pribor::PrintBiton_Click()
         Printing::PrintPage(CommonDialog1.Printer(), line, RisBox->Image());
     } catch (const VbError &e) {
         if (e.Number == Err::PrinterError)
-            MsgBox(QStringLiteral("Ошибка принтера! В операционной системе не установлен ни один драйвер принтера!"),
-                   MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Сигмалит"));
+            MsgBox(QCoreApplication::translate("Print", "Ошибка принтера! В операционной системе не установлен ни один драйвер принтера!"),
+                   MsgButtons::OK, MsgIcon::Critical, Language::AppTitle());
     } catch (...) {
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/vbrt.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -15,19 +16,23 @@ namespace Printing {
 namespace {
 
 constexpr std::array<const char *, 12> kU1Texts{
-    "100 мВольт",  "50 мВольт",   "20 мВольт",   "10 мВольт",   "5 мВольт",   "2 мВольта",
-    "1 мВольт",    "500 мкВольт", "200 мкВольт", "100 мкВольт", "50 мкВольт", "20 мкВольт",
+    QT_TRANSLATE_NOOP("Print", "100 мВольт"), QT_TRANSLATE_NOOP("Print", "50 мВольт"), QT_TRANSLATE_NOOP("Print", "20 мВольт"),
+    QT_TRANSLATE_NOOP("Print", "10 мВольт"), QT_TRANSLATE_NOOP("Print", "5 мВольт"), QT_TRANSLATE_NOOP("Print", "2 мВольта"),
+    QT_TRANSLATE_NOOP("Print", "1 мВольт"), QT_TRANSLATE_NOOP("Print", "500 мкВольт"), QT_TRANSLATE_NOOP("Print", "200 мкВольт"),
+    QT_TRANSLATE_NOOP("Print", "100 мкВольт"), QT_TRANSLATE_NOOP("Print", "50 мкВольт"), QT_TRANSLATE_NOOP("Print", "20 мкВольт"),
 };
 constexpr std::array<const char *, 12> kU2Texts{
-    "100 мВольт",  "50 мВольт",   "20 мВольт",   "10 мВольт",   "5 мВольта",  "2 мВольта",
-    "1 мВольт",    "500 мкВольт", "200 мкВольт", "100 мкВольт", "50 мкВольт", "20 мкВольт",
+    QT_TRANSLATE_NOOP("Print", "100 мВольт"), QT_TRANSLATE_NOOP("Print", "50 мВольт"), QT_TRANSLATE_NOOP("Print", "20 мВольт"),
+    QT_TRANSLATE_NOOP("Print", "10 мВольт"), QT_TRANSLATE_NOOP("Print", "5 мВольта"), QT_TRANSLATE_NOOP("Print", "2 мВольта"),
+    QT_TRANSLATE_NOOP("Print", "1 мВольт"), QT_TRANSLATE_NOOP("Print", "500 мкВольт"), QT_TRANSLATE_NOOP("Print", "200 мкВольт"),
+    QT_TRANSLATE_NOOP("Print", "100 мкВольт"), QT_TRANSLATE_NOOP("Print", "50 мкВольт"), QT_TRANSLATE_NOOP("Print", "20 мкВольт"),
 };
 
 QString tableText(const std::array<const char *, 12> &table, int index)
 {
     if (index < 0 || index >= int(table.size()))
         return QString();
-    return QString::fromUtf8(table[size_t(index)]);
+    return QCoreApplication::translate("Print", table[size_t(index)]);
 }
 
 std::function<QStringList()> g_printerNames;
@@ -52,14 +57,17 @@ QString ParametersLine(int u1Index, int u2Index, bool twoBeam, int sweepItemData
     const QString sweep = SweepText(sweepItemData);
     const QString text1 = SensitivityTextU1(u1Index);
     if (twoBeam) {
-        return QStringLiteral("Параметры развёртки: ") + QStringLiteral(" Вольт/Деление 1 = ") + text1
-               + QStringLiteral("   Вольт/Деление 2 = ") + SensitivityTextU2(u2Index)
-               + QStringLiteral("   Время/Деление = ") + sweep + QStringLiteral(" мСек");
+        return QCoreApplication::translate("Print", "Параметры развёртки: ")
+               + QCoreApplication::translate("Print", " Вольт/Деление 1 = ") + text1
+               + QCoreApplication::translate("Print", "   Вольт/Деление 2 = ") + SensitivityTextU2(u2Index)
+               + QCoreApplication::translate("Print", "   Время/Деление = ") + sweep
+               + QCoreApplication::translate("Print", " мСек");
     }
     // One trace: it is drawn at U2's sensitivity (U1 is disabled then),
     // worded as the single line has always worded it.
-    return QStringLiteral("Параметры развёртки:  ") + QStringLiteral("  Вольт/Деление = ") + SensitivityTextU1(u2Index)
-           + QStringLiteral("Время/Деление = ") + sweep + QStringLiteral(" мСек");
+    return QCoreApplication::translate("Print", "Параметры развёртки:  ")
+           + QCoreApplication::translate("Print", "  Вольт/Деление = ") + SensitivityTextU1(u2Index)
+           + QCoreApplication::translate("Print", "Время/Деление = ") + sweep + QCoreApplication::translate("Print", " мСек");
 }
 
 QStringList SystemPrinterNames()
