@@ -35,6 +35,22 @@ void install(std::unique_ptr<QTranslator> &t, const QString &name, const QString
         t = std::move(fresh);
 }
 
+// The locale messages are shown in, as the C library takes it: LC_ALL, then
+// LC_MESSAGES, then LANG ("en_US.UTF-8" → en_US; "C", "POSIX" or none → C).
+// Numbers may follow another one (LC_NUMERIC): the language goes by this.
+QLocale messagesLocale()
+{
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString v = QString::fromLocal8Bit(qgetenv(name)).section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
+        if (v.isEmpty())
+            continue;
+        if (v == QLatin1String("C") || v == QLatin1String("POSIX"))
+            return QLocale::c();
+        return QLocale(v);
+    }
+    return QLocale::c();
+}
+
 }  // namespace
 
 Choice StoredChoice()
@@ -67,7 +83,7 @@ Lang Resolve(Choice choice)
     case Choice::English: return Lang::English;
     case Choice::Auto: break;
     }
-    return ForLocale(QLocale::system());
+    return ForLocale(messagesLocale());
 }
 
 Lang Chosen()

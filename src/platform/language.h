@@ -22,7 +22,8 @@ void StoreChoice(Choice choice);
 // Russian under ru_* and under the C/POSIX locale (the classic program),
 // English under every other.
 Lang ForLocale(const QLocale &system);
-// A choice resolved against the system's locale.
+// A choice resolved against the locale messages are shown in (LC_ALL,
+// LC_MESSAGES, LANG).
 Lang Resolve(Choice choice);
 // The stored choice resolved.
 Lang Chosen();
