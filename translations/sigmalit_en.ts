@@ -279,7 +279,7 @@ between crossings of the mean level, as in the window.
 CSV columns (and JSON keys): channel, samples, periods, frequency_Hz, period_s,
 peak_to_peak_V, maximum_V, minimum_V, mean_V, rms_V, ac_rms_V, calibration.
 An empty field (null in JSON): no value, less than one period.
-JSON: {"file", "sample_rate_Hz", "channels", "from_s", "to_s", "readings": [...]}.
+JSON: {&quot;file&quot;, &quot;sample_rate_Hz&quot;, &quot;channels&quot;, &quot;from_s&quot;, &quot;to_s&quot;, &quot;readings&quot;: [...]}.
 
 </translation>
     </message>
@@ -316,10 +316,10 @@ THD and THD+N (from harmonics 2…10) for each channel.
   --json          readings in JSON
   --calibration K1[,K2]  factors for the level in dBV instead of the stored ones
 
-Columns of the readings table (and JSON keys in "readings"): channel,
+Columns of the readings table (and JSON keys in &quot;readings&quot;): channel,
 peak_frequency_Hz, peak_dBFS, peak_dBV, thd_dB, thd_percent, thd_n_dB, harmonics.
-An empty field (null in JSON): no value. JSON: {"file", "sample_rate_Hz", "size",
-"window", "averages", "bin_width_Hz", "at_s", "readings": [...]}.
+An empty field (null in JSON): no value. JSON: {&quot;file&quot;, &quot;sample_rate_Hz&quot;, &quot;size&quot;,
+&quot;window&quot;, &quot;averages&quot;, &quot;bin_width_Hz&quot;, &quot;at_s&quot;, &quot;readings&quot;: [...]}.
 
 </translation>
     </message>
@@ -1851,14 +1851,6 @@ Install the program again.</translation>
     <message>
         <source>Канал B не показан.</source>
         <translation>Channel B is not shown.</translation>
-    </message>
-    <message>
-        <source>живой сигнал, %1 Гц</source>
-        <translation>live signal, %1 Hz</translation>
-    </message>
-    <message>
-        <source>файл, %1 Гц</source>
-        <translation>file, %1 Hz</translation>
     </message>
     <message>
         <source>Опорная осциллограмма R%1 не запомнена.

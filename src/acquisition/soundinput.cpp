@@ -8,6 +8,7 @@
 #include "acquisition/pulseclose.h"
 
 #include "acquisition/mci.h"
+#include "platform/language.h"
 
 
 #include <pulse/context.h>
@@ -45,10 +46,11 @@ constexpr int kStartWaitMs = 250;
 // (the chosen input listed, then looked up) share it.
 constexpr int kFreshAnswerMs = 50;
 
-// How the sound server's mixers name the program's stream.
+// How the sound server's mixers name the program's stream: as its windows
+// name it.
 QByteArray clientName()
 {
-    return QStringLiteral("Сигмалит").toUtf8();
+    return Language::AppTitle().toUtf8();
 }
 
 struct Listing {

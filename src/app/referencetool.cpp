@@ -175,7 +175,8 @@ bool ReferenceTool::Store(int slot)
     // The points' own spacing, which the ten divisions only come near.
     r.secondsPerPoint = m.secondsPerPoint;
     r.startSeconds = m.startSeconds;
-    r.source = (f.live ? tr("живой сигнал, %1 Гц") : tr("файл, %1 Гц")).arg(f.sampleRate);
+    // A note inside the file, the same in every language, as CSV headers are.
+    r.source = (f.live ? QStringLiteral("живой сигнал, %1 Гц") : QStringLiteral("файл, %1 Гц")).arg(f.sampleRate);
     r.saved = QDateTime::currentDateTime();
     QString error;
     if (!ReferenceFile::Save(FileOf(slot), r, &error)) {
