@@ -87,7 +87,8 @@ bool Pribor::OpenOscillogram(const QString &path)
 
 void Pribor::ShowTitle()
 {
-    setWindowTitle(st.ShownAs.isEmpty() ? kTitle : QFileInfo(st.ShownAs).fileName() + QStringLiteral(" — ") + kTitle);
+    setWindowTitle(st.ShownAs.isEmpty() ? Language::AppTitle()
+                                      : QFileInfo(st.ShownAs).fileName() + QStringLiteral(" — ") + Language::AppTitle());
 }
 
 void Pribor::showOpenedFile(int sweep, const QString &source)
