@@ -170,16 +170,24 @@ Free on disk: %1</translation>
 Nothing was recorded.</translation>
     </message>
     <message>
-        <source>Запись (%1) сохранена в файле %2. Файлы больше 4 ГБ программа пока не показывает; его можно открыть другой программой, например sox.</source>
-        <translation>The recording (%1) is saved in the file %2. The program cannot show files over 4 GB yet; another program such as sox can open it.</translation>
-    </message>
-    <message>
         <source>
 
 Всё, что успело записаться (%1), сохранено в файле %2 и показано на экране.</source>
         <translation>
 
 Everything recorded so far (%1) is saved in the file %2 and shown on the screen.</translation>
+    </message>
+    <message>
+        <source>звуковой сервер не отвечает: %1</source>
+        <translation>the sound server does not answer: %1</translation>
+    </message>
+    <message>
+        <source>выход «%1» недоступен: %2</source>
+        <translation>output “%1” is unavailable: %2</translation>
+    </message>
+    <message>
+        <source>не удалось запустить связь со звуковым сервером</source>
+        <translation>could not start the connection to the sound server</translation>
     </message>
 </context>
 <context>
@@ -1084,6 +1092,168 @@ The device is not ready!</translation>
         <source>Файл %1 слишком велик: программа показывает файлы WAV размером до 4 ГБ!</source>
         <translation>File %1 is too large: the program shows WAV files up to 4 GB!</translation>
     </message>
+    <message>
+        <source>не удалось прочитать файл</source>
+        <translation>could not read the file</translation>
+    </message>
+    <message>
+        <source>обзор не соответствует файлу</source>
+        <translation>the overview does not match the file</translation>
+    </message>
+    <message>
+        <source>неверное число каналов</source>
+        <translation>wrong number of channels</translation>
+    </message>
+    <message>
+        <source>файл стал короче</source>
+        <translation>the file became shorter</translation>
+    </message>
+    <message>
+        <source>Файл %1 слишком велик: программа показывает файлы RF64 размером до 16 ТБ!</source>
+        <translation>File %1 is too large: the program shows RF64 files up to 16 TB!</translation>
+    </message>
+</context>
+<context>
+    <name>GeneratorTool</name>
+    <message>
+        <source>Генератор</source>
+        <translation>Generator</translation>
+    </message>
+</context>
+<context>
+    <name>GeneratorWindow</name>
+    <message>
+        <source>Синус</source>
+        <translation>Sine</translation>
+    </message>
+    <message>
+        <source>Меандр</source>
+        <translation>Square</translation>
+    </message>
+    <message>
+        <source>Треугольник</source>
+        <translation>Triangle</translation>
+    </message>
+    <message>
+        <source>Пила</source>
+        <translation>Sawtooth</translation>
+    </message>
+    <message>
+        <source>Белый шум</source>
+        <translation>White Noise</translation>
+    </message>
+    <message>
+        <source>Розовый шум</source>
+        <translation>Pink Noise</translation>
+    </message>
+    <message>
+        <source>Качание частоты</source>
+        <translation>Frequency Sweep</translation>
+    </message>
+    <message>
+        <source>Импульсы</source>
+        <translation>Pulses</translation>
+    </message>
+    <message>
+        <source>Генератор</source>
+        <translation>Generator</translation>
+    </message>
+    <message>
+        <source>Выход 1 (левый)</source>
+        <translation>Output 1 (left)</translation>
+    </message>
+    <message>
+        <source>Выход 2 (правый)</source>
+        <translation>Output 2 (right)</translation>
+    </message>
+    <message>
+        <source>Включён</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source> дБFS</source>
+        <translation> dBFS</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source> мС</source>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>Форма:</source>
+        <translation>Waveform:</translation>
+    </message>
+    <message>
+        <source>Частота:</source>
+        <translation>Frequency:</translation>
+    </message>
+    <message>
+        <source>Уровень:</source>
+        <translation>Level:</translation>
+    </message>
+    <message>
+        <source>Смещение:</source>
+        <translation>Offset:</translation>
+    </message>
+    <message>
+        <source>Заполнение:</source>
+        <translation>Duty cycle:</translation>
+    </message>
+    <message>
+        <source>Качание до:</source>
+        <translation>Sweep to:</translation>
+    </message>
+    <message>
+        <source>за:</source>
+        <translation>over:</translation>
+    </message>
+    <message>
+        <source>Импульс:</source>
+        <translation>Pulse width:</translation>
+    </message>
+    <message>
+        <source>Период:</source>
+        <translation>Period:</translation>
+    </message>
+    <message>
+        <source>Сдвиг фазы выхода 2 относительно выхода 1</source>
+        <translation>Phase of output 2 relative to output 1</translation>
+    </message>
+    <message>
+        <source>Фаза:</source>
+        <translation>Phase:</translation>
+    </message>
+    <message>
+        <source>Генератор не запущен: </source>
+        <translation>The generator did not start: </translation>
+    </message>
+    <message>
+        <source>Включите выход, чтобы генератор заиграл.</source>
+        <translation>Turn an output on to make the generator play.</translation>
+    </message>
+    <message>
+        <source>Генератор остановлен: </source>
+        <translation>The generator stopped: </translation>
+    </message>
+    <message>
+        <source>выход по умолчанию</source>
+        <translation>default output</translation>
+    </message>
+    <message>
+        <source>Звучит: </source>
+        <translation>Playing: </translation>
+    </message>
+    <message>
+        <source>Подключение к звуковому серверу…</source>
+        <translation>Connecting to the sound server…</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -1345,6 +1515,40 @@ Install the program again.</translation>
     <message>
         <source>Копирование осциллограммы…</source>
         <translation>Copying the waveform…</translation>
+    </message>
+</context>
+<context>
+    <name>OverviewStrip</name>
+    <message>
+        <source>Обзор всей записи: щелчок или перетаскивание — перейти, колесо — масштаб</source>
+        <translation>Overview of the whole recording: click or drag to go there, wheel to zoom</translation>
+    </message>
+    <message>
+        <source>Крупнее (в 10 раз)</source>
+        <translation>Zoom in (10 times)</translation>
+    </message>
+    <message>
+        <source>Мельче (в 10 раз)</source>
+        <translation>Zoom out (10 times)</translation>
+    </message>
+    <message>
+        <source>Обзор записи строится: %1 %</source>
+        <translation>Building the overview: %1 %</translation>
+    </message>
+    <message>
+        <source>Обзор записи не построен: </source>
+        <translation>The overview was not built: </translation>
+    </message>
+</context>
+<context>
+    <name>OverviewTool</name>
+    <message>
+        <source>Обзор записи</source>
+        <translation>Recording Overview</translation>
+    </message>
+    <message>
+        <source>Полоса обзора всей записи и под записями не длиннее минуты (под длинными она есть всегда)</source>
+        <translation>The overview strip of the whole recording also under recordings of a minute or less (longer ones always have it)</translation>
     </message>
 </context>
 <context>

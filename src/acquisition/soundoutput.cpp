@@ -3,6 +3,7 @@
 
 #include "acquisition/pulseclose.h"
 
+#include <QCoreApplication>
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/stream.h>
@@ -36,7 +37,7 @@ struct SoundOutput::Link {
         case PA_CONTEXT_READY: l->connectStream(); break;
         case PA_CONTEXT_FAILED:
         case PA_CONTEXT_TERMINATED:
-            l->fail(QStringLiteral("звуковой сервер не отвечает: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(c)))));
+            l->fail(QCoreApplication::translate("Capture", "звуковой сервер не отвечает: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(c)))));
             break;
         default: break;
         }
@@ -49,7 +50,7 @@ struct SoundOutput::Link {
         case PA_STREAM_READY: l->playing = true; break;
         case PA_STREAM_FAILED:
         case PA_STREAM_TERMINATED:
-            l->fail(QStringLiteral("выход «%1» недоступен: %2")
+            l->fail(QCoreApplication::translate("Capture", "выход «%1» недоступен: %2")
                         .arg(QString::fromUtf8(l->device), QString::fromUtf8(pa_strerror(pa_context_errno(l->context)))));
             break;
         default: break;
@@ -133,19 +134,19 @@ bool SoundOutput::Start(const QString &output, QString *error)
         link->on[ch] = on_[ch];
     }
     if (!link->loop) {
-        *error = QStringLiteral("не удалось запустить связь со звуковым сервером");
+        *error = QCoreApplication::translate("Capture", "не удалось запустить связь со звуковым сервером");
         return false;
     }
     link->device = output.toUtf8();
     link->context = pa_context_new(pa_threaded_mainloop_get_api(link->loop), "Сигмалит");
     if (!link->context) {
-        *error = QStringLiteral("не удалось запустить связь со звуковым сервером");
+        *error = QCoreApplication::translate("Capture", "не удалось запустить связь со звуковым сервером");
         return false;
     }
     pa_context_set_state_callback(link->context, Link::onContext, link.get());
     if (pa_context_connect(link->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0
         || pa_threaded_mainloop_start(link->loop) < 0) {
-        *error = QStringLiteral("звуковой сервер не отвечает: %1")
+        *error = QCoreApplication::translate("Capture", "звуковой сервер не отвечает: %1")
                      .arg(QString::fromUtf8(pa_strerror(pa_context_errno(link->context))));
         return false;
     }

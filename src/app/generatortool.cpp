@@ -8,7 +8,7 @@
 
 GeneratorTool::GeneratorTool(const ToolHost &host, QObject *parent) : QObject(parent), host_(host)
 {
-    MenuItem = host_.setupMenu->addAction(QStringLiteral("Генератор"));
+    MenuItem = host_.setupMenu->addAction(tr("Генератор"));
     MenuItem->setObjectName(QStringLiteral("GeneratorMenu"));
     MenuItem->setCheckable(true);
     connect(MenuItem, &QAction::triggered, this, [this] { toggle(); });

@@ -25,7 +25,7 @@ OverviewStrip::OverviewStrip(OverviewTool *tool, QWidget *parent) : QWidget(pare
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("Обзор всей записи: щелчок или перетаскивание — перейти, колесо — масштаб"));
+    setToolTip(tr("Обзор всей записи: щелчок или перетаскивание — перейти, колесо — масштаб"));
     auto button = [this](const QString &text, const QString &tip, int step) {
         auto *b = new QToolButton(this);
         b->setText(text);
@@ -35,9 +35,9 @@ OverviewStrip::OverviewStrip(OverviewTool *tool, QWidget *parent) : QWidget(pare
         connect(b, &QToolButton::clicked, this, [this, step] { tool_->SetZoom(tool_->Zoom() + step); });
         return b;
     };
-    in_ = button(QStringLiteral("+"), QStringLiteral("Крупнее (в 10 раз)"), 1);
+    in_ = button(QStringLiteral("+"), tr("Крупнее (в 10 раз)"), 1);
     in_->setObjectName(QStringLiteral("OverviewZoomIn"));
-    out_ = button(QStringLiteral("−"), QStringLiteral("Мельче (в 10 раз)"), -1);
+    out_ = button(QStringLiteral("−"), tr("Мельче (в 10 раз)"), -1);
     out_->setObjectName(QStringLiteral("OverviewZoomOut"));
 }
 
@@ -97,10 +97,10 @@ void OverviewStrip::paintEvent(QPaintEvent *)
     const double progress = tool_->Progress();
     QString text;
     if (progress >= 0) {
-        text = QStringLiteral("Обзор записи строится: %1 %").arg(int(progress * 100));
+        text = tr("Обзор записи строится: %1 %").arg(int(progress * 100));
         p.fillRect(QRectF(0, h - 3, w * progress, 3), QColor(0, 160, 0));
     } else if (!tool_->Problem().isEmpty()) {
-        text = QStringLiteral("Обзор записи не построен: ") + tool_->Problem();
+        text = tr("Обзор записи не построен: ") + tool_->Problem();
     } else if (tool_->Zoom() > 0) {
         text = QStringLiteral("×%1").arg(QLocale().toString(std::pow(10.0, tool_->Zoom()), 'f', 0));
     }

@@ -48,11 +48,11 @@ struct OverviewTool::Job {
 
 OverviewTool::OverviewTool(const ToolHost &host, QObject *parent) : QObject(parent), host_(host)
 {
-    OverviewMenu = host_.setupMenu->addAction(QStringLiteral("Обзор записи"));
+    OverviewMenu = host_.setupMenu->addAction(tr("Обзор записи"));
     OverviewMenu->setObjectName(QStringLiteral("OverviewMenu"));
     OverviewMenu->setCheckable(true);
     OverviewMenu->setStatusTip(
-        QStringLiteral("Полоса обзора всей записи и под записями не длиннее минуты (под длинными она есть всегда)"));
+        tr("Полоса обзора всей записи и под записями не длиннее минуты (под длинными она есть всегда)"));
     connect(OverviewMenu, &QAction::triggered, this, [this](bool on) { SetForShortFiles(on); });
     Strip = new OverviewStrip(this, host_.surface->parentWidget());
     Strip->setObjectName(QStringLiteral("OverviewStrip"));

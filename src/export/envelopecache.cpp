@@ -3,6 +3,7 @@
 
 #include "export/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -107,7 +108,7 @@ bool Identify(const QString &path, int64_t dataOffset, int64_t dataBytes, int32_
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        *error = QStringLiteral("это не обычный файл");
+        *error = QCoreApplication::translate("Files", "это не обычный файл");
         return false;
     }
     Identity id;
@@ -122,12 +123,12 @@ bool Identify(const QString &path, int64_t dataOffset, int64_t dataBytes, int32_
     const int64_t head = std::min(kEdgeBytes, id.size);
     const int64_t tailAt = std::max<int64_t>(0, id.size - kEdgeBytes);
     if (!readAt(f.fd, edge.data(), head, 0)) {
-        *error = QStringLiteral("не удалось прочитать файл");
+        *error = QCoreApplication::translate("Files", "не удалось прочитать файл");
         return false;
     }
     hash.addData(QByteArrayView(edge.data(), head));
     if (!readAt(f.fd, edge.data(), id.size - tailAt, tailAt)) {
-        *error = QStringLiteral("не удалось прочитать файл");
+        *error = QCoreApplication::translate("Files", "не удалось прочитать файл");
         return false;
     }
     hash.addData(QByteArrayView(edge.data(), id.size - tailAt));
@@ -148,7 +149,7 @@ QString FileName(const Identity &id)
 bool Save(const QString &file, const Identity &id, const Envelope::Levels &levels, QString *error)
 {
     if (id.edges.size() != kHashBytes || levels.Channels() != id.channels || levels.Frames() != framesOf(id)) {
-        *error = QStringLiteral("обзор не соответствует файлу");
+        *error = QCoreApplication::translate("Files", "обзор не соответствует файлу");
         return false;
     }
     const std::vector<Envelope::Extremes> &base = levels.Base();
@@ -225,7 +226,7 @@ std::optional<Envelope::Levels> Build(const QString &path, const Identity &id, c
         return std::nullopt;
     }
     if (id.channels < 1 || id.channels > Envelope::kMaxChannels) {
-        *error = QStringLiteral("неверное число каналов");
+        *error = QCoreApplication::translate("Files", "неверное число каналов");
         return std::nullopt;
     }
     const int frameBytes = 2 * id.channels;
@@ -244,7 +245,7 @@ std::optional<Envelope::Levels> Build(const QString &path, const Identity &id, c
         const int64_t want = std::min(blockBytes, total - done);
         errno = 0;
         if (!readAt(f.fd, reinterpret_cast<char *>(block.data()), want, id.dataOffset + done)) {
-            *error = errno ? why(errno) : QStringLiteral("файл стал короче");
+            *error = errno ? why(errno) : QCoreApplication::translate("Files", "файл стал короче");
             return std::nullopt;
         }
         builder.Add(block.data(), size_t(want / frameBytes));

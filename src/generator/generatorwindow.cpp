@@ -17,8 +17,8 @@
 namespace {
 
 // In the order of SignalGen::Shape.
-const char *const kShapes[] = {"Синус", "Меандр", "Треугольник", "Пила", "Белый шум", "Розовый шум",
-                               "Качание частоты", "Импульсы"};
+const char *const kShapes[] = {QT_TRANSLATE_NOOP("GeneratorWindow", "Синус"), QT_TRANSLATE_NOOP("GeneratorWindow", "Меандр"), QT_TRANSLATE_NOOP("GeneratorWindow", "Треугольник"), QT_TRANSLATE_NOOP("GeneratorWindow", "Пила"), QT_TRANSLATE_NOOP("GeneratorWindow", "Белый шум"), QT_TRANSLATE_NOOP("GeneratorWindow", "Розовый шум"),
+                               QT_TRANSLATE_NOOP("GeneratorWindow", "Качание частоты"), QT_TRANSLATE_NOOP("GeneratorWindow", "Импульсы")};
 
 QDoubleSpinBox *spin(double lo, double hi, double value, int decimals, const QString &suffix)
 {
@@ -37,7 +37,7 @@ GeneratorWindow::GeneratorWindow(QWidget *owner, const QString &output)
     : QWidget(owner, Qt::Tool), output_(std::make_unique<SoundOutput>(48000)), outputName_(output)
 {
     setObjectName(QStringLiteral("Generator"));
-    setWindowTitle(QStringLiteral("Генератор"));
+    setWindowTitle(tr("Генератор"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(this);
     auto *row = new QHBoxLayout;
@@ -61,34 +61,34 @@ GeneratorWindow::~GeneratorWindow() = default;
 QWidget *GeneratorWindow::buildChannel(int ch)
 {
     Channel &c = channels[ch];
-    auto *box = new QGroupBox(ch == 0 ? QStringLiteral("Выход 1 (левый)") : QStringLiteral("Выход 2 (правый)"));
+    auto *box = new QGroupBox(ch == 0 ? tr("Выход 1 (левый)") : tr("Выход 2 (правый)"));
     auto *form = new QFormLayout(box);
-    c.on = new QCheckBox(QStringLiteral("Включён"));
+    c.on = new QCheckBox(tr("Включён"));
     c.shape = new QComboBox;
     for (const char *s : kShapes)
-        c.shape->addItem(QString::fromUtf8(s));
-    c.frequency = spin(0.1, 24000, 1000, 1, QStringLiteral(" Гц"));
-    c.level = spin(-100, 0, -20, 1, QStringLiteral(" дБFS"));
+        c.shape->addItem(tr(s));
+    c.frequency = spin(0.1, 24000, 1000, 1, tr(" Гц"));
+    c.level = spin(-100, 0, -20, 1, tr(" дБFS"));
     c.offset = spin(-100, 100, 0, 1, QStringLiteral(" %"));
     c.duty = spin(0, 100, 50, 1, QStringLiteral(" %"));
-    c.sweepTo = spin(0.1, 24000, 20000, 1, QStringLiteral(" Гц"));
-    c.sweepSeconds = spin(0.1, 3600, 10, 1, QStringLiteral(" с"));
-    c.pulseWidth = spin(0.02, 10000, 1, 2, QStringLiteral(" мС"));
-    c.pulsePeriod = spin(0.04, 100000, 10, 2, QStringLiteral(" мС"));
+    c.sweepTo = spin(0.1, 24000, 20000, 1, tr(" Гц"));
+    c.sweepSeconds = spin(0.1, 3600, 10, 1, tr(" с"));
+    c.pulseWidth = spin(0.02, 10000, 1, 2, tr(" мС"));
+    c.pulsePeriod = spin(0.04, 100000, 10, 2, tr(" мС"));
     form->addRow(c.on);
-    form->addRow(QStringLiteral("Форма:"), c.shape);
-    form->addRow(QStringLiteral("Частота:"), c.frequency);
-    form->addRow(QStringLiteral("Уровень:"), c.level);
-    form->addRow(QStringLiteral("Смещение:"), c.offset);
-    form->addRow(QStringLiteral("Заполнение:"), c.duty);
-    form->addRow(QStringLiteral("Качание до:"), c.sweepTo);
-    form->addRow(QStringLiteral("за:"), c.sweepSeconds);
-    form->addRow(QStringLiteral("Импульс:"), c.pulseWidth);
-    form->addRow(QStringLiteral("Период:"), c.pulsePeriod);
+    form->addRow(tr("Форма:"), c.shape);
+    form->addRow(tr("Частота:"), c.frequency);
+    form->addRow(tr("Уровень:"), c.level);
+    form->addRow(tr("Смещение:"), c.offset);
+    form->addRow(tr("Заполнение:"), c.duty);
+    form->addRow(tr("Качание до:"), c.sweepTo);
+    form->addRow(tr("за:"), c.sweepSeconds);
+    form->addRow(tr("Импульс:"), c.pulseWidth);
+    form->addRow(tr("Период:"), c.pulsePeriod);
     if (ch == 1) {
         c.phase = spin(-180, 180, 0, 1, QStringLiteral("°"));
-        c.phase->setToolTip(QStringLiteral("Сдвиг фазы выхода 2 относительно выхода 1"));
-        form->addRow(QStringLiteral("Фаза:"), c.phase);
+        c.phase->setToolTip(tr("Сдвиг фазы выхода 2 относительно выхода 1"));
+        form->addRow(tr("Фаза:"), c.phase);
     }
     // Only the fields the chosen form uses are open.
     auto fit = [&c] {
@@ -143,7 +143,7 @@ void GeneratorWindow::apply(int ch)
         QString error;
         started_ = output_->Start(outputName_, &error);
         if (!started_)
-            state->setText(QStringLiteral("Генератор не запущен: ") + error + QLatin1Char('.'));
+            state->setText(tr("Генератор не запущен: ") + error + QLatin1Char('.'));
         else
             watch_->start();
     }
@@ -153,18 +153,18 @@ void GeneratorWindow::apply(int ch)
 void GeneratorWindow::showState()
 {
     if (!started_)
-        return state->setText(state->text().isEmpty() ? QStringLiteral("Включите выход, чтобы генератор заиграл.")
+        return state->setText(state->text().isEmpty() ? tr("Включите выход, чтобы генератор заиграл.")
                                                        : state->text());
     const QString failed = output_->Failed();
     if (!failed.isEmpty()) {
         watch_->stop();
         started_ = false;
-        state->setText(QStringLiteral("Генератор остановлен: ") + failed + QLatin1Char('.'));
+        state->setText(tr("Генератор остановлен: ") + failed + QLatin1Char('.'));
         return;
     }
-    const QString where = outputName_.isEmpty() ? QStringLiteral("выход по умолчанию") : outputName_;
-    state->setText(output_->Playing() ? QStringLiteral("Звучит: ") + where
-                                      : QStringLiteral("Подключение к звуковому серверу…"));
+    const QString where = outputName_.isEmpty() ? tr("выход по умолчанию") : outputName_;
+    state->setText(output_->Playing() ? tr("Звучит: ") + where
+                                      : tr("Подключение к звуковому серверу…"));
 }
 
 void GeneratorWindow::closeEvent(QCloseEvent *event)

@@ -12,6 +12,7 @@
 #include "files/openpath.h"
 #include "files/savefile.h"
 #include "fourier/fourierwindow.h"
+#include "generator/generatorwindow.h"
 #include "help/prhelp.h"
 #include "levelmeter/scala.h"
 #include "platform/errortable.h"
@@ -85,8 +86,8 @@ QStringList russianLeft(const QStringList &texts)
 }
 
 // Opens every window and dialog the tests can reach and reads every text
-// on them, message boxes included. The level and spectrum windows' texts,
-// which follow the analysis as it comes, go to `live`.
+// on them, message boxes included. The level, spectrum and generator
+// windows' texts, which follow what comes in as it comes, go to `live`.
 QStringList walk(QStringList &live)
 {
     TestEnv::Reset();
@@ -130,6 +131,15 @@ QStringList walk(QStringList &live)
             texts << QStringLiteral("<no spectrum window>");
         w->Uroven_Click();
         w->Spektr->trigger();
+        // The generator plays nothing until an output is turned on.
+        if (auto *menu = w->findChild<QAction *>(QStringLiteral("GeneratorMenu"))) {
+            menu->trigger();
+            if (auto *generator = w->findChild<GeneratorWindow *>())
+                collect(generator, live);
+            else
+                texts << QStringLiteral("<no generator window>");
+            menu->trigger();
+        }
     }
     // The windows no menu above opens while tests run.
     SaveZvuk recording;
@@ -182,7 +192,8 @@ private slots:
         Language::Apply(Language::Lang::English);
         QCOMPARE(Language::Current(), Language::Lang::English);
         const QStringList english = walk(englishLive);
-        for (const char *missing : {"<demo.wav did not open>", "<no level window>", "<no spectrum window>"})
+        for (const char *missing : {"<demo.wav did not open>", "<no level window>", "<no spectrum window>",
+                                    "<no generator window>"})
             QVERIFY2(!russian.contains(QLatin1String(missing)) && !english.contains(QLatin1String(missing)), missing);
         const QStringList left = russianLeft(english + englishLive);
         QVERIFY2(left.isEmpty(), qPrintable(left.join(QStringLiteral("\n----\n"))));
@@ -193,6 +204,7 @@ private slots:
         QVERIFY(english.contains(QStringLiteral("Volts/div (1)")));
         QVERIFY(english.contains(QStringLiteral("Single")));
         QVERIFY(englishLive.contains(QStringLiteral("Blackman-Harris")));
+        QVERIFY(englishLive.contains(QStringLiteral("Pink Noise")));
         QCOMPARE(Language::AppTitle(), QStringLiteral("Sigmalit"));
         QCOMPARE(Measure::Seconds(0.0025), QStringLiteral("2.500 ms"));
         QCOMPARE(Cursors::SecondsText(2.5e-5), QStringLiteral("25 µs"));
