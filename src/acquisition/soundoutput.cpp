@@ -2,6 +2,7 @@
 #include "acquisition/soundoutput.h"
 
 #include "acquisition/pulseclose.h"
+#include "platform/language.h"
 
 #include <QCoreApplication>
 #include <pulse/context.h>
@@ -138,7 +139,8 @@ bool SoundOutput::Start(const QString &output, QString *error)
         return false;
     }
     link->device = output.toUtf8();
-    link->context = pa_context_new(pa_threaded_mainloop_get_api(link->loop), "Сигмалит");
+    // The mixers name the program as its windows do.
+    link->context = pa_context_new(pa_threaded_mainloop_get_api(link->loop), Language::AppTitle().toUtf8().constData());
     if (!link->context) {
         *error = QCoreApplication::translate("Capture", "не удалось запустить связь со звуковым сервером");
         return false;
