@@ -7,7 +7,7 @@
 set(SIGM_APP_ID "io.github.sigmalit.sigmalit")
 set(SIGM_HOMEPAGE "https://github.com/sigmalit/sigmalit" CACHE STRING "Project home page")
 set(SIGM_BUGTRACKER "${SIGM_HOMEPAGE}/issues" CACHE STRING "Where problems are reported")
-set(SIGM_SCREENSHOT_URL "${SIGM_HOMEPAGE}/raw/main/docs/screenshot.png" CACHE STRING "Screenshot in the metadata")
+set(SIGM_SCREENSHOT_URL "${SIGM_HOMEPAGE}/raw/main/docs/en/screenshot.png" CACHE STRING "Screenshot in the metadata")
 # Who answers for the package, "Name <address>": whoever makes it.
 # scripts/package.sh finds them as Debian's own tools do (see there). The
 # project has no contact address of its own and puts none here, so a package

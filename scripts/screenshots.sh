@@ -12,13 +12,24 @@ cmake --build build -j"$(nproc)" --target sigmalit_shots
 source scripts/test-audio-server.sh
 start_test_audio_server
 trap stop_test_audio_server EXIT
-out=$(mktemp -d)
-xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" \
-  bash -c 'openbox & sleep 1; LANG=ru_RU.UTF-8 build/sigmalit_shots "$0"' "$out"
-mv "$out"/help-main.png data/help-main.png
-cp "$out"/overview.png data/help-overview.png
-mv "$out"/*.png docs/
-# The help page shows two of them too.
-cp docs/math.png data/help-math.png
-cp docs/references.png data/help-references.png
-rmdir "$out"
+# Each picture in both languages: the Russian ones in docs/ and on the
+# Russian help page, the English ones in docs/en/ and on the English page.
+for lang in ru en; do
+  out=$(mktemp -d)
+  locale=ru_RU.UTF-8
+  [ "$lang" = en ] && locale=en_US.UTF-8
+  xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" \
+    bash -c 'openbox & sleep 1; LANG="$1" build/sigmalit_shots "$0"' "$out" "$locale"
+  if [ "$lang" = ru ]; then
+    help=data/help- docs=docs
+  else
+    help=data/help-en- docs=docs/en
+    mkdir -p docs/en
+  fi
+  mv "$out"/help-main.png "${help}main.png"
+  cp "$out"/overview.png "${help}overview.png"
+  cp "$out"/math.png "${help}math.png"
+  cp "$out"/references.png "${help}references.png"
+  mv "$out"/*.png "$docs"/
+  rmdir "$out"
+done

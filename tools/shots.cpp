@@ -16,6 +16,7 @@
 #include "fourier/fourierwindow.h"
 #include "generator/generatorwindow.h"
 #include "app/xytool.h"
+#include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -165,6 +166,8 @@ int main(int argc, char **argv)
     Paths::SetCacheFolder(scratch.path() + "/cache");
     SettingsStore::SetFilePath(scratch.path() + "/settings.ini");
     SettingsStore::SaveSetting("Sigm", "Setting", "help", "1");  // no first-start hint
+    // In the language the locale asks for, as the program itself starts.
+    Language::Apply(Language::Chosen());
     UiSeam::SetMessageHandler([](const MsgRequest &r) {
         std::fprintf(stderr, "shots: message box: %s\n", qPrintable(r.text));
         ++g_failures;
