@@ -1784,71 +1784,71 @@ Install the program again.</translation>
     </message>
     <message>
         <source>Файл</source>
-        <translation>File</translation>
+        <translation>&amp;File</translation>
     </message>
     <message>
         <source>Открыть wav</source>
-        <translation>Open WAV</translation>
+        <translation>&amp;Open WAV</translation>
     </message>
     <message>
         <source>Сохранить wav</source>
-        <translation>Save WAV</translation>
+        <translation>&amp;Save WAV</translation>
     </message>
     <message>
         <source>Печать</source>
-        <translation>Print</translation>
+        <translation>&amp;Print</translation>
     </message>
     <message>
         <source>Выход</source>
-        <translation>Quit</translation>
+        <translation>&amp;Quit</translation>
     </message>
     <message>
         <source>Просмотр</source>
-        <translation>View</translation>
+        <translation>&amp;View</translation>
     </message>
     <message>
         <source>Включить Осциллоскоп</source>
-        <translation>Run Oscilloscope</translation>
+        <translation>&amp;Run Oscilloscope</translation>
     </message>
     <message>
         <source>Запоминание осциллограммы</source>
-        <translation>Record Waveform</translation>
+        <translation>Re&amp;cord Waveform</translation>
     </message>
     <message>
         <source>Уровень сигнала</source>
-        <translation>Signal Level</translation>
+        <translation>Signal &amp;Level</translation>
     </message>
     <message>
         <source>Спектр сигнала</source>
-        <translation>Signal Spectrum</translation>
+        <translation>Signal S&amp;pectrum</translation>
     </message>
     <message>
         <source>Настройки</source>
-        <translation>Settings</translation>
+        <translation>&amp;Settings</translation>
     </message>
     <message>
         <source>Двухлучевой режим</source>
-        <translation>Dual Trace</translation>
+        <translation>&amp;Dual Trace</translation>
     </message>
     <message>
         <source>Параметры</source>
-        <translation>Parameters</translation>
+        <translation>&amp;Parameters</translation>
     </message>
     <message>
         <source>Помощь</source>
-        <translation>Help</translation>
+        <translation>&amp;Help</translation>
     </message>
     <message>
         <source>Вызов справки</source>
-        <translation>Help Contents</translation>
+        <translation>&amp;Help Contents</translation>
     </message>
     <message>
         <source>О программе</source>
-        <translation>About</translation>
+        <translation>&amp;About</translation>
     </message>
     <message>
         <source>Синхронизация</source>
-        <translation>Trigger</translation>
+        <translation>&amp;Trigger</translation>
     </message>
     <message>
         <source>Без синхронизации</source>
