@@ -7,6 +7,7 @@
 // pass for measure; the one event above the tone for events). Events are
 // timed twice: the spike's level (the scan alone) and every period of
 // channel 2 (900 000 rows of CSV written to /dev/null).
+#include "benchutil.h"
 #include "platform/wavfile.h"
 
 #include <QByteArray>
@@ -66,25 +67,6 @@ bool writeHour(const QString &path, bool lateSpike)
         }
     }
     return f.flush() && f.error() == QFileDevice::NoError;
-}
-
-// Wall time; *cpuSeconds gets this process's CPU time for the read (on a
-// machine shared with other work the wall times wait for the CPU too).
-double readSeconds(const QString &path, double *cpuSeconds = nullptr)
-{
-    rusage before{}, after{};
-    getrusage(RUSAGE_SELF, &before);
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    std::vector<char> buf(1 << 20);
-    const auto t0 = Clock::now();
-    while (::read(fd, buf.data(), buf.size()) > 0) {
-    }
-    const auto t1 = Clock::now();
-    ::close(fd);
-    getrusage(RUSAGE_SELF, &after);
-    if (cpuSeconds)
-        *cpuSeconds = cpu(after) - cpu(before);
-    return std::chrono::duration<double>(t1 - t0).count();
 }
 
 struct Run {
@@ -166,7 +148,7 @@ int main(int argc, char **argv)
             std::printf("could not write %s\n", qPrintable(path));
             return 1;
         }
-        readSeconds(path);  // warm the page cache
+        Bench::ReadSeconds(path);  // warm the page cache
         std::printf("  %s\n", spike ? "spike near the end (measure: two passes; events: one above the level):"
                                     : "steady tone (measure: one pass; events: none above the level):");
         double read = 1e9, readCpu = 1e9;
@@ -177,7 +159,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < 3; ++i) {
             for (size_t k = 0; k < std::size(commands); ++k) {
                 double c = 0;
-                read = std::min(read, readSeconds(path, &c));
+                read = std::min(read, Bench::ReadSeconds(path, &c));
                 readCpu = std::min(readCpu, c);
                 QStringList args = commands[k].args;
                 args.insert(1, path);

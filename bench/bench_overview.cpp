@@ -59,18 +59,6 @@ bool writeRecording(const QString &path, int rate, int seconds)
     return f.flush() && f.error() == QFileDevice::NoError;
 }
 
-double readSeconds(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    std::vector<char> buf(1 << 20);
-    const auto t0 = Clock::now();
-    while (::read(fd, buf.data(), buf.size()) > 0) {
-    }
-    const auto t1 = Clock::now();
-    ::close(fd);
-    return std::chrono::duration<double>(t1 - t0).count();
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -88,14 +76,14 @@ int main(int argc, char **argv)
         return 1;
     }
     const int64_t dataBytes = int64_t(rate) * seconds * 4;
-    readSeconds(path);  // warm the page cache
+    Bench::ReadSeconds(path);  // warm the page cache
 
     EnvelopeCache::Identity id;
     QString error;
     double read = 1e9, build = 1e9, identify = 1e9;
     std::optional<Envelope::Levels> levels;
     for (int round = 0; round < 3; ++round) {
-        read = std::min(read, readSeconds(path));
+        read = std::min(read, Bench::ReadSeconds(path));
         auto t0 = Clock::now();
         if (!EnvelopeCache::Identify(path, kWav16HeaderBytes, dataBytes, rate, 2, &id, &error)) {
             std::printf("identify failed: %s\n", qPrintable(error));

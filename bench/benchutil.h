@@ -8,7 +8,9 @@
 #include <QString>
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include <chrono>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -149,6 +151,26 @@ inline double loadAverage()
 {
     double l[1] = {0};
     return getloadavg(l, 1) == 1 ? l[0] : -1;
+}
+
+// Wall time to read a whole file (from the page cache, once it is warm)
+// into a reused buffer: the floor a pass over a file is measured against.
+// *cpuSeconds gets this process's CPU time for it, since on a shared
+// machine the wall time also waits for the CPU.
+inline double ReadSeconds(const QString &path, double *cpuSeconds = nullptr)
+{
+    const double cpu0 = processCpuSeconds();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    std::vector<char> buf(1 << 20);
+    const auto t0 = std::chrono::steady_clock::now();
+    while (fd >= 0 && ::read(fd, buf.data(), buf.size()) > 0) {
+    }
+    const auto t1 = std::chrono::steady_clock::now();
+    if (fd >= 0)
+        ::close(fd);
+    if (cpuSeconds)
+        *cpuSeconds = processCpuSeconds() - cpu0;
+    return std::chrono::duration<double>(t1 - t0).count();
 }
 
 }  // namespace Bench

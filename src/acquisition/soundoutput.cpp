@@ -17,9 +17,9 @@
 struct SoundOutput::Link {
     explicit Link(int rate) : osc{SignalGen::Oscillator(rate, 1), SignalGen::Oscillator(rate, 2)}
     {
-        spec.format = PA_SAMPLE_FLOAT32LE;
-        spec.rate = uint32_t(rate);
-        spec.channels = 2;
+        sampleFormat.format = PA_SAMPLE_FLOAT32LE;
+        sampleFormat.rate = uint32_t(rate);
+        sampleFormat.channels = 2;
     }
     ~Link() { ClosePulseLink(loop, context, stream); }
 
@@ -86,7 +86,7 @@ struct SoundOutput::Link {
 
     void connectStream()
     {
-        stream = pa_stream_new(context, "generator", &spec, nullptr);
+        stream = pa_stream_new(context, "generator", &sampleFormat, nullptr);
         if (!stream) {
             fail(QString::fromUtf8(pa_strerror(pa_context_errno(context))));
             return;
@@ -97,7 +97,7 @@ struct SoundOutput::Link {
         // machine still keeps the buffer from running dry.
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
-        attr.tlength = uint32_t(pa_usec_to_bytes(40000, &spec));
+        attr.tlength = uint32_t(pa_usec_to_bytes(40000, &sampleFormat));
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);
@@ -110,7 +110,7 @@ struct SoundOutput::Link {
     pa_threaded_mainloop *loop = pa_threaded_mainloop_new();
     pa_context *context = nullptr;
     pa_stream *stream = nullptr;
-    pa_sample_spec spec{};
+    pa_sample_spec sampleFormat{};
     QByteArray device;
     std::vector<float> buffer;
 

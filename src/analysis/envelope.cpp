@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/envelope.h"
 
+#include "analysis/cpufeatures.h"
+
 #include <algorithm>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -86,20 +88,12 @@ __attribute__((target("avx2"))) void wholeVector(const int16_t *x, size_t count,
     }
 }
 
-bool avx2()
-{
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
 #endif
 
 void whole(const int16_t *x, size_t count, int bucket, int channels, Extremes *out)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    if ((channels == 1 || channels == 2) && bucket % 16 == 0 && avx2()) {
+    if ((channels == 1 || channels == 2) && bucket % 16 == 0 && Cpu::HasAvx2()) {
         wholeVector(x, count, bucket, channels, out);
         return;
     }

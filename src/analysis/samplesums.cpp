@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/samplesums.h"
 
+#include "analysis/cpufeatures.h"
+
 #include <algorithm>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -83,14 +85,6 @@ __attribute__((target("avx2"))) size_t vector256(Sums &s, const int16_t *x, size
     return whole * perRegister;
 }
 
-bool avx2()
-{
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
 #endif
 
 }  // namespace
@@ -100,9 +94,9 @@ void Add(Sums &s, const int16_t *x, size_t n, size_t stride)
     s.count += int64_t(n);
     size_t done = 0;
 #if defined(__x86_64__) || defined(__i386__)
-    if (stride == 1 && avx2())
+    if (stride == 1 && Cpu::HasAvx2())
         done = vector256<1>(s, x, n);
-    else if (stride == 2 && avx2())
+    else if (stride == 2 && Cpu::HasAvx2())
         done = vector256<2>(s, x, n);
 #endif
     const int16_t *rest = x + done * stride;

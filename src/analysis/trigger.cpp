@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/trigger.h"
 
+#include "analysis/cpufeatures.h"
+
 #include <algorithm>
 #include <cmath>
 #if defined(__x86_64__)
@@ -74,15 +76,6 @@ void Arming::Test::Set(bool isBelow, int bound)
 #if defined(__x86_64__)
 namespace {
 
-bool avx2()
-{
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
-
 inline __attribute__((target("avx2"))) uint64_t bits256(const Arming::Test &t, __m256i edge, __m256i a, __m256i b,
                                                        uint64_t own)
 {
@@ -137,7 +130,7 @@ size_t Arming::Next(const int16_t *x, size_t n, size_t stride)
 {
     size_t i = 0;
 #if defined(__x86_64__)
-    if (stride <= 2 && avx2()) {
+    if (stride <= 2 && Cpu::HasAvx2()) {
         if (stride == 1 ? wideSearch<1>(arms_, crosses_, armed_, x, n, &i)
                         : wideSearch<2>(arms_, crosses_, armed_, x, n, &i))
             return i;
