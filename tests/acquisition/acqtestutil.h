@@ -109,6 +109,11 @@ struct FakeScript {
     int maxChannels = 2;
     bool demo = false;
     double speed = 1;        // how many times faster than the clock it delivers
+    // > 0: hands over at most this many frames a read, falling behind its
+    // clock rather than dumping a backlog. A fast input that a starved
+    // machine reads late would otherwise deliver more in one read than the
+    // device may hold, which no real input at this speed could do.
+    qint64 maxFramesPerRead = 0;
 };
 
 struct FakeStats {
@@ -164,10 +169,15 @@ public:
                 return false;
             break;
         }
-        for (qint64 f = produced_; f < due; ++f) {
-            for (int c = 0; c < format_.channels; ++c) {
-                const qint16 v = qint16(c == 0 ? (f & 0x7FFF) : ((f >> 15) & 0x7FFF));
-                out.append(reinterpret_cast<const char *>(&v), 2);
+        if (script_.maxFramesPerRead > 0)
+            due = std::min(due, produced_ + script_.maxFramesPerRead);
+        if (due > produced_) {
+            const qsizetype at = out.size();
+            out.resize(at + qsizetype((due - produced_) * format_.channels * 2));
+            char *p = out.data() + at;
+            for (qint64 f = produced_; f < due; ++f) {
+                for (int c = 0; c < format_.channels; ++c, p += 2)
+                    qToLittleEndian<qint16>(qint16(c == 0 ? (f & 0x7FFF) : ((f >> 15) & 0x7FFF)), p);
             }
         }
         produced_ = std::max(produced_, due);

@@ -404,11 +404,14 @@ private slots:
             // the clock: every frame lands in the file, in order, and the
             // file is a WAV file that this program and sox read. In memory,
             // so a busy disk's slow syncs do not hold the polls up for the
-            // quarter of an hour the device keeps at most.
+            // quarter of an hour the device keeps at most; and the input
+            // hands over a minute at most a read, so a starved machine
+            // that polls late slows it down instead of overfilling the device.
             QTemporaryDir shm(QStringLiteral("/dev/shm/sigm-stream-XXXXXX"));
             QVERIFY(shm.isValid());
             FakeScript fast;
             fast.speed = 1000;
+            fast.maxFramesPerRead = 60 * 8000;
             UseFake fake(fast);
             StreamRecorder recorder(CaptureEngine::Instance());
             const QString path = shm.path() + "/hour.wav";
