@@ -325,7 +325,6 @@ private:
     bool memoryRecording_ = false;
     std::shared_ptr<StreamRecorder> stream_;
     int streamSeconds_ = 0;  // the chosen length; 0 until stopped
-    QString streamSaved_;    // where the last long recording was saved to
     // A start that failed with "no suitable input" leaves the device open;
     // the next start closes it first.
     bool deviceLeftOpen_ = false;

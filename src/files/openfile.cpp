@@ -73,17 +73,19 @@ void OpenFile::OpenAction()
     // A real folder's path is taken as it is: a backslash is a letter in a
     // file name here.
     const QString path = source.startsWith(QLatin1Char('/')) ? source : Paths::MapPath(source);
-    if (!OpenCheck::PrepareWorkingFile(this, path))
+    QString shown;
+    if (!OpenCheck::PrepareWorkingFile(this, path, &shown))
         return;
-    st_.FlName = kWorkingFile;
+    st_.FlName = shown;
     ChosenPath = path;
     accept();
 }
 
 namespace OpenCheck {
 
-bool PrepareWorkingFile(QWidget *parent, const QString &source)
+bool PrepareWorkingFile(QWidget *parent, const QString &source, QString *shown)
 {
+    *shown = kWorkingFile;
     WavLayout::Layout layout;
     WavLayout::Verdict verdict = WavLayout::InspectFile(source, &layout);
     // The sound device reads the same file when it is shown: what it would
@@ -95,6 +97,15 @@ bool PrepareWorkingFile(QWidget *parent, const QString &source)
                verdict == WavLayout::Verdict::NotSixteenBit ? MsgIcon::None : MsgIcon::Exclamation,
                Language::AppTitle());
         return false;
+    }
+
+    // Hours of recording are not copied to be looked at: minutes of
+    // waiting and as much again of the disk. Such a file is read where it
+    // lies (nothing this program writes goes to the file shown) and saved
+    // from there.
+    if (const QFileInfo info(source); info.isFile() && info.size() >= kShownInPlaceBytes) {
+        *shown = info.absoluteFilePath();
+        return true;
     }
 
     // A long copy (a big file, a slow disk) shows its progress after half a

@@ -19,7 +19,11 @@ namespace OpenCheck {
 // file is touched; then copied with a progress window (parented to
 // `parent`) should it take over half a second. True when the working file
 // now holds it; false when refused, failed (reported) or cancelled.
-bool PrepareWorkingFile(QWidget *parent, const QString &source);
+// `shown` gets the name to show it under: the working file, or for a file
+// too big to copy in a moment (kShownInPlaceBytes and over) the file
+// itself, read where it lies and never written.
+constexpr qint64 kShownInPlaceBytes = qint64(256) << 20;
+bool PrepareWorkingFile(QWidget *parent, const QString &source, QString *shown);
 }  // namespace OpenCheck
 
 class OpenFile : public QDialog {

@@ -78,9 +78,10 @@ void Pribor::OpenWav_Click()
 bool Pribor::OpenOscillogram(const QString &path)
 {
     const int sweep = RasTime->ListIndex();
-    if (!OpenCheck::PrepareWorkingFile(this, path))
+    QString shown;
+    if (!OpenCheck::PrepareWorkingFile(this, path, &shown))
         return false;
-    st.FlName = kWorkingFile;
+    st.FlName = shown;
     showOpenedFile(sweep, path);
     return !st.DisplayHeld;
 }

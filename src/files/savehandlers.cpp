@@ -10,17 +10,20 @@
 void Pribor::SaveFileBiton_Click()
 {
     SaveFile dialog(this);
-    // A long recording is saved from where it lies, not from the working
-    // file: moved out of the working folder the first time, copied after.
+    // What is shown is what is saved. A long recording, a big file opened
+    // where it lies, a recording kept beside a working file that could not
+    // be written: each is saved from where it lies, not from the working
+    // file. A long recording is moved out of the working folder the first
+    // time, copied after.
     const bool move = stream_ && st.FlName == stream_->Path();
-    const bool other = move || (!streamSaved_.isEmpty() && st.FlName == streamSaved_);
+    const bool other = move || (!st.FlName.isEmpty() && Paths::MapPath(st.FlName) != Paths::WorkingFile());
     if (other)
         dialog.SetSource(Paths::MapPath(st.FlName), move);
     if (ShowModal(&dialog) != QDialog::Accepted || dialog.SavedPath.isEmpty())
         return;
     if (move) {
         // Shown from where it now lies.
-        st.FlName = streamSaved_ = dialog.SavedPath;
+        st.FlName = dialog.SavedPath;
         stream_.reset();
     }
     // What is shown is now that file.

@@ -98,6 +98,12 @@ inline QByteArray Samples(const std::vector<int16_t> &interleaved)
     return d;
 }
 
+inline QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline bool WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -306,6 +306,69 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Сигмалит"));
     }
 
+    // What is shown is what is saved. A file of hours is read where it
+    // lies, sparing the working file (and the disk) a copy of it; it and
+    // any other file shown from elsewhere are saved from where they lie,
+    // never from a working file that holds something else.
+    void aFileShownFromElsewhereIsSavedFromThere()
+    {
+        const auto bytesOf = [](const QString &path, qint64 at, qint64 length) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) && f.seek(at) ? f.read(length) : QByteArray();
+        };
+        const auto saveAs = [](const QString &name) {
+            UiSeam::SetModalHandler([name](QDialog *d) {
+                if (auto *save = qobject_cast<SaveFile *>(d)) {
+                    save->Text1->setText(name);
+                    QTest::mouseClick(save->SaveFl, Qt::LeftButton);
+                }
+                return d->result();
+            });
+        };
+        const QByteArray working("what the working file held");
+        QVERIFY(TestWav::WriteBytes(Paths::WorkingFile(), working));
+        const qint64 dataBytes = OpenCheck::kShownInPlaceBytes;
+        const QString big = TestEnv::Temp("big.wav");
+        {
+            QFile f(big);
+            QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Truncate));
+            QCOMPARE(f.write(TestWav::Header(48000, 2, 16, quint32(dataBytes))), qint64(44));
+            if (!f.resize(44 + dataBytes))
+                QSKIP("no file of 256 MiB can be made in the test folder");
+            // The last frame tells a whole copy from a part.
+            QVERIFY(f.seek(44 + dataBytes - 4));
+            QCOMPARE(f.write("\x01\x02\x03\x04", 4), qint64(4));
+        }
+        ScriptedMessages box;
+        auto w = TestWindow();
+        QVERIFY(w->OpenOscillogram(big));
+        QVERIFY2(box.Shown().empty(), qPrintable(box.Texts().join('|')));
+        QCOMPARE(Paths::MapPath(w->st.FlName), QFileInfo(big).absoluteFilePath());
+        QCOMPARE(TestWav::ReadAll(Paths::WorkingFile()), working);
+        QCOMPARE(w->st.FileLength, 44 + dataBytes);
+        QCOMPARE(w->windowTitle(), QStringLiteral("big.wav — Сигмалит"));
+
+        saveAs(QStringLiteral("big-copy"));
+        w->SaveWav_Click();
+        const QString copy = Paths::MemFolder() + QStringLiteral("/big-copy.wav");
+        QCOMPARE(QFileInfo(copy).size(), 44 + dataBytes);
+        QCOMPARE(bytesOf(copy, 0, 44), bytesOf(big, 0, 44));
+        QCOMPARE(bytesOf(copy, 44 + dataBytes - 4, 4), QByteArray("\x01\x02\x03\x04", 4));
+        QCOMPARE(TestWav::ReadAll(Paths::WorkingFile()), working);
+        QFile::remove(copy);
+        QFile::remove(big);
+
+        // A recording kept beside a working file that could not be written
+        // is shown from where it was kept, and saved from there too.
+        const QString kept = Paths::MemFolder() + QStringLiteral("/kept.wav");
+        QVERIFY(TestWav::Write(kept, 22050, 2, sine(22050, 2)));
+        w->st.FlName = kept;
+        saveAs(QStringLiteral("kept-copy"));
+        w->SaveWav_Click();
+        QCOMPARE(TestWav::ReadAll(Paths::MemFolder() + QStringLiteral("/kept-copy.wav")), TestWav::ReadAll(kept));
+        QVERIFY2(box.Shown().empty(), qPrintable(box.Texts().join('|')));
+    }
+
     void cancellingChangesNothing()
     {
         ScriptedMessages box;
