@@ -434,7 +434,8 @@ private slots:
     // may come in bursts longer than a frame). Each pulse stands at its
     // own height, so the screens tell which pulse they hold: the pulses
     // shown follow one another without a gap, and each stands on the
-    // trigger's line.
+    // trigger's line. With a holdoff longer than their spacing, every
+    // second pulse is shown, live and at display rate.
     void normalTriggerShowsEveryLonePulse()
     {
         struct Restore {
@@ -457,10 +458,12 @@ private slots:
             double everySeconds;
             double burstSeconds;
             int runMs;
+            double holdoffSeconds = 0;  // longer than the spacing: every second pulse
         };
         QStringList wrong;
         for (const Run &r : {Run{1, false, 0.9, 0, 6500}, Run{3, false, 0.6, 0, 5000}, Run{8, false, 0.6, 0, 5000},
-                             Run{3, true, 0.6, 0.4, 5000}, Run{8, true, 0.6, 0.4, 5000}}) {
+                             Run{3, true, 0.6, 0.4, 5000}, Run{8, true, 0.6, 0.4, 5000},
+                             Run{3, false, 0.6, 0, 6000, 1.0}, Run{8, true, 0.6, 0.4, 6000, 1.0}}) {
             AcqTest::FakeScript script;
             script.mode = AcqTest::FakeScript::Mode::Pulses;
             script.pulseEverySeconds = r.everySeconds;
@@ -470,6 +473,7 @@ private slots:
             script.burstFrames = int(r.burstSeconds * Capture::LiveFormat(r.sweepIndex, w->Ster->isChecked(), Globals::Sample48k).sampleRate);
             AcqTest::UseFake fake(script, 3000, 2000);
             Globals::DisplayRate = r.displayRate;
+            w->Trig.holdoffSeconds = r.holdoffSeconds;
             w->RasTime->SetListIndex(r.sweepIndex);
             w->zapis_Click();
             QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
@@ -477,7 +481,11 @@ private slots:
             // (the frames go on only while they do) but say nothing.
             w->Timer1->blockSignals(true);
             w->FrameTimer->blockSignals(true);
-            const QString run = QStringLiteral("sweep %1%2").arg(r.sweepIndex).arg(r.displayRate ? ", display rate" : "");
+            const QString run = QStringLiteral("sweep %1%2%3")
+                                    .arg(r.sweepIndex)
+                                    .arg(r.displayRate ? ", display rate" : "")
+                                    .arg(r.holdoffSeconds > 0 ? ", holdoff" : "");
+            const int step = r.holdoffSeconds > 0 ? 2 : 1;
             std::vector<int> shown;
             QElapsedTimer clock;
             clock.start();
@@ -515,12 +523,12 @@ private slots:
             QStringList order;
             for (int k : shown)
                 order << QString::number(k);
-            const int expected = int((r.runMs / 1000.0 - script.pulseFirstSeconds) / r.everySeconds) - 1;
+            const int expected = int((r.runMs / 1000.0 - script.pulseFirstSeconds) / r.everySeconds / step) - 1;
             if (int(shown.size()) < expected)
                 wrong << run + QStringLiteral(": %1 pulses shown (%2), at least %3 came").arg(shown.size()).arg(order.join(' ')).arg(expected);
             for (size_t i = 1; i < shown.size(); ++i) {
-                if ((shown[i] - shown[i - 1] + 4) % 4 != 1)
-                    wrong << run + QStringLiteral(": pulses shown %1: one missed").arg(order.join(' '));
+                if ((shown[i] - shown[i - 1] + 4) % 4 != step)
+                    wrong << run + QStringLiteral(": pulses shown %1: one missed or not held off").arg(order.join(' '));
             }
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 12).join('\n')));
