@@ -1895,6 +1895,14 @@ Install the program again.</translation>
         <translation>Trigger at Center</translation>
     </message>
     <message>
+        <source>Удержание запуска</source>
+        <translation>Trigger Holdoff</translation>
+    </message>
+    <message>
+        <source>Без удержания</source>
+        <translation>No Holdoff</translation>
+    </message>
+    <message>
         <source>Следующий запуск</source>
         <translation>Next Trigger</translation>
     </message>

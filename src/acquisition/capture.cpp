@@ -33,6 +33,7 @@ void Pribor::MarkPassStart()
     if (!captureClock_.isValid())
         captureClock_.start();
     passStartSeconds_ = SecondsNow();
+    ++passCount_;
     st.PassStart = float(passStartSeconds_);
 }
 
@@ -180,6 +181,7 @@ void Pribor::zapis_Click()
     if (Globals::DisplayRate)
         FrameTimer->start();
     MarkPassStart();
+    keepLiveEvents(true);
     st.CaptureLengthFactor = 1.2f;
 }
 

@@ -21,6 +21,12 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// The most of the stream one frame searches for its trigger: after a
+// longer stall the search starts this far back.
+constexpr int kMostSearchSeconds = 10;
+}  // namespace
+
 void Pribor::frameTick()
 {
     // Frames begin once the first pass is recorded, as they did when the
@@ -77,13 +83,20 @@ void Pribor::FrameTimer_Timer()
     const qint64 frames = 2 * qint64(wordCount) / bytesPerFrame;
     const bool triggered = Trig.mode != Trigger::Mode::Off;
     constexpr qint64 kFirstShownFrame = 2;
-    const qint64 stretch = triggered ? FrameTriggerSearch(wordCount, w) : frames;
+    // The search covers all the stream delivered since the last one, also
+    // when it came in a burst (a stall, a long fragment), up to a bound.
+    const qint64 searchedEnd = triggered ? frameSearchedEnd_ : -1;
+    const qint64 mostSince = qint64(kMostSearchSeconds) * st.SampleRate;
+    auto sinceSearched = [&] {
+        return searchedEnd >= 0 ? std::clamp<qint64>(engine.StreamFrames() - searchedEnd, 0, mostSince) : 0;
+    };
+    qint64 stretch = triggered ? FrameTriggerSearch(wordCount, w, sinceSearched()) : frames;
     const qint64 passFrames = qint64(Capture::PassLimitMs(1.2f, w)) * st.SampleRate / 1000;
     const char *data = nullptr;
     qint64 got = 0;
     qint64 intoRecording = 0;
     CaptureFormat format;
-    const qint64 keep = std::max({2 * frames, passFrames, triggered ? stretch + kFirstShownFrame : 0});
+    qint64 keep = std::max({2 * frames, passFrames, triggered ? stretch + kFirstShownFrame : 0});
     engine.SetFramePeriodMs(FrameTimer->PeriodMs());
     // The readers' lead comes before the stretch and is set aside: the
     // screen is found in the stretch alone, as without it.
@@ -91,6 +104,16 @@ void Pribor::FrameTimer_Timer()
     if (const int r = engine.Newest(stretch + leadWanted, keep, &data, &got, &format, &intoRecording); r != 0) {
         deviceFailure(r);
         return;
+    }
+    if (triggered && searchedEnd >= 0) {
+        if (const qint64 wanted = FrameTriggerSearch(wordCount, w, sinceSearched()); wanted > stretch) {
+            stretch = wanted;
+            keep = std::max(keep, stretch + kFirstShownFrame);
+            if (const int r = engine.Newest(stretch + leadWanted, keep, &data, &got, &format, &intoRecording); r != 0) {
+                deviceFailure(r);
+                return;
+            }
+        }
     }
     if (format.channels != st.Channels)
         return;  // a recording of another layout is being replaced
@@ -121,8 +144,10 @@ void Pribor::FrameTimer_Timer()
         const QByteArray search =
             QByteArray::fromRawData(data + skip * bytesPerFrame, qsizetype(got - skip * bytesPerFrame));
         std::optional<Trigger::ScreenStart> at;
-        if (!RunTrapped(TrapSite::Redraw, [&] { at = PlaceFrameTrigger(search, wordCount, w); }))
+        const qint64 searchStart = streamEnd - got / bytesPerFrame + skip;
+        if (!RunTrapped(TrapSite::Redraw, [&] { at = PlaceFrameTrigger(search, wordCount, w, searchStart); }))
             return;
+        frameSearchedEnd_ = streamEnd;
         if (at) {
             shift = at->shifted;
             const qsizetype from = qsizetype(at->frame * bytesPerFrame);

@@ -9,7 +9,7 @@
 
 namespace Events {
 Index::Index(const Trigger::Condition &c, double holdoffFrames)
-    : condition_(c), arming_(c), holdoff_(holdoffFrames > 0 ? holdoffFrames : 0)
+    : condition_(c), arming_(c), holdoff_(holdoffFrames)
 {
 }
 
@@ -39,9 +39,8 @@ bool Index::place(int64_t i, bool final, double *position) const
 
 void Index::counted(double position)
 {
-    if (position - last_ < holdoff_)
+    if (!holdoff_.Take(position))
         return;
-    last_ = position;
     bounds_.push_back({position, std::llround(position)});
 }
 

@@ -65,8 +65,7 @@ private:
 
     Trigger::Condition condition_;
     Trigger::Arming arming_;
-    double holdoff_;
-    double last_ = -std::numeric_limits<double>::infinity();
+    Trigger::Holdoff holdoff_;
 
     int64_t total_ = 0;
     // The block being added: its first sample's index, where it is, its stride.

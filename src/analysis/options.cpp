@@ -36,6 +36,9 @@ TriggerOptions LoadTrigger()
     // Beyond a kilovolt is no sound card's input.
     if (level && std::abs(*level) <= 1000)
         t.levelVolts = *level;
+    const auto holdoff = vb::ParseNumber(SettingsStore::GetSetting(kApp, kTrigger, QStringLiteral("Holdoff"), "0"));
+    if (holdoff && *holdoff >= 0 && *holdoff <= kMostHoldoffSeconds)
+        t.holdoffSeconds = *holdoff;
     return t;
 }
 
@@ -47,6 +50,8 @@ void SaveTrigger(const TriggerOptions &t)
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Slope"), QString::number(int(t.slope)));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Level"), QString::number(t.levelVolts, 'g', QLocale::FloatingPointShortest));
     SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Position"), QString::number(int(t.place)));
+    SettingsStore::SaveSetting(kApp, kTrigger, QStringLiteral("Holdoff"),
+                               QString::number(t.holdoffSeconds, 'g', QLocale::FloatingPointShortest));
 }
 
 bool LoadMeasureShown()

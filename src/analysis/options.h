@@ -13,7 +13,13 @@ struct TriggerOptions {
     Trigger::Slope slope = Trigger::Slope::Rising;
     double levelVolts = 0;  // in the source channel's calibrated volts
     Trigger::Place place = Trigger::Place::OneDivision;
+    double holdoffSeconds = 0;  // 0: every crossing is an event
 };
+
+// The holdoff choices of the menu, in seconds (the first, 0, is none).
+inline constexpr double kHoldoffChoices[] = {0, 0.001, 0.01, 0.1, 0.5, 1, 5};
+// The longest holdoff read back from the settings.
+inline constexpr double kMostHoldoffSeconds = 60;
 
 // Each key falls back to its default when absent or unreadable.
 TriggerOptions LoadTrigger();

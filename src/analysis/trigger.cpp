@@ -318,6 +318,31 @@ std::optional<double> PlaceLatestScreen(std::span<const int16_t> x, const Condit
     return *p - framesBefore;
 }
 
+std::vector<double> StreamEvents::Examine(std::span<const int16_t> x, int64_t xStart, const Condition &c,
+                                         double framesBefore, int32_t screenFrames, int32_t spareFrames)
+{
+    std::vector<double> taken;
+    const double latestStart = double(x.size()) - double(screenFrames) - double(spareFrames) - 1;
+    if (latestStart < 0)
+        return taken;
+    // As far as a screen fits now; what lies beyond is the next stretch's.
+    const double limit = double(xStart) + latestStart + framesBefore;
+    const double earliest = double(xStart) + framesBefore;
+    const double from = examined_;
+    detail::Scan(x, c, 0, [&](double p) {
+        const double s = double(xStart) + p;
+        if (s > limit)
+            return true;
+        // Too early for its screen: only at the very start of a stream,
+        // whose stretches overlap by a screen otherwise.
+        if (s > from && s >= earliest && holdoff_.Take(s))
+            taken.push_back(s);
+        return false;
+    });
+    examined_ = std::max(examined_, limit);
+    return taken;
+}
+
 int64_t LiveSearchFrames(int32_t screenFrames, double framesBefore, int32_t spareFrames, int32_t sampleRate,
                          int64_t framesSince)
 {

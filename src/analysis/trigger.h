@@ -12,6 +12,7 @@
 // way from sample 12 to sample 13.
 #include <QByteArray>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -67,6 +68,52 @@ int64_t LiveSearchFrames(int32_t screenFrames, double framesBefore, int32_t spar
 // trigger fits.
 std::optional<double> PlaceScreen(std::span<const int16_t> x, const Condition &c, double framesBefore,
                                   int32_t screenFrames, int32_t spareFrames);
+
+// Holdoff: after an event, crossings that lie less than `frames` after it
+// are not events, and the next one must arm again. 0 takes every crossing,
+// as the trigger always did. Live, in paging and in the event index alike.
+class Holdoff {
+public:
+    explicit Holdoff(double frames = 0) : frames_(frames > 0 ? frames : 0) {}
+    // Whether the crossing at `position` is an event; if so it starts the
+    // next holdoff. Positions come in order.
+    bool Take(double position)
+    {
+        if (position - last_ < frames_)
+            return false;
+        last_ = position;
+        return true;
+    }
+    double Frames() const { return frames_; }
+    double Last() const { return last_; }
+    void Forget() { last_ = -std::numeric_limits<double>::infinity(); }
+
+private:
+    double frames_;
+    double last_ = -std::numeric_limits<double>::infinity();
+};
+
+// The events of a live stream, each examined once, however the stream is
+// cut into the stretches searched. A stretch is searched as soon as it is
+// had; an event whose screen does not fit in it yet (too near its end) is
+// left for the next stretch, which overlaps this one, instead of being
+// lost between the two. Positions are frames of the stream.
+class StreamEvents {
+public:
+    explicit StreamEvents(double holdoffFrames = 0) : holdoff_(holdoffFrames) {}
+    // The events among x (one channel, starting at stream frame `xStart`)
+    // not examined before whose screen, as PlaceScreen places it, now lies
+    // wholly in x; the holdoff counts across stretches. In order.
+    std::vector<double> Examine(std::span<const int16_t> x, int64_t xStart, const Condition &c, double framesBefore,
+                                int32_t screenFrames, int32_t spareFrames);
+    // The stream frame up to which events have been examined.
+    double Examined() const { return examined_; }
+    const Holdoff &Hold() const { return holdoff_; }
+
+private:
+    Holdoff holdoff_;
+    double examined_ = -std::numeric_limits<double>::infinity();
+};
 
 // The latest such screen: the last trigger whose screen, with its
 // `framesBefore` frames before the trigger and the spare frames after it,

@@ -228,6 +228,7 @@ public:
     QAction *TrigCh1, *TrigCh2, *TrigRise, *TrigFall;
     QAction *TrigLeft, *TrigOneDiv, *TrigCentre;
     QAction *TrigNext, *TrigPrev, *MeasureMenu, *CalibMenu;
+    QMenu *TrigHoldoff = nullptr;
     Options::TriggerOptions Trig;
     bool MeasureShown = false;
     double CalFactor[2] = {1.0, 1.0};  // channel 1, channel 2
@@ -249,9 +250,12 @@ public:
     void FitTimeLabels();
     // At display rate: where the newest triggered screen starts in
     // `stretch`, the newest samples of the stream; none when no trigger fits.
-    std::optional<Trigger::ScreenStart> PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep);
+    // `stretchStart`: the stream frame the stretch starts at.
+    std::optional<Trigger::ScreenStart> PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep,
+                                                          int64_t stretchStart);
     // How many of the newest frames a display-rate frame searches for its trigger.
-    qint64 FrameTriggerSearch(int32_t wordCount, int sweep);
+    // `streamSince`: frames the stream delivered since the last search.
+    qint64 FrameTriggerSearch(int32_t wordCount, int sweep, int64_t streamSince = 0);
     // Single mode: the triggered pass is kept and shown as after Стоп.
     void StopOnSingleTrigger(int64_t readFrom);
     // Single mode at display rate: stops and shows the triggered screen,
@@ -300,6 +304,28 @@ private:
     // Capture state.
     QElapsedTimer captureClock_;
     QElapsedTimer frameSearched_;  // at display rate: since the last trigger search
+    // The live trigger examines every event of the stream once, not only
+    // those a shown screen happens to hold (Trigger::StreamEvents). The
+    // refresh keeps the end of each pass: an event too near a pass's end
+    // for its screen is shown from there and the next pass, from memory.
+    struct LiveEventsKey {
+        int sweepIndex = -1, channels = 0, rate = 0, source = 0;
+        Trigger::Slope slope = Trigger::Slope::Rising;
+        double levelVolts = 0, holdoffSeconds = 0;
+        bool displayRate = false;
+        bool operator==(const LiveEventsKey &) const = default;
+    };
+    // Forgets what was examined when the search changed (or `restart`).
+    void keepLiveEvents(bool restart);
+    Trigger::StreamEvents liveEvents_;
+    LiveEventsKey liveEventsKey_;
+    QByteArray passTail_;         // the previous pass's last frames
+    int64_t passStreamEnd_ = 0;   // frames of the passes so far
+    uint64_t passCount_ = 0;      // passes started since capture started
+    uint64_t tailPass_ = 0;       // the pass passTail_ ended
+    QByteArray liveScreen_;       // a triggered screen from memory (empty: from the file)
+    QByteArray singleJoined_;     // single mode: the passes that screen lies in
+    int64_t frameSearchedEnd_ = -1;  // at display rate: the stream's end at the last search
     // The window's own readers of the screen: the trigger marker and the
     // readings under it, and the spectrum window's feed.
     std::unique_ptr<ScreenReader> screenMarks_, spectrumFeed_;

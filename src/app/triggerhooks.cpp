@@ -11,6 +11,7 @@
 #include "display/ris.h"
 #include "display/screenread.h"
 #include "display/tracebuffers.h"
+#include "platform/errors.h"
 #include "platform/fileops.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -47,17 +49,48 @@ TriggerScreen triggerScreen(Trigger::Place place, int32_t wordCount, int channel
 
 }  // namespace
 
+void Pribor::keepLiveEvents(bool restart)
+{
+    LiveEventsKey key;
+    key.sweepIndex = RasTime->ListIndex();
+    key.channels = st.Channels;
+    key.rate = st.SampleRate;
+    key.source = sourceIndex(Trig, st.Channels);
+    key.slope = Trig.slope;
+    key.levelVolts = Trig.levelVolts;
+    key.holdoffSeconds = Trig.holdoffSeconds;
+    key.displayRate = FrameTimer->isActive();
+    if (!restart && key == liveEventsKey_)
+        return;
+    liveEventsKey_ = key;
+    liveEvents_ = Trigger::StreamEvents(Trig.holdoffSeconds * std::max(0, st.SampleRate));
+    passTail_.clear();
+    passStreamEnd_ = 0;
+    tailPass_ = 0;
+    frameSearchedEnd_ = -1;
+}
+
 bool Pribor::PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, int32_t &extraBytes,
                               double &shiftFrames)
 {
     extraBytes = 0;
     shiftFrames = 0;
+    liveScreen_.clear();
+    singleJoined_.clear();
     const int channels = st.Channels;
+    const int frameBytes = 2 * channels;
     const QString path = Paths::MapPath(st.FlName);
     const qint64 size = QFileInfo(path).size();
     if (size < readFrom)
         return Trig.mode == Trigger::Mode::Auto;
-    const QByteArray pass = ScreenRead::ReadBlock(path, readFrom, int32_t(std::min<qint64>(size - readFrom + 1, INT32_MAX)));
+    // The whole pass; the screen is looked for from readFrom on, as it
+    // always was, and the events are examined over all of it.
+    constexpr int64_t kFirstSample = kWav16HeaderBytes + 1;
+    const int64_t skipBytes = std::clamp<int64_t>(readFrom - kFirstSample, 0, size - kFirstSample + 1);
+    const QByteArray whole =
+        ScreenRead::ReadBlock(path, kFirstSample, int32_t(std::min<qint64>(size - kFirstSample + 1, INT32_MAX)));
+    const QByteArray pass = QByteArray::fromRawData(whole.constData() + std::min<int64_t>(skipBytes, whole.size()),
+                                                    whole.size() - std::min<int64_t>(skipBytes, whole.size()));
     const int src = sourceIndex(Trig, channels);
     const std::vector<int16_t> x = Trigger::Decode(pass, channels, src);
     const int32_t frames = (wordCount - 4) / channels;
@@ -66,7 +99,51 @@ bool Pribor::PlaceLiveTrigger(int64_t &readFrom, int32_t wordCount, int sweep, i
     // the fraction of a frame it is shifted by.
     const int32_t spare = 4 / channels + 1;
     const TriggerScreen screen = triggerScreen(Trig.place, wordCount, channels, st.SampleRate, sweep);
-    const auto start = Trigger::PlaceScreen(x, c, screen.framesBefore, frames, spare);
+
+    // Every event since the last pass: the end of that pass, where an
+    // event too near it for its screen waited, and this pass, each pass
+    // following the last one without a gap.
+    keepLiveEvents(false);
+    if (tailPass_ + 1 != passCount_) {
+        passTail_.clear();
+        passStreamEnd_ = 0;
+    }
+    const int64_t passBytes = whole.size() - whole.size() % frameBytes;
+    const QByteArray joined = passTail_ + QByteArray::fromRawData(whole.constData(), passBytes);
+    const int64_t joinedStart = passStreamEnd_ - passTail_.size() / frameBytes;
+    const std::vector<int16_t> all = Trigger::Decode(joined, channels, src);
+    const std::vector<double> events =
+        liveEvents_.Examine(all, joinedStart, c, screen.framesBefore, frames, spare);
+    const int64_t keepFrames =
+        std::min<int64_t>(joined.size() / frameBytes, frames + spare + 2 + int64_t(std::ceil(screen.framesBefore)));
+    passTail_ = joined.right(keepFrames * frameBytes);
+    passStreamEnd_ += passBytes / frameBytes;
+    tailPass_ = passCount_;
+
+    // Without holdoff a pass whose own screen holds an event shows it as
+    // it always did; an event that fell between passes is shown otherwise.
+    // With holdoff, the first event it lets through.
+    std::optional<double> start;
+    if (Trig.holdoffSeconds <= 0)
+        start = Trigger::PlaceScreen(x, c, screen.framesBefore, frames, spare);
+    if (!start && !events.empty()) {
+        const double inJoined = events.front() - double(joinedStart) - screen.framesBefore;
+        const Trigger::ScreenStart at = Trigger::SplitStart(inJoined, screen.everyFrameDrawn);
+        const qsizetype length = 2 * qsizetype(wordCount) + (at.shifted ? frameBytes : 0);
+        liveScreen_ = joined.mid(qsizetype(at.frame * frameBytes), length);
+        // Where the screen lies in the file, or would, before its start.
+        readFrom = kFirstSample + (at.frame - (joined.size() - passBytes) / frameBytes) * frameBytes;
+        if (at.shifted) {
+            extraBytes = frameBytes;
+            shiftFrames = at.shiftFrames;
+        }
+        if (Trig.mode == Trigger::Mode::Single) {
+            singleJoined_ = joined;
+            readFrom = kFirstSample + at.frame * frameBytes;
+            singleFired_ = true;
+        }
+        return true;
+    }
     if (!start)
         return Trig.mode == Trigger::Mode::Auto;  // auto runs free; normal and single wait
 
@@ -98,7 +175,8 @@ Trigger::Condition Pribor::liveCondition(std::span<const int16_t> x, int src) co
     return c;
 }
 
-std::optional<Trigger::ScreenStart> Pribor::PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep)
+std::optional<Trigger::ScreenStart> Pribor::PlaceFrameTrigger(const QByteArray &stretch, int32_t wordCount, int sweep,
+                                                              int64_t stretchStart)
 {
     const int channels = st.Channels;
     const int src = sourceIndex(Trig, channels);
@@ -106,13 +184,24 @@ std::optional<Trigger::ScreenStart> Pribor::PlaceFrameTrigger(const QByteArray &
     const int32_t frames = (wordCount - 4) / channels;
     const int32_t spare = 4 / channels + 1;  // as PlaceLiveTrigger's
     const TriggerScreen screen = triggerScreen(Trig.place, wordCount, channels, st.SampleRate, sweep);
-    const auto start = Trigger::PlaceLatestScreen(x, liveCondition(x, src), screen.framesBefore, frames, spare);
+    const Trigger::Condition c = liveCondition(x, src);
+    keepLiveEvents(false);
+    if (Trig.holdoffSeconds > 0)
+        liveEvents_.Examine(x, stretchStart, c, screen.framesBefore, frames, spare);
+    std::optional<double> start;
+    if (Trig.holdoffSeconds <= 0) {
+        start = Trigger::PlaceLatestScreen(x, c, screen.framesBefore, frames, spare);
+    } else if (const double last = liveEvents_.Hold().Last() - double(stretchStart) - screen.framesBefore;
+               last >= 0 && last + frames + spare + 1 <= double(x.size())) {
+        // The newest event the holdoff let through, while its screen is here.
+        start = last;
+    }
     if (!start)
         return std::nullopt;
     return Trigger::SplitStart(*start, screen.everyFrameDrawn);
 }
 
-qint64 Pribor::FrameTriggerSearch(int32_t wordCount, int sweep)
+qint64 Pribor::FrameTriggerSearch(int32_t wordCount, int sweep, int64_t streamSince)
 {
     const int channels = st.Channels;
     // (A frame after a long pause finds no more than the stream keeps.)
@@ -121,7 +210,7 @@ qint64 Pribor::FrameTriggerSearch(int32_t wordCount, int sweep)
     frameSearched_.start();
     const TriggerScreen screen = triggerScreen(Trig.place, wordCount, channels, st.SampleRate, sweep);
     return Trigger::LiveSearchFrames((wordCount - 4) / channels, screen.framesBefore, 4 / channels + 1, st.SampleRate,
-                                     since);
+                                     std::max(since, streamSince));
 }
 
 void Pribor::StopOnSingleTrigger(int64_t readFrom)
@@ -130,7 +219,14 @@ void Pribor::StopOnSingleTrigger(int64_t readFrom)
     // The triggered pass is in the working file now; the stop would save
     // the pass that followed it over it. Keep it aside, stop, and show it.
     const QString kept = Paths::MapPath(QStringLiteral("c:\\single.keep"));
-    FileOps::FileCopy(Paths::MapPath(kWorkingFile), kept);
+    if (!singleJoined_.isEmpty()) {
+        // The screen began in the pass before: keep both passes' samples.
+        const QByteArray joined = std::exchange(singleJoined_, QByteArray());
+        if (const int r = WriteWav16(kept, st.SampleRate, st.Channels, joined.constData(), joined.size()); r != 0)
+            RaiseError(Err::DiskFull);
+    } else {
+        FileOps::FileCopy(Paths::MapPath(kWorkingFile), kept);
+    }
     Stopbiton_Click();
     if (st.CaptureRunning)
         return;  // the stop failed and said so
@@ -205,6 +301,8 @@ void Pribor::pageTrigger(bool forward)
     const QString path = Paths::MapPath(st.FlName);
     const int64_t total = (st.FileLength - st.DataStart + 1) / frameBytes;
 
+    // The next event lies at least the holdoff away from the shown one.
+    const double away = std::max(2.0, Trig.holdoffSeconds * st.SampleRate);
     // Near the view first, then in growing chunks up to about a million
     // frames, so the next event is found at once and a long file is never
     // held whole.
@@ -224,8 +322,8 @@ void Pribor::pageTrigger(bool forward)
             c.level = levelUnits;
             if (Globals::CenterBeams)
                 c.level += Measure::Of(x, st.SampleRate).mean;
-            const auto p = forward ? Trigger::FindNext(x, c, here + 2 - double(from))
-                                   : Trigger::FindPrevious(x, c, here - 2 - double(from));
+            const auto p = forward ? Trigger::FindNext(x, c, here + away - double(from))
+                                   : Trigger::FindPrevious(x, c, here - away - double(from));
             if (p) {
                 found = *p + double(from);
                 return;

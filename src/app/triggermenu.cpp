@@ -19,6 +19,8 @@
 #include "platform/vbrt.h"
 
 #include <QActionGroup>
+#include <QCoreApplication>
+#include <QLocale>
 #include <QMenuBar>
 
 namespace {
@@ -90,6 +92,24 @@ void Pribor::buildTriggerMenu()
     TrigLeft = item("TrigLeft", tr("Запуск у левого края"), QKeySequence(), places);
     TrigOneDiv = item("TrigOneDiv", tr("Запуск на 1-м делении"), QKeySequence(), places);
     TrigCentre = item("TrigCentre", tr("Запуск в центре"), QKeySequence(), places);
+    // Holdoff: after an event, none is taken for the time chosen.
+    TrigHoldoff = Sinhro->addMenu(tr("Удержание запуска"));
+    TrigHoldoff->setObjectName(QStringLiteral("TrigHoldoff"));
+    auto *holdoffs = new QActionGroup(this);
+    for (const double seconds : Options::kHoldoffChoices) {
+        const QString caption =
+            seconds <= 0   ? tr("Без удержания")
+            : seconds < 1  ? QLocale().toString(seconds * 1000) + QLatin1Char(' ') + QCoreApplication::translate("Units", "мс")
+                           : QLocale().toString(seconds) + QLatin1Char(' ') + QCoreApplication::translate("Units", "с");
+        QAction *a = TrigHoldoff->addAction(caption);
+        a->setCheckable(true);
+        a->setData(seconds);
+        holdoffs->addAction(a);
+        connect(a, &QAction::triggered, this, [this, seconds] {
+            Trig.holdoffSeconds = seconds;
+            Options::SaveTrigger(Trig);
+        });
+    }
     Sinhro->addSeparator();
     TrigNext = item("TrigNext", tr("Следующий запуск"), QKeySequence(Qt::CTRL | Qt::Key_Right), nullptr);
     TrigPrev = item("TrigPrev", tr("Предыдущий запуск"), QKeySequence(Qt::CTRL | Qt::Key_Left), nullptr);
@@ -115,6 +135,10 @@ void Pribor::buildTriggerMenu()
     (Trig.slope == Trigger::Slope::Falling ? TrigFall : TrigRise)->setChecked(true);
     QAction *placeItems[] = {TrigLeft, TrigOneDiv, TrigCentre};
     placeItems[int(Trig.place)]->setChecked(true);
+    // A holdoff set in the settings file that the menu does not offer is
+    // kept, with no item checked.
+    for (QAction *a : TrigHoldoff->actions())
+        a->setChecked(a->data().toDouble() == Trig.holdoffSeconds);
     MeasureMenu->setChecked(MeasureShown);
     ShowCalibration();
 }

@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <new>
+#include <utility>
 
 
 // Two doublings of the initial 1.2: passes of up to 4.8 screens.
@@ -107,6 +108,7 @@ void Pribor::RedrawTraces(int64_t start)
     // trigger in the pass, normal and single modes keep the last picture.
     int32_t extraBytes = 0;
     double shiftFrames = 0;
+    liveScreen_.clear();
     if (st.CaptureRunning && Trig.mode != Trigger::Mode::Off) {
         bool show = true;
         if (!trapped(st, [&] { show = PlaceLiveTrigger(readFrom, wordCount, w, extraBytes, shiftFrames); },
@@ -135,7 +137,10 @@ void Pribor::RedrawTraces(int64_t start)
 
     QByteArray block;
     if (!trapped(st, [&] {
-            block = ScreenRead::ReadBlock(Paths::MapPathForReading(st.FlName), readFrom, readLength + extraBytes);
+            // (A triggered screen that began in the pass before is had from memory.)
+            block = !liveScreen_.isEmpty() ? std::exchange(liveScreen_, QByteArray())
+                                           : ScreenRead::ReadBlock(Paths::MapPathForReading(st.FlName), readFrom,
+                                                                   readLength + extraBytes);
         }, recoverBadRecord))
         return;
 

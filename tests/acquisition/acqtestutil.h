@@ -12,7 +12,9 @@
 #include <QString>
 #include <QtEndian>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 
 namespace AcqTest {
@@ -101,7 +103,7 @@ inline qint16 sampleAt(const QByteArray &file, qint64 frame, int channel, int ch
 // 15 bits of the frame number, second: the next 15), so a gap or a repeat
 // in a recording shows at once.
 struct FakeScript {
-    enum class Mode { Steady, Silent, GoesQuiet, Fails };
+    enum class Mode { Steady, Silent, GoesQuiet, Fails, Pulses };
     Mode mode = Mode::Steady;
     qint64 afterFrames = 0;  // GoesQuiet / Fails: when
     int burstFrames = 0;     // > 0: delivers only whole bursts of this many frames
@@ -114,6 +116,15 @@ struct FakeScript {
     // machine reads late would otherwise deliver more in one read than the
     // device may hold, which no real input at this speed could do.
     qint64 maxFramesPerRead = 0;
+    // Pulses: silence with a short pulse on both channels every
+    // `pulseEverySeconds` from `pulseFirstSeconds` on. Pulse k stands at
+    // pulseHeight(k), so a screen tells which pulse it shows (the steps
+    // are wide enough for an upsampled screen's overshoot).
+    double pulseEverySeconds = 1;
+    double pulseFirstSeconds = 0;
+    double pulseSeconds = 0.001;
+    static qint16 pulseHeight(qint64 k) { return qint16(7000 + 5000 * (k % 4)); }
+    static int pulseNumber(int height) { return std::clamp(int(std::floor((height - 5500) / 5000.0)), 0, 3); }
 };
 
 struct FakeStats {
@@ -158,6 +169,7 @@ public:
             due -= due % script_.burstFrames;
         switch (script_.mode) {
         case FakeScript::Mode::Steady:
+        case FakeScript::Mode::Pulses:
             break;
         case FakeScript::Mode::Silent:
             return true;
@@ -175,7 +187,16 @@ public:
             const qsizetype at = out.size();
             out.resize(at + qsizetype((due - produced_) * format_.channels * 2));
             char *p = out.data() + at;
+            const qint64 every = std::max<qint64>(1, std::llround(script_.pulseEverySeconds * format_.sampleRate));
+            const qint64 width = std::max<qint64>(1, std::llround(script_.pulseSeconds * format_.sampleRate));
             for (qint64 f = produced_; f < due; ++f) {
+                if (script_.mode == FakeScript::Mode::Pulses) {
+                    const qint64 t = f - std::llround(script_.pulseFirstSeconds * format_.sampleRate);
+                    const qint16 v = t >= 0 && t % every < width ? FakeScript::pulseHeight(t / every) : 0;
+                    for (int c = 0; c < format_.channels; ++c, p += 2)
+                        qToLittleEndian<qint16>(v, p);
+                    continue;
+                }
                 for (int c = 0; c < format_.channels; ++c, p += 2)
                     qToLittleEndian<qint16>(qint16(c == 0 ? (f & 0x7FFF) : ((f >> 15) & 0x7FFF)), p);
             }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acqtestutil.h"
+#include "acquisition/capturetables.h"
 #include "acquisition/mci.h"
 #include "acquisition/savezvuk.h"
 #include "analysis/calibration.h"
@@ -424,6 +425,113 @@ private slots:
         }
         QVERIFY2(off.isEmpty(), qPrintable(off.mid(0, 12).join('\n') + QStringLiteral("\n(%1 in all)").arg(off.size())));
         QVERIFY(w->st.CaptureRunning);
+        w->close();
+    }
+
+    // Normal mode catches a lone 1 ms pulse every time it comes: at a slow,
+    // a middle and a fast sweep of the refresh (whose passes cut the
+    // stream wherever the timer falls) and at display rate (whose stream
+    // may come in bursts longer than a frame). Each pulse stands at its
+    // own height, so the screens tell which pulse they hold: the pulses
+    // shown follow one another without a gap, and each stands on the
+    // trigger's line. With a holdoff longer than their spacing, every
+    // second pulse is shown, live and at display rate.
+    void normalTriggerShowsEveryLonePulse()
+    {
+        struct Restore {
+            ~Restore()
+            {
+                AcqTest::UseFake::restore();
+                Globals::DisplayRate = false;
+                Globals::CenterBeams = true;
+            }
+        } restore;
+        SettingsStore::SaveSetting("Sigm", "Trigger", "Mode", "2");  // normal, channel 1, rising, one division in
+        ScriptedMessages boxes;
+        auto w = startedWindow();
+        w->show();
+        Globals::CenterBeams = false;
+        w->Trig.levelVolts = Calibration::ToVolts(4000, w->CalFactor[0]);
+        struct Run {
+            int sweepIndex;
+            bool displayRate;
+            double everySeconds;
+            double burstSeconds;
+            int runMs;
+            double holdoffSeconds = 0;  // longer than the spacing: every second pulse
+        };
+        QStringList wrong;
+        for (const Run &r : {Run{1, false, 0.9, 0, 6500}, Run{3, false, 0.6, 0, 5000}, Run{8, false, 0.6, 0, 5000},
+                             Run{3, true, 0.6, 0.4, 5000}, Run{8, true, 0.6, 0.4, 5000},
+                             Run{3, false, 0.6, 0, 6000, 1.0}, Run{8, true, 0.6, 0.4, 6000, 1.0}}) {
+            AcqTest::FakeScript script;
+            script.mode = AcqTest::FakeScript::Mode::Pulses;
+            script.pulseEverySeconds = r.everySeconds;
+            // From once the refresh runs: the stretch between the start's
+            // timed first pass and the first refresh is never recorded.
+            script.pulseFirstSeconds = 1.5;
+            script.burstFrames = int(r.burstSeconds * Capture::LiveFormat(r.sweepIndex, w->Ster->isChecked(), Globals::Sample48k).sampleRate);
+            AcqTest::UseFake fake(script, 3000, 2000);
+            Globals::DisplayRate = r.displayRate;
+            w->Trig.holdoffSeconds = r.holdoffSeconds;
+            w->RasTime->SetListIndex(r.sweepIndex);
+            w->zapis_Click();
+            QVERIFY2(boxes.Shown().empty(), qPrintable(boxes.Texts().join('|')));
+            // The test drives the refresh and the frames; the timers run
+            // (the frames go on only while they do) but say nothing.
+            w->Timer1->blockSignals(true);
+            w->FrameTimer->blockSignals(true);
+            const QString run = QStringLiteral("sweep %1%2%3")
+                                    .arg(r.sweepIndex)
+                                    .arg(r.displayRate ? ", display rate" : "")
+                                    .arg(r.holdoffSeconds > 0 ? ", holdoff" : "");
+            const int step = r.holdoffSeconds > 0 ? 2 : 1;
+            std::vector<int> shown;
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < r.runMs) {
+                QTest::qWait(20);
+                w->st.PointCount = -1;
+                if (r.displayRate)
+                    w->FrameTimer_Timer();
+                else
+                    w->Timer1_Timer();
+                const int points = w->st.PointCount;
+                if (points <= 0)
+                    continue;
+                const auto &b = w->st.LeftBuffer;
+                const double line = points / 10.0;
+                int first = -1, height = 0;
+                for (int i = 0; i <= points && i < int(b.size()); ++i) {
+                    if (first < 0 && b[size_t(i)] >= 4000)
+                        first = i;
+                    if (first >= 0 && i <= first + points / 10)
+                        height = std::max(height, int(b[size_t(i)]));
+                }
+                if (first < 0 || std::abs(first - line) > 2 + points / 200.0) {
+                    wrong << run + QStringLiteral(": a screen with its pulse at slot %1, the trigger at %2").arg(first).arg(line);
+                    continue;
+                }
+                const int k = AcqTest::FakeScript::pulseNumber(height);
+                if (shown.empty() || shown.back() != k)
+                    shown.push_back(k);
+            }
+            w->Timer1->blockSignals(false);
+            w->FrameTimer->blockSignals(false);
+            w->Stopbiton->click();
+            QVERIFY(!w->st.CaptureRunning);
+            QStringList order;
+            for (int k : shown)
+                order << QString::number(k);
+            const int expected = int((r.runMs / 1000.0 - script.pulseFirstSeconds) / r.everySeconds / step) - 1;
+            if (int(shown.size()) < expected)
+                wrong << run + QStringLiteral(": %1 pulses shown (%2), at least %3 came").arg(shown.size()).arg(order.join(' ')).arg(expected);
+            for (size_t i = 1; i < shown.size(); ++i) {
+                if ((shown[i] - shown[i - 1] + 4) % 4 != step)
+                    wrong << run + QStringLiteral(": pulses shown %1: one missed or not held off").arg(order.join(' '));
+            }
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 12).join('\n')));
         w->close();
     }
 

@@ -5,6 +5,7 @@
 #include "analysis/eventindex.h"
 #include "analysis/measure.h"
 #include "analysis/measurestream.h"
+#include "analysis/options.h"
 #include "analysis/trigger.h"
 #include "platform/settings.h"
 #include "testenv.h"
@@ -226,6 +227,101 @@ private slots:
         std::vector<int32_t> ramp{0, 10, 20, 30, 40};
         Trigger::ShiftLeft(ramp, 1.5);
         QCOMPARE(ramp, (std::vector<int32_t>{15, 25, 35, 40, 40}));
+    }
+
+    // The live trigger examines every event of the stream once, however
+    // the stream is cut into the stretches it searches: the refresh's
+    // passes with the end of the pass before, the display rate's windows
+    // over the newest samples. A lone short pulse near a cut is not lost
+    // between two stretches nor counted twice. Holdoff longer than the
+    // spacing of a pulse train takes every second pulse, live as in the
+    // event index of a recording; the setting falls back to none.
+    void liveStretchesExamineEveryEventOnceAndHoldoffSkipsEverySecond()
+    {
+        std::mt19937 rng(5);
+        std::vector<int16_t> x(60000, -200);
+        std::vector<size_t> pulses;
+        for (size_t at = 150; at + 50 < x.size(); at += 700 + rng() % 13) {
+            pulses.push_back(at);
+            for (size_t i = at; i < at + 5; ++i)
+                x[i] = 12000;
+        }
+        const Trigger::Condition c{5000, 300, Trigger::Slope::Rising};
+        const std::vector<double> all = crossings(x, c);
+        QCOMPARE(all.size(), pulses.size());
+        const int32_t screen = 400, spare = 3;
+        const double before = 40;
+        // (A stretch's positions count from its own start: equal to the
+        // whole array's but for the rounding of that sum.)
+        auto same = [](const std::vector<double> &a, const std::vector<double> &b) {
+            return a.size() == b.size()
+                   && std::equal(a.begin(), a.end(), b.begin(), [](double p, double q) { return std::abs(p - q) < 1e-6; });
+        };
+        for (const double holdoff : {0.0, 1050.0}) {
+            std::vector<double> expected;
+            for (double p : all)
+                if (p >= before && p + screen + spare + 1 - before <= double(x.size())
+                    && (expected.empty() || p - expected.back() >= holdoff))
+                    expected.push_back(p);
+            QVERIFY(expected.size() > 40);
+            if (holdoff > 0) {
+                QCOMPARE(expected.size(), (all.size() + 1) / 2);
+                Events::Index index(c, holdoff);
+                index.Add(x.data(), x.size(), 1, 0);
+                index.Finish();
+                const std::vector<Events::Event> indexed = index.Take();
+                QVERIFY(indexed.size() >= expected.size());
+                for (size_t e = 0; e < expected.size(); ++e)
+                    QCOMPARE(indexed[e].position, expected[e]);
+            }
+            // Passes of the refresh, each searched with the end of the one before.
+            for (int round = 0; round < 20; ++round) {
+                Trigger::StreamEvents live(holdoff);
+                std::vector<double> got;
+                size_t end = 0;
+                size_t tail = 0;
+                while (end < x.size()) {
+                    const size_t pass = std::min(x.size() - end, size_t(round == 0 ? 701 : 300 + rng() % 1500));
+                    const size_t from = end - tail;
+                    const std::span<const int16_t> joined(x.data() + from, end + pass - from);
+                    for (double p : live.Examine(joined, int64_t(from), c, before, screen, spare))
+                        got.push_back(p);
+                    end += pass;
+                    tail = std::min(end, size_t(screen + spare + 2 + int(std::ceil(before))));
+                }
+                QVERIFY2(same(got, expected), qPrintable(QStringLiteral("holdoff %1, round %2: %3 events of %4")
+                                                         .arg(holdoff).arg(round).arg(got.size()).arg(expected.size())));
+            }
+            // Windows over the newest samples, as long as LiveSearchFrames
+            // makes them for what came since the last one.
+            for (int round = 0; round < 20; ++round) {
+                Trigger::StreamEvents live(holdoff);
+                std::vector<double> got;
+                size_t end = 0;
+                while (end < x.size()) {
+                    const size_t since = std::min(x.size() - end, size_t(1 + rng() % (round < 10 ? 40 : 3000)));
+                    end += since;
+                    const size_t length = std::min<size_t>(
+                        end, size_t(Trigger::LiveSearchFrames(screen, before, spare, 400, int64_t(since))));
+                    const std::span<const int16_t> window(x.data() + end - length, length);
+                    for (double p : live.Examine(window, int64_t(end - length), c, before, screen, spare))
+                        got.push_back(p);
+                }
+                QVERIFY2(same(got, expected), qPrintable(QStringLiteral("windows, holdoff %1, round %2: %3 events of %4")
+                                                         .arg(holdoff).arg(round).arg(got.size()).arg(expected.size())));
+            }
+        }
+
+        // The setting: kept in the trigger's section, none when absent or unreadable.
+        Options::TriggerOptions t;
+        QCOMPARE(Options::LoadTrigger().holdoffSeconds, 0.0);
+        t.holdoffSeconds = 0.5;
+        Options::SaveTrigger(t);
+        QCOMPARE(Options::LoadTrigger().holdoffSeconds, 0.5);
+        for (const char *bad : {"-1", "x", "1e9", ""}) {
+            SettingsStore::SaveSetting("Sigm", "Trigger", "Holdoff", QString::fromLatin1(bad));
+            QCOMPARE(Options::LoadTrigger().holdoffSeconds, 0.0);
+        }
     }
 };
 SIGM_TEST(TriggerSearch)
