@@ -2,6 +2,7 @@
 #include "app/eventtool.h"
 
 #include "app/eventwindow.h"
+#include "app/trendwindow.h"
 #include "app/scopestate.h"
 #include "platform/paths.h"
 
@@ -41,6 +42,11 @@ EventTool::EventTool(const ToolHost &host, EventHooks hooks, QObject *parent)
     EventMenu->setCheckable(true);
     EventMenu->setStatusTip(tr("Список всех запусков синхронизации в записи, с измерениями после каждого"));
     connect(EventMenu, &QAction::triggered, this, [this](bool on) { SetOpen(on); });
+    TrendMenu = host_.setupMenu->addAction(tr("Тренд измерений"));
+    TrendMenu->setObjectName(QStringLiteral("TrendMenu"));
+    TrendMenu->setCheckable(true);
+    TrendMenu->setStatusTip(tr("Частота, СКЗ, размах или среднее каждую секунду всей записи"));
+    connect(TrendMenu, &QAction::triggered, this, [this](bool on) { SetTrendOpen(on); });
     poll_ = new QTimer(this);
     // Often enough for the progress to move smoothly, seldom enough that
     // taking the rows found costs the window nothing.
@@ -52,6 +58,44 @@ EventTool::~EventTool()
 {
     job_.reset();
     delete window_;
+    delete trend_;
+}
+
+void EventTool::SetTrendOpen(bool on)
+{
+    TrendMenu->setChecked(on);
+    if (on == (trend_ != nullptr))
+        return;
+    if (!on) {
+        trend_->close();
+        return;
+    }
+    trend_ = new TrendWindow(
+        [this]() -> std::optional<TrendWindow::Input> {
+            const std::optional<Source> s = currentSource();
+            if (!s)
+                return std::nullopt;
+            const EventHooks::Setup setup = hooks_.setup();
+            TrendWindow::Input in;
+            in.source.path = s->path;
+            in.source.dataOffset = s->dataOffset;
+            in.source.frames = s->frames;
+            in.source.channels = s->channels;
+            in.source.channel = std::min(setup.channel, s->channels - 1);
+            in.sampleRate = s->rate;
+            in.voltsPerUnit = setup.voltsPerUnit;
+            return in;
+        },
+        host_.window);
+    connect(trend_, &TrendWindow::Closed, this, [this] {
+        trend_->deleteLater();
+        trend_ = nullptr;
+        TrendMenu->setChecked(false);
+    });
+    if (host_.window)
+        trend_->move(host_.window->geometry().bottomLeft() + QPoint(0, 8));
+    trend_->show();
+    trend_->Start();
 }
 
 void EventTool::SetOpen(bool on)

@@ -19,6 +19,7 @@
 #include <optional>
 
 class EventWindow;
+class TrendWindow;
 class QTimer;
 
 // What the tool needs of the trigger, from the window that holds it.
@@ -73,7 +74,12 @@ public:
     // Whether an event lies in frames [from, to) (the overview's ticks).
     bool Any(double from, double to) const;
 
-    QAction *EventMenu = nullptr;
+    // The trend window (one measurement a second), opened and closed with
+    // its menu item; it measures the recording open when it opens.
+    void SetTrendOpen(bool on);
+    TrendWindow *Trend() const { return trend_; }
+
+    QAction *EventMenu = nullptr, *TrendMenu = nullptr;
 
 signals:
     void Changed();  // rows added, begun, ended
@@ -96,6 +102,7 @@ private:
     ToolHost host_;
     EventHooks hooks_;
     EventWindow *window_ = nullptr;
+    TrendWindow *trend_ = nullptr;
     std::optional<Source> shown_;  // the recording on the screen
     Source source_;                // the one indexed
     Trigger::Condition condition_;

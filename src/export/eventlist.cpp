@@ -69,10 +69,8 @@ Row RowOf(const Events::Event &e)
     return r;
 }
 
-bool Scan(const Source &s, const Trigger::Condition &c, double holdoffFrames, const Progress &progress,
-          const Found &found, bool *full, QString *error)
+bool ReadFrames(const Source &s, const Progress &progress, const Take &take, QString *error)
 {
-    *full = false;
     error->clear();
     const int fd = ::open(QFile::encodeName(s.path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -85,10 +83,30 @@ bool Scan(const Source &s, const Trigger::Condition &c, double holdoffFrames, co
     } closer{fd};
     const int frameBytes = 2 * std::max(1, s.channels);
     ::posix_fadvise(fd, off_t(s.dataOffset), off_t(s.frames * frameBytes), POSIX_FADV_SEQUENTIAL);
-    // Blocks small enough to be still in the processor's cache when the
-    // index goes over them after the read (as the overview's).
+    // Blocks small enough to be still in the processor's cache when they
+    // are gone over after the read (as the overview's).
     const int64_t blockFrames = 65536;
     std::vector<int16_t> block(size_t(blockFrames) * size_t(std::max(1, s.channels)));
+    for (int64_t done = 0; done < s.frames;) {
+        const int64_t want = std::min(blockFrames, s.frames - done);
+        errno = 0;
+        if (!readAt(fd, reinterpret_cast<char *>(block.data()), want * frameBytes, s.dataOffset + done * frameBytes)) {
+            *error = errno ? why(errno) : QCoreApplication::translate("Files", "файл стал короче");
+            return false;
+        }
+        done += want;
+        if (!take(block.data(), size_t(want)))
+            return true;
+        if (progress && !progress(done, s.frames))
+            return false;
+    }
+    return true;
+}
+
+bool Scan(const Source &s, const Trigger::Condition &c, double holdoffFrames, const Progress &progress,
+          const Found &found, bool *full, QString *error)
+{
+    *full = false;
     Events::Index index(c, holdoffFrames);
     std::vector<Events::Event> events;
     std::vector<Row> rows;
@@ -106,25 +124,65 @@ bool Scan(const Source &s, const Trigger::Condition &c, double holdoffFrames, co
         }
         if (!rows.empty())
             found(rows);
+        return !*full;
     };
-    for (int64_t done = 0; done < s.frames;) {
-        const int64_t want = std::min(blockFrames, s.frames - done);
-        errno = 0;
-        if (!readAt(fd, reinterpret_cast<char *>(block.data()), want * frameBytes, s.dataOffset + done * frameBytes)) {
-            *error = errno ? why(errno) : QCoreApplication::translate("Files", "файл стал короче");
-            return false;
-        }
-        index.Add(block.data(), size_t(want), s.channels, s.channel);
-        done += want;
-        hand();
-        if (*full)
-            return true;
-        if (progress && !progress(done, s.frames))
-            return false;
-    }
+    const bool read = ReadFrames(
+        s, progress,
+        [&](const int16_t *x, size_t frames) {
+            index.Add(x, frames, s.channels, s.channel);
+            return hand();
+        },
+        error);
+    if (!read || *full)
+        return read;
     index.Finish();
     hand();
     return true;
+}
+
+bool TrendScan(const Source &s, Trend::Quantity q, int sampleRate, const Progress &progress,
+               const std::function<void(const std::vector<double> &)> &found, QString *error)
+{
+    Trend::Builder trend(q, sampleRate, s.channels, s.channel);
+    std::vector<double> values;
+    const bool read = ReadFrames(
+        s, progress,
+        [&](const int16_t *x, size_t frames) {
+            trend.Add(x, frames);
+            trend.Take(&values);
+            if (!values.empty())
+                found(values);
+            return true;
+        },
+        error);
+    if (!read)
+        return false;
+    trend.Finish();
+    trend.Take(&values);
+    if (!values.empty())
+        found(values);
+    return true;
+}
+
+bool WriteTrendCsv(const QString &path, const std::vector<double> &values, const char *column, double scale,
+                   QString *error)
+{
+    AtomicFile::Writer w(path);
+    if (!w.Open(error))
+        return false;
+    QByteArray out("time_s,");
+    out += column;
+    out += '\n';
+    for (size_t i = 0; i < values.size(); ++i) {
+        char line[96];
+        char *at = std::to_chars(line, line + 24, int64_t(i)).ptr;
+        *at++ = ',';
+        if (std::isfinite(values[i]))
+            at = put(at, values[i] * scale, 9);
+        *at++ = '\n';
+        out.append(line, at - line);
+    }
+    return w.Write(out, error) && w.Commit(error);
 }
 
 bool WriteCsv(const QString &path, const std::vector<Row> &rows, double rate, double voltsPerUnit,

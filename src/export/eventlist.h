@@ -6,6 +6,7 @@
 // hour of a kilohertz tone is millions of them), and the list written out
 // as CSV all or nothing. The same index the command `sigmalit events` runs.
 #include "analysis/eventindex.h"
+#include "analysis/trend.h"
 
 #include <QString>
 #include <cmath>
@@ -45,6 +46,22 @@ using Progress = std::function<bool(int64_t done, int64_t total)>;
 using Found = std::function<void(const std::vector<Row> &rows)>;
 bool Scan(const Source &s, const Trigger::Condition &c, double holdoffFrames, const Progress &progress,
           const Found &found, bool *full, QString *error);
+
+// The source's frames a block at a time: `take` returns false to stop
+// there (not an error). False, with *error, when the file could not be
+// read, and on a cancel (*error empty then).
+using Take = std::function<bool(const int16_t *samples, size_t frames)>;
+bool ReadFrames(const Source &s, const Progress &progress, const Take &take, QString *error);
+
+// One measurement a second of the source's channel (analysis/trend), the
+// values handed to `found` as the seconds complete.
+bool TrendScan(const Source &s, Trend::Quantity q, int sampleRate, const Progress &progress,
+               const std::function<void(const std::vector<double> &)> &found, QString *error);
+// The values as CSV: "time_s,<column>", a row a second (the second's
+// start), the values times `scale` (volts a raw unit, or 1 for hertz); an
+// empty field where a second has no value.
+bool WriteTrendCsv(const QString &path, const std::vector<double> &values, const char *column, double scale,
+                   QString *error);
 
 // The rows as CSV, the columns of `sigmalit events --csv` (times in
 // seconds from `rate`, counted from `leadFrames` before the rows' first

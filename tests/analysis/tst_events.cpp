@@ -10,12 +10,15 @@
 #include "app/overviewtool.h"
 #include "app/pribor.h"
 #include "app/scopestate.h"
+#include "app/trendwindow.h"
+#include "analysis/measure.h"
 #include "display/screenread.h"
 #include "platform/vbcontrols.h"
 #include "testenv.h"
 #include "testregistry.h"
 
 #include <QFile>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
@@ -212,6 +215,86 @@ private slots:
         window->close();
         QTRY_VERIFY(!w.Events->IsOpen() && !w.Events->EventMenu->isChecked());
         QVERIFY(w.Events->Rows().empty());
+        QVERIFY(box.Shown().empty());
+    }
+
+    // A value a second, each second measured as the readings strip measures
+    // a screen, the last short one too when it is half a second or more;
+    // through the window the same values, its CSV a row a second.
+    void trendAgainstDirectMeasurement()
+    {
+        constexpr double kLength = 10.7;
+        const size_t frames = size_t(kLength * kRate);
+        std::vector<int16_t> x(2 * frames);
+        for (size_t i = 0; i < frames; ++i) {
+            const double t = double(i) / kRate;
+            const int s = int(t);
+            x[2 * i] = int16_t(std::lround(500 * s - 2000 + (3000 + 700 * s) * std::sin(2 * M_PI * (100 + 10 * s) * t)));
+            x[2 * i + 1] = int16_t(i % 97);
+        }
+        const QString file = TestEnv::Temp(QStringLiteral("trend.wav"));
+        QVERIFY(TestWav::Write(file, kRate, 2, x));
+        std::vector<int16_t> one(frames);
+        for (size_t i = 0; i < frames; ++i)
+            one[i] = x[2 * i];
+        auto direct = [&](Trend::Quantity q, size_t second) {
+            const size_t from = second * kRate, n = std::min<size_t>(kRate, frames - from);
+            const Measure::Readings r = Measure::Of(std::span<const int16_t>(one).subspan(from, n), kRate);
+            return q == Trend::Quantity::Frequency ? r.frequency
+                   : q == Trend::Quantity::Rms     ? r.rms
+                   : q == Trend::Quantity::Mean    ? r.mean
+                                                   : r.peakToPeak;
+        };
+        EventList::Source src;
+        src.path = file;
+        src.dataOffset = 44;
+        src.frames = int64_t(frames);
+        src.channels = 2;
+        for (Trend::Quantity q : {Trend::Quantity::Frequency, Trend::Quantity::Rms, Trend::Quantity::PeakToPeak,
+                                  Trend::Quantity::Mean}) {
+            std::vector<double> values;
+            QString error;
+            QVERIFY2(EventList::TrendScan(src, q, kRate, {}, [&](const std::vector<double> &v) {
+                         values.insert(values.end(), v.begin(), v.end());
+                     }, &error), qPrintable(error));
+            QCOMPARE(values.size(), size_t(11));
+            for (size_t k = 0; k < values.size(); ++k)
+                QVERIFY2(std::fabs(values[k] - direct(q, k)) <= 1e-9 * std::max(1.0, std::fabs(direct(q, k))),
+                         qPrintable(QStringLiteral("%1 s: %2 / %3").arg(k).arg(values[k]).arg(direct(q, k))));
+        }
+        // The frequencies planted, to the readings' accuracy.
+        QVERIFY(std::fabs(direct(Trend::Quantity::Frequency, 3) - 130) < 0.5);
+
+        ScriptedMessages box;
+        Pribor w;
+        w.show();
+        QVERIFY(w.OpenOscillogram(file));
+        w.Trig.source = 1;
+        w.Events->TrendMenu->trigger();
+        TrendWindow *trend = w.Events->Trend();
+        QVERIFY(trend && trend->isVisible());
+        trend->Quantity->setCurrentIndex(1);  // RMS
+        QTRY_VERIFY(!trend->Running() && trend->Values().size() == 11);
+        const double v = Calibration::VoltsPerUnit(w.CalFactor[0]);
+        QCOMPARE(trend->Scale(), v);
+        // The screen reads from a frame or two in: the first second is a little short.
+        const int64_t lead = (w.st.DataStart - w.st.SampleOrigin) / 4;
+        for (size_t k = 1; k < 11; ++k) {
+            const size_t from = k * kRate + size_t(lead), n = std::min<size_t>(kRate, frames - from);
+            const double rms = Measure::Of(std::span<const int16_t>(one).subspan(from, n), kRate).rms;
+            QVERIFY2(std::fabs(trend->Values()[k] - rms) < 1e-9 * rms, qPrintable(QString::number(k)));
+        }
+        const QString csv = TestEnv::Temp(QStringLiteral("trend.csv"));
+        QString error;
+        QVERIFY2(trend->SaveCsv(csv, &error), qPrintable(error));
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), qsizetype(12));
+        QCOMPARE(lines[0], QByteArray("time_s,rms_V"));
+        QVERIFY(std::fabs(lines[4].split(',')[1].toDouble() - trend->Values()[3] * v) < 1e-8);
+        trend->close();
+        QTRY_VERIFY(!w.Events->Trend() && !w.Events->TrendMenu->isChecked());
         QVERIFY(box.Shown().empty());
     }
 };
