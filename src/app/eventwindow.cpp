@@ -115,7 +115,8 @@ EventWindow::EventWindow(EventTool *tool, QWidget *mainWindow)
     List->verticalHeader()->hide();
     List->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     List->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    List->horizontalHeader()->setStretchLastSection(true);
+    // Six columns share the width: none hides behind a scroll bar.
+    List->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     List->setToolTip(tr("Двойной щелчок — показать запуск на экране"));
     connect(List, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { tool_->Jump(size_t(i.row())); });
     connect(List, &QTableView::activated, this, [this](const QModelIndex &i) { tool_->Jump(size_t(i.row())); });
