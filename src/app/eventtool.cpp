@@ -61,10 +61,25 @@ EventTool::~EventTool()
     delete trend_;
 }
 
+bool EventTool::IsOpen() const
+{
+    return !window_.isNull();
+}
+
+EventWindow *EventTool::Window() const
+{
+    return window_.data();
+}
+
+TrendWindow *EventTool::Trend() const
+{
+    return trend_.data();
+}
+
 void EventTool::SetTrendOpen(bool on)
 {
     TrendMenu->setChecked(on);
-    if (on == (trend_ != nullptr))
+    if (on == !trend_.isNull())
         return;
     if (!on) {
         trend_->close();

@@ -13,6 +13,7 @@
 #include "export/eventlist.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -45,8 +46,8 @@ public:
 
     // The window: opened (and the index begun) or closed with the menu item.
     void SetOpen(bool on);
-    bool IsOpen() const { return window_ != nullptr; }
-    EventWindow *Window() const { return window_; }
+    bool IsOpen() const;
+    EventWindow *Window() const;
     // Index the open recording anew with the trigger as it is now.
     void Start();
     void Cancel();
@@ -77,7 +78,7 @@ public:
     // The trend window (one measurement a second), opened and closed with
     // its menu item; it measures the recording open when it opens.
     void SetTrendOpen(bool on);
-    TrendWindow *Trend() const { return trend_; }
+    TrendWindow *Trend() const;
 
     QAction *EventMenu = nullptr, *TrendMenu = nullptr;
 
@@ -101,8 +102,9 @@ private:
 
     ToolHost host_;
     EventHooks hooks_;
-    EventWindow *window_ = nullptr;
-    TrendWindow *trend_ = nullptr;
+    // Children of the main window too, which may delete them first.
+    QPointer<EventWindow> window_;
+    QPointer<TrendWindow> trend_;
     std::optional<Source> shown_;  // the recording on the screen
     Source source_;                // the one indexed
     Trigger::Condition condition_;

@@ -144,7 +144,7 @@ EventWindow::EventWindow(EventTool *tool, QWidget *mainWindow)
     box->addWidget(List, 1);
     box->addWidget(Status);
     box->addLayout(buttons);
-    resize(560, 360);
+    resize(680, 360);
     connect(tool_, &EventTool::Changed, this, &EventWindow::update);
     update();
 }

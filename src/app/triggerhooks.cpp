@@ -264,7 +264,7 @@ void Pribor::pageTrigger(bool forward)
 
 void Pribor::ShowTriggerEvent(double frame)
 {
-    if (st.CaptureRunning || st.SampleRate <= 0 || st.FlName.isEmpty() || !PrintBiton->isEnabled())
+    if (st.CaptureRunning || st.DisplayHeld || st.SampleRate <= 0 || st.FlName.isEmpty() || !PrintBiton->isEnabled())
         return;
     const int sweepIndex = RasTime->ListIndex();
     if (sweepIndex < 0)
