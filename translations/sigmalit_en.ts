@@ -854,7 +854,7 @@ The disk is not ready!</translation>
     <name>EventTool</name>
     <message>
         <source>Указатель запусков</source>
-        <translation>Event index</translation>
+        <translation>Event Index</translation>
     </message>
     <message>
         <source>Список всех запусков синхронизации в записи, с измерениями после каждого</source>
@@ -862,7 +862,7 @@ The disk is not ready!</translation>
     </message>
     <message>
         <source>Тренд измерений</source>
-        <translation>Measurement trend</translation>
+        <translation>Measurement Trend</translation>
     </message>
     <message>
         <source>Частота, СКЗ, размах или среднее каждую секунду всей записи</source>
@@ -909,7 +909,7 @@ The disk is not ready!</translation>
     </message>
     <message>
         <source>Указатель запусков</source>
-        <translation>Event index</translation>
+        <translation>Event Index</translation>
     </message>
     <message>
         <source>Двойной щелчок — показать запуск на экране</source>
@@ -2473,7 +2473,7 @@ Install the program again.</translation>
     <name>TrendWindow</name>
     <message>
         <source>Тренд измерений</source>
-        <translation>Measurement trend</translation>
+        <translation>Measurement Trend</translation>
     </message>
     <message>
         <source>Частота, Гц</source>
