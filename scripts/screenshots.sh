@@ -28,6 +28,7 @@ for lang in ru en; do
   fi
   mv "$out"/help-main.png "${help}main.png"
   cp "$out"/overview.png "${help}overview.png"
+  cp "$out"/events.png "${help}events.png"
   cp "$out"/math.png "${help}math.png"
   cp "$out"/references.png "${help}references.png"
   mv "$out"/*.png "$docs"/

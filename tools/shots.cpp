@@ -5,7 +5,10 @@
 // picture is the smallest rectangle of the screen holding every window (and
 // open menu) it shows, frames included, nothing else.
 //   sigmalit_shots OUTDIR
+#include "analysis/calibration.h"
 #include "app/cursortool.h"
+#include "app/eventtool.h"
+#include "app/eventwindow.h"
 #include "app/exporttool.h"
 #include "app/inputtool.h"
 #include "app/mathtool.h"
@@ -36,6 +39,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -296,6 +300,27 @@ int main(int argc, char **argv)
         w->Overview->JumpTo(int64_t(rate) * (97 * 3 + 40) + rate * 3 / 8);
         settle(500);
         save(grab({w.get()}), "overview.png");
+
+        // The event index of the same recording, the trigger on channel B
+        // above its steady tone: only the bursts, listed and ticked on the
+        // strip, the screen on the third one.
+        w->Trig.source = 2;
+        w->Trig.slope = Trigger::Slope::Rising;
+        w->Trig.levelVolts = Calibration::ToVolts(15000, w->CalFactor[1]);
+        w->Events->SetOpen(true);
+        waited.restart();
+        while (w->Events->Running() && waited.elapsed() < 20000)
+            settle(50);
+        if (w->Events->Rows().size() > 2)
+            w->Events->Jump(2);
+        EventWindow *events = w->Events->Window();
+        events->move(w->geometry().right() + 8, w->geometry().top());
+        events->List->selectRow(2);
+        settle(500);
+        save(grab({w.get(), events}), "events.png");
+        w->Events->SetOpen(false);
+        w->Trig.source = 1;
+        w->Trig.levelVolts = 0;
     }
 
     // The computed trace: a low-pass of channel B at 400 Hz with the

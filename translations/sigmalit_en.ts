@@ -851,6 +851,116 @@ The disk is not ready!</translation>
     </message>
 </context>
 <context>
+    <name>EventTool</name>
+    <message>
+        <source>Указатель запусков</source>
+        <translation>Event Index</translation>
+    </message>
+    <message>
+        <source>Список всех запусков синхронизации в записи, с измерениями после каждого</source>
+        <translation>Every trigger event of the recording, with measurements after each</translation>
+    </message>
+    <message>
+        <source>Тренд измерений</source>
+        <translation>Measurement Trend</translation>
+    </message>
+    <message>
+        <source>Частота, СКЗ, размах или среднее каждую секунду всей записи</source>
+        <translation>Frequency, RMS, peak-to-peak or mean for every second of the recording</translation>
+    </message>
+    <message>
+        <source>Нет записи: откройте осциллограмму или остановите запись.</source>
+        <translation>No recording: open an oscillogram or stop capturing.</translation>
+    </message>
+    <message>
+        <source>Поиск прерван: показаны запуски до места, где он остановился.</source>
+        <translation>Search stopped: the events up to where it stopped are shown.</translation>
+    </message>
+    <message>
+        <source>Запись не прочитана: %1</source>
+        <translation>The recording could not be read: %1</translation>
+    </message>
+</context>
+<context>
+    <name>EventWindow</name>
+    <message>
+        <source>№</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>Время, с</source>
+        <translation>Time, s</translation>
+    </message>
+    <message>
+        <source>Частота, Гц</source>
+        <translation>Frequency, Hz</translation>
+    </message>
+    <message>
+        <source>Период, мС</source>
+        <translation>Period, ms</translation>
+    </message>
+    <message>
+        <source>Размах, В</source>
+        <translation>Peak-to-peak, V</translation>
+    </message>
+    <message>
+        <source>СКЗ, В</source>
+        <translation>RMS, V</translation>
+    </message>
+    <message>
+        <source>Указатель запусков</source>
+        <translation>Event Index</translation>
+    </message>
+    <message>
+        <source>Двойной щелчок — показать запуск на экране</source>
+        <translation>Double-click: show the event on the screen</translation>
+    </message>
+    <message>
+        <source>Искать заново</source>
+        <translation>Search again</translation>
+    </message>
+    <message>
+        <source>Найти запуски заново с нынешними уровнем, фронтом и каналом синхронизации</source>
+        <translation>Find the events again with the trigger level, slope and channel as set now</translation>
+    </message>
+    <message>
+        <source>Прервать</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Сохранить CSV…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>Поиск запусков: %1 %, найдено %2</source>
+        <translation>Searching for events: %1 %, %2 found</translation>
+    </message>
+    <message>
+        <source>Найдено больше %1 запусков: показаны первые %1.</source>
+        <translation>More than %1 events: the first %1 are shown.</translation>
+    </message>
+    <message>
+        <source>Запусков нет: сигнал ни разу не пересёк уровень синхронизации.</source>
+        <translation>No events: the signal never crossed the trigger level.</translation>
+    </message>
+    <message>
+        <source>Запусков: %1.</source>
+        <translation>Events: %1.</translation>
+    </message>
+    <message>
+        <source>Сохранить список запусков</source>
+        <translation>Save the event list</translation>
+    </message>
+    <message>
+        <source>Таблица CSV (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message>
+        <source>Список запусков не сохранён: %1</source>
+        <translation>The event list was not saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>Export</name>
     <message>
         <source>Не удалось прочитать файл осциллограммы.</source>
@@ -2365,6 +2475,69 @@ Install the program again.</translation>
     <message>
         <source>Период обновления: %1 с</source>
         <translation>Refresh period: %1 s</translation>
+    </message>
+</context>
+<context>
+    <name>TrendWindow</name>
+    <message>
+        <source>Тренд измерений</source>
+        <translation>Measurement Trend</translation>
+    </message>
+    <message>
+        <source>Частота, Гц</source>
+        <translation>Frequency, Hz</translation>
+    </message>
+    <message>
+        <source>СКЗ, В</source>
+        <translation>RMS, V</translation>
+    </message>
+    <message>
+        <source>Размах, В</source>
+        <translation>Peak-to-peak, V</translation>
+    </message>
+    <message>
+        <source>Среднее, В</source>
+        <translation>Mean, V</translation>
+    </message>
+    <message>
+        <source>Что измерять каждую секунду записи в канале синхронизации</source>
+        <translation>What to measure each second of the recording on the trigger’s channel</translation>
+    </message>
+    <message>
+        <source>Прервать</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Сохранить CSV…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>Прервано: показаны секунды до места остановки.</source>
+        <translation>Stopped: the seconds up to there are shown.</translation>
+    </message>
+    <message>
+        <source>Нет записи: откройте осциллограмму или остановите запись.</source>
+        <translation>No recording: open an oscillogram or stop capturing.</translation>
+    </message>
+    <message>
+        <source>Запись не прочитана: %1</source>
+        <translation>The recording could not be read: %1</translation>
+    </message>
+    <message>
+        <source>Секунд: %1</source>
+        <translation>Seconds: %1</translation>
+    </message>
+    <message>
+        <source>Сохранить тренд</source>
+        <translation>Save the trend</translation>
+    </message>
+    <message>
+        <source>Таблица CSV (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message>
+        <source>Тренд не сохранён: %1</source>
+        <translation>The trend was not saved: %1</translation>
     </message>
 </context>
 <context>

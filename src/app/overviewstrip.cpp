@@ -93,6 +93,17 @@ void OverviewStrip::paintEvent(QPaintEvent *)
     p.setPen(QColor(255, 255, 255));
     p.setBrush(QColor(255, 255, 255, 60));
     p.drawRect(QRectF(x0, 0.5, x1 - x0, h - 1.5));
+    // The trigger events found, a tick at the top of every column that
+    // holds one.
+    if (tool_->EventsIn) {
+        p.setPen(QColor(255, 255, 0));
+        const double lead = double(tool_->Lead());
+        for (int x = 0; x < w; ++x) {
+            const double from = double(tool_->ViewFrom()) + span * x / w - lead;
+            if (tool_->EventsIn(from, from + span / w))
+                p.drawLine(x, 0, x, std::max(2, h / 6));
+        }
+    }
     p.setPen(QColor(200, 200, 200));
     const double progress = tool_->Progress();
     QString text;

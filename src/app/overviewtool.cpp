@@ -255,6 +255,12 @@ void OverviewTool::poll()
     Strip->update();
 }
 
+void OverviewTool::MarksChanged()
+{
+    if (shown_)
+        Strip->update();
+}
+
 double OverviewTool::Progress() const
 {
     if (!job_)

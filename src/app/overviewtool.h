@@ -15,6 +15,7 @@
 
 #include <QObject>
 #include <QRect>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -60,6 +61,14 @@ public:
     // reading; what failed, when it did.
     double Progress() const;
     QString Problem() const { return problem_; }
+
+    // The trigger events on the strip: whether one lies in frames [from,
+    // to), counted from the screen's first frame read (the strip's own
+    // count less Lead()); the strip asks it column by column.
+    std::function<bool(double from, double to)> EventsIn;
+    int64_t Lead() const { return source_.lead; }
+    // The events found changed: the ticks are drawn again.
+    void MarksChanged();
 
     QAction *OverviewMenu = nullptr;
     OverviewStrip *Strip = nullptr;

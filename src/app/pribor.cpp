@@ -2,7 +2,10 @@
 #include "app/pribor.h"
 
 #include "acquisition/demonotice.h"
+#include "analysis/calibration.h"
+#include "analysis/options.h"
 #include "app/cursortool.h"
+#include "app/eventtool.h"
 #include "app/exporttool.h"
 #include "app/generatortool.h"
 #include "app/icons.h"
@@ -100,6 +103,7 @@ Pribor::Pribor(QWidget *parent) : QMainWindow(parent)
     spectrumFeed_ = makeSpectrumFeed();
     Readers.Add(spectrumFeed_.get());
     Readers.Add(Overview);
+    Readers.Add(Events);
     // The level marker's filter goes on after the tools' (the last one put
     // on sees the mouse first): a press on the marker drags the trigger
     // level even while the cursors are shown.
@@ -162,6 +166,22 @@ void Pribor::buildTools()
     References = new ReferenceTool(host, MathView, this);
     Exports->SetReferences(References);
     Overview = new OverviewTool(host, this);
+    EventHooks hooks;
+    hooks.setup = [this] {
+        const int src = Trig.source == 2 && st.TwoBeam ? 1 : 0;
+        const VbComboBox *sens = src == 0 ? U2 : U1;
+        EventHooks::Setup s;
+        s.channel = src;
+        s.condition.slope = Trig.slope;
+        s.condition.level = Calibration::ToUnits(Trig.levelVolts, CalFactor[src]);
+        s.condition.hysteresis = Options::HysteresisUnits(sens->ListIndex() < 0 ? 1 : sens->ItemData(sens->ListIndex()));
+        s.voltsPerUnit = Calibration::VoltsPerUnit(CalFactor[src]);
+        return s;
+    };
+    hooks.showEvent = [this](double frame) { ShowTriggerEvent(frame); };
+    Events = new EventTool(host, std::move(hooks), this);
+    Overview->EventsIn = [this](double from, double to) { return Events->Any(from, to); };
+    connect(Events, &EventTool::Changed, Overview, &OverviewTool::MarksChanged);
     new GeneratorTool(host, this);
     buildLanguageMenu();
 }

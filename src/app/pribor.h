@@ -34,6 +34,7 @@ class ExportTool;
 class InputTool;
 class MathTool;
 class OverviewTool;
+class EventTool;
 class PersistenceTool;
 class ReferenceTool;
 class XYTool;
@@ -87,6 +88,7 @@ public:
     ReferenceTool *References = nullptr;
     // The overview of the whole recording under the screen (src/app/overviewtool.cpp).
     OverviewTool *Overview = nullptr;
+    EventTool *Events = nullptr;
 
     // «Язык / Language» in the setup menu: as the system's locale says,
     // Russian or English; spoken from the next start.
@@ -263,6 +265,9 @@ public:
     void StopOnSingleFrame(int64_t recordedFrame, int frameBytes);
     // Reads the stopped file again with the view at byte `position`.
     void PageViewTo(int64_t position);
+    // Pages a stopped file so that the trigger event at `frame` (frames
+    // from DataStart, with a fraction) stands where the trigger puts it.
+    void ShowTriggerEvent(double frame);
     // Spectrum window: shown while Spektr is checked; fed by each redraw
     // that reads the file, with the screen read (start, bytes), and by the
     // live picture at display rate from memory, as often as the fastest

@@ -7,6 +7,7 @@
 #include "analysis/measure.h"
 #include "analysis/options.h"
 #include "analysis/trigger.h"
+#include "app/eventtool.h"
 #include "app/pribor.h"
 #include "display/ris.h"
 #include "display/screenread.h"
@@ -303,6 +304,19 @@ void Pribor::pageTrigger(bool forward)
 
     // The next event lies at least the holdoff away from the shown one.
     const double away = std::max(2.0, Trig.holdoffSeconds * st.SampleRate);
+    // The event index, built with this very condition over this file,
+    // answers without reading it (the level is the scan's only while it is
+    // not moved by each stretch's mean, and with no holdoff: the index
+    // holds every event).
+    if (Events && !Globals::CenterBeams && Trig.holdoffSeconds <= 0) {
+        c.level = levelUnits;
+        if (const auto known = Events->Find(forward, here, c, src)) {
+            if (*known)
+                ShowTriggerEvent(**known);
+            return;
+        }
+    }
+
     // Near the view first, then in growing chunks up to about a million
     // frames, so the next event is found at once and a long file is never
     // held whole.
@@ -344,9 +358,24 @@ void Pribor::pageTrigger(bool forward)
     });
     if (!found)
         return;  // no further trigger: the view stays
+    ShowTriggerEvent(*found);
+}
+
+void Pribor::ShowTriggerEvent(double frame)
+{
+    if (st.CaptureRunning || st.DisplayHeld || st.SampleRate <= 0 || st.FlName.isEmpty() || !PrintBiton->isEnabled())
+        return;
+    const int sweepIndex = RasTime->ListIndex();
+    if (sweepIndex < 0)
+        return;
+    const int channels = st.TwoBeam ? 2 : 1;
+    const int sweep = RasTime->ItemData(sweepIndex);
+    const ScreenRead::ScreenSize size = ScreenRead::SizeFor(st.SampleRate, sweep, channels);
+    const TriggerScreen screen = triggerScreen(Trig.place, size.wordCount, channels, st.SampleRate, sweep);
     // Reads start on 4-byte steps from DataStart: the view goes to the step
     // at or below the screen's start and the redraw shifts the rest.
-    const Trigger::AlignedStart at = Trigger::AlignStart(*found - before, frameBytes, 4, screen.everyFrameDrawn);
+    const Trigger::AlignedStart at =
+        Trigger::AlignStart(frame - screen.framesBefore, 2 * channels, 4, screen.everyFrameDrawn);
     st.TriggerViewAt = st.DataStart + at.offsetBytes;
     st.TriggerViewSweep = int16_t(sweepIndex);
     st.TriggerViewShift = at.shiftFrames;
