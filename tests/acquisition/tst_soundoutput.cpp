@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The generator through a real sound server: a sink of its own, its monitor
 // recorded by parec, and what came out measured by the lock-in.
+#include "acquisition/capturesource.h"
+#include "acquisition/responserun.h"
 #include "acquisition/soundoutput.h"
 #include "analysis/toneresponse.h"
 #include "testregistry.h"
@@ -9,6 +11,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
+#include <QThread>
 #include <cmath>
 #include <vector>
 
@@ -77,6 +80,42 @@ private slots:
         QVERIFY(out.FramesPlayed() > 48000);
         out.Stop();
         QVERIFY(!out.Playing());
+    }
+    void frequencyResponseOfAStraightLoop()
+    {
+        // The response measured from the generator's sink to its own
+        // monitor: what goes out on each channel comes back unchanged, so
+        // input 1 against input 2 reads 0 dB and 0° at every step, and the
+        // reference is neither clipped nor silent.
+        if (qEnvironmentVariableIsEmpty("SIGM_TEST_PULSE_SOURCE"))
+            QSKIP("SIGM_TEST_PULSE_SOURCE is not set: no test sound server (scripts/test.sh starts one)");
+        const QString module = pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                                      QStringLiteral("sink_name=resploop"), QStringLiteral("rate=48000"),
+                                      QStringLiteral("channels=2"), QStringLiteral("norewinds=1")});
+        QVERIFY2(!module.isEmpty(), "could not add a sink for the loop");
+        const auto unload = qScopeGuard([&] { pactl({QStringLiteral("unload-module"), module}); });
+        int err = 0;
+        std::unique_ptr<CaptureSource> input;
+        QTRY_VERIFY_WITH_TIMEOUT((input = MakeSoundInput(QStringLiteral("resploop.monitor"), &err)) != nullptr, 5000);
+
+        ResponseSweep::Settings s;
+        s.perOctave = 3;
+        ResponseRun run(s, std::move(input), QStringLiteral("resploop"));
+        QString error;
+        QVERIFY2(run.Start(&error), qPrintable(error));
+        QElapsedTimer clock;
+        clock.start();
+        while (run.Poll() && clock.elapsed() < 120000)
+            QThread::msleep(5);
+        QVERIFY2(run.Failed().isEmpty(), qPrintable(run.Failed()));
+        QVERIFY(run.Sweep().Done() && !run.Sweep().Cancelled());
+        QCOMPARE(run.Sweep().Points().size(), run.Sweep().StepCount());
+        for (const ToneResponse::Point &p : run.Sweep().Points()) {
+            QVERIFY2(std::abs(p.gainDb) < 0.05, qPrintable(QStringLiteral("%1 Hz: %2 dB").arg(p.hz).arg(p.gainDb)));
+            QVERIFY2(std::abs(p.phaseDegrees) < 0.5, qPrintable(QStringLiteral("%1 Hz: %2°").arg(p.hz).arg(p.phaseDegrees)));
+            QVERIFY2(std::abs(p.referenceDbfs + 6) < 0.1, qPrintable(QStringLiteral("%1 Hz: %2 dBFS").arg(p.hz).arg(p.referenceDbfs)));
+        }
+        qInfo("31 steps in %.1f s (%.1f s of capture needed)", run.ElapsedSeconds(), run.Sweep().SecondsNeeded());
     }
 };
 
