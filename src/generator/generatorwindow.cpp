@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -48,6 +49,9 @@ GeneratorWindow::GeneratorWindow(QWidget *owner, const QString &output)
     state->setTextFormat(Qt::PlainText);  // the server's own words may follow
     state->setWordWrap(true);
     layout->addWidget(state);
+    response = new QPushButton(tr("АЧХ и ФЧХ…"));
+    connect(response, &QPushButton::clicked, this, [this] { emit responseWanted(); });
+    layout->addWidget(response, 0, Qt::AlignLeft);
     watch_ = new QTimer(this);
     watch_->setInterval(250);
     connect(watch_, &QTimer::timeout, this, [this] { showState(); });

@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QPushButton;
 class QTimer;
 class SoundOutput;
 
@@ -32,6 +33,7 @@ public:
     };
     Channel channels[2];
     QLabel *state = nullptr;
+    QPushButton *response = nullptr;  // opens «АЧХ и ФЧХ»
 
     // What the controls of a channel say, as the oscillator takes it.
     SignalGen::Wave WaveOf(int channel) const;
@@ -39,6 +41,7 @@ public:
 
 signals:
     void closed();
+    void responseWanted();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
