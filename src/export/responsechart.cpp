@@ -9,12 +9,13 @@
 namespace ResponseChart {
 namespace {
 
-const QColor kBackground(0, 0, 0);
-const QColor kGrid(70, 70, 70);
-const QColor kScale(190, 190, 190);
-const QColor kMagnitude(255, 255, 0);
-const QColor kPhase(0, 220, 255);
-const QColor kCursor(255, 255, 255);
+// Light, like a page: the scene's texts sit on white boxes.
+const QColor kBackground(255, 255, 255);
+const QColor kGrid(215, 215, 215);
+const QColor kScale(0, 0, 0);
+const QColor kMagnitude(0, 0, 200);
+const QColor kPhase(200, 0, 0);
+const QColor kCursor(0, 120, 0);
 
 QString tr(const char *s)
 {
@@ -112,7 +113,7 @@ Scene Draw(const Frame &f, const std::vector<ToneResponse::Point> &points, int c
             s.texts.push_back({QPointF(x - 10, r.bottom() + 4), hzText(hz), kScale});
         }
     }
-    s.texts.push_back({QPointF(r.right() - 10, r.bottom() + 18), tr("Гц"), kScale});
+    s.texts.push_back({QPointF(r.right() + 8, r.bottom() + 8), tr("Гц"), kScale});
     for (double db = f.dbLow; db <= f.dbHigh + 1e-9; db += 10) {
         const double y = yOfDb(f, db);
         s.strokes.push_back({QPolygonF({QPointF(r.left(), y), QPointF(r.right(), y)}), kGrid, 1, false});

@@ -112,7 +112,7 @@ ResponseWindow::ResponseWindow(QWidget *owner, const QString &input, const QStri
     note->setWordWrap(true);
     top->addWidget(note, 1);
     layout->addLayout(top);
-    plot = new ResponsePlot(points_, shownFrom_, shownTo_);
+    plot = curves_ = new ResponsePlot(points_, shownFrom_, shownTo_);
     layout->addWidget(plot, 1);
     progress = new QProgressBar;
     layout->addWidget(progress);
@@ -164,7 +164,7 @@ void ResponseWindow::Start()
         return;
     }
     points_.clear();
-    plot->cursor = -1;
+    curves_->cursor = -1;
     shownFrom_ = s.from;
     shownTo_ = s.to;
     progress->setRange(0, int(run_->Sweep().StepCount()));
@@ -243,7 +243,7 @@ bool ResponseWindow::WriteCsv(const QString &path, QString *error) const
 bool ResponseWindow::WritePicture(const QString &path, bool svg, QString *error) const
 {
     const QSize size(800, 480);
-    Scene s = ResponseChart::Draw(ResponseChart::Fit(points_, shownFrom_, shownTo_, size), points_, plot->cursor);
+    Scene s = ResponseChart::Draw(ResponseChart::Fit(points_, shownFrom_, shownTo_, size), points_, curves_->cursor);
     s.caption = caption();
     if (svg)
         return PictureExport::SaveSvg(path, PictureExport::SvgOf(s), error);

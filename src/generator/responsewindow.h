@@ -32,7 +32,7 @@ public:
     QPushButton *measure = nullptr, *cancel = nullptr, *saveCsv = nullptr, *savePng = nullptr, *saveSvg = nullptr;
     QProgressBar *progress = nullptr;
     QLabel *state = nullptr, *warning = nullptr;
-    ResponsePlot *plot = nullptr;
+    QWidget *plot = nullptr;  // the curves; a click or drag moves the cursor
 
     void Start();
     void Cancel();
@@ -60,4 +60,5 @@ private:
     std::vector<ToneResponse::Point> points_;
     double shownFrom_ = 20, shownTo_ = 20000;
     QTimer *timer_ = nullptr;
+    ResponsePlot *curves_ = nullptr;
 };
