@@ -113,7 +113,7 @@ Scene Draw(const Frame &f, const std::vector<ToneResponse::Point> &points, int c
             s.texts.push_back({QPointF(x - 10, r.bottom() + 4), hzText(hz), kScale});
         }
     }
-    s.texts.push_back({QPointF(r.right() + 8, r.bottom() + 8), tr("Гц"), kScale});
+    s.texts.push_back({QPointF(r.right() - 4, r.bottom() + 18), tr("Гц"), kScale});
     for (double db = f.dbLow; db <= f.dbHigh + 1e-9; db += 10) {
         const double y = yOfDb(f, db);
         s.strokes.push_back({QPolygonF({QPointF(r.left(), y), QPointF(r.right(), y)}), kGrid, 1, false});

@@ -8,6 +8,7 @@
 #include "export/scene.h"
 #include "platform/language.h"
 #include "platform/messagebox.h"
+#include "platform/settings.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -61,6 +62,29 @@ private:
 
 namespace {
 
+// Section "Response" of the settings: what the last measurement was started
+// with. A value missing, unreadable or out of its box's range gives the default.
+QString stored(const char *key)
+{
+    return SettingsStore::GetSetting(QStringLiteral("Sigm"), QStringLiteral("Response"), QString::fromLatin1(key));
+}
+
+void restore(QDoubleSpinBox *box, const char *key)
+{
+    bool ok = false;
+    const double v = stored(key).toDouble(&ok);  // written in the C locale
+    if (ok && v >= box->minimum() && v <= box->maximum())
+        box->setValue(v);
+}
+
+void restore(QSpinBox *box, const char *key)
+{
+    bool ok = false;
+    const int v = stored(key).toInt(&ok);
+    if (ok && v >= box->minimum() && v <= box->maximum())
+        box->setValue(v);
+}
+
 QDoubleSpinBox *spin(double lo, double hi, double value, int decimals, const QString &suffix)
 {
     auto *s = new QDoubleSpinBox;
@@ -90,6 +114,11 @@ ResponseWindow::ResponseWindow(QWidget *owner, const QString &input, const QStri
     level = spin(-60, 0, -6, 1, tr(" дБFS"));
     settle = spin(0.02, 10, 0.15, 2, tr(" с"));
     settle->setToolTip(tr("Сколько ждать после смены частоты, прежде чем измерять"));
+    restore(from, "From");
+    restore(to, "To");
+    restore(perOctave, "PerOctave");
+    restore(level, "Level");
+    restore(settle, "Settle");
     form->addRow(tr("От:"), from);
     form->addRow(tr("До:"), to);
     form->addRow(tr("Точек на октаву:"), perOctave);
@@ -152,6 +181,17 @@ void ResponseWindow::Start()
     s.perOctave = perOctave->value();
     s.levelDbfs = level->value();
     s.settleSeconds = settle->value();
+    {
+        SettingsStore::Batch batch;
+        const auto put = [](const char *key, const QString &v) {
+            SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Response"), QString::fromLatin1(key), v);
+        };
+        put("From", QString::number(from->value()));
+        put("To", QString::number(to->value()));
+        put("PerOctave", QString::number(perOctave->value()));
+        put("Level", QString::number(level->value()));
+        put("Settle", QString::number(settle->value()));
+    }
     int err = 0;
     QString notice;
     const QString wanted = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();

@@ -7,6 +7,7 @@
 #include "app/pribor.h"
 #include "generator/generatorwindow.h"
 #include "generator/responsewindow.h"
+#include "platform/settings.h"
 #include "testenv.h"
 #include "testregistry.h"
 
@@ -133,6 +134,22 @@ private slots:
             QVERIFY2(resp->state->text().contains(QStringLiteral("отменено")), qPrintable(resp->state->text()));
             resp->close();
             QTRY_VERIFY(!w.findChild<ResponseWindow *>());
+
+            // What was measured with opens again; a value out of range or
+            // unreadable falls back to its default.
+            SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Response"), QStringLiteral("Level"),
+                                       QStringLiteral("+40"));
+            SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Response"), QStringLiteral("Settle"),
+                                       QStringLiteral("0,3"));
+            w.findChild<QAction *>(QStringLiteral("ResponseMenu"))->trigger();
+            resp = w.findChild<ResponseWindow *>();
+            QVERIFY(resp);
+            QCOMPARE(resp->from->value(), 2000.0);
+            QCOMPARE(resp->to->value(), 8000.0);
+            QCOMPARE(resp->perOctave->value(), 1);
+            QCOMPARE(resp->level->value(), -6.0);
+            QCOMPARE(resp->settle->value(), 0.15);
+            resp->close();
         }
     }
 };
