@@ -8,6 +8,8 @@
 
 #include <QWidget>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -50,6 +52,10 @@ private:
     QWidget *buildChannel(int channel);
     void apply(int channel);
     void showState();
+    // The controls as they were when the window last closed (section "Generator").
+    void restore();
+    void save() const;
+    static std::vector<std::pair<QDoubleSpinBox *, const char *>> boxes(const Channel &c);
 
     std::unique_ptr<SoundOutput> output_;
     QString outputName_;

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -61,9 +62,29 @@ private slots:
                 QTRY_VERIFY_WITH_TIMEOUT(gen->Output().Playing(), 5000);
                 QTRY_VERIFY(gen->state->text().startsWith(QStringLiteral("Звучит")));
             }
+            gen->channels[1].shape->setCurrentIndex(int(SignalGen::Shape::Square));
             menu->trigger();
             QTRY_VERIFY(!w.findChild<GeneratorWindow *>());
             QVERIFY(!menu->isChecked());
+
+            // Opened again: as it was left, but silent; a stored value out
+            // of range or unreadable gives the control's default.
+            SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Generator"), QStringLiteral("Frequency2"),
+                                       QStringLiteral("1e9"));
+            SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Generator"), QStringLiteral("Shape1"),
+                                       QStringLiteral("sine"));
+            menu->trigger();
+            gen = w.findChild<GeneratorWindow *>();
+            QVERIFY(gen);
+            QCOMPARE(gen->channels[0].frequency->value(), 1000.5);
+            QCOMPARE(gen->channels[0].level->value(), -6.5);
+            QCOMPARE(gen->channels[1].shape->currentIndex(), int(SignalGen::Shape::Square));
+            QCOMPARE(gen->channels[0].shape->currentIndex(), int(SignalGen::Shape::Sine));
+            QCOMPARE(gen->channels[1].frequency->value(), 1000.0);
+            QVERIFY(!gen->channels[0].on->isChecked() && !gen->channels[1].on->isChecked());
+            QVERIFY(!gen->Output().Playing());
+            menu->trigger();
+            QTRY_VERIFY(!w.findChild<GeneratorWindow *>());
         }
     }
     void responseMeasuresCancelsAndSaves()
