@@ -2225,6 +2225,10 @@ Output 2 (right) straight to input 2: that is the reference.</translation>
         <source>Сохранить АЧХ и ФЧХ</source>
         <translation>Save the Frequency Response</translation>
     </message>
+    <message>
+        <source>Некоторые точки неустойчивы: сигнал прерывался или тонул в шуме и после повторных попыток.</source>
+        <translation>Some points are unsteady: the signal dropped out or was lost in noise even when measured again.</translation>
+    </message>
 </context>
 <context>
     <name>SaveFile</name>

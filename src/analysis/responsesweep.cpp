@@ -55,10 +55,28 @@ bool ResponseSweep::Feed(const int16_t *frames, size_t count)
     if (taken_.size() / 2 < want)
         return false;
     ToneResponse::Point p = ToneResponse::Measure(taken_.data(), want, s_.rate, hz);
+    // Each half over whole periods of its own: a steady tone reads the same
+    // in both, to far better than the tolerances below.
+    const size_t half = want / 2;
+    const ToneResponse::Point a = ToneResponse::Measure(taken_.data(), half, s_.rate, hz);
+    const ToneResponse::Point b = ToneResponse::Measure(taken_.data() + 2 * half, want - half, s_.rate, hz);
+    // Nothing at all in both halves (no reference, a dead output) is not
+    // helped by measuring again.
+    const auto near = [](double x, double y, double tolerance) {
+        if (!std::isfinite(x) || !std::isfinite(y))
+            return !std::isfinite(x) && !std::isfinite(y);
+        return std::abs(x - y) < tolerance;
+    };
+    const bool steady = near(a.referenceDbfs, b.referenceDbfs, 0.1) && near(a.gainDb, b.gainDb, 0.1)
+                        && (!std::isfinite(a.gainDb) || std::abs(std::remainder(a.phaseDegrees - b.phaseDegrees, 360.0)) < 1);
+    taken_.clear();
+    if (!steady && ++tries_ < kTries)
+        return false;  // the tone plays on: measured again without settling anew
+    anyUnsteady_ = anyUnsteady_ || !steady;
+    tries_ = 0;
     anyClipped_ = anyClipped_ || p.referenceClipped;
     anySilent_ = anySilent_ || p.referenceSilent;
     points_.push_back(p);
-    taken_.clear();
     settled_ = 0;
     ++step_;
     return true;

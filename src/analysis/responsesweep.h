@@ -48,9 +48,14 @@ public:
     bool Feed(const int16_t *frames, size_t count);
 
     const std::vector<ToneResponse::Point> &Points() const { return points_; }
-    // Any point so far whose reference clipped, or was too quiet to trust.
+    // Any point so far whose reference clipped, or was too quiet to trust;
+    // and any that stayed unsteady through every try (see kTries).
     bool AnyClipped() const { return anyClipped_; }
     bool AnySilent() const { return anySilent_; }
+    bool AnyUnsteady() const { return anyUnsteady_; }
+    // A step whose two halves disagree (a dropout of the stream, a click,
+    // a circuit still settling) is measured again, this many times in all.
+    static constexpr int kTries = 3;
 
     // Frames one step takes at `hz`, settle and measurement together.
     size_t SettleFrames() const;
@@ -63,7 +68,8 @@ private:
     std::vector<double> steps_;
     size_t step_ = 0;
     size_t settled_ = 0;  // frames of this step thrown away so far
+    int tries_ = 0;       // of this step, measured and found unsteady
     std::vector<int16_t> taken_;
     std::vector<ToneResponse::Point> points_;
-    bool cancelled_ = false, anyClipped_ = false, anySilent_ = false;
+    bool cancelled_ = false, anyClipped_ = false, anySilent_ = false, anyUnsteady_ = false;
 };

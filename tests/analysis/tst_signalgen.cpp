@@ -218,7 +218,9 @@ private slots:
         // hands back 10 ms blocks 100 ms late (the server's buffers), with
         // the left path through a second-order low-pass at 1 kHz (the
         // audio cookbook's, as sox's `lowpass` is) and a converter's
-        // dither on both inputs. Then a straight loop.
+        // dither on both inputs; and every 1.5 s the circuit's output
+        // drops out for 10 ms, as through a loose contact or a busy
+        // machine's stream. Then a straight loop.
         const double w0 = 2 * M_PI * 1000 / kRate, alpha = std::sin(w0) / (2 / std::sqrt(2.0));
         const double a0 = 1 + alpha;
         const double b0 = (1 - std::cos(w0)) / 2 / a0, b1 = (1 - std::cos(w0)) / a0, b2 = b0;
@@ -258,6 +260,10 @@ private slots:
                     block[2 * i] = int16_t(std::lround(y + dither()));
                     block[2 * i + 1] = int16_t(std::lround(x + dither()));
                 }
+                if (filtered && blocks % 150 == 0) {
+                    for (size_t i = 0; i < 480; ++i)
+                        block[2 * i] = 0;
+                }
                 if (sweep.Feed(block.data(), 480) && !sweep.Done()) {
                     w.frequency = sweep.Frequency();
                     osc.Set(w);
@@ -282,6 +288,7 @@ private slots:
             QVERIFY(!p.referenceClipped && !p.referenceSilent);
         }
         QVERIFY2(worstDb < 0.2 && worstDeg < 2, qPrintable(QStringLiteral("%1 dB %2°").arg(worstDb).arg(worstDeg)));
+        QVERIFY(!sweep.AnyUnsteady());
         // The curve was not flat: the filter really was in the path.
         QVERIFY(sweep.Points().back().gainDb < -50);
 
