@@ -1262,6 +1262,10 @@ The device is not ready!</translation>
         <source>АЧХ и ФЧХ…</source>
         <translation>Frequency Response…</translation>
     </message>
+    <message>
+        <source>Выход:</source>
+        <translation>Output:</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -1523,6 +1527,13 @@ Install the program again.</translation>
     <message>
         <source>Копирование осциллограммы…</source>
         <translation>Copying the waveform…</translation>
+    </message>
+</context>
+<context>
+    <name>OutputBox</name>
+    <message>
+        <source>Выход по умолчанию</source>
+        <translation>Default output</translation>
     </message>
 </context>
 <context>
@@ -2228,6 +2239,10 @@ Output 2 (right) straight to input 2: that is the reference.</translation>
     <message>
         <source>Некоторые точки неустойчивы: сигнал прерывался или тонул в шуме и после повторных попыток.</source>
         <translation>Some points are unsteady: the signal dropped out or was lost in noise even when measured again.</translation>
+    </message>
+    <message>
+        <source>Выход:</source>
+        <translation>Output:</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 #include "generator/generatorwindow.h"
 
 #include "acquisition/soundoutput.h"
+#include "generator/outputbox.h"
 #include "platform/settings.h"
 
 #include <QCheckBox>
@@ -76,6 +77,7 @@ void GeneratorWindow::save() const
     for (int ch = 0; ch < 2; ++ch) {
         const Channel &c = channels[ch];
         store(key("Shape", ch), QString::number(c.shape->currentIndex()));
+        store(QStringLiteral("Output"), output->Chosen());
         for (auto [box, name] : boxes(c)) {
             if (box)
                 store(key(name, ch), QString::number(box->value()));
@@ -101,6 +103,22 @@ GeneratorWindow::GeneratorWindow(QWidget *owner, const QString &output)
     row->addWidget(buildChannel(0));
     row->addWidget(buildChannel(1));
     layout->addLayout(row);
+    auto *where = new QFormLayout;
+    this->output = new OutputBox(outputName_.isEmpty() ? stored(QStringLiteral("Output")) : outputName_);
+    outputName_ = this->output->Chosen();
+    where->addRow(tr("Выход:"), this->output);
+    layout->addLayout(where);
+    // Another output: the stream starts again there if a channel plays.
+    connect(this->output, &QComboBox::currentIndexChanged, this, [this] {
+        outputName_ = this->output->Chosen();
+        if (started_) {
+            output_->Stop();
+            watch_->stop();
+            started_ = false;
+        }
+        for (int ch = 0; ch < 2; ++ch)
+            apply(ch);
+    });
     state = new QLabel;
     state->setTextFormat(Qt::PlainText);  // the server's own words may follow
     state->setWordWrap(true);

@@ -14,6 +14,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class OutputBox;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -35,6 +36,7 @@ public:
     };
     Channel channels[2];
     QLabel *state = nullptr;
+    OutputBox *output = nullptr;
     QPushButton *response = nullptr;  // opens «АЧХ и ФЧХ»
 
     // What the controls of a channel say, as the oscillator takes it.

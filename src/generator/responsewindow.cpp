@@ -6,6 +6,7 @@
 #include "export/atomicfile.h"
 #include "export/responsechart.h"
 #include "export/scene.h"
+#include "generator/outputbox.h"
 #include "platform/language.h"
 #include "platform/messagebox.h"
 #include "platform/settings.h"
@@ -98,7 +99,7 @@ QDoubleSpinBox *spin(double lo, double hi, double value, int decimals, const QSt
 }  // namespace
 
 ResponseWindow::ResponseWindow(QWidget *owner, const QString &input, const QString &output)
-    : QWidget(owner, Qt::Tool), input_(input), output_(output)
+    : QWidget(owner, Qt::Tool), input_(input)
 {
     setObjectName(QStringLiteral("Response"));
     setWindowTitle(tr("АЧХ и ФЧХ"));
@@ -119,11 +120,13 @@ ResponseWindow::ResponseWindow(QWidget *owner, const QString &input, const QStri
     restore(perOctave, "PerOctave");
     restore(level, "Level");
     restore(settle, "Settle");
+    this->output = new OutputBox(output.isEmpty() ? stored("Output") : output);
     form->addRow(tr("От:"), from);
     form->addRow(tr("До:"), to);
     form->addRow(tr("Точек на октаву:"), perOctave);
     form->addRow(tr("Уровень:"), level);
     form->addRow(tr("Установление:"), settle);
+    form->addRow(tr("Выход:"), this->output);
     top->addLayout(form);
     auto *buttons = new QVBoxLayout;
     measure = new QPushButton(tr("Измерить"));
@@ -191,12 +194,13 @@ void ResponseWindow::Start()
         put("PerOctave", QString::number(perOctave->value()));
         put("Level", QString::number(level->value()));
         put("Settle", QString::number(settle->value()));
+        put("Output", output->Chosen());
     }
     int err = 0;
     QString notice;
     const QString wanted = QString::fromLocal8Bit(qgetenv("SIGM_INPUT")).trimmed();
     auto input = wanted.isEmpty() ? InputChoice::Make(input_, &err, &notice) : MakeSoundInput(wanted, &err);
-    run_ = std::make_unique<ResponseRun>(s, std::move(input), output_);
+    run_ = std::make_unique<ResponseRun>(s, std::move(input), output->Chosen());
     QString error;
     if (!run_->Start(&error)) {
         run_.reset();

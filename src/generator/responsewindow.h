@@ -11,6 +11,7 @@
 #include <vector>
 
 class QDoubleSpinBox;
+class OutputBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -29,6 +30,7 @@ public:
 
     QDoubleSpinBox *from = nullptr, *to = nullptr, *level = nullptr, *settle = nullptr;
     QSpinBox *perOctave = nullptr;
+    OutputBox *output = nullptr;
     QPushButton *measure = nullptr, *cancel = nullptr, *saveCsv = nullptr, *savePng = nullptr, *saveSvg = nullptr;
     QProgressBar *progress = nullptr;
     QLabel *state = nullptr, *warning = nullptr;
@@ -55,7 +57,7 @@ private:
     void save(int what);
     QStringList caption() const;
 
-    QString input_, output_;
+    QString input_;
     std::unique_ptr<ResponseRun> run_;
     std::vector<ToneResponse::Point> points_;
     double shownFrom_ = 20, shownTo_ = 20000;

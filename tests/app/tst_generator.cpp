@@ -6,6 +6,7 @@
 #include "acquisition/soundoutput.h"
 #include "app/pribor.h"
 #include "generator/generatorwindow.h"
+#include "generator/outputbox.h"
 #include "generator/responsewindow.h"
 #include "platform/settings.h"
 #include "testenv.h"
@@ -61,6 +62,12 @@ private slots:
                 gen->channels[0].on->setChecked(true);
                 QTRY_VERIFY_WITH_TIMEOUT(gen->Output().Playing(), 5000);
                 QTRY_VERIFY(gen->state->text().startsWith(QStringLiteral("Звучит")));
+                // The test server's own output chosen by name: the stream
+                // starts again there, and the choice is kept.
+                QTRY_VERIFY(gen->output->findData(QStringLiteral("scope")) > 0);
+                gen->output->setCurrentIndex(gen->output->findData(QStringLiteral("scope")));
+                QTRY_VERIFY_WITH_TIMEOUT(gen->Output().Playing(), 5000);
+                QTRY_COMPARE(gen->state->text(), QStringLiteral("Звучит: scope"));
             }
             gen->channels[1].shape->setCurrentIndex(int(SignalGen::Shape::Square));
             menu->trigger();
@@ -83,6 +90,8 @@ private slots:
             QCOMPARE(gen->channels[1].frequency->value(), 1000.0);
             QVERIFY(!gen->channels[0].on->isChecked() && !gen->channels[1].on->isChecked());
             QVERIFY(!gen->Output().Playing());
+            if (!qEnvironmentVariableIsEmpty("SIGM_TEST_PULSE_SOURCE"))
+                QCOMPARE(gen->output->Chosen(), QStringLiteral("scope"));
             menu->trigger();
             QTRY_VERIFY(!w.findChild<GeneratorWindow *>());
         }
