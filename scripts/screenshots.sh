@@ -31,6 +31,7 @@ for lang in ru en; do
   cp "$out"/events.png "${help}events.png"
   cp "$out"/math.png "${help}math.png"
   cp "$out"/references.png "${help}references.png"
+  cp "$out"/response.png "${help}response.png"
   mv "$out"/*.png "$docs"/
   rmdir "$out"
 done

@@ -18,6 +18,7 @@
 #include "app/referencetool.h"
 #include "fourier/fourierwindow.h"
 #include "generator/generatorwindow.h"
+#include "generator/responsewindow.h"
 #include "app/xytool.h"
 #include "platform/language.h"
 #include "platform/messagebox.h"
@@ -37,6 +38,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProcess>
+#include <QSpinBox>
 #include <QScreen>
 #include <QSvgRenderer>
 #include <QTableView>
@@ -384,6 +387,60 @@ int main(int argc, char **argv)
     } else {
         std::fprintf(stderr, "shots: the generator did not open\n");
         ++g_failures;
+    }
+
+    // The frequency response of sox's low-pass at 1 kHz, put in the left
+    // path between the generator's own sink and a second sink whose
+    // monitor is the input (the way the sound-output test measures it).
+    {
+        auto pactl = [](const QStringList &args) {
+            QProcess p;
+            p.start(QStringLiteral("pactl"), args);
+            p.waitForFinished(5000);
+            return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        };
+        QStringList modules;
+        for (const char *name : {"sink_name=shotgen", "sink_name=shotcircuit"})
+            modules << pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QString::fromLatin1(name),
+                              QStringLiteral("rate=48000"), QStringLiteral("channels=2"), QStringLiteral("norewinds=1")});
+        const QString raw = QStringLiteral("-t raw -r 48000 -b 16 -e signed");
+        QProcess circuit;
+        circuit.start(QStringLiteral("setsid"),
+                      {QStringLiteral("bash"), QStringLiteral("-c"),
+                       QStringLiteral("d=$(mktemp -d); mkfifo \"$d/a\" \"$d/b\"; trap 'trap - TERM; rm -rf \"$d\"; kill 0' TERM; "
+                                      "parec -d shotgen.monitor --raw --format=s16le --rate=48000 --channels=2 --latency-msec=10 "
+                                      "| tee \"$d/a\" > \"$d/b\" & "
+                                      "sox --buffer 512 -M %1 -c 1 \"|sox --buffer 512 %1 -c 2 $d/a %1 -c 1 - remix 1 lowpass 1000\" "
+                                      "%1 -c 1 \"|sox --buffer 512 %1 -c 2 $d/b %1 -c 1 - remix 2\" %1 -c 2 - "
+                                      "| pacat -d shotcircuit --raw --format=s16le --rate=48000 --channels=2 --latency-msec=20 & wait")
+                           .arg(raw)});
+        circuit.waitForStarted(5000);
+        settle(1000);
+        auto *resp = new ResponseWindow(w.get(), QStringLiteral("shotcircuit.monitor"), QStringLiteral("shotgen"));
+        resp->perOctave->setValue(6);
+        resp->settle->setValue(0.4);
+        resp->show();
+        resp->resize(760, 560);
+        settle(300);
+        resp->Start();
+        QElapsedTimer waited;
+        waited.start();
+        while (resp->Running() && waited.elapsed() < 90000)
+            settle(100);
+        if (resp->Points().size() < 50) {
+            std::fprintf(stderr, "shots: the response has %zu points\n", resp->Points().size());
+            ++g_failures;
+        }
+        // The cursor a step above the corner.
+        const QRect plotArea = resp->plot->rect();
+        QTest::mouseClick(resp->plot, Qt::LeftButton, {}, QPoint(plotArea.width() / 2 + 20, plotArea.height() / 2));
+        settle(300);
+        save(grab({resp}), "response.png");
+        resp->close();
+        circuit.terminate();
+        circuit.waitForFinished(5000);
+        for (const QString &m : modules)
+            pactl({QStringLiteral("unload-module"), m});
     }
 
     w->close();

@@ -1229,6 +1229,10 @@ The device is not ready!</translation>
         <source>Генератор</source>
         <translation>Generator</translation>
     </message>
+    <message>
+        <source>АЧХ и ФЧХ…</source>
+        <translation>Frequency Response…</translation>
+    </message>
 </context>
 <context>
     <name>GeneratorWindow</name>
@@ -1363,6 +1367,14 @@ The device is not ready!</translation>
     <message>
         <source>Подключение к звуковому серверу…</source>
         <translation>Connecting to the sound server…</translation>
+    </message>
+    <message>
+        <source>АЧХ и ФЧХ…</source>
+        <translation>Frequency Response…</translation>
+    </message>
+    <message>
+        <source>Выход:</source>
+        <translation>Output:</translation>
     </message>
 </context>
 <context>
@@ -1625,6 +1637,13 @@ Install the program again.</translation>
     <message>
         <source>Копирование осциллограммы…</source>
         <translation>Copying the waveform…</translation>
+    </message>
+</context>
+<context>
+    <name>OutputBox</name>
+    <message>
+        <source>Выход по умолчанию</source>
+        <translation>Default output</translation>
     </message>
 </context>
 <context>
@@ -2179,6 +2198,169 @@ Install the program again.</translation>
 %2</source>
         <translation>Reference trace R%1 was not stored.
 %2</translation>
+    </message>
+</context>
+<context>
+    <name>Response</name>
+    <message>
+        <source>нет звукового входа</source>
+        <translation>no sound input</translation>
+    </message>
+    <message>
+        <source>звуковой вход перестал отвечать</source>
+        <translation>the sound input stopped answering</translation>
+    </message>
+</context>
+<context>
+    <name>ResponseChart</name>
+    <message>
+        <source> к</source>
+        <translation> k</translation>
+    </message>
+    <message>
+        <source>%1 Гц: %2 дБ, %3°</source>
+        <translation>%1 Hz: %2 dB, %3°</translation>
+    </message>
+    <message>
+        <source>Гц</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source> дБ</source>
+        <translation> dB</translation>
+    </message>
+</context>
+<context>
+    <name>ResponseWindow</name>
+    <message>
+        <source>АЧХ и ФЧХ</source>
+        <translation>Frequency Response</translation>
+    </message>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source> дБFS</source>
+        <translation> dBFS</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>Сколько ждать после смены частоты, прежде чем измерять</source>
+        <translation>How long to wait after each change of frequency before measuring</translation>
+    </message>
+    <message>
+        <source>От:</source>
+        <translation>From:</translation>
+    </message>
+    <message>
+        <source>До:</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>Точек на октаву:</source>
+        <translation>Points per octave:</translation>
+    </message>
+    <message>
+        <source>Уровень:</source>
+        <translation>Level:</translation>
+    </message>
+    <message>
+        <source>Установление:</source>
+        <translation>Settle time:</translation>
+    </message>
+    <message>
+        <source>Измерить</source>
+        <translation>Measure</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Таблица CSV…</source>
+        <translation>CSV Table…</translation>
+    </message>
+    <message>
+        <source>Рисунок PNG…</source>
+        <translation>PNG Picture…</translation>
+    </message>
+    <message>
+        <source>Рисунок SVG…</source>
+        <translation>SVG Picture…</translation>
+    </message>
+    <message>
+        <source>Выход 1 (левый) — на вход цепи, её выход — на вход 1.
+Выход 2 (правый) — прямо на вход 2: это опорный сигнал.</source>
+        <translation>Output 1 (left) to the circuit’s input, its output to input 1.
+Output 2 (right) straight to input 2: that is the reference.</translation>
+    </message>
+    <message>
+        <source>Соедините цепь и нажмите «Измерить».</source>
+        <translation>Connect the circuit and press “Measure”.</translation>
+    </message>
+    <message>
+        <source>Измерение не началось: </source>
+        <translation>The measurement did not start: </translation>
+    </message>
+    <message>
+        <source>Идёт измерение…</source>
+        <translation>Measuring…</translation>
+    </message>
+    <message>
+        <source>Вход 2 перегружен: уменьшите уровень, точки с перегрузкой недостоверны.</source>
+        <translation>Input 2 clips: lower the level; the points measured while it clipped cannot be trusted.</translation>
+    </message>
+    <message>
+        <source>На входе 2 нет сигнала (тише −60 дБFS): проверьте, что выход 2 соединён со входом 2.</source>
+        <translation>No signal on input 2 (below −60 dBFS): check that output 2 is connected to input 2.</translation>
+    </message>
+    <message>
+        <source>Измерение прервано: </source>
+        <translation>The measurement stopped: </translation>
+    </message>
+    <message>
+        <source>Измерение отменено: %1 точек из %2.</source>
+        <translation>Measurement cancelled: %1 points of %2.</translation>
+    </message>
+    <message>
+        <source>Готово: %1 точек за %2 с.</source>
+        <translation>Done: %1 points in %2 s.</translation>
+    </message>
+    <message>
+        <source>АЧХ и ФЧХ: %1–%2 Гц, %3 точек на октаву, уровень %4 дБFS</source>
+        <translation>Frequency response: %1–%2 Hz, %3 points per octave, level %4 dBFS</translation>
+    </message>
+    <message>
+        <source>Сначала измерьте: сохранять пока нечего.</source>
+        <translation>Measure first: there is nothing to save yet.</translation>
+    </message>
+    <message>
+        <source>Таблица CSV (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message>
+        <source>Рисунок PNG (*.png)</source>
+        <translation>PNG picture (*.png)</translation>
+    </message>
+    <message>
+        <source>Рисунок SVG (*.svg)</source>
+        <translation>SVG picture (*.svg)</translation>
+    </message>
+    <message>
+        <source>Сохранить АЧХ и ФЧХ</source>
+        <translation>Save the Frequency Response</translation>
+    </message>
+    <message>
+        <source>Некоторые точки неустойчивы: сигнал прерывался или тонул в шуме и после повторных попыток.</source>
+        <translation>Some points are unsteady: the signal dropped out or was lost in noise even when measured again.</translation>
+    </message>
+    <message>
+        <source>Выход:</source>
+        <translation>Output:</translation>
     </message>
 </context>
 <context>

@@ -72,6 +72,10 @@ struct SoundInputInfo {
 QList<SoundInputInfo> ListSoundInputs(QString *defaultName = nullptr, bool withMonitors = false,
                                       bool waitForAnswer = true);
 
+// The server's outputs (its sinks), for the generator's choice; asked as
+// ListSoundInputs asks (`monitor` is always false).
+QList<SoundInputInfo> ListSoundOutputs(bool waitForAnswer = true);
+
 // A sound input of the system. `name` empty or "default" picks the sound
 // server's default input; anything else is an input's name or description.
 // nullptr when there is none: *error is 0 when the system has no input at

@@ -57,6 +57,7 @@ struct Listing {
     bool answered = false;
     QString defaultName;
     QList<SoundInputInfo> inputs;
+    QList<SoundInputInfo> outputs;  // the generator's choice
 };
 
 // Asks the server for its inputs over a connection of its own; takes up to
@@ -107,10 +108,21 @@ Listing askServer(const QByteArray &client)
                              i->monitor_of_sink != PA_INVALID_INDEX});
                 },
                 &result);
-            result.answered = server && sources && iterateUntil([&] {
+            pa_operation *sinks = pa_context_get_sink_info_list(
+                context,
+                [](pa_context *, const pa_sink_info *i, int eol, void *data) {
+                    if (eol == 0 && i)
+                        static_cast<Listing *>(data)->outputs.push_back(
+                            {QString::fromUtf8(i->name), QString::fromUtf8(i->description ? i->description : i->name), false});
+                },
+                &result);
+            result.answered = server && sources && sinks && iterateUntil([&] {
                 return pa_operation_get_state(server) != PA_OPERATION_RUNNING
-                       && pa_operation_get_state(sources) != PA_OPERATION_RUNNING;
+                       && pa_operation_get_state(sources) != PA_OPERATION_RUNNING
+                       && pa_operation_get_state(sinks) != PA_OPERATION_RUNNING;
             });
+            if (sinks)
+                pa_operation_unref(sinks);
             if (server)
                 pa_operation_unref(server);
             if (sources)
@@ -122,6 +134,7 @@ Listing askServer(const QByteArray &client)
     pa_mainloop_free(loop);
     if (!result.answered) {
         result.inputs.clear();
+        result.outputs.clear();
         result.defaultName.clear();
     }
     return result;
@@ -504,6 +517,11 @@ QList<SoundInputInfo> ListSoundInputs(QString *defaultName, bool withMonitors, b
     if (!withMonitors)
         l.inputs.removeIf([](const SoundInputInfo &i) { return i.monitor; });
     return l.inputs;
+}
+
+QList<SoundInputInfo> ListSoundOutputs(bool waitForAnswer)
+{
+    return ServerLooks::Instance().Ask(waitForAnswer).outputs;
 }
 
 QString DefaultInputName()

@@ -174,6 +174,21 @@ void SoundOutput::Set(int channel, const SignalGen::Wave &wave, bool on)
     link_->on[channel] = on;
 }
 
+void SoundOutput::SetBoth(const SignalGen::Wave &wave)
+{
+    for (int ch = 0; ch < 2; ++ch) {
+        waves_[ch] = wave;
+        on_[ch] = true;
+    }
+    if (!link_)
+        return;
+    std::lock_guard<std::mutex> g(link_->lock);
+    for (int ch = 0; ch < 2; ++ch) {
+        link_->osc[ch].Set(wave);
+        link_->on[ch] = true;
+    }
+}
+
 bool SoundOutput::Playing() const
 {
     return link_ && link_->playing;

@@ -25,6 +25,10 @@ public:
     void Stop();
     // Each channel's waveform, and whether it plays (off: silence).
     void Set(int channel, const SignalGen::Wave &wave, bool on);
+    // The same waveform on both channels from the same sample on, so that
+    // their phases stay equal through every change (the frequency
+    // response's reference depends on it).
+    void SetBoth(const SignalGen::Wave &wave);
 
     // The stream is up and being fed.
     bool Playing() const;

@@ -2,6 +2,8 @@
 #include "generator/generatorwindow.h"
 
 #include "acquisition/soundoutput.h"
+#include "generator/outputbox.h"
+#include "platform/settings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -11,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,7 +34,63 @@ QDoubleSpinBox *spin(double lo, double hi, double value, int decimals, const QSt
     return s;
 }
 
+// Section "Generator" of the settings, a key per control and channel
+// ("Frequency1", "Shape2"…). Whether an output plays is not kept: the
+// window always opens silent. A value missing, unreadable or outside its
+// control's range leaves the control at its default.
+QString key(const char *name, int ch)
+{
+    return QString::fromLatin1(name) + QString::number(ch + 1);
+}
+
+QString stored(const QString &key)
+{
+    return SettingsStore::GetSetting(QStringLiteral("Sigm"), QStringLiteral("Generator"), key);
+}
+
+void store(const QString &key, const QString &value)
+{
+    SettingsStore::SaveSetting(QStringLiteral("Sigm"), QStringLiteral("Generator"), key, value);
+}
+
 }  // namespace
+
+void GeneratorWindow::restore()
+{
+    for (int ch = 0; ch < 2; ++ch) {
+        Channel &c = channels[ch];
+        bool ok = false;
+        const int shape = stored(key("Shape", ch)).toInt(&ok);
+        if (ok && shape >= 0 && shape < c.shape->count())
+            c.shape->setCurrentIndex(shape);
+        for (auto [box, name] : boxes(c)) {
+            const double v = stored(key(name, ch)).toDouble(&ok);  // written in the C locale
+            if (box && ok && v >= box->minimum() && v <= box->maximum())
+                box->setValue(v);
+        }
+    }
+}
+
+void GeneratorWindow::save() const
+{
+    SettingsStore::Batch batch;
+    for (int ch = 0; ch < 2; ++ch) {
+        const Channel &c = channels[ch];
+        store(key("Shape", ch), QString::number(c.shape->currentIndex()));
+        store(QStringLiteral("Output"), output->Chosen());
+        for (auto [box, name] : boxes(c)) {
+            if (box)
+                store(key(name, ch), QString::number(box->value()));
+        }
+    }
+}
+
+std::vector<std::pair<QDoubleSpinBox *, const char *>> GeneratorWindow::boxes(const Channel &c)
+{
+    return {{c.frequency, "Frequency"}, {c.level, "Level"},   {c.offset, "Offset"},
+            {c.duty, "Duty"},           {c.sweepTo, "SweepTo"}, {c.sweepSeconds, "SweepSeconds"},
+            {c.pulseWidth, "PulseWidth"}, {c.pulsePeriod, "PulsePeriod"}, {c.phase, "Phase"}};
+}
 
 GeneratorWindow::GeneratorWindow(QWidget *owner, const QString &output)
     : QWidget(owner, Qt::Tool), output_(std::make_unique<SoundOutput>(48000)), outputName_(output)
@@ -44,13 +103,33 @@ GeneratorWindow::GeneratorWindow(QWidget *owner, const QString &output)
     row->addWidget(buildChannel(0));
     row->addWidget(buildChannel(1));
     layout->addLayout(row);
+    auto *where = new QFormLayout;
+    this->output = new OutputBox(outputName_.isEmpty() ? stored(QStringLiteral("Output")) : outputName_);
+    outputName_ = this->output->Chosen();
+    where->addRow(tr("Выход:"), this->output);
+    layout->addLayout(where);
+    // Another output: the stream starts again there if a channel plays.
+    connect(this->output, &QComboBox::currentIndexChanged, this, [this] {
+        outputName_ = this->output->Chosen();
+        if (started_) {
+            output_->Stop();
+            watch_->stop();
+            started_ = false;
+        }
+        for (int ch = 0; ch < 2; ++ch)
+            apply(ch);
+    });
     state = new QLabel;
     state->setTextFormat(Qt::PlainText);  // the server's own words may follow
     state->setWordWrap(true);
     layout->addWidget(state);
+    response = new QPushButton(tr("АЧХ и ФЧХ…"));
+    connect(response, &QPushButton::clicked, this, [this] { emit responseWanted(); });
+    layout->addWidget(response, 0, Qt::AlignLeft);
     watch_ = new QTimer(this);
     watch_->setInterval(250);
     connect(watch_, &QTimer::timeout, this, [this] { showState(); });
+    restore();
     for (int ch = 0; ch < 2; ++ch)
         apply(ch);
     showState();
@@ -170,6 +249,7 @@ void GeneratorWindow::showState()
 void GeneratorWindow::closeEvent(QCloseEvent *event)
 {
     output_->Stop();
+    save();
     emit closed();
     event->accept();
 }

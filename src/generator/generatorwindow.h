@@ -8,11 +8,15 @@
 
 #include <QWidget>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class OutputBox;
 class QLabel;
+class QPushButton;
 class QTimer;
 class SoundOutput;
 
@@ -32,6 +36,8 @@ public:
     };
     Channel channels[2];
     QLabel *state = nullptr;
+    OutputBox *output = nullptr;
+    QPushButton *response = nullptr;  // opens «АЧХ и ФЧХ»
 
     // What the controls of a channel say, as the oscillator takes it.
     SignalGen::Wave WaveOf(int channel) const;
@@ -39,6 +45,7 @@ public:
 
 signals:
     void closed();
+    void responseWanted();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -47,6 +54,10 @@ private:
     QWidget *buildChannel(int channel);
     void apply(int channel);
     void showState();
+    // The controls as they were when the window last closed (section "Generator").
+    void restore();
+    void save() const;
+    static std::vector<std::pair<QDoubleSpinBox *, const char *>> boxes(const Channel &c);
 
     std::unique_ptr<SoundOutput> output_;
     QString outputName_;

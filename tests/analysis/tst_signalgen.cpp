@@ -2,12 +2,15 @@
 // The generator's waveforms against their closed forms, its phase running
 // on through changes, and the lock-in's gain and phase of a known circuit.
 #include "analysis/mathtrace.h"
+#include "analysis/responsesweep.h"
 #include "analysis/signalgen.h"
 #include "analysis/toneresponse.h"
 #include "testregistry.h"
 
 #include <QTest>
 #include <cmath>
+#include <complex>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -208,6 +211,105 @@ private slots:
         QCOMPARE(f.back(), 20000.0);
         QCOMPARE(int(f.size()), 31);  // 9.97 octaves: 30 steps, then 20 kHz itself
         QVERIFY(std::abs(f[3] / f[0] - 2) < 1e-12);
+    }
+    void steppedResponseThroughASimulatedLoop()
+    {
+        // The sweep driven as the window drives it, through a loop that
+        // hands back 10 ms blocks 100 ms late (the server's buffers), with
+        // the left path through a second-order low-pass at 1 kHz (the
+        // audio cookbook's, as sox's `lowpass` is) and a converter's
+        // dither on both inputs; and every 1.5 s the circuit's output
+        // drops out for 10 ms, as through a loose contact or a busy
+        // machine's stream. Then a straight loop.
+        const double w0 = 2 * M_PI * 1000 / kRate, alpha = std::sin(w0) / (2 / std::sqrt(2.0));
+        const double a0 = 1 + alpha;
+        const double b0 = (1 - std::cos(w0)) / 2 / a0, b1 = (1 - std::cos(w0)) / a0, b2 = b0;
+        const double a1 = -2 * std::cos(w0) / a0, a2 = (1 - alpha) / a0;
+        auto closedForm = [&](double hz) {
+            const std::complex<double> z = std::polar(1.0, -2 * M_PI * hz / kRate);
+            return (b0 + b1 * z + b2 * z * z) / (1.0 + a1 * z + a2 * z * z);
+        };
+        auto run = [&](bool filtered, ResponseSweep &sweep) {
+            SignalGen::Oscillator osc(kRate);
+            SignalGen::Wave w;
+            w.amplitude = SignalGen::AmplitudeOfDbfs(sweep.Config().levelDbfs);
+            w.frequency = sweep.Frequency();
+            osc.Set(w);
+            std::deque<float> inFlight(4800, 0.0f);
+            double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+            uint32_t lcg = 7;
+            auto dither = [&] {
+                lcg = lcg * 1664525u + 1013904223u;
+                const double a = double(lcg >> 8) / double(1 << 24);
+                lcg = lcg * 1664525u + 1013904223u;
+                return a - double(lcg >> 8) / double(1 << 24);
+            };
+            std::vector<int16_t> block(2 * 480);
+            int blocks = 0;
+            while (!sweep.Done() && ++blocks < 100000) {
+                const std::vector<float> played = osc.Render(480);
+                inFlight.insert(inFlight.end(), played.begin(), played.end());
+                for (size_t i = 0; i < 480; ++i) {
+                    const double x = inFlight.front() * 32767.0;
+                    inFlight.pop_front();
+                    double y = x;
+                    if (filtered) {
+                        y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+                        x2 = x1, x1 = x, y2 = y1, y1 = y;
+                    }
+                    block[2 * i] = int16_t(std::lround(y + dither()));
+                    block[2 * i + 1] = int16_t(std::lround(x + dither()));
+                }
+                if (filtered && blocks % 150 == 0) {
+                    for (size_t i = 0; i < 480; ++i)
+                        block[2 * i] = 0;
+                }
+                if (sweep.Feed(block.data(), 480) && !sweep.Done()) {
+                    w.frequency = sweep.Frequency();
+                    osc.Set(w);
+                }
+            }
+        };
+
+        ResponseSweep::Settings s;
+        s.perOctave = 12;
+        ResponseSweep sweep(s);
+        QCOMPARE(int(sweep.StepCount()), 121);
+        QVERIFY2(sweep.SecondsNeeded() < 50, qPrintable(QString::number(sweep.SecondsNeeded())));
+        run(true, sweep);
+        QCOMPARE(sweep.Points().size(), sweep.StepCount());
+        double worstDb = 0, worstDeg = 0;
+        for (const ToneResponse::Point &p : sweep.Points()) {
+            const std::complex<double> h = closedForm(p.hz);
+            const double db = p.gainDb - 20 * std::log10(std::abs(h));
+            double deg = std::remainder(p.phaseDegrees - std::arg(h) * 180 / M_PI, 360.0);
+            worstDb = std::max(worstDb, std::abs(db));
+            worstDeg = std::max(worstDeg, std::abs(deg));
+            QVERIFY(!p.referenceClipped && !p.referenceSilent);
+        }
+        QVERIFY2(worstDb < 0.2 && worstDeg < 2, qPrintable(QStringLiteral("%1 dB %2°").arg(worstDb).arg(worstDeg)));
+        QVERIFY(!sweep.AnyUnsteady());
+        // The curve was not flat: the filter really was in the path.
+        QVERIFY(sweep.Points().back().gainDb < -50);
+
+        ResponseSweep straight(s);
+        run(false, straight);
+        QCOMPARE(straight.Points().size(), straight.StepCount());
+        for (const ToneResponse::Point &p : straight.Points()) {
+            QVERIFY2(std::abs(p.gainDb) < 0.05, qPrintable(QStringLiteral("%1 Hz: %2 dB").arg(p.hz).arg(p.gainDb)));
+            QVERIFY2(std::abs(p.phaseDegrees) < 0.5, qPrintable(QStringLiteral("%1 Hz: %2°").arg(p.hz).arg(p.phaseDegrees)));
+        }
+
+        // Cancelled halfway: what was measured stays, nothing more is asked.
+        ResponseSweep cut(s);
+        std::vector<int16_t> quiet(2 * 48000, 0);
+        cut.Feed(quiet.data(), 48000);
+        QCOMPARE(cut.Points().size(), size_t(1));
+        QVERIFY(cut.AnySilent());
+        cut.Cancel();
+        QVERIFY(cut.Done() && cut.Frequency() == 0);
+        QVERIFY(!cut.Feed(quiet.data(), 48000));
+        QCOMPARE(cut.Points().size(), size_t(1));
     }
 };
 
