@@ -210,6 +210,7 @@ void EventTool::Start()
     channel_ = std::min(setup.channel, s->channels - 1);
     rate_ = s->rate;
     voltsPerUnit_ = setup.voltsPerUnit;
+    holdoffFrames_ = std::max(0.0, setup.holdoffSeconds) * s->rate;
     job_ = std::make_unique<Job>();
     Job *job = job_.get();
     job->total = s->frames;
@@ -219,11 +220,11 @@ void EventTool::Start()
     from.frames = s->frames;
     from.channels = s->channels;
     from.channel = channel_;
-    job->thread = std::thread([job, from, c = condition_] {
+    job->thread = std::thread([job, from, c = condition_, holdoff = holdoffFrames_] {
         QString error;
         bool full = false;
         job->ok = EventList::Scan(
-            from, c, 0,
+            from, c, holdoff,
             [job](int64_t done, int64_t) {
                 job->done = done;
                 return !job->cancel;
@@ -297,7 +298,9 @@ bool EventTool::SaveCsv(const QString &path, QString *error) const
 std::optional<std::optional<double>> EventTool::Find(bool forward, double here, const Trigger::Condition &c,
                                                      int channel) const
 {
-    if (channel != channel_ || c.level != condition_.level || c.hysteresis != condition_.hysteresis
+    // Paging steps the holdoff from the event shown, the list chains it
+    // from the first: only a list without one pages the same.
+    if (holdoffFrames_ > 0 || channel != channel_ || c.level != condition_.level || c.hysteresis != condition_.hysteresis
         || c.slope != condition_.slope || !shown_ || !(*shown_ == source_) || (rows_.empty() && !complete_))
         return std::nullopt;
     if (forward) {

@@ -29,6 +29,7 @@ struct EventHooks {
         Trigger::Condition condition;  // level in raw units, not moved by the mean
         int channel = 0;               // in the frame
         double voltsPerUnit = 0;
+        double holdoffSeconds = 0;     // the trigger's holdoff
     };
     std::function<Setup()> setup;
     // Pages the stopped view so that the event at `frame` (frames from the
@@ -110,6 +111,7 @@ private:
     Trigger::Condition condition_;
     int channel_ = -1;
     double rate_ = 0, voltsPerUnit_ = 0;
+    double holdoffFrames_ = 0;
     std::vector<EventList::Row> rows_;
     bool complete_ = false, full_ = false;
     QString problem_;

@@ -176,6 +176,7 @@ void Pribor::buildTools()
         s.condition.level = Calibration::ToUnits(Trig.levelVolts, CalFactor[src]);
         s.condition.hysteresis = Options::HysteresisUnits(sens->ListIndex() < 0 ? 1 : sens->ItemData(sens->ListIndex()));
         s.voltsPerUnit = Calibration::VoltsPerUnit(CalFactor[src]);
+        s.holdoffSeconds = Trig.holdoffSeconds;
         return s;
     };
     hooks.showEvent = [this](double frame) { ShowTriggerEvent(frame); };
