@@ -2,8 +2,9 @@
 // Real capture straight from the sound server (PulseAudio, or PipeWire's
 // PulseAudio service). Every start and every look at the inputs opens a
 // connection of its own, so a server that was restarted is simply found
-// again; a connection cached for the life of the program (as Qt Multimedia
-// keeps one) stays dead after the server went away.
+// again; a connection cached for the life of the program stays dead after
+// the server went away (the input watch, which keeps one, looks for the
+// server again itself).
 #include "acquisition/capturesource.h"
 #include "acquisition/pulseclose.h"
 
