@@ -10,6 +10,7 @@
 
 #include "acquisition/mci.h"
 #include "platform/language.h"
+#include "platform/settings.h"
 
 
 #include <pulse/context.h>
@@ -512,9 +513,19 @@ QString DefaultInputName()
     return ServerLooks::Instance().Ask().defaultName;
 }
 
+bool PipeWireChosen()
+{
+    return SettingsStore::GetSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Backend"))
+               .trimmed()
+               .compare(QLatin1String("pipewire"), Qt::CaseInsensitive)
+           == 0;
+}
+
 std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error)
 {
     *error = 0;
+    if (PipeWireChosen())
+        return MakePipeWireInput(name.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0 ? QString() : name);
     const Listing server = ServerLooks::Instance().Ask();
     const QString &serverDefault = server.defaultName;
     const bool wantDefault = name.isEmpty() || name.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
