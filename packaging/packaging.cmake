@@ -78,11 +78,11 @@ signal can be recorded and paged through; 16-bit WAV oscillograms can be
 opened, saved and printed. The user interface is in Russian.
 
 License: GPL-3.0-or-later.")
-# Library dependencies are computed by dpkg-shlibdeps. The display plugin is
-# loaded at run time, so no linker can see it; Qt's Russian texts are a
-# recommendation only.
+# Library dependencies are computed by dpkg-shlibdeps. The display plugins
+# the program needs (xcb, and offscreen for the tests and the command line)
+# come with libqt6gui6, which the program links; qt6-qpa-plugins holds only
+# the VNC one. Qt's Russian texts are a recommendation only.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xvfb")
 include(CPack)

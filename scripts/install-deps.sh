@@ -8,13 +8,13 @@
 set -euo pipefail
 packages=(
   cmake make g++ pkg-config ccache dpkg-dev
-  libsndfile1-dev libpulse-dev libfftw3-dev
-  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libqt6multimedia6 libqt6printsupport6 qt6-qpa-plugins libgl-dev
+  libsndfile1-dev libpulse-dev libpipewire-0.3-dev libfftw3-dev
+  qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libqt6printsupport6 libgl-dev
   qt6-translations-l10n fonts-dejavu-core
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(
-    pulseaudio pulseaudio-utils sox
+    pulseaudio pulseaudio-utils sox pipewire pipewire-bin wireplumber dbus-daemon
     xvfb xauth imagemagick poppler-utils
     openbox xdotool x11-utils
     clang llvm libclang-rt-14-dev

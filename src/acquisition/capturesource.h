@@ -86,3 +86,12 @@ std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error);
 // it cannot be asked.
 QString DefaultInputName();
 
+// An input of a PipeWire daemon: `name` is a node's name (an output's
+// "<name>.monitor" for what it plays), empty for the daemon's default. The
+// stream is looked for when it starts: a daemon that is not there fails the
+// start with MciErr::DeviceLost.
+std::unique_ptr<CaptureSource> MakePipeWireInput(const QString &name);
+
+// Whether the settings choose PipeWire for capture ([Input] Backend=pipewire);
+// the sound server's PulseAudio service is the way in otherwise.
+bool PipeWireChosen();

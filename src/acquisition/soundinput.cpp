@@ -2,13 +2,15 @@
 // Real capture straight from the sound server (PulseAudio, or PipeWire's
 // PulseAudio service). Every start and every look at the inputs opens a
 // connection of its own, so a server that was restarted is simply found
-// again; a connection cached for the life of the program (as Qt Multimedia
-// keeps one) stays dead after the server went away.
+// again; a connection cached for the life of the program stays dead after
+// the server went away (the input watch, which keeps one, looks for the
+// server again itself).
 #include "acquisition/capturesource.h"
 #include "acquisition/pulseclose.h"
 
 #include "acquisition/mci.h"
 #include "platform/language.h"
+#include "platform/settings.h"
 
 
 #include <pulse/context.h>
@@ -529,9 +531,19 @@ QString DefaultInputName()
     return ServerLooks::Instance().Ask().defaultName;
 }
 
+bool PipeWireChosen()
+{
+    return SettingsStore::GetSetting(QStringLiteral("Sigm"), QStringLiteral("Input"), QStringLiteral("Backend"))
+               .trimmed()
+               .compare(QLatin1String("pipewire"), Qt::CaseInsensitive)
+           == 0;
+}
+
 std::unique_ptr<CaptureSource> MakeSoundInput(const QString &name, int *error)
 {
     *error = 0;
+    if (PipeWireChosen())
+        return MakePipeWireInput(name.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0 ? QString() : name);
     const Listing server = ServerLooks::Instance().Ask();
     const QString &serverDefault = server.defaultName;
     const bool wantDefault = name.isEmpty() || name.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;

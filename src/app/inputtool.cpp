@@ -3,6 +3,7 @@
 
 #include "acquisition/captureengine.h"
 #include "acquisition/inputchoice.h"
+#include "acquisition/inputwatch.h"
 #include "acquisition/mci.h"
 #include "app/scopestate.h"
 #include "display/ris.h"
@@ -13,7 +14,6 @@
 #include <QActionGroup>
 #include <QEvent>
 #include <QLabel>
-#include <QMediaDevices>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -51,12 +51,16 @@ InputTool::InputTool(const ToolHost &host, QObject *parent) : QObject(parent), h
     CaptureEngine::Instance().SetInputLostHandler([self](int error) {
         return self && self->FallBackFromLostInput(error);
     });
-    auto *devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioInputsChanged, this, [this] { inputsChanged(); });
-    connect(devices, &QMediaDevices::audioOutputsChanged, this, [this] { inputsChanged(); });
+    auto *devices = new InputWatch(this);
+    connect(devices, &InputWatch::InputsChanged, this, [this] {
+        // An open menu shows the inputs as they are now.
+        if (InputMenu->isVisible())
+            fillInputMenu();
+        inputsChanged();
+    });
     // The sound server moves a stream whose input is removed to its default
-    // input without a word, and Qt does not always report the change: while
-    // capturing from a chosen input, look whether it is still there.
+    // input without a word: while capturing from a chosen input, look
+    // whether it is still there, also when the server's word went astray.
     auto *watch = new QTimer(this);
     watch->setInterval(1500);
     connect(watch, &QTimer::timeout, this, [this] {

@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -329,6 +330,96 @@ private slots:
         tone.waitForFinished();
         feed.waitForFinished();
         pactl({"unload-module", sink});
+    }
+
+    // The server itself tells of inputs coming and going: a menu left open
+    // lists an input plugged in (and an output's monitor) and drops one
+    // unplugged without being opened again, and a server started again
+    // after the window is heard from too.
+    void anOpenMenuFollowsTheServer()
+    {
+        const QString pulseaudio = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (pulseaudio.isEmpty())
+            QSKIP("pulseaudio is not installed: cannot start a server of our own");
+        TestEnv::Reset();
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString socket = dir.path() + QStringLiteral("/native");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), dir.path());
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.setStandardOutputFile(QProcess::nullDevice());
+        server.setStandardErrorFile(QProcess::nullDevice());
+        auto start = [&](const QStringList &more) {
+            server.start(pulseaudio, QStringList{"--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "-n",
+                                                 "--load=module-native-protocol-unix socket=" + socket,
+                                                 "--load=module-null-sink sink_name=watched rate=48000 channels=2"}
+                                         + more);
+            return server.waitForStarted(5000);
+        };
+        QVERIFY(start({}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 5000);
+        const QByteArray before = qgetenv("PULSE_SERVER");
+        const QByteArray chosen = qgetenv("SIGM_INPUT");
+        qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(socket));
+        qunsetenv("SIGM_INPUT");
+        CaptureEngine::Instance().Shutdown();
+        CaptureEngine::Instance().SetPreferredInput(QString());
+        auto back = [&] {
+            qputenv("PULSE_SERVER", before);
+            if (before.isEmpty())
+                qunsetenv("PULSE_SERVER");
+            if (!chosen.isEmpty())
+                qputenv("SIGM_INPUT", chosen);
+            server.kill();
+            server.waitForFinished(5000);
+        };
+        auto restore = qScopeGuard(back);
+
+        ScriptedMessages box;
+        Pribor w;
+        QMenu *menu = w.Input->InputMenu;
+        auto lists = [&](const QString &name) {
+            for (const QAction *a : menu->actions())
+                if (a->data().toString() == name)
+                    return true;
+            return false;
+        };
+        menu->popup(QPoint(0, 0));
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(lists(QStringLiteral("watched.monitor")) && !lists(QStringLiteral("plugged")));
+        const QString sink = pactl({"load-module", "module-null-sink", "sink_name=plug", "rate=48000", "channels=2"});
+        const QString remap =
+            pactl({"load-module", "module-remap-source", "master=plug.monitor", "source_name=plugged"});
+        QVERIFY(!sink.isEmpty() && !remap.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(lists(QStringLiteral("plugged")) && lists(QStringLiteral("plug.monitor")), 3000);
+        pactl({"unload-module", remap});
+        QTRY_VERIFY_WITH_TIMEOUT(!lists(QStringLiteral("plugged")), 3000);
+        QVERIFY(lists(QStringLiteral("plug.monitor")));
+        pactl({"unload-module", sink});
+        QTRY_VERIFY_WITH_TIMEOUT(!lists(QStringLiteral("plug.monitor")), 3000);
+
+        // The server goes and comes back with an input it did not have.
+        server.kill();
+        QVERIFY(server.waitForFinished(5000));
+        QFile::remove(socket);
+        QVERIFY(start({"--load=module-remap-source master=watched.monitor source_name=plugged"}));
+        QTRY_VERIFY_WITH_TIMEOUT(lists(QStringLiteral("plugged")), 8000);
+        QVERIFY(menu->isVisible());
+        menu->close();
+        // Nothing was captured: nothing to tell.
+        QVERIFY2(box.Texts().isEmpty(), qPrintable(box.Texts().join('|')));
+        // The next look at the inputs must not be taken for this server's.
+        restore.dismiss();
+        back();
+        auto gone = [] {
+            const QList<SoundInputInfo> inputs = InputChoice::List();
+            return std::none_of(inputs.cbegin(), inputs.cend(),
+                                [](const SoundInputInfo &i) { return i.name == QLatin1String("plugged"); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(gone(), 5000);
     }
 };
 
