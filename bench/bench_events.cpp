@@ -27,27 +27,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A 100 Hz tone with a little noise on channel 1 (an event every 10 ms),
+// another tone on channel 2.
 bool writeRecording(const QString &path, int rate, int seconds)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(Wav16Header(rate, 2, qint64(rate) * seconds * 4));
-    // A 100 Hz tone with a little noise on channel 1 (an event every 10 ms),
-    // another tone on channel 2.
-    std::vector<int16_t> second(size_t(rate) * 2);
-    uint32_t lcg = 1;
-    for (int s = 0; s < seconds; ++s) {
-        for (int i = 0; i < rate; ++i) {
-            lcg = lcg * 1664525u + 1013904223u;
-            const double n = double(lcg >> 24) - 128;
-            second[size_t(2 * i)] = int16_t(std::lround(20000 * std::sin(2 * M_PI * 100 * i / rate) + n));
-            second[size_t(2 * i + 1)] = int16_t(std::lround(8000 * std::sin(2 * M_PI * 250 * i / rate) + n));
-        }
-        if (f.write(reinterpret_cast<const char *>(second.data()), qint64(second.size() * 2)) < 0)
-            return false;
-    }
-    return f.flush() && f.error() == QFileDevice::NoError;
+    return Bench::WriteTones(path, rate, seconds, 100, [](int) { return 20000.0; });
 }
 
 }  // namespace

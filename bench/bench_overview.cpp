@@ -35,28 +35,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A second of two tones with a little noise, its level drifting from
+// second to second, so the envelope is not the same everywhere.
 bool writeRecording(const QString &path, int rate, int seconds)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(Wav16Header(rate, 2, qint64(rate) * seconds * 4));
-    // A second of two tones with a little noise, its level drifting from
-    // second to second, so the envelope is not the same everywhere.
-    std::vector<int16_t> second(size_t(rate) * 2);
-    uint32_t lcg = 1;
-    for (int s = 0; s < seconds; ++s) {
-        const double level = 0.3 + 0.6 * std::fabs(std::sin(s * 0.01));
-        for (int i = 0; i < rate; ++i) {
-            lcg = lcg * 1664525u + 1013904223u;
-            const double n = double(lcg >> 24) - 128;
-            second[size_t(2 * i)] = int16_t(std::lround(level * 30000 * std::sin(2 * M_PI * 1000 * i / rate) + n));
-            second[size_t(2 * i + 1)] = int16_t(std::lround(8000 * std::sin(2 * M_PI * 250 * i / rate) + n));
-        }
-        if (f.write(reinterpret_cast<const char *>(second.data()), qint64(second.size() * 2)) < 0)
-            return false;
-    }
-    return f.flush() && f.error() == QFileDevice::NoError;
+    return Bench::WriteTones(path, rate, seconds, 1000,
+                             [](int s) { return 30000 * (0.3 + 0.6 * std::fabs(std::sin(s * 0.01))); });
 }
 
 }  // namespace

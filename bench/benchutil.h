@@ -8,7 +8,11 @@
 #include <QString>
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "platform/wavfile.h"
 #include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <functional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -171,6 +175,31 @@ inline double ReadSeconds(const QString &path, double *cpuSeconds = nullptr)
     if (cpuSeconds)
         *cpuSeconds = processCpuSeconds() - cpu0;
     return std::chrono::duration<double>(t1 - t0).count();
+}
+
+// A stereo 16-bit WAV file of `seconds`: channel 1 a tone of `hz` whose
+// peak `peak(second)` gives second by second, channel 2 a 250 Hz tone of
+// 8000, both with a little noise, so no two stretches are the same.
+inline bool WriteTones(const QString &path, int rate, int seconds, double hz, const std::function<double(int)> &peak)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write(Wav16Header(rate, 2, qint64(rate) * seconds * 4));
+    std::vector<int16_t> second(size_t(rate) * 2);
+    uint32_t lcg = 1;
+    for (int s = 0; s < seconds; ++s) {
+        const double level = peak(s);
+        for (int i = 0; i < rate; ++i) {
+            lcg = lcg * 1664525u + 1013904223u;
+            const double n = double(lcg >> 24) - 128;
+            second[size_t(2 * i)] = int16_t(std::lround(level * std::sin(2 * M_PI * hz * i / rate) + n));
+            second[size_t(2 * i + 1)] = int16_t(std::lround(8000 * std::sin(2 * M_PI * 250 * i / rate) + n));
+        }
+        if (f.write(reinterpret_cast<const char *>(second.data()), qint64(second.size() * 2)) < 0)
+            return false;
+    }
+    return f.flush() && f.error() == QFileDevice::NoError;
 }
 
 }  // namespace Bench
