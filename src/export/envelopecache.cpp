@@ -2,6 +2,7 @@
 #include "export/envelopecache.h"
 
 #include "export/atomicfile.h"
+#include "platform/fileops.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -54,26 +55,6 @@ struct Fd {
     }
 };
 
-QString why(int e)
-{
-    return QString::fromLocal8Bit(std::strerror(e));
-}
-
-bool readAt(int fd, char *to, int64_t bytes, int64_t at)
-{
-    while (bytes > 0) {
-        const ssize_t n = ::pread(fd, to, size_t(bytes), off_t(at));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        to += n;
-        at += n;
-        bytes -= n;
-    }
-    return true;
-}
-
 uint64_t checksum(const char *p, size_t bytes)
 {
     uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -104,7 +85,7 @@ bool Identify(const QString &path, int64_t dataOffset, int64_t dataBytes, int32_
     f.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (f.fd < 0 || ::fstat(f.fd, &st) != 0) {
-        *error = why(errno);
+        *error = FileOps::ErrnoText(errno);
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -122,12 +103,12 @@ bool Identify(const QString &path, int64_t dataOffset, int64_t dataBytes, int32_
     std::vector<char> edge(static_cast<size_t>(kEdgeBytes));
     const int64_t head = std::min(kEdgeBytes, id.size);
     const int64_t tailAt = std::max<int64_t>(0, id.size - kEdgeBytes);
-    if (!readAt(f.fd, edge.data(), head, 0)) {
+    if (!FileOps::ReadAt(f.fd, edge.data(), head, 0)) {
         *error = QCoreApplication::translate("Files", "не удалось прочитать файл");
         return false;
     }
     hash.addData(QByteArrayView(edge.data(), head));
-    if (!readAt(f.fd, edge.data(), id.size - tailAt, tailAt)) {
+    if (!FileOps::ReadAt(f.fd, edge.data(), id.size - tailAt, tailAt)) {
         *error = QCoreApplication::translate("Files", "не удалось прочитать файл");
         return false;
     }
@@ -222,7 +203,7 @@ std::optional<Envelope::Levels> Build(const QString &path, const Identity &id, c
     Fd f;
     f.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (f.fd < 0) {
-        *error = why(errno);
+        *error = FileOps::ErrnoText(errno);
         return std::nullopt;
     }
     if (id.channels < 1 || id.channels > Envelope::kMaxChannels) {
@@ -244,8 +225,8 @@ std::optional<Envelope::Levels> Build(const QString &path, const Identity &id, c
     while (done < total) {
         const int64_t want = std::min(blockBytes, total - done);
         errno = 0;
-        if (!readAt(f.fd, reinterpret_cast<char *>(block.data()), want, id.dataOffset + done)) {
-            *error = errno ? why(errno) : QCoreApplication::translate("Files", "файл стал короче");
+        if (!FileOps::ReadAt(f.fd, reinterpret_cast<char *>(block.data()), want, id.dataOffset + done)) {
+            *error = errno ? FileOps::ErrnoText(errno) : QCoreApplication::translate("Files", "файл стал короче");
             return std::nullopt;
         }
         builder.Add(block.data(), size_t(want / frameBytes));

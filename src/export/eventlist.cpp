@@ -2,6 +2,7 @@
 #include "export/eventlist.h"
 
 #include "export/atomicfile.h"
+#include "platform/fileops.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -14,26 +15,6 @@
 
 namespace EventList {
 namespace {
-
-QString why(int e)
-{
-    return QString::fromLocal8Bit(std::strerror(e));
-}
-
-bool readAt(int fd, char *to, int64_t bytes, int64_t at)
-{
-    while (bytes > 0) {
-        const ssize_t n = ::pread(fd, to, size_t(bytes), off_t(at));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        to += n;
-        at += n;
-        bytes -= n;
-    }
-    return true;
-}
 
 // Numbers for scripts: a dot whatever the locale, `digits` significant.
 char *put(char *at, double v, int digits)
@@ -74,7 +55,7 @@ bool ReadFrames(const Source &s, const Progress &progress, const Take &take, QSt
     error->clear();
     const int fd = ::open(QFile::encodeName(s.path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        *error = why(errno);
+        *error = FileOps::ErrnoText(errno);
         return false;
     }
     struct Closer {
@@ -91,8 +72,9 @@ bool ReadFrames(const Source &s, const Progress &progress, const Take &take, QSt
     for (int64_t done = 0; done < s.frames;) {
         const int64_t want = std::min(blockFrames, s.frames - done);
         errno = 0;
-        if (!readAt(fd, reinterpret_cast<char *>(block.data()), want * frameBytes, s.dataOffset + done * frameBytes)) {
-            *error = errno ? why(errno) : QCoreApplication::translate("Files", "файл стал короче");
+        if (!FileOps::ReadAt(fd, reinterpret_cast<char *>(block.data()), want * frameBytes,
+                             s.dataOffset + done * frameBytes)) {
+            *error = errno ? FileOps::ErrnoText(errno) : QCoreApplication::translate("Files", "файл стал короче");
             return false;
         }
         done += want;

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +102,29 @@ int32_t FileLen(const QString &path)
     if (st.st_size > INT32_MAX)
         RaiseError(Err::Overflow);
     return int32_t(st.st_size);
+}
+
+bool ReadAt(int fd, char *to, int64_t bytes, int64_t at)
+{
+    while (bytes > 0) {
+        const ssize_t n = ::pread(fd, to, size_t(bytes), off_t(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = 0;
+            return false;
+        }
+        to += n;
+        at += n;
+        bytes -= n;
+    }
+    return true;
+}
+
+QString ErrnoText(int e)
+{
+    return QString::fromLocal8Bit(std::strerror(e));
 }
 
 }  // namespace FileOps
